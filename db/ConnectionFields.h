@@ -1,0 +1,35 @@
+#pragma once
+
+#include <string>
+
+namespace tabulant::db {
+
+// The seven connection settings as the main window holds them. Every connection operation reads
+// them at the moment it connects, so a change on the window takes effect at the next connection.
+class ConnectionFields {
+public:
+    virtual ~ConnectionFields() = default;
+    virtual std::string AccessFile() const = 0;         // Text5
+    virtual std::string AccessPassword() const = 0;     // Text6
+    virtual std::string PostgreSQLServer() const = 0;   // Text1
+    virtual std::string PostgreSQLPort() const = 0;     // Text9
+    virtual std::string PostgreSQLUser() const = 0;     // Text3
+    virtual std::string PostgreSQLPassword() const = 0; // Text7
+    virtual std::string PostgreSQLDatabase() const = 0; // Text10
+};
+
+// Plain values, for tools and tests.
+struct FixedConnectionFields final : ConnectionFields {
+    std::string accessFile, accessPassword;
+    std::string server = "localhost", port = "5432", user, password, database;
+
+    std::string AccessFile() const override { return accessFile; }
+    std::string AccessPassword() const override { return accessPassword; }
+    std::string PostgreSQLServer() const override { return server; }
+    std::string PostgreSQLPort() const override { return port; }
+    std::string PostgreSQLUser() const override { return user; }
+    std::string PostgreSQLPassword() const override { return password; }
+    std::string PostgreSQLDatabase() const override { return database; }
+};
+
+} // namespace tabulant::db

@@ -1,0 +1,22 @@
+#pragma once
+
+#include "platform/Prompts.h"
+
+#include <exception>
+#include <string>
+#include <string_view>
+
+namespace tabulant::shell {
+
+// The text of the standard error report for a failure at `line` of the handler `location`
+// (such as "Form3.PushButton2_Click").
+std::string ErrorReportText(std::string_view location, int line, std::string_view description);
+
+// Shows the standard error report and returns when the user has closed it.
+void ReportApplicationError(platform::Prompts& prompts, std::string_view location, int line,
+                            std::string_view description);
+
+// The description a caught failure shows: the data-access error's own text, or what().
+std::string DescriptionOf(const std::exception& e);
+
+} // namespace tabulant::shell
