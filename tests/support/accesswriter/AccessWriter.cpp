@@ -1,0 +1,128 @@
+#include "AccessWriter.h"
+
+#include "Catalog.h"
+#include "FileHeader.h"
+#include "LongValueStore.h"
+#include "PageFile.h"
+#include "TableDefinition.h"
+#include "TableState.h"
+#include "UsageMaps.h"
+
+#include <algorithm>
+
+namespace tabulant::accesswriter {
+
+struct AccessWriter::Impl {
+    Impl(const std::filesystem::path& path, WriterOptions o)
+        : options(std::move(o)), layout(FormatLayout::of(options.format)),
+          file(path, layout, options.pageEncodingKey), longValues(file, layout)
+    {
+        file.allocate(); // 0: header
+        file.allocate(); // 1: first usage-map page
+        file.allocate(); // 2: the catalogue's table definition, where readers look for it
+    }
+
+    WriterOptions options;
+    FormatLayout layout;
+    PageFile file;
+    LongValueStore longValues;
+    std::vector<std::unique_ptr<TableWriter::State>> tables;
+    std::vector<std::unique_ptr<TableWriter>> handles;
+    std::vector<CatalogItem> items; // in the order asked for
+    bool finished = false;
+};
+
+void TableWriter::addRow(std::span<const platform::Variant> values, RowKind kind)
+{
+    s_->addRow(values, kind);
+}
+
+std::uint64_t TableWriter::rowCount() const { return s_->rows; }
+
+const std::string& TableWriter::name() const { return s_->name; }
+
+AccessWriter::AccessWriter(const std::filesystem::path& path, WriterOptions options)
+    : d_(std::make_unique<Impl>(path, std::move(options)))
+{
+}
+
+AccessWriter::~AccessWriter()
+{
+    if (!d_->finished) {
+        try {
+            finish();
+        } catch (...) { // NOLINT: a destructor must not throw; finish() reports errors itself
+        }
+    }
+}
+
+TableWriter& AccessWriter::addTable(const std::string& name, std::vector<Column> columns,
+                                    TableOptions options)
+{
+    if (d_->finished)
+        throw AccessWriterError("the file is already finished");
+    for (const auto& t : d_->tables)
+        if (t->name == name)
+            throw AccessWriterError("table \"" + name + "\" is added twice");
+    d_->tables.push_back(std::make_unique<TableWriter::State>(name, std::move(columns), options,
+                                                              d_->file.allocate(), d_->file,
+                                                              d_->longValues, d_->layout,
+                                                              d_->options.codePage));
+    d_->handles.push_back(std::unique_ptr<TableWriter>(new TableWriter(d_->tables.back().get())));
+    d_->items.push_back(CatalogItem{d_->tables.back().get(), {}});
+    return *d_->handles.back();
+}
+
+void AccessWriter::addCatalogEntry(const CatalogEntry& entry)
+{
+    if (d_->finished)
+        throw AccessWriterError("the file is already finished");
+    d_->items.push_back(CatalogItem{nullptr, entry});
+}
+
+void AccessWriter::finish()
+{
+    if (d_->finished)
+        throw AccessWriterError("the file is already finished");
+    d_->finished = true;
+    Impl& d = *d_;
+    for (auto& t : d.tables)
+        t->flush();
+    std::unique_ptr<TableWriter::State> catalog =
+        buildCatalog(d.items, d.options, d.file, d.longValues, d.layout);
+    d.longValues.flush();
+
+    UsageMaps maps(d.file, d.layout);
+    std::vector<TableWriter::State*> all{catalog.get()};
+    for (auto& t : d.tables)
+        all.push_back(t.get());
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> pointers;
+    for (TableWriter::State* t : all)
+        pointers.push_back(maps.add(t->pages));
+    maps.flush();
+
+    auto allocate = [&] { return d.file.allocate(); };
+    auto write = [&](std::uint32_t page, Bytes& bytes) { d.file.write(page, bytes); };
+    for (std::size_t i = 0; i < all.size(); ++i) {
+        const Bytes def = tableDefinition(*all[i], d.layout, d.options.codePage, pointers[i].first,
+                                          pointers[i].second);
+        writeDefinitionPages(def, all[i]->tdefPage, d.layout, allocate, write);
+    }
+    Bytes header = fileHeader(d.options, d.layout);
+    d.file.write(0, header);
+    d.file.close();
+}
+
+void writeDatabase(const std::filesystem::path& path, const std::vector<TableData>& tables,
+                   const WriterOptions& options)
+{
+    AccessWriter w(path, options);
+    for (const TableData& t : tables) {
+        TableWriter& tw = w.addTable(t.name, t.columns, t.options);
+        for (const Row& r : t.rows)
+            tw.addRow(r);
+    }
+    w.finish();
+}
+
+} // namespace tabulant::accesswriter

@@ -1,0 +1,209 @@
+#pragma once
+
+// Writes Microsoft Access files (Jet 3 .mdb, Jet 4 .mdb, ACE .accdb) with exactly the tables,
+// catalogue entries and rows a test asks for, so that reader tests know every fixture's content.
+//
+// Contract: one AccessWriter owns one output file. Tables are declared with addTable() and filled
+// row by row; rows go to disk page by page as they fill, so memory stays bounded whatever the row
+// count. finish() writes the table definitions, the catalogue and the header; the file is not a
+// valid database before it returns. Every error (bad path, value that does not fit its column,
+// use after finish) throws AccessWriterError. Not thread-safe; use one writer per thread.
+
+#include "platform/Variant.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <initializer_list>
+#include <memory>
+#include <optional>
+#include <span>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace tabulant::accesswriter {
+
+class AccessWriterError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// The file version; the value is the version byte at 0x14 of page 0.
+enum class Format : std::uint8_t {
+    Jet3 = 0,    // 2 KB pages, one-byte text in the code page
+    Jet4 = 1,    // .mdb of Access 2000..2003
+    Ace2007 = 2, // .accdb
+    Ace2010 = 3,
+    Ace2013 = 4,
+    Ace2016 = 5,
+    Ace2019 = 6,
+};
+
+// The value is the type byte of the column descriptor.
+enum class ColumnType : std::uint8_t {
+    Boolean = 0x01,
+    Byte = 0x02,
+    Integer = 0x03,
+    Long = 0x04,
+    Currency = 0x05,
+    Single = 0x06,
+    Double = 0x07,
+    DateTime = 0x08,
+    Binary = 0x09,
+    Text = 0x0A,
+    Ole = 0x0B,
+    Memo = 0x0C,
+    Guid = 0x0F,
+    Decimal = 0x10,
+    LargeNumber = 0x13,      // int64
+    DateTimeExtended = 0x14, // 42-byte encoded text
+};
+
+// Where a Memo or OLE value goes. Auto keeps small values in the row, values up to about a page
+// on one long-value page, and chains longer ones.
+enum class LongValueStorage : std::uint8_t { Auto, Inline, SinglePage, Chained };
+
+struct Column {
+    std::string name;            // UTF-8; any characters
+    ColumnType type = ColumnType::Long;
+    int size = 0;                // Text: characters (default 255); Binary: bytes (default 255)
+    bool fixedLength = false;    // Text and Binary only (flag 0x01)
+    bool hyperlink = false;      // Memo only (flag 0x80)
+    bool autoNumber = false;     // Long (flag 0x04) or Guid (flag 0x40)
+    bool compressedText = true;  // Text and Memo: "Unicode compression" (ext flag 0x01); values
+                                 // are stored compressed where the format allows it
+    bool calculated = false;     // ext flag 0xC0: every value carries the 20-byte prefix
+    int precision = 18;          // Decimal
+    int scale = 0;               // Decimal
+    LongValueStorage storage = LongValueStorage::Auto;
+
+    static Column of(std::string name, ColumnType type, int size = 0)
+    {
+        Column c;
+        c.name = std::move(name);
+        c.type = type;
+        c.size = size;
+        return c;
+    }
+    static Column decimal(std::string name, int precision, int scale)
+    {
+        Column c = of(std::move(name), ColumnType::Decimal);
+        c.precision = precision;
+        c.scale = scale;
+        return c;
+    }
+};
+
+// How a cell value is taken, by column type (a Null variant is always a null cell):
+//   Boolean          Boolean, or Integer (non-zero = Yes)
+//   Byte/Integer/Long/LargeNumber   Integer (range-checked)
+//   Currency         Currency (ten-thousandths) or Integer (whole units)
+//   Single, Double   Single or Double or Integer
+//   DateTime         Date (days since 1899-12-30) or Double
+//   Text, Memo       Text (UTF-8; characters outside the BMP become surrogate pairs)
+//   Binary, Ole      Binary (or Text: its bytes)
+//   Guid             Text "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}" (braces optional)
+//   Decimal          Decimal or Text (canonical text, rescaled to the column's scale), Integer
+//   DateTimeExtended Text "YYYY-MM-DD hh:mm:ss[.fffffff]" (date alone allowed)
+// For any column, a Binary variant is written as the stored bytes themselves (for a fixed-size
+// column it must have exactly that size; for Text it is the UCS-2 bytes as stored): the way to
+// put odd or damaged values into a file.
+using Row = std::vector<platform::Variant>;
+
+// Catalogue object types (MSysObjects.Type).
+enum class ObjectType : std::int16_t {
+    Table = 1,
+    Container = 3,
+    OdbcLinkedTable = 4,
+    Query = 5,
+    LinkedTable = 6,
+};
+
+// Flags of MSysObjects rows often met in real files.
+inline constexpr std::uint32_t kSystemObjectFlags = 0x80000002u; // MSys* tables
+inline constexpr std::uint32_t kHiddenObjectFlags = 0x00000008u; // hidden user table
+
+struct TableOptions {
+    std::uint32_t flags = 0;      // MSysObjects.Flags
+    bool systemTable = false;     // TDEF marks it as system (0x53 instead of 0x4E)
+};
+
+// A catalogue row without a table definition (queries, linked tables, containers, or a table
+// entry that deliberately has none).
+struct CatalogEntry {
+    std::string name;
+    ObjectType type = ObjectType::Query;
+    std::int32_t rawType = 0;          // when not 0, written instead of `type`
+    std::uint32_t flags = 0;
+    std::string foreignName;           // linked tables: name in the other database
+    std::string database;              // Type 6: path of the other database
+    std::string connect;               // Type 4: ODBC connection string
+    std::optional<std::int32_t> id;    // default: a fresh id that names no page of the file
+};
+
+struct WriterOptions {
+    Format format = Format::Jet4;
+    std::string password;              // UTF-8; empty = none. Jet 4: 20 characters at most,
+                                       // Jet 3: 20 bytes in the code page
+    double creationDate = 45292.5;     // 2024-01-01 12:00, fixes the password mask
+    std::uint16_t codePage = 1252;     // header code page; Jet 3 text is written in it
+    std::uint32_t pageEncodingKey = 0; // not 0: Jet RC4 page encoding with this key
+};
+
+// Row placement variants, for reader robustness tests.
+enum class RowKind : std::uint8_t {
+    Normal,
+    Deleted, // offset flag 0x8000: a reader must skip it
+    Moved,   // offset flag 0x4000 stub pointing to the row kept (flagged 0x8000) on another page
+};
+
+class AccessWriter;
+
+// Handle to one table being filled; owned by its AccessWriter and valid until it is destroyed.
+class TableWriter {
+public:
+    void addRow(std::span<const platform::Variant> values, RowKind kind = RowKind::Normal);
+    void addRow(std::initializer_list<platform::Variant> values, RowKind kind = RowKind::Normal)
+    {
+        addRow(std::span<const platform::Variant>(values.begin(), values.size()), kind);
+    }
+    std::uint64_t rowCount() const;           // rows written as Normal or Moved
+    const std::string& name() const;
+
+    struct State; // the writer's own bookkeeping, not part of the interface
+
+private:
+    friend class AccessWriter;
+    explicit TableWriter(State* s) : s_(s) {}
+    State* s_;
+};
+
+class AccessWriter {
+public:
+    explicit AccessWriter(const std::filesystem::path& path, WriterOptions options = {});
+    ~AccessWriter(); // finishes silently when finish() was not called; errors are lost then
+    AccessWriter(const AccessWriter&) = delete;
+    AccessWriter& operator=(const AccessWriter&) = delete;
+
+    TableWriter& addTable(const std::string& name, std::vector<Column> columns,
+                          TableOptions options = {});
+    void addCatalogEntry(const CatalogEntry& entry);
+    void finish();
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> d_;
+};
+
+// A whole table given at once, for small fixtures.
+struct TableData {
+    std::string name;
+    std::vector<Column> columns;
+    std::vector<Row> rows;
+    TableOptions options = {};
+};
+
+void writeDatabase(const std::filesystem::path& path, const std::vector<TableData>& tables,
+                   const WriterOptions& options = {});
+
+} // namespace tabulant::accesswriter

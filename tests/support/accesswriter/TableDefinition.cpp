@@ -1,0 +1,96 @@
+#include "TableDefinition.h"
+
+#include "TextCodec.h"
+
+namespace tabulant::accesswriter {
+
+namespace {
+
+void appendName(Bytes& b, const std::string& name, const FormatLayout& layout, std::uint16_t codePage)
+{
+    if (layout.jet3) {
+        const Bytes n = codePageBytes(name, codePage);
+        if (n.size() > 255)
+            throw AccessWriterError("name too long: " + name);
+        append8(b, static_cast<std::uint32_t>(n.size()));
+        b.insert(b.end(), n.begin(), n.end());
+    } else {
+        const Bytes n = ucs2Bytes(utf16FromUtf8(name));
+        append16(b, static_cast<std::uint32_t>(n.size()));
+        b.insert(b.end(), n.begin(), n.end());
+    }
+}
+
+bool isText(ColumnType t) { return t == ColumnType::Text || t == ColumnType::Memo; }
+
+void appendColumn(Bytes& b, const ColumnLayout& c, const FormatLayout& layout, std::uint16_t codePage)
+{
+    Bytes d(layout.columnEntrySize, 0);
+    d[0] = static_cast<std::uint8_t>(c.def.type);
+    const std::uint32_t n = layout.columnNumberOffset;
+    put16(&d[n], c.number);
+    put16(&d[n + 2], c.fixed || c.inNullMask ? 0u : c.varIndex);
+    put16(&d[n + 4], c.number);
+    const std::uint32_t misc = layout.columnMiscOffset;
+    if (layout.jet3) {
+        if (isText(c.def.type)) {
+            put16(&d[misc], 0x0409);
+            put16(&d[misc + 2], codePage);
+        } else if (c.def.type == ColumnType::Decimal) {
+            d[misc + 2] = static_cast<std::uint8_t>(c.def.precision);
+            d[misc + 3] = static_cast<std::uint8_t>(c.def.scale);
+        }
+    } else {
+        put32(&d[1], 1625);
+        if (isText(c.def.type)) {
+            put16(&d[misc], 0x0409);
+        } else if (c.def.type == ColumnType::Decimal) {
+            d[misc] = static_cast<std::uint8_t>(c.def.precision);
+            d[misc + 1] = static_cast<std::uint8_t>(c.def.scale);
+        }
+        d[layout.columnFlagsOffset + 1] = c.extFlags;
+    }
+    d[layout.columnFlagsOffset] = c.flags;
+    put16(&d[layout.columnFixedOffset], c.fixed ? c.fixedOffset : 0u);
+    put16(&d[layout.columnLengthOffset], c.length);
+    b.insert(b.end(), d.begin(), d.end());
+}
+
+} // namespace
+
+Bytes tableDefinition(const TableWriter::State& table, const FormatLayout& layout,
+                      std::uint16_t codePage, std::uint32_t usageMap, std::uint32_t freeMap)
+{
+    Bytes b(layout.tdefColumnsOffset, 0);
+    b[0] = 0x02;
+    b[1] = 0x01;
+    if (!layout.jet3)
+        put32(&b[12], 1625);
+    put32(&b[layout.tdefRowsOffset], static_cast<std::uint32_t>(table.rows));
+    std::uint32_t t = layout.tdefTableTypeOffset;
+    b[t] = table.options.systemTable ? 0x53 : 0x4E;
+    const auto cols = static_cast<std::uint32_t>(table.columns.size());
+    put16(&b[t + 1], cols);
+    put16(&b[t + 3], table.varCount);
+    put16(&b[t + 5], cols);
+    // t + 7: logical indexes, t + 11: real indexes: none.
+    put32(&b[t + 15], usageMap);
+    put32(&b[t + 19], freeMap);
+    bool autoNumber = false;
+    for (const ColumnLayout& c : table.columns) {
+        appendColumn(b, c, layout, codePage);
+        autoNumber = autoNumber || (c.def.autoNumber && c.def.type == ColumnType::Long);
+    }
+    if (autoNumber && !layout.jet3) {
+        put32(&b[layout.tdefAutoNumberOffset], static_cast<std::uint32_t>(table.rows + 1));
+        b[layout.tdefAutoNumberOffset + 4] = 0x01;
+    }
+    for (const ColumnLayout& c : table.columns)
+        appendName(b, c.def.name, layout, codePage);
+    // End of the (empty) list of per-column usage maps.
+    append16(b, 0xFFFF);
+    put32(&b[8], static_cast<std::uint32_t>(b.size()));
+    return b;
+}
+
+} // namespace tabulant::accesswriter
