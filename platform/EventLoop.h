@@ -22,7 +22,7 @@ public:
     // Looks at the clock at once (for yields that are far apart, such as one per table).
     void yieldNow() {
         const auto now = std::chrono::steady_clock::now();
-        if (now - last_ < interval_) return;
+        if (now < last_ + interval_) return;
         processEvents();
         last_ = std::chrono::steady_clock::now();
     }
@@ -34,7 +34,8 @@ protected:
 private:
     static constexpr std::uint32_t CheckMask = 15;
     std::uint32_t calls_ = 0;
-    std::chrono::steady_clock::time_point last_{};
+    // The first look at the clock always lets events run (the clock's zero may be recent).
+    std::chrono::steady_clock::time_point last_ = std::chrono::steady_clock::time_point::min();
     std::chrono::steady_clock::duration interval_ = DefaultInterval;
 };
 
