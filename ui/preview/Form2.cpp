@@ -1,0 +1,253 @@
+#include "Form2.h"
+
+#include "ClipboardRoutines.h"
+#include "Form3.h"
+#include "Form4.h"
+#include "Form5.h"
+#include "PreviewListModel.h"
+#include "PreviewText.h"
+#include "StandInWindowConventions.h"
+
+#include "shell/core/Helpers.h"
+#include "shell/core/Trap.h"
+
+#include <QCloseEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+#include <stdexcept>
+
+namespace tabulant::ui {
+
+namespace {
+
+constexpr const char* Captions[9] = {"Execute SQL",
+                                     "Copy SQL To Clipboard",
+                                     "Find and Replace",
+                                     "Copy Error Message To Clipboard",
+                                     "< Back",
+                                     "Jump To Error Line",
+                                     "View Datatype Conversion",
+                                     " Email Error Message To Quorvane",
+                                     "Skip Table / Do Not Execute SQL"};
+
+class PreviewLinesExport final : public ExportList {
+public:
+    explicit PreviewLinesExport(const PreviewLines& lines) : lines_(lines) {}
+    std::size_t rowCount() const override { return lines_.size(); }
+    std::size_t columnCount() const override { return 1; }
+    std::string_view cell(std::size_t row, std::size_t) const override { return lines_.line(row); }
+    bool marked(std::size_t row) const override { return lines_.checked(row); }
+
+private:
+    const PreviewLines& lines_;
+};
+
+const std::string CopiedHint =
+    "\r\rClick a text area where you normally type and press Ctrl+V to paste the clipboard.";
+
+} // namespace
+
+Form2::Form2(PreviewContext& context, QWidget* owner) : QDialog(owner), context_(context) {
+    buildControls();
+    Form_Load();
+}
+
+Form2::~Form2() = default;
+
+void Form2::buildControls() {
+    setObjectName("Form2");
+    model_ = new PreviewListModel(this);
+    list_ = new QTreeView(this);
+    list_->setObjectName("ListView1");
+    list_->setModel(model_);
+    list_->setRootIsDecorated(false);
+    list_->setUniformRowHeights(true);
+    list_->setItemsExpandable(false);
+    list_->setSelectionMode(QAbstractItemView::SingleSelection);
+    list_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    list_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    list_->header()->setStretchLastSection(false);
+    list_->setToolTip(
+        "Click item to edit it. Move | line to right and out of window to reveal full names.");
+    connect(model_, &PreviewListModel::checkToggled, this, [this] { ignoreNextClick_ = true; });
+    connect(list_, &QAbstractItemView::clicked, this, [this] {
+        // A click that ticked a check box is not a request to edit the line.
+        if (std::exchange(ignoreNextClick_, false)) return;
+        ListView1_Click();
+    });
+
+    frame2_ = new QGroupBox("Error:", this);
+    frame2_->setObjectName("Frame2");
+    text1_ = new QPlainTextEdit(frame2_);
+    text1_->setObjectName("Text1");
+    text1_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    auto* frameLayout = new QVBoxLayout(frame2_);
+    frameLayout->addWidget(text1_);
+
+    progress_ = new QProgressBar(this);
+    progress_->setObjectName("ProgressBar1");
+    progress_->setRange(0, 100);
+    progress_->setTextVisible(true);
+    setProgress(0, "Progress Bar");
+
+    auto* grid = new QGridLayout;
+    using Handler = void (Form2::*)();
+    static constexpr Handler handlers[9] = {
+        &Form2::PushButton1_Click, &Form2::PushButton2_Click, &Form2::PushButton3_Click,
+        &Form2::PushButton4_Click, &Form2::PushButton5_Click, &Form2::PushButton6_Click,
+        &Form2::PushButton7_Click, &Form2::PushButton8_Click, &Form2::PushButton9_Click};
+    for (int i = 0; i < 9; ++i) {
+        auto* button = new QPushButton(QString::fromUtf8(Captions[i]), this);
+        button->setObjectName(QString("PushButton%1").arg(i + 1));
+        button->setAutoDefault(false);
+        connect(button, &QPushButton::clicked, this, handlers[i]);
+        grid->addWidget(button, i / 3, i % 3);
+        buttons_[static_cast<std::size_t>(i)] = button;
+    }
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(list_, 3);
+    layout->addWidget(frame2_, 1);
+    layout->addWidget(progress_);
+    layout->addLayout(grid);
+    resize(760, 560);
+}
+
+void Form2::Form_Load() {
+    shell::Trap trap(context_.prompts, "Form2.Form_Load");
+    standin::SetUpSecondaryWindow(trap, 100, *this, "SQL Preview");
+    trap(108, [&] { model_->setColumnTitle("SQL Preview"); });
+    trap(110, [&] { list_->setColumnWidth(0, standin::TwipsToPixels(7000, this)); });
+}
+
+void Form2::setProgress(int value, const QString& text) {
+    progress_->setValue(value);
+    progress_->setFormat(QString(text).replace('%', "%%"));
+}
+
+void Form2::setExecuting(bool on) {
+    executing_ = on;
+    for (QPushButton* b : buttons_) b->setEnabled(!on);
+}
+
+std::string Form2::errorText() const { return text1_->toPlainText().toStdString(); }
+
+void Form2::selectLine(int n) {
+    if (n < 1 || n > model_->rowCount()) throw std::out_of_range("Index out of bounds");
+    list_->setCurrentIndex(model_->index(n - 1, 0));
+}
+
+void Form2::revealLine(int n) {
+    if (n < 1 || n > model_->rowCount()) throw std::out_of_range("Index out of bounds");
+    list_->scrollTo(model_->index(n - 1, 0));
+}
+
+void Form2::PushButton2_Click() {
+    if (executing_) return;
+    shell::Trap trap(context_.prompts, "Form2.PushButton2_Click");
+    trap(100, [&] {
+        model_->publish();
+        CopyListToClipboard(PreviewLinesExport(model_->lines()), context_.clipboard,
+                            context_.eventLoop);
+    });
+    trap(102, [&] { context_.prompts.Message("Results have been copied to the clipboard." + CopiedHint); });
+}
+
+void Form2::PushButton3_Click() {
+    if (executing_) return;
+    shell::Trap trap(context_.prompts, "Form2.PushButton3_Click");
+    trap(100, [&] {
+        Form3 dialog(context_, *model_, this);
+        dialog.exec();
+    });
+}
+
+void Form2::PushButton4_Click() {
+    if (executing_) return;
+    shell::Trap trap(context_.prompts, "Form2.PushButton4_Click");
+    std::string text;
+    trap.Assign(100, text, [&] { return errorText(); });
+    if (trap.Condition(102, [&] { return TrimSpaces(text).empty(); })) return;
+    trap(104, [&] { ClearClipboard(context_.clipboard); });
+    trap(106, [&] { SetClipboardText(context_.clipboard, text, 0); });
+    trap(108, [&] {
+        context_.prompts.Message("Error message have been copied to the clipboard." + CopiedHint);
+    });
+}
+
+void Form2::PushButton5_Click() {
+    if (executing_) return;
+    shell::Trap trap(context_.prompts, "Form2.PushButton5_Click");
+    trap(100, [&] { close(); });
+}
+
+void Form2::PushButton6_Click() {
+    if (executing_) return;
+    shell::Trap trap(context_.prompts, "Form2.PushButton6_Click");
+    if (trap.Condition(100, [&] { return model_->lines().empty(); })) return;
+    if (trap.Condition(102, [&] { return context_.ErrorLine < 1; })) return;
+    model_->publish();
+    trap(104, [&] { selectLine(context_.ErrorLine); });
+    trap(106, [&] { revealLine(context_.ErrorLine); });
+}
+
+void Form2::PushButton7_Click() {
+    if (executing_) return;
+    shell::Trap trap(context_.prompts, "Form2.PushButton7_Click");
+    trap(100, [&] {
+        Form5 dialog(context_, this);
+        dialog.exec();
+    });
+}
+
+void Form2::PushButton8_Click() {
+    if (executing_) return;
+    shell::Trap trap(context_.prompts, "Form2.PushButton8_Click");
+    std::string text;
+    trap.Assign(100, text, [&] { return errorText(); });
+    if (trap.Condition(102, [&] { return TrimSpaces(text).empty(); })) return;
+    std::string link;
+    trap.Assign(104, link, [&] { return ErrorMailLink(text); });
+    trap(106, [&] { context_.shellOpen.Open(link); });
+}
+
+void Form2::PushButton9_Click() {
+    if (executing_) return;
+    shell::Trap trap(context_.prompts, "Form2.PushButton9_Click");
+    trap(100, [&] { shell::StopAfterPreview = false; });
+    trap(102, [&] { close(); });
+}
+
+void Form2::ListView1_Click() {
+    if (executing_) return;
+    const QModelIndexList selected = list_->selectionModel()->selectedRows();
+    if (selected.isEmpty()) return;
+    context_.ListLine = selected.first().row() + 1;
+    Form4 dialog(context_, *model_, this);
+    dialog.setText(model_->lines().line(static_cast<std::size_t>(context_.ListLine - 1)));
+    dialog.exec();
+}
+
+void Form2::closeEvent(QCloseEvent* event) {
+    // An execution in progress lets events run between its lines; closing the window under it
+    // would destroy the list it is reading.
+    if (executing_) {
+        event->ignore();
+        return;
+    }
+    QDialog::closeEvent(event);
+}
+
+void Form2::reject() {
+    if (!executing_) QDialog::reject();
+}
+
+} // namespace tabulant::ui

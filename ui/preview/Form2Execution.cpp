@@ -1,0 +1,134 @@
+// Form2's "Execute SQL": runs the lines one by one on the main window's connection and stops at
+// the first statement the server rejects.
+
+#include "Form2.h"
+
+#include "PreviewListModel.h"
+#include "PreviewText.h"
+#include "StandInWindowConventions.h"
+
+#include "platform/Error.h"
+#include "shell/core/ErrorReport.h"
+#include "shell/core/Trap.h"
+
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QTreeView>
+
+#include <cmath>
+
+namespace tabulant::ui {
+
+namespace {
+
+// The handler's own failure handling: a failure whose description names an SQLException ends the
+// execution at the current line; any other is reported like a trapped step and passed over.
+class ExecutionSteps {
+public:
+    explicit ExecutionSteps(shell::Trap& trap) : trap_(trap) {}
+
+    bool stopped() const { return stopped_; }
+    const std::string& stopDescription() const { return description_; }
+
+    // Runs a step unless the execution has stopped; answers whether it may go on.
+    template <class Step> bool operator()(int line, Step&& step) {
+        if (stopped_) return false;
+        try {
+            step();
+        } catch (const std::exception& e) {
+            failed(line, shell::DescriptionOf(e));
+        } catch (...) {
+            failed(line, "Unknown failure");
+        }
+        return !stopped_;
+    }
+
+    // A condition that fails counts as true, as in every trapped handler.
+    template <class Test> bool Condition(int line, Test&& test) {
+        bool result = true;
+        (*this)(line, [&] { result = static_cast<bool>(test()); });
+        return result;
+    }
+
+private:
+    void failed(int line, std::string description) {
+        if (IsStoppingFailure(description)) {
+            stopped_ = true;
+            description_ = std::move(description);
+        } else {
+            trap_.report(line, description);
+        }
+    }
+
+    shell::Trap& trap_;
+    bool stopped_ = false;
+    std::string description_;
+};
+
+} // namespace
+
+void Form2::PushButton1_Click() {
+    if (executing_) return;
+    shell::Trap trap(context_.prompts, "Form2.PushButton1_Click");
+    ExecutionSteps step(trap);
+    PreviewLines& lines = model_->lines();
+    int n = 0;
+
+    if (step.Condition(100, [&] { return lines.empty(); })) {
+        if (step(102, [&] { context_.prompts.Message("No SQL to run."); })) return;
+    }
+    if (!step.stopped()) {
+        setExecuting(true);
+        model_->publish();
+        step(104, [&] { standin::SetMousePointer(*this, 11); });
+        int m = 0;
+        step(106, [&] { m = static_cast<int>(lines.size()); });
+        for (n = 1; n <= m && !step.stopped(); ++n) {
+            step(108, [&] { context_.eventLoop.yield(); });
+            const auto count = static_cast<double>(lines.size());
+            step(110, [&] { progress_->setValue(static_cast<int>(std::lround(n / count * 100))); });
+            step(112, [&] {
+                progress_->setFormat(
+                    QString("Please wait.. Processing row: %1 of %2").arg(n).arg(lines.size()));
+            });
+            if (step.Condition(114, [&] {
+                    return TrimSpaces(lines.line(static_cast<std::size_t>(n - 1))).empty();
+                }))
+                continue;
+            step(116, [&] {
+                platform::Connection* connection = context_.connection ? context_.connection() : nullptr;
+                if (!connection)
+                    throw platform::Error(platform::errors::ObjectClosed,
+                                          "SQLException: [08003] The connection is not open.");
+                connection->Execute(lines.line(static_cast<std::size_t>(n - 1)));
+            });
+        }
+        if (step.stopped()) --n; // the line being processed, not the one after it
+        setExecuting(false);
+    }
+    if (!step.stopped()) {
+        step(118, [&] { if (context_.setSQLFormOK) context_.setSQLFormOK(); });
+        step(120, [&] { standin::SetMousePointer(*this, 0); });
+        step(122, [&] { setProgress(0, "Progress Bar"); });
+        step(124, [&] { close(); });
+    }
+    if (step.stopped()) stopAt(n, step.stopDescription());
+}
+
+void Form2::stopAt(int n, const std::string& description) {
+    shell::Trap trap(context_.prompts, "Form2.PushButton1_Click");
+    setExecuting(false);
+    trap(130, [&] { context_.ErrorLine = n; });
+    trap(132, [&] {
+        selectLine(n);
+        revealLine(n);
+    });
+    trap(134, [&] { text1_->setPlainText(QString::fromStdString(description)); });
+    trap(136, [&] {
+        standin::SetMousePointer(*this, 0);
+        setProgress(0, "Progress Bar");
+    });
+    trap(138, [&] { context_.prompts.Message("Error found."); });
+}
+
+} // namespace tabulant::ui

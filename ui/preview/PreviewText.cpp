@@ -1,0 +1,70 @@
+#include "PreviewText.h"
+
+#include "shell/core/Product.h"
+
+namespace tabulant::ui {
+
+namespace {
+
+char asciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
+
+} // namespace
+
+std::string_view TrimSpaces(std::string_view text) {
+    const auto first = text.find_first_not_of(' ');
+    if (first == std::string_view::npos) return {};
+    return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+bool IsStoppingFailure(std::string_view description) {
+    static constexpr std::string_view word = "sqlexception";
+    if (description.size() < word.size()) return false;
+    for (std::size_t i = 0; i + word.size() <= description.size(); ++i) {
+        std::size_t k = 0;
+        while (k < word.size() && asciiLower(description[i + k]) == word[k]) ++k;
+        if (k == word.size()) return true;
+    }
+    return false;
+}
+
+std::string PercentEncode(std::string_view text) {
+    static constexpr char hex[] = "0123456789ABCDEF";
+    std::string out;
+    out.reserve(text.size() * 3);
+    for (const char ch : text) {
+        const auto c = static_cast<unsigned char>(ch);
+        if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
+            c == '.' || c == '_' || c == '~') {
+            out.push_back(ch);
+        } else {
+            out.push_back('%');
+            out.push_back(hex[c >> 4]);
+            out.push_back(hex[c & 0x0F]);
+        }
+    }
+    return out;
+}
+
+std::string ErrorMailLink(std::string_view errorText) {
+    std::string body = "Here is the error message that I get: \n";
+    body.append(errorText);
+    std::string crlf;
+    crlf.reserve(body.size() + 16);
+    for (std::size_t i = 0; i < body.size(); ++i) {
+        if (body[i] == '\r') {
+            if (i + 1 < body.size() && body[i + 1] == '\n') ++i;
+            crlf.append("\r\n");
+        } else if (body[i] == '\n') {
+            crlf.append("\r\n");
+        } else {
+            crlf.push_back(body[i]);
+        }
+    }
+    std::string link = "mailto:";
+    link.append(shell::SupportEmail);
+    link.append("?subject=").append(PercentEncode(shell::ProductName));
+    link.append("&body=").append(PercentEncode(crlf));
+    return link;
+}
+
+} // namespace tabulant::ui

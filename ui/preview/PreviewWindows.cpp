@@ -1,0 +1,74 @@
+#include "PreviewWindows.h"
+
+#include "Form2.h"
+#include "PreviewListModel.h"
+
+#include <QStandardItemModel>
+
+#include <stdexcept>
+
+namespace tabulant::ui {
+
+namespace {
+QString toQString(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+} // namespace
+
+PreviewWindows::PreviewWindows(platform::Prompts& prompts, platform::Clipboard& clipboard,
+                               platform::ShellOpen& shellOpen, platform::EventLoop& eventLoop)
+    : datatypeRows_(std::make_unique<QStandardItemModel>(0, 4)),
+      context_{prompts, clipboard, shellOpen, eventLoop, {}, {}, 0, 0, datatypeRows_.get()} {}
+
+PreviewWindows::~PreviewWindows() { delete form2_.data(); }
+
+void PreviewWindows::setOwner(QWidget* form1) { owner_ = form1; }
+
+void PreviewWindows::setConnection(std::function<platform::Connection*()> connection) {
+    context_.connection = std::move(connection);
+}
+
+void PreviewWindows::setSQLFormOK(std::function<void()> setTrue) {
+    context_.setSQLFormOK = std::move(setTrue);
+}
+
+Form2* PreviewWindows::form2() const { return form2_.data(); }
+
+Form2& PreviewWindows::loadedForm2() {
+    if (!form2_) form2_ = new Form2(context_, owner_.data());
+    return *form2_;
+}
+
+void PreviewWindows::ClearPreviewList() { loadedForm2().PreviewList().clear(); }
+
+void PreviewWindows::AddPreviewLine(std::string line) { loadedForm2().PreviewList().append(line); }
+
+void PreviewWindows::ClearDatatypeConversionList() {
+    datatypeRows_->removeRows(0, datatypeRows_->rowCount());
+}
+
+void PreviewWindows::AddDatatypeRow(std::string_view table, std::string_view field) {
+    QList<QStandardItem*> row;
+    row << new QStandardItem(toQString(table)) << new QStandardItem(toQString(field))
+        << new QStandardItem() << new QStandardItem();
+    datatypeRows_->appendRow(row);
+}
+
+void PreviewWindows::SetLastDatatypeRow(std::string_view accessType, std::string_view postgresType) {
+    const int last = datatypeRows_->rowCount() - 1;
+    if (last < 0) throw std::out_of_range("Index out of bounds");
+    datatypeRows_->setItem(last, 2, new QStandardItem(toQString(accessType)));
+    datatypeRows_->setItem(last, 3, new QStandardItem(toQString(postgresType)));
+}
+
+void PreviewWindows::ShowPreview() {
+    Form2& window = loadedForm2();
+    if (owner_ && window.parentWidget() != owner_)
+        window.setParent(owner_.data(), window.windowFlags());
+    window.PreviewList().publish();
+    window.exec();
+    // Closing the window discards its lines, error text and progress; ErrorLine stays.
+    delete form2_.data();
+}
+
+} // namespace tabulant::ui
