@@ -1,0 +1,33 @@
+#include "ColumnNames.h"
+
+#include "Datatype.h"
+#include "shell/core/Helpers.h"
+
+namespace tabulant::engine {
+
+bool ColumnNames::Taken(std::string_view candidate) const {
+    // Like a text search that finds nothing in an empty text: the very first name is free even
+    // when it is empty.
+    if (usedLower_.empty()) return false;
+    return usedLower_.find(shell::LowerCase(candidate)) != std::string::npos;
+}
+
+void ColumnNames::Use(std::string_view name) {
+    used_.append(",").append(name);
+    usedLower_.append(",").append(shell::LowerCase(name));
+}
+
+std::string ColumnNames::NextCandidate(std::string_view candidate, int counter) {
+    std::string next(FirstCharacters(candidate, 7));
+    next += std::to_string(counter);
+    return next;
+}
+
+std::string ColumnNames::Unique(std::string_view baseName) {
+    std::string candidate(baseName);
+    for (int counter = 1; Taken(candidate); ++counter) candidate = NextCandidate(candidate, counter);
+    Use(candidate);
+    return candidate;
+}
+
+} // namespace tabulant::engine

@@ -1,0 +1,199 @@
+#include "RowStatementBuilder.h"
+
+#include "Datatype.h"
+#include "SqlText.h"
+#include "shell/core/Helpers.h"
+
+#include <charconv>
+#include <cmath>
+
+namespace tabulant::engine {
+
+int ProgressPercent(std::int64_t counter, std::int64_t recordCount) {
+    const double percent =
+        (static_cast<double>(counter) + 1.0) / (static_cast<double>(recordCount) + 1.0) * 100.0;
+    if (!(percent >= 0.0)) return 0;
+    if (percent >= 100.0) return 100;
+    return static_cast<int>(std::nearbyint(percent));
+}
+
+RowStatementBuilder::RowStatementBuilder(const platform::RegionalText& regional,
+                                         platform::EventLoop& events)
+    : regional_(regional), events_(events) {}
+
+void RowStatementBuilder::Start(shell::Trap& trap, std::string_view table,
+                                std::string_view numericColumns) {
+    trap(326, [&] {
+        numericAt_.clear();
+        for (std::size_t start = 0; start < numericColumns.size();) {
+            auto end = numericColumns.find(", ", start);
+            if (end == std::string_view::npos) end = numericColumns.size();
+            std::size_t position = 0;
+            const char* first = numericColumns.data() + start;
+            const char* last = numericColumns.data() + end;
+            if (auto [p, ec] = std::from_chars(first, last, position);
+                ec == std::errc() && p == last) {
+                if (numericAt_.size() <= position) numericAt_.resize(position + 1, 0);
+                numericAt_[position] = 1;
+            }
+            start = end + 2;
+        }
+        tableHasNumeric_ = !numericColumns.empty();
+        prefix_ = "INSERT INTO ";
+        AppendQuotedName(prefix_, table);
+        defaultRow_ = prefix_ + " DEFAULT VALUES;";
+        prefix_ += " VALUES (";
+    });
+}
+
+void RowStatementBuilder::WriteRows(shell::Trap& trap, platform::Recordset& records,
+                                    RowSink& sink) {
+    // A failing test counts as true here: a record set that cannot answer has no rows to give.
+    if (trap.Condition(328, [&] { return records.Eof() || records.Bof(); })) return;
+    std::int64_t recordCount = 0;
+    trap.Assign(330, recordCount, [&] { return records.RecordCount(); });
+    std::int64_t counter = 0;
+    for (;;) {
+        trap(332, [&] { events_.yield(); });
+        trap(336, [&] { ++counter; });
+        trap(338, [&] { sink.Progress(ProgressPercent(counter, recordCount)); });
+        BuildRow(trap, records);
+        sink.Statement(statement_);
+        // A record set that cannot move on would hand over the same row again and again: the
+        // rest of the table is given up instead (the failure has been reported).
+        bool moved = false;
+        trap(434, [&] {
+            records.MoveNext();
+            moved = true;
+        });
+        if (!moved) return;
+        if (trap.Condition(436, [&] { return records.Eof(); })) return;
+    }
+}
+
+void RowStatementBuilder::AppendNull() {
+    // The blank of the previous literal's separator goes; after "(" nothing is removed.
+    if (!statement_.empty() && statement_.back() == ' ') statement_.pop_back();
+    statement_.append("NULL, ", 6);
+}
+
+void RowStatementBuilder::BuildRow(shell::Trap& trap, const platform::Recordset& records) {
+    trap(340, [&] { statement_.assign(prefix_); });
+    platform::FieldList fields;
+    int fieldCount = 1; // a failing loop head enters the loop once
+    trap(342, [&] {
+        fields = records.Fields();
+        fieldCount = fields.Count();
+    });
+    bool anyColumn = false;
+    for (int k = 0; k < fieldCount; ++k) {
+        // The type key is "adlongvarbinary" exactly for this one code.
+        trap(344, [&] { longBinary_ = fields.Item(k).type == AdLongVarBinary; });
+        if (trap.Condition(346, [&] { return longBinary_; })) continue;
+        anyColumn = true;
+        trap(348, [&] { events_.yield(); });
+        trap(350, [&] {
+            static const platform::Variant emptyText = platform::Variant::text("");
+            const platform::Variant& value = shell::NullToDefault(fields.Item(k).value, emptyText);
+            scratch_.clear();
+            regional_.AppendText(value, scratch_);
+            value_.swap(scratch_);
+            const auto kind = value.kind();
+            valueDouble_ = value.asDouble();
+            valueNonFinite_ = (kind == platform::Variant::Kind::Double ||
+                               kind == platform::Variant::Kind::Single) &&
+                              !std::isfinite(valueDouble_);
+        });
+        const bool numericPosition =
+            static_cast<std::size_t>(k) < numericAt_.size() && numericAt_[k] != 0;
+        if (trap.Condition(352, [&] { return tableHasNumeric_; })) {
+            if (trap.Condition(354, [&] { return numericPosition; })) AppendNumeric(trap);
+            else AppendTextA(trap);
+        } else {
+            AppendTextB(trap);
+        }
+    }
+    trap(416, [&] {
+        if (!anyColumn) statement_.assign(defaultRow_);
+        else statement_.resize(statement_.size() >= 2 ? statement_.size() - 2 : 0);
+    });
+    trap(418, [&] {
+        if (anyColumn) statement_.append(");", 2);
+    });
+}
+
+void RowStatementBuilder::AppendNumeric(shell::Trap& trap) {
+    if (trap.Condition(356, [&] { return value_.empty(); })) {
+        trap(358, [&] { AppendNull(); });
+        return;
+    }
+    if (trap.Condition(362, [&] { return value_ == "True" || value_ == "False"; })) {
+        trap(364, [&] { statement_.append(value_ == "True" ? "TRUE, " : "FALSE, "); });
+        return;
+    }
+    // PostgreSQL's own spellings, quoted: NaN and infinity have no unquoted numeric literal.
+    if (valueNonFinite_) {
+        trap(366, [&] {
+            statement_.append(std::isnan(valueDouble_) ? "'NaN', "
+                              : valueDouble_ > 0       ? "'Infinity', "
+                                                       : "'-Infinity', ");
+        });
+        return;
+    }
+    if (trap.Condition(366, [&] { return regional_.IsNumeric(value_); })) {
+        trap(368, [&] {
+            const auto at = statement_.size();
+            statement_.append(value_);
+            CommasToPoints(statement_, at);
+            statement_.append(", ", 2);
+        });
+        return;
+    }
+    trap(372, [&] { statement_.append(value_).append(", ", 2); });
+}
+
+void RowStatementBuilder::AppendQuotedOrDate(shell::Trap& trap, int dateLine, int quotedLine) {
+    std::optional<platform::DateTime> date;
+    trap(dateLine, [&] { date = regional_.ReadDate(escaped_); });
+    if (date) {
+        // Whether the time is written depends only on whether the text holds a ":".
+        trap(dateLine + 2, [&] {
+            statement_ += '\'';
+            regional_.AppendDate(*date, escaped_.find(':') != std::string::npos, statement_);
+            statement_.append("', ", 3);
+        });
+        return;
+    }
+    trap(quotedLine, [&] {
+        statement_ += '\'';
+        statement_.append(escaped_).append("', ", 3);
+    });
+}
+
+void RowStatementBuilder::AppendTextA(shell::Trap& trap) {
+    if (trap.Condition(374, [&] { return value_.empty(); })) {
+        trap(376, [&] { AppendNull(); });
+        return;
+    }
+    trap(380, [&] {
+        escaped_.clear();
+        AppendEscapedText(escaped_, value_);
+    });
+    AppendQuotedOrDate(trap, 382, 390);
+}
+
+void RowStatementBuilder::AppendTextB(shell::Trap& trap) {
+    if (trap.Condition(394, [&] { return value_.empty(); })) {
+        trap(396, [&] { AppendNull(); });
+        return;
+    }
+    trap(400, [&] {
+        escaped_.clear();
+        AppendEscapedText(escaped_, value_);
+    });
+    if (trap.Condition(402, [&] { return regional_.IsNumeric(escaped_); }))
+        trap(404, [&] { CommasToPoints(escaped_); });
+    AppendQuotedOrDate(trap, 406, 412);
+}
+
+} // namespace tabulant::engine

@@ -1,0 +1,79 @@
+#pragma once
+
+#include "platform/EventLoop.h"
+#include "platform/Recordset.h"
+#include "platform/RegionalText.h"
+#include "shell/core/Trap.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tabulant::engine {
+
+// Where the row loop sends what it produces: the progress value before each row and each
+// finished statement. The statement reference is valid until the next row is built.
+class RowSink {
+public:
+    virtual ~RowSink() = default;
+    virtual void Progress(int percent) = 0;
+    virtual void Statement(const std::string& statement) = 0;
+};
+
+// The progress value before row `counter` (1-based) of `recordCount` rows:
+// (counter + 1) / (recordCount + 1) * 100 in double precision, so three rows show 50, 75, 100.
+// Rounded to the nearest integer, halves to even, as an integer property assignment rounds; kept
+// within 0 to 100 (an unknown count, -1, would otherwise divide by zero).
+int ProgressPercent(std::int64_t counter, std::int64_t recordCount);
+
+// Turns each row of a table's record set into one INSERT statement (steps 326 to 436).
+//
+// Values are literals in the statement: NULL, numbers unquoted with "." as the decimal point,
+// TRUE/FALSE for Yes/No, texts quoted with "'" doubled and line breaks removed, texts that read
+// as dates rewritten as mm/dd/yyyy[ hh:nn:ss] in the regional separators. Values are written
+// whole. Long binary fields are left out; a table with no other field gets
+// INSERT INTO "T" DEFAULT VALUES; per row, so that the row count is kept. A non-finite Double
+// is written 'NaN', 'Infinity' or '-Infinity' (accepted by NUMERIC columns).
+//
+// The statement is built in one buffer reused from row to row; building a row allocates nothing
+// once the buffers have grown to the longest row. Every step runs under the caller's trap; a
+// failed read of a value leaves the previous value in place, as the steps are specified.
+// Thread: the user-interface thread; yields once per row and once per value.
+class RowStatementBuilder {
+public:
+    RowStatementBuilder(const platform::RegionalText& regional, platform::EventLoop& events);
+
+    // Step 326: the table whose rows follow and its NumericColumns text ("0, 3, ").
+    void Start(shell::Trap& trap, std::string_view table, std::string_view numericColumns);
+    // Steps 328 to 436: every row from the current one to the end of the record set.
+    void WriteRows(shell::Trap& trap, platform::Recordset& records, RowSink& sink);
+    // Steps 340 to 418: the statement of the current row, left in Statement().
+    void BuildRow(shell::Trap& trap, const platform::Recordset& records);
+
+    const std::string& Statement() const { return statement_; }
+
+private:
+    void AppendNull();
+    void AppendNumeric(shell::Trap& trap);
+    void AppendTextA(shell::Trap& trap);
+    void AppendTextB(shell::Trap& trap);
+    void AppendQuotedOrDate(shell::Trap& trap, int dateLine, int quotedLine);
+
+    const platform::RegionalText& regional_;
+    platform::EventLoop& events_;
+    std::string prefix_;       // INSERT INTO "T" VALUES (
+    std::string defaultRow_;   // INSERT INTO "T" DEFAULT VALUES;
+    std::vector<char> numericAt_;
+    bool tableHasNumeric_ = false;
+
+    std::string statement_;
+    std::string value_;        // the value text of the current field
+    std::string scratch_;      // where a value text is built before it replaces value_
+    std::string escaped_;
+    bool valueNonFinite_ = false;
+    double valueDouble_ = 0;
+    bool longBinary_ = false;
+};
+
+} // namespace tabulant::engine

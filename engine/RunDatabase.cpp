@@ -1,0 +1,26 @@
+#include "RunDatabase.h"
+
+#include "db/access/Access.h"
+#include "db/odbc/PostgreSQL.h"
+
+namespace tabulant::engine {
+
+RunDatabase DefaultRunDatabase() {
+    RunDatabase d;
+    d.canConnectPostgreSQL = [](const db::Services& s) { return db::CanConnectPostgreSQL(s); };
+    d.fillPostgreSQLTableList = [](const db::Services& s, platform::StringList& list) {
+        db::FillPostgreSQLTableList(s, list);
+    };
+    d.fillAccessTableList = [](const db::Services& s, platform::StringList& list,
+                               std::string_view path) { db::FillAccessTableList(s, list, path); };
+    d.accessConnectionString = [](const db::ConnectionFields& f, std::string_view source,
+                                  std::string_view password) {
+        return db::AccessConnectionString(f, source, password);
+    };
+    d.postgreSQLConnectionString = [](const db::ConnectionFields& f) {
+        return db::PostgreSQLConnectionString(f);
+    };
+    return d;
+}
+
+} // namespace tabulant::engine

@@ -1,0 +1,27 @@
+#pragma once
+
+#include "db/Services.h"
+#include "platform/StringList.h"
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace tabulant::engine {
+
+// The database operations of other modules that the conversion run calls. DefaultRunDatabase()
+// gives the Access and PostgreSQL modules' own; a test may put its own in place of any of them.
+struct RunDatabase {
+    std::function<bool(const db::Services&)> canConnectPostgreSQL;
+    std::function<void(const db::Services&, platform::StringList&)> fillPostgreSQLTableList;
+    std::function<void(const db::Services&, platform::StringList&, std::string_view path)>
+        fillAccessTableList;
+    std::function<std::string(const db::ConnectionFields&, std::string_view dataSource,
+                              std::string_view password)>
+        accessConnectionString;
+    std::function<std::string(const db::ConnectionFields&)> postgreSQLConnectionString;
+};
+
+RunDatabase DefaultRunDatabase();
+
+} // namespace tabulant::engine

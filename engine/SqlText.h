@@ -1,0 +1,23 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace tabulant::engine {
+
+// Appends a table name between double quotes, a double quote inside it doubled, so that names
+// such as Sales "old" reach PostgreSQL whole. Names without a double quote come out unchanged.
+void AppendQuotedName(std::string& out, std::string_view name);
+
+// The table statements. DROP TABLE carries no semicolon.
+std::string DropTableStatement(std::string_view table);
+std::string SelectAllStatement(std::string_view table); // the Access row query, grave accents
+
+// Appends a text value escaped for a quoted literal: every "'" doubled, every carriage return
+// and line feed removed (the lines are joined without a blank).
+void AppendEscapedText(std::string& out, std::string_view text);
+
+// Replaces every "," by "." in place, from position `from` on.
+void CommasToPoints(std::string& text, std::size_t from = 0);
+
+} // namespace tabulant::engine

@@ -1,0 +1,20 @@
+#include "FakeMainWindow.h"
+
+namespace tabulant::fakes {
+
+void FakeMainWindow::SetMousePointer(int state) {
+    pointers.push_back(state);
+    log.push_back("pointer " + std::to_string(state));
+}
+
+void FakeMainWindow::SetProgressValue(int percent) {
+    progressValues.push_back(percent);
+    log.push_back("value " + std::to_string(percent));
+}
+
+void FakeMainWindow::SetProgressText(std::string_view text) {
+    progressTexts.emplace_back(text);
+    log.push_back("text " + std::string(text));
+}
+
+} // namespace tabulant::fakes

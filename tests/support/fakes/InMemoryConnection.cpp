@@ -1,0 +1,83 @@
+#include "InMemoryConnection.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace tabulant::fakes {
+
+namespace {
+bool sameText(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) ==
+                      std::tolower(static_cast<unsigned char>(y));
+           });
+}
+} // namespace
+
+platform::Error ClosedObjectError() {
+    return platform::Error(platform::errors::ObjectClosed,
+                           "Operation is not allowed when the object is closed.");
+}
+
+InMemoryTable& InMemoryDatabase::Add(std::string name, std::vector<ColumnDef> columns,
+                                     std::vector<std::vector<platform::Variant>> rows) {
+    InMemoryTable t;
+    t.name = std::move(name);
+    t.columns = std::move(columns);
+    t.rows = std::move(rows);
+    tables.push_back(std::move(t));
+    return tables.back();
+}
+
+const InMemoryTable* InMemoryDatabase::Find(std::string_view name) const {
+    for (const InMemoryTable& t : tables)
+        if (sameText(t.name, name)) return &t;
+    return nullptr;
+}
+
+void InMemoryConnection::requireOpen() const {
+    if (!open_) throw ClosedObjectError();
+}
+
+void InMemoryConnection::Open(std::string_view connectionString) {
+    if (open_)
+        throw platform::Error(platform::errors::ObjectClosed,
+                              "Operation is not allowed when the object is open.");
+    if (db_.openFailure) throw *db_.openFailure;
+    open_ = true;
+    db_.openedWith.emplace_back(connectionString);
+}
+
+std::unique_ptr<platform::Cursor> InMemoryConnection::Execute(std::string_view statement) {
+    requireOpen();
+    constexpr std::string_view select = "SELECT * FROM `";
+    if (statement.substr(0, select.size()) != select || statement.size() < select.size() + 1 ||
+        statement.back() != '`')
+        throw platform::Error(-2147217900, "Invalid SQL statement; expected 'SELECT * FROM `T`'.");
+    const auto name = statement.substr(select.size(), statement.size() - select.size() - 1);
+    const InMemoryTable* table = db_.Find(name);
+    if (!table)
+        throw platform::Error(-2147217865, "The Microsoft Access database engine cannot find the "
+                                           "input table or query '" + std::string(name) + "'.");
+    return BorrowingCursor(*table);
+}
+
+std::unique_ptr<platform::Cursor> InMemoryConnection::OpenSchema(int schema) {
+    requireOpen();
+    if (schema != adSchemaTables)
+        throw platform::Error(-2146825037, "Object or provider is not capable of performing "
+                                           "requested operation.");
+    InMemoryTable result;
+    result.columns = {{"TABLE_NAME", 202}, {"TABLE_TYPE", 202}};
+    for (const InMemoryTable& t : db_.tables)
+        result.rows.push_back({platform::Variant::text(t.name), platform::Variant::text(t.type)});
+    return OwningCursor(std::move(result));
+}
+
+void InMemoryConnection::Close() {
+    requireOpen();
+    open_ = false;
+    ++db_.closes;
+}
+
+} // namespace tabulant::fakes
