@@ -1,0 +1,151 @@
+#include "StatementCases.h"
+#include "engine/RowStatementBuilder.h"
+#include "fakes/CountingEventLoop.h"
+#include "fakes/ScriptedPrompts.h"
+
+#include <QtTest>
+
+using namespace tabulant;
+using platform::Variant;
+
+namespace {
+QString q(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<int>(s.size())); }
+
+struct Recorded final : engine::RowSink {
+    std::vector<int> progress;
+    std::vector<std::string> statements;
+    void Progress(int p) override { progress.push_back(p); }
+    void Statement(const std::string& s) override { statements.push_back(s); }
+};
+
+fakes::InMemoryTable Numbers(int rows) {
+    fakes::InMemoryTable t;
+    t.name = "Numbers";
+    t.columns = {{"N", 3}};
+    for (int i = 1; i <= rows; ++i) t.rows.push_back({Variant::integer(i)});
+    return t;
+}
+} // namespace
+
+class RowStatementTest : public QObject {
+    Q_OBJECT
+private slots:
+    void literals_data();
+    void literals();
+    void progressPercent_data();
+    void progressPercent();
+    void rowLoop_data();
+    void rowLoop();
+    void cursorThatCannotMoveOnEndsTheTable();
+    void bufferIsReusedAcrossRows();
+};
+
+void RowStatementTest::literals_data() {
+    QTest::addColumn<int>("index");
+    const auto& cases = testcases::StatementCases();
+    for (std::size_t i = 0; i < cases.size(); ++i)
+        QTest::newRow(cases[i].name) << static_cast<int>(i);
+}
+
+void RowStatementTest::literals() {
+    QFETCH(int, index);
+    const testcases::StatementCase& c = testcases::StatementCases()[static_cast<std::size_t>(index)];
+    fakes::InMemoryTable t;
+    t.name = c.table;
+    t.columns = c.columns;
+    t.rows = {c.row};
+    const platform::RegionalText regional(c.comma ? testcases::CommaConventions()
+                                                  : platform::RegionalText::EnglishUS());
+    const testcases::Generated g = testcases::Generate(t, regional);
+    QCOMPARE(g.reports, std::vector<std::string>{});
+    QCOMPARE(g.inserts.size(), std::size_t(1));
+    QCOMPARE(q(g.inserts[0]), q(c.insert));
+}
+
+void RowStatementTest::progressPercent_data() {
+    QTest::addColumn<qint64>("counter");
+    QTest::addColumn<qint64>("count");
+    QTest::addColumn<int>("percent");
+    QTest::newRow("1 of 3") << qint64(1) << qint64(3) << 50;
+    QTest::newRow("2 of 3") << qint64(2) << qint64(3) << 75;
+    QTest::newRow("3 of 3") << qint64(3) << qint64(3) << 100;
+    QTest::newRow("1 of 1") << qint64(1) << qint64(1) << 100;
+    QTest::newRow("1 of 2 rounds up") << qint64(1) << qint64(2) << 67;
+    QTest::newRow("half to even, up") << qint64(2) << qint64(7) << 38;
+    QTest::newRow("half to even, down") << qint64(4) << qint64(7) << 62;
+    QTest::newRow("unknown count") << qint64(1) << qint64(-1) << 100;
+    QTest::newRow("more rows than counted") << qint64(5) << qint64(3) << 100;
+    QTest::newRow("a million rows") << qint64(1) << qint64(1000000) << 0;
+}
+
+void RowStatementTest::progressPercent() {
+    QFETCH(qint64, counter);
+    QFETCH(qint64, count);
+    QFETCH(int, percent);
+    QCOMPARE(engine::ProgressPercent(counter, count), percent);
+}
+
+void RowStatementTest::rowLoop_data() {
+    QTest::addColumn<int>("rows");
+    QTest::addColumn<QList<int>>("progress");
+    QTest::newRow("no rows: nothing") << 0 << QList<int>{};
+    QTest::newRow("one row") << 1 << QList<int>{100};
+    QTest::newRow("three rows") << 3 << QList<int>{50, 75, 100};
+}
+
+void RowStatementTest::rowLoop() {
+    QFETCH(int, rows);
+    QFETCH(QList<int>, progress);
+    const fakes::InMemoryTable t = Numbers(rows);
+    platform::Recordset records(fakes::BorrowingCursor(t));
+    fakes::ScriptedPrompts prompts;
+    fakes::CountingEventLoop events;
+    shell::Trap trap(prompts, "Form1.PushButton7_Click");
+    const platform::RegionalText regional;
+    engine::RowStatementBuilder builder(regional, events);
+    builder.Start(trap, t.name, "0, ");
+    Recorded sink;
+    builder.WriteRows(trap, records, sink);
+    QCOMPARE(QList<int>(sink.progress.begin(), sink.progress.end()), progress);
+    QCOMPARE(sink.statements.size(), std::size_t(rows));
+    for (int i = 0; i < rows; ++i)
+        QCOMPARE(q(sink.statements[i]), QString("INSERT INTO \"Numbers\" VALUES (%1);").arg(i + 1));
+    QVERIFY(prompts.Entries().empty());
+}
+
+// Passing over a failed move would hand the same row over again and again.
+void RowStatementTest::cursorThatCannotMoveOnEndsTheTable() {
+    fakes::InMemoryTable t = Numbers(3);
+    t.failMoveAt = 1;
+    platform::Recordset records(fakes::BorrowingCursor(t));
+    fakes::ScriptedPrompts prompts;
+    fakes::CountingEventLoop events;
+    shell::Trap trap(prompts, "Form1.PushButton7_Click");
+    const platform::RegionalText regional;
+    engine::RowStatementBuilder builder(regional, events);
+    builder.Start(trap, t.name, "0, ");
+    Recorded sink;
+    builder.WriteRows(trap, records, sink);
+    QCOMPARE(sink.statements.size(), std::size_t(2));
+    const auto reports = prompts.ErrorReports();
+    QCOMPARE(reports.size(), std::size_t(1));
+    QVERIFY(q(reports[0]).contains("Form1.PushButton7_Click at line 434"));
+}
+
+// Rows of different widths in one buffer: a shorter row must not keep the tail of a longer one.
+void RowStatementTest::bufferIsReusedAcrossRows() {
+    fakes::InMemoryTable t;
+    t.name = "W";
+    t.columns = {{"Id", 3}, {"Txt", 202}};
+    t.rows = {{Variant::integer(1), Variant::text(std::string(100, 'a'))},
+              {Variant::integer(2), Variant()},
+              {Variant::integer(3), Variant::text("b")}};
+    const platform::RegionalText regional;
+    const testcases::Generated g = testcases::Generate(t, regional);
+    QCOMPARE(g.inserts.size(), std::size_t(3));
+    QCOMPARE(q(g.inserts[1]), QString(R"(INSERT INTO "W" VALUES (2,NULL);)"));
+    QCOMPARE(q(g.inserts[2]), QString(R"(INSERT INTO "W" VALUES (3, 'b');)"));
+}
+
+QTEST_GUILESS_MAIN(RowStatementTest)
+#include "RowStatementTest.moc"
