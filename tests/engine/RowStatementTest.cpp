@@ -25,6 +25,19 @@ fakes::InMemoryTable Numbers(int rows) {
     for (int i = 1; i <= rows; ++i) t.rows.push_back({Variant::integer(i)});
     return t;
 }
+
+// The row loop over a table whose only column is numeric.
+Recorded WriteNumbers(const fakes::InMemoryTable& t, fakes::ScriptedPrompts& prompts) {
+    platform::Recordset records(fakes::BorrowingCursor(t));
+    fakes::CountingEventLoop events;
+    shell::Trap trap(prompts, "Form1.PushButton7_Click");
+    const platform::RegionalText regional;
+    engine::RowStatementBuilder builder(regional, events);
+    builder.Start(trap, t.name, "0, ");
+    Recorded sink;
+    builder.WriteRows(trap, records, sink);
+    return sink;
+}
 } // namespace
 
 class RowStatementTest : public QObject {
@@ -96,16 +109,8 @@ void RowStatementTest::rowLoop_data() {
 void RowStatementTest::rowLoop() {
     QFETCH(int, rows);
     QFETCH(QList<int>, progress);
-    const fakes::InMemoryTable t = Numbers(rows);
-    platform::Recordset records(fakes::BorrowingCursor(t));
     fakes::ScriptedPrompts prompts;
-    fakes::CountingEventLoop events;
-    shell::Trap trap(prompts, "Form1.PushButton7_Click");
-    const platform::RegionalText regional;
-    engine::RowStatementBuilder builder(regional, events);
-    builder.Start(trap, t.name, "0, ");
-    Recorded sink;
-    builder.WriteRows(trap, records, sink);
+    const Recorded sink = WriteNumbers(Numbers(rows), prompts);
     QCOMPARE(QList<int>(sink.progress.begin(), sink.progress.end()), progress);
     QCOMPARE(sink.statements.size(), std::size_t(rows));
     for (int i = 0; i < rows; ++i)
@@ -117,15 +122,8 @@ void RowStatementTest::rowLoop() {
 void RowStatementTest::cursorThatCannotMoveOnEndsTheTable() {
     fakes::InMemoryTable t = Numbers(3);
     t.failMoveAt = 1;
-    platform::Recordset records(fakes::BorrowingCursor(t));
     fakes::ScriptedPrompts prompts;
-    fakes::CountingEventLoop events;
-    shell::Trap trap(prompts, "Form1.PushButton7_Click");
-    const platform::RegionalText regional;
-    engine::RowStatementBuilder builder(regional, events);
-    builder.Start(trap, t.name, "0, ");
-    Recorded sink;
-    builder.WriteRows(trap, records, sink);
+    const Recorded sink = WriteNumbers(t, prompts);
     QCOMPARE(sink.statements.size(), std::size_t(2));
     const auto reports = prompts.ErrorReports();
     QCOMPARE(reports.size(), std::size_t(1));
