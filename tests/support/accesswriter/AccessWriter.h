@@ -203,6 +203,10 @@ struct TableData {
     TableOptions options = {};
 };
 
+// The OLE automation date (days since 1899-12-30, time as the fraction; before 1899-12-30 the
+// fraction still counts forward as the time of day) of a proleptic Gregorian date and time.
+double oleDate(int year, int month, int day, int hour = 0, int minute = 0, double second = 0);
+
 void writeDatabase(const std::filesystem::path& path, const std::vector<TableData>& tables,
                    const WriterOptions& options = {});
 

@@ -21,8 +21,9 @@ public:
     std::pair<std::uint32_t, std::uint32_t> add(const std::vector<std::uint32_t>& pages);
     void flush();
 
-    // Largest inline bitmap, in bytes, before a map switches to bitmap pages.
-    static constexpr std::uint32_t kInlineBitmapLimit = 512;
+    // Largest inline bitmap, in bytes (512 pages, as Access keeps it), before a map switches to
+    // bitmap pages.
+    static constexpr std::uint32_t kInlineBitmapLimit = 64;
 
 private:
     std::uint32_t place(const Bytes& row);

@@ -298,6 +298,15 @@ Bytes encodeLongValue(const ColumnLayout& c, const Variant& v, const FormatLayou
     return ucs2Bytes(units);
 }
 
+double oleDate(int year, int month, int day, int hour, int minute, double second)
+{
+    const std::int64_t days = daysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day))
+        - daysFromCivil(1899, 12, 30);
+    const double time = (hour * 3600.0 + minute * 60.0 + second) / 86400.0;
+    // Negative dates keep the time of day as a positive fraction: -1.25 is 1899-12-29 06:00.
+    return days >= 0 ? static_cast<double>(days) + time : static_cast<double>(days) - time;
+}
+
 Bytes wrapCalculated(const Bytes& data)
 {
     Bytes b(20 + data.size() + 3, 0);
