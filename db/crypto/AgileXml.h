@@ -1,0 +1,17 @@
+#pragma once
+
+#include "db/crypto/EncryptionInfo.h"
+
+#include <string>
+#include <string_view>
+
+namespace tabulant::db::crypto {
+
+// The XML descriptor of agile encryption: its keyData element and the password key encryptor.
+// Parse throws platform::Error ("Unsupported encryption: ..." for a cipher, chaining, hash or key
+// encryptor this library does not handle, "Damaged encryption information: ..." for missing or
+// malformed values). Write produces the descriptor Access writes, with the same element order.
+AgileInfo ParseAgileXml(std::string_view xml);
+std::string WriteAgileXml(const AgileInfo& info);
+
+} // namespace tabulant::db::crypto
