@@ -1,0 +1,97 @@
+// access-write: writes an Access file from a text description, the program's sample database,
+// or big generated tables for benchmarks.
+
+#include "BigDatabase.h"
+#include "Description.h"
+
+#include <charconv>
+#include <cstring>
+#include <fstream>
+#include <iostream>
+#include <string>
+
+using namespace tabulant::accesswriter;
+
+namespace {
+
+const char* const kUsage =
+    "usage: access-write DESCRIPTION OUT          write the file a description gives ('-' = stdin)\n"
+    "       access-write --sample OUT              write the program's sample database\n"
+    "       access-write --big OUT --rows N [--tables T] [--format jet4|ace2010|...]\n"
+    "                                              tables \"Big 1\"..\"Big T\" of N rows each\n";
+
+bool number(const char* s, std::uint64_t& out)
+{
+    const char* end = s + std::strlen(s);
+    auto [p, ec] = std::from_chars(s, end, out);
+    return ec == std::errc() && p == end && p != s;
+}
+
+int describe(const std::string& description, const std::string& out)
+{
+    if (description == "-") {
+        writeDescribed(std::cin, out);
+        return 0;
+    }
+    std::ifstream in(description);
+    if (!in) {
+        std::cerr << "access-write: cannot read " << description << "\n";
+        return 1;
+    }
+    writeDescribed(in, out);
+    return 0;
+}
+
+int big(int argc, char** argv)
+{
+    std::uint64_t rows = 0;
+    std::uint64_t tables = 1;
+    Format format = Format::Jet4;
+    bool haveRows = false;
+    for (int i = 3; i < argc; ++i) {
+        const std::string a = argv[i];
+        if (i + 1 >= argc) {
+            std::cerr << kUsage;
+            return 2;
+        }
+        const char* v = argv[++i];
+        if (a == "--rows" && number(v, rows)) {
+            haveRows = true;
+        } else if (a == "--tables" && number(v, tables) && tables >= 1 && tables <= 1000) {
+        } else if (a == "--format" && std::strcmp(v, "jet4") == 0) {
+            format = Format::Jet4;
+        } else if (a == "--format" && std::strncmp(v, "ace20", 5) == 0) {
+            const std::string year = v + 3;
+            format = year == "2007" ? Format::Ace2007 : year == "2010" ? Format::Ace2010
+                : year == "2013"    ? Format::Ace2013 : year == "2016" ? Format::Ace2016 : Format::Ace2019;
+        } else {
+            std::cerr << "access-write: bad option " << a << " " << v << "\n" << kUsage;
+            return 2;
+        }
+    }
+    if (!haveRows) {
+        std::cerr << kUsage;
+        return 2;
+    }
+    writeBigDatabase(argv[2], rows, static_cast<int>(tables), format);
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    try {
+        if (argc >= 3 && std::strcmp(argv[1], "--big") == 0)
+            return big(argc, argv);
+        if (argc == 3 && std::strcmp(argv[1], "--sample") == 0)
+            return describe(TABULANT_SAMPLE_DESCRIPTION, argv[2]);
+        if (argc == 3 && (argv[1][0] != '-' || std::strcmp(argv[1], "-") == 0))
+            return describe(argv[1], argv[2]);
+        std::cerr << kUsage;
+        return 2;
+    } catch (const std::exception& e) {
+        std::cerr << "access-write: " << e.what() << "\n";
+        return 1;
+    }
+}
