@@ -4,9 +4,10 @@
 
 namespace tabulant::db::crypto {
 
-// The number Jet gives "Not a valid password."; the Access reader raises the same number for a
-// wrong .mdb password.
-inline constexpr long kInvalidPasswordNumber = 3031;
+// "Not a valid password." carries the number the Access reader gives a wrong .mdb password
+// (0x80040E4D, the OLE DB error ADO reports for it), so callers see one error for both kinds of
+// protected file.
+inline constexpr long kInvalidPasswordNumber = -2147217843;
 inline constexpr const char* kInvalidPasswordText = "Not a valid password.";
 
 // platform::Error(kInvalidPasswordNumber, "Not a valid password.").

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "db/crypto/CryptoErrors.h"
 #include "db/crypto/EncryptionInfo.h"
 
 #include <cstdint>
@@ -26,8 +27,8 @@ public:
 
 // Checks `password` the way the file's scheme defines and returns the page cipher. A wrong,
 // empty or over-long (more than 255 UTF-16 units) password, or malformed UTF-8, throws
-// platform::Error(3031, "Not a valid password."). Gives nullptr for Scheme::None and
-// Scheme::JetPageEncoding: libmdb reads those pages as stored. Slow on purpose for the agile
+// platform::Error(kInvalidPasswordNumber, "Not a valid password."). Gives nullptr for Scheme::None
+// and Scheme::JetPageEncoding: libmdb reads those pages as stored. Slow on purpose for the agile
 // and standard AES schemes (up to 100,000 hash rounds).
 std::unique_ptr<PageDecryptor> Unlock(const EncryptionInfo& info, std::u16string_view password);
 std::unique_ptr<PageDecryptor> Unlock(const EncryptionInfo& info, std::string_view utf8Password);
