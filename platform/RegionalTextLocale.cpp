@@ -60,6 +60,15 @@ FormatShape shapeOf(std::string_view format) {
     return shape;
 }
 
+// A separator the user can type between numbers: punctuation only. Forms such as
+// "%Y年%m月%d日" or "%H시 %M분" name their fields with words instead; those keep the default.
+bool usableSeparator(std::string_view sep) {
+    if (sep.empty()) return false;
+    for (char c : sep)
+        if (std::strchr("./-:,", c) == nullptr || c == '\0') return false;
+    return true;
+}
+
 } // namespace
 
 RegionalText::Conventions RegionalText::EnglishUS() { return {}; }
@@ -82,12 +91,12 @@ RegionalText::Conventions RegionalText::FromLocaleFormats(std::string_view decim
         // A blank in "%d. %m. %Y" belongs to the form, not to the separator the user types.
         std::string sep = date.firstSeparator;
         while (!sep.empty() && sep.back() == ' ') sep.pop_back();
-        if (!sep.empty()) c.dateSeparator = sep;
+        if (usableSeparator(sep)) c.dateSeparator = sep;
     }
     const FormatShape time = shapeOf(timeFormat);
     if (time.count >= 2) {
         c.twelveHourClock = time.twelveHour;
-        if (!time.firstSeparator.empty()) c.timeSeparator = time.firstSeparator;
+        if (usableSeparator(time.firstSeparator)) c.timeSeparator = time.firstSeparator;
     }
     c.am = am;
     c.pm = pm;

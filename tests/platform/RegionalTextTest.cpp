@@ -1,5 +1,7 @@
 #include "platform/RegionalText.h"
 
+#include <QProcess>
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include <clocale>
@@ -74,6 +76,8 @@ private slots:
     void conventionsFromLocaleFormats_data();
     void conventionsFromLocaleFormats();
     void plainCLocaleIsEnglishUS();
+    void processLocale_data();
+    void processLocale();
     void hotPathsDoNotAllocate();
 };
 
@@ -428,6 +432,8 @@ void RegionalTextTest::conventionsFromLocaleFormats_data() {
     QTest::newRow("fi_FI") << "," << "%d.%m.%Y" << "%H.%M.%S" << "" << "31.08.2021 14.05.09|12,5";
     QTest::newRow("cs_CZ") << "," << "%-d.%-m.%Y" << "%H:%M:%S" << "" << "31.08.2021 14:05:09|12,5";
     QTest::newRow("sk_SK") << "," << "%d. %m. %Y" << "%H:%M:%S" << "" << "31.08.2021 14:05:09|12,5";
+    QTest::newRow("zh_CN words") << "." << "%Y年%m月%d日" << "%H时%M分%S秒" << ""
+                                 << "2021/08/31 14:05:09|12.5";
     QTest::newRow("D and T") << "." << "%D" << "%I:%M:%S %p" << "" << "8/31/2021 2:05:09 PM|12.5";
 }
 
@@ -459,6 +465,36 @@ void RegionalTextTest::plainCLocaleIsEnglishUS() {
     QCOMPARE(c.twelveHourClock, en.twelveHourClock);
     QCOMPARE(str(c.am), str(en.am));
     QCOMPARE(str(c.pm), str(en.pm));
+}
+
+void RegionalTextTest::processLocale_data() {
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<QString>("sample");
+    QTest::newRow("de_DE") << "de_DE" << "31.08.2021 14:05:09|12,5";
+    QTest::newRow("en_US") << "en_US" << "8/31/2021 2:05:09 PM|12.5";
+}
+
+// Compiles the locale from the system's sources into a scratch folder, so the test does not
+// depend on which locales the machine has installed.
+void RegionalTextTest::processLocale() {
+    QFETCH(QString, locale);
+    QFETCH(QString, sample);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString name = locale + ".UTF-8";
+    QProcess localedef;
+    localedef.start("localedef", {"-i", locale, "-f", "UTF-8", dir.filePath(name)});
+    localedef.waitForFinished(60000);
+    if (localedef.error() == QProcess::FailedToStart || !QFileInfo::exists(dir.filePath(name)))
+        QSKIP("localedef or the locale sources are not available");
+    qputenv("LOCPATH", QFile::encodeName(dir.path()));
+    const char* set = std::setlocale(LC_ALL, name.toUtf8().constData());
+    const RegionalText r(RegionalText::FromProcessLocale());
+    std::setlocale(LC_ALL, "C");
+    qunsetenv("LOCPATH");
+    QVERIFY(set != nullptr);
+    const double moment = RegionalText::ToOleDate(dt(2021, 8, 31, 14, 5, 9));
+    QCOMPARE(str(r.Text(Variant::date(moment))) + "|" + str(r.Text(Variant::real(12.5))), sample);
 }
 
 void RegionalTextTest::hotPathsDoNotAllocate() {
