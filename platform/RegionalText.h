@@ -25,6 +25,7 @@ struct DateTime {
 // "mm/dd/yyyy" and "mm/dd/yyyy hh:nn:ss". The separators and the date order come from the
 // conventions given at construction; the C/POSIX locale behaves like en-US.
 // All members are const and allocation-free where they append to a caller's buffer.
+// Thread: any; an object does not change after construction. Errors: only FromOleDate throws.
 class RegionalText {
 public:
     enum class DateOrder { MonthDayYear, DayMonthYear, YearMonthDay };
