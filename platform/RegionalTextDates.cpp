@@ -250,8 +250,16 @@ std::optional<DateTime> RegionalText::ReadDate(std::string_view text) const {
     }
     pos = 0;
     t = DateTime{};
-    if (readTimePart(text, pos, t) && pos == text.size()) return t;
-    return std::nullopt;
+    if (!readTimePart(text, pos, t) || pos != text.size()) return std::nullopt;
+    // Where the time separator is a point, "1.25" is a number before it is a time (and numbers
+    // are tested for dates after their decimal comma became a point): a time alone then needs
+    // its seconds.
+    const std::string_view sep = c_.timeSeparator;
+    if (sep == "." || sep == c_.decimalSeparator) {
+        const std::size_t first = text.find(sep);
+        if (text.find(sep, first + sep.size()) == std::string_view::npos) return std::nullopt;
+    }
+    return t;
 }
 
 } // namespace tabulant::platform

@@ -311,6 +311,12 @@ void RegionalTextTest::readDate_data() {
     QTest::newRow("dmy decimal") << true << "1,5" << false << none;
     QTest::newRow("dmy version") << true << "1.2.3" << false << none;
     QTest::newRow("dmy 1.5") << true << "1.5" << false << none;
+
+    // Points between hours, minutes and seconds.
+    QTest::newRow("point time with date") << true << "31.08.2021 14.05" << true
+                                          << dt(2021, 8, 31, 14, 5);
+    QTest::newRow("point time alone") << true << "14.05.09" << true << dt(1899, 12, 30, 14, 5, 9);
+    QTest::newRow("point time alone, no seconds") << true << "1.25" << false << none;
 }
 
 void RegionalTextTest::readDate() {
@@ -318,7 +324,9 @@ void RegionalTextTest::readDate() {
     QFETCH(QString, text);
     QFETCH(bool, valid);
     QFETCH(DateTime, expected);
-    const RegionalText r(dmy ? commaDmy() : RegionalText::EnglishUS());
+    RegionalText::Conventions c = dmy ? commaDmy() : RegionalText::EnglishUS();
+    if (QByteArray(QTest::currentDataTag()).startsWith("point time")) c.timeSeparator = ".";
+    const RegionalText r(c);
     const std::string t = text.toStdString();
     const auto read = r.ReadDate(t);
     QCOMPARE(read.has_value(), valid);
