@@ -122,6 +122,7 @@ enum class ObjectType : std::int16_t {
 // Flags of MSysObjects rows often met in real files.
 inline constexpr std::uint32_t kSystemObjectFlags = 0x80000002u; // MSys* tables
 inline constexpr std::uint32_t kHiddenObjectFlags = 0x00000008u; // hidden user table
+inline constexpr std::uint32_t kTemporaryObjectFlags = 0x00001001u; // ~TMPCLP… tables
 
 struct TableOptions {
     std::uint32_t flags = 0;      // MSysObjects.Flags
