@@ -33,6 +33,7 @@ struct InMemoryTable {
 
     std::optional<std::int64_t> reportedCount; // RecordCount to report instead of the true one
     std::int64_t failMoveAt = -1;              // moving on from this row fails (and stays put)
+    std::string readFailure;                   // when set, opening the table fails with this text
 
     std::int64_t RowCount() const {
         return generator ? generatedRows : static_cast<std::int64_t>(rows.size());

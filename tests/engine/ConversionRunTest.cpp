@@ -1,0 +1,356 @@
+#include "RunHarness.h"
+#include "StatementCases.h"
+#include "shell/core/ErrorReport.h"
+#include "shell/core/Helpers.h"
+
+#include <QtTest>
+
+using namespace tabulant;
+using platform::Variant;
+using Strings = std::vector<std::string>;
+using Answer = platform::Prompts::Answer;
+
+namespace {
+
+QStringList qs(const Strings& v) {
+    QStringList out;
+    for (const auto& s : v) out << QString::fromStdString(s);
+    return out;
+}
+
+// A table of `rows` rows: Id 1..rows and a name.
+void AddPlain(testing::RunHarness& h, const std::string& name, int rows) {
+    std::vector<std::vector<Variant>> values;
+    for (int i = 1; i <= rows; ++i)
+        values.push_back({Variant::integer(i), Variant::text(name + std::to_string(i))});
+    h.AddTable(name, {{"Id", 3}, {"Name", 202}}, std::move(values));
+}
+
+std::string Create(const std::string& table) {
+    return "CREATE TABLE \"" + table + "\"(Id NUMERIC,Name TEXT);";
+}
+std::string Insert(const std::string& table, int i) {
+    return "INSERT INTO \"" + table + "\" VALUES (" + std::to_string(i) + ", '" + table +
+           std::to_string(i) + "');";
+}
+
+enum class Mode { Direct, PerFile, PerTable };
+void SetMode(fakes::FakeMainWindow& w, Mode m) {
+    if (m == Mode::Direct) w.Direct();
+    if (m == Mode::PerFile) w.PreviewPerFile();
+    if (m == Mode::PerTable) w.PreviewPerTable();
+}
+
+// The statements a run produced: executed ones in direct mode, else the preview lines of every
+// showing (per table) or of the one showing (per file).
+Strings Produced(const testing::RunHarness& h) {
+    if (!h.window.previewEnabled) return h.Executed();
+    Strings all;
+    for (const Strings& shown : h.preview.shown) all.insert(all.end(), shown.begin(), shown.end());
+    return all;
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(Mode)
+
+class ConversionRunTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { shell::StopAfterPreview = false; }
+    void ordersInDirectMode();
+    void tablesLastToFirst_data();
+    void tablesLastToFirst();
+    void overwriteQuestion_data();
+    void overwriteQuestion();
+    void progress_data();
+    void progress();
+    void perTablePreview_data();
+    void perTablePreview();
+    void perFilePreview_data();
+    void perFilePreview();
+    void failingProbeEndsSilently();
+    void secondClickWhileRunningDoesNothing();
+    void failingStatementsAreReportedAndPassedOver();
+    void missingAccessFile();
+    void unreadableTableIsReportedAndTheRunGoesOn();
+    void fileWithoutTables();
+};
+
+void ConversionRunTest::ordersInDirectMode() {
+    testing::RunHarness h;
+    const auto& orders = testcases::StatementCases()[0];
+    h.AddTable("Orders", orders.columns, {orders.row});
+    h.Click();
+    QCOMPARE(qs(h.Executed()),
+             qs({R"(CREATE TABLE "Orders"(OrderID NUMERIC,Customer TEXT,OrderDat TEXT,Paid BOOL);)",
+                 orders.insert}));
+    QCOMPARE(qs(h.prompts.Messages()), QStringList{"Done."});
+    QCOMPARE(h.prompts.Entries().size(), std::size_t(1));
+    QCOMPARE(qs(h.window.log), qs({"pointer 11", "text Please wait.. Processing table Orders",
+                                   "value 100", "text ", "pointer 0", "value 0",
+                                   "text Progress Bar"}));
+    QCOMPARE(h.preview.datatypeRows.size(), std::size_t(5));
+    QVERIFY(h.run.postgresql_conn && !h.run.postgresql_conn->IsOpen());
+    QCOMPARE(h.run.postgresql_conn->CommandTimeout(), 5000);
+    QCOMPARE(h.run.postgresql_conn->ConnectionTimeout(), 5000);
+    QCOMPARE(h.factory.access.openedWith.back(),
+             "Provider=Microsoft.ACE.OLEDB.12.0;Data Source=" + h.window.accessFile +
+                 ";JET OLEDB:Database Password=");
+    QVERIFY(!h.run.ConversionRunning());
+}
+
+void ConversionRunTest::tablesLastToFirst_data() {
+    QTest::addColumn<Mode>("mode");
+    QTest::newRow("direct") << Mode::Direct;
+    QTest::newRow("preview per file") << Mode::PerFile;
+}
+
+void ConversionRunTest::tablesLastToFirst() {
+    QFETCH(Mode, mode);
+    testing::RunHarness h;
+    SetMode(h.window, mode);
+    for (const char* t : {"Alpha", "Beta", "Gamma"}) AddPlain(h, t, 1);
+    h.Click();
+    QCOMPARE(qs(Produced(h)), qs({Create("Gamma"), Insert("Gamma", 1), Create("Beta"),
+                                  Insert("Beta", 1), Create("Alpha"), Insert("Alpha", 1)}));
+    QCOMPARE(qs(h.window.list2.items()), qs({"Alpha", "Beta", "Gamma"}));
+    QCOMPARE(h.preview.shown.size(), std::size_t(mode == Mode::PerFile ? 1 : 0));
+    QCOMPARE(h.preview.datatypeRows.size(), std::size_t(6));
+}
+
+void ConversionRunTest::overwriteQuestion_data() {
+    QTest::addColumn<Mode>("mode");
+    QTest::addColumn<bool>("yes");
+    QTest::newRow("direct, yes") << Mode::Direct << true;
+    QTest::newRow("direct, no") << Mode::Direct << false;
+    QTest::newRow("preview per file, yes") << Mode::PerFile << true;
+    QTest::newRow("preview per file, no") << Mode::PerFile << false;
+}
+
+void ConversionRunTest::overwriteQuestion() {
+    QFETCH(Mode, mode);
+    QFETCH(bool, yes);
+    testing::RunHarness h;
+    SetMode(h.window, mode);
+    AddPlain(h, "Customers", 1);
+    AddPlain(h, "Orders", 1);
+    h.factory.postgres.existingTables = {"pg_class", "customers", "Customers"};
+    h.prompts.Script(yes ? Answer::Yes : Answer::No);
+    h.Click();
+
+    QCOMPARE(h.prompts.Entries().size(), std::size_t(2));
+    QCOMPARE(h.prompts.Entries()[0].text, std::string("Would you like to overwrite Customers?"));
+    QCOMPARE(h.prompts.Entries()[0].title, std::string("Overwrite?"));
+    QCOMPARE(h.prompts.Entries()[1].text, std::string("Done."));
+
+    Strings expected = {Create("Orders"), Insert("Orders", 1)};
+    if (yes) {
+        expected.push_back(R"(DROP TABLE "Customers")");
+        expected.push_back(Create("Customers"));
+        expected.push_back(Insert("Customers", 1));
+    }
+    QCOMPARE(qs(Produced(h)), qs(expected));
+    // Only the lower-case entry goes: the list is compared exactly.
+    const QStringList left = yes ? QStringList{"pg_class", "Customers"}
+                                 : QStringList{"pg_class", "customers", "Customers"};
+    QCOMPARE(qs(h.window.list1.items()), left);
+    const bool processingShown =
+        std::find(h.window.log.begin(), h.window.log.end(),
+                  "text Please wait.. Processing table Customers") != h.window.log.end();
+    QCOMPARE(processingShown, yes);
+}
+
+void ConversionRunTest::progress_data() {
+    QTest::addColumn<int>("rows");
+    QTest::addColumn<QList<int>>("values");
+    QTest::newRow("empty table: no change") << 0 << QList<int>{0};
+    QTest::newRow("one row") << 1 << QList<int>{100, 0};
+    QTest::newRow("three rows") << 3 << QList<int>{50, 75, 100, 0};
+}
+
+void ConversionRunTest::progress() {
+    QFETCH(int, rows);
+    QFETCH(QList<int>, values);
+    testing::RunHarness h;
+    AddPlain(h, "T", rows);
+    h.Click();
+    QCOMPARE(QList<int>(h.window.progressValues.begin(), h.window.progressValues.end()), values);
+    Strings expected = {Create("T")};
+    for (int i = 1; i <= rows; ++i) expected.push_back(Insert("T", i));
+    QCOMPARE(qs(h.Executed()), qs(expected));
+}
+
+void ConversionRunTest::perTablePreview_data() {
+    QTest::addColumn<QString>("press");
+    QTest::addColumn<int>("shows");
+    QTest::newRow("skip table: every table shown") << "skip" << 3;
+    QTest::newRow("back: the walk ends") << "back" << 1;
+    QTest::newRow("execute: the walk ends") << "execute" << 1;
+}
+
+void ConversionRunTest::perTablePreview() {
+    QFETCH(QString, press);
+    QFETCH(int, shows);
+    testing::RunHarness h;
+    h.window.PreviewPerTable();
+    for (const char* t : {"Alpha", "Beta", "Gamma"}) AddPlain(h, t, 2);
+    std::vector<std::size_t> datatypeRows;
+    h.preview.onShow = [&](fakes::FakePreview& p) {
+        datatypeRows.push_back(p.datatypeRows.size());
+        if (press == "skip") shell::StopAfterPreview = false;
+        if (press == "execute") h.run.SQLFormOK = true;
+        QVERIFY(h.run.postgresql_conn->IsOpen());
+    };
+    h.Click();
+    QCOMPARE(int(h.preview.shown.size()), shows);
+    const char* order[] = {"Gamma", "Beta", "Alpha"};
+    for (int s = 0; s < shows; ++s)
+        QCOMPARE(qs(h.preview.shown[s]), qs({Create(order[s]), Insert(order[s], 1),
+                                            Insert(order[s], 2)}));
+    QCOMPARE(datatypeRows, std::vector<std::size_t>(shows, 2));
+    QVERIFY(h.Executed().empty());
+    QCOMPARE(qs(h.prompts.Messages()), QStringList{"Done."});
+    QVERIFY(h.prompts.ErrorReports().empty());
+    QVERIFY(!h.run.postgresql_conn->IsOpen());
+    QCOMPARE(h.factory.access.closes, 1);
+}
+
+void ConversionRunTest::perFilePreview_data() {
+    QTest::addColumn<bool>("executed");
+    QTest::newRow("executed to the end") << true;
+    QTest::newRow("back without executing") << false;
+}
+
+void ConversionRunTest::perFilePreview() {
+    QFETCH(bool, executed);
+    testing::RunHarness h;
+    h.window.PreviewPerFile();
+    AddPlain(h, "Alpha", 1);
+    AddPlain(h, "Beta", 1);
+    h.preview.onShow = [&](fakes::FakePreview&) {
+        QVERIFY(!h.run.SQLFormOK);
+        QVERIFY(h.run.postgresql_conn->IsOpen());
+        if (executed) h.run.SQLFormOK = true;
+    };
+    h.Click();
+    QCOMPARE(h.preview.shown.size(), std::size_t(1));
+    QCOMPARE(h.preview.shown[0].size(), std::size_t(4));
+    // Both ways close the connections once, without a report, and end with "Done.".
+    QVERIFY(h.prompts.ErrorReports().empty());
+    QCOMPARE(qs(h.prompts.Messages()), QStringList{"Done."});
+    QVERIFY(!h.run.postgresql_conn->IsOpen());
+    QCOMPARE(h.factory.access.closes, 1);
+    // Without an execution the run clears the progress text once more (step 470).
+    const auto emptyTexts = std::count(h.window.log.begin(), h.window.log.end(), "text ");
+    QCOMPARE(int(emptyTexts), executed ? 2 : 3);
+}
+
+void ConversionRunTest::failingProbeEndsSilently() {
+    testing::RunHarness h;
+    AddPlain(h, "Alpha", 1);
+    h.window.list1.AddItem("kept");
+    h.factory.postgres.openFailure = platform::Error(-2147467259, "password authentication failed");
+    h.Click();
+    QVERIFY(h.prompts.Entries().empty());
+    QVERIFY(h.window.log.empty());
+    QCOMPARE(qs(h.window.list1.items()), QStringList{"kept"});
+    QVERIFY(!h.run.ConversionRunning());
+    // The next click starts a run again.
+    h.factory.postgres.openFailure.reset();
+    h.Click();
+    QCOMPARE(qs(h.prompts.Messages()), QStringList{"Done."});
+}
+
+void ConversionRunTest::secondClickWhileRunningDoesNothing() {
+    testing::RunHarness h;
+    AddPlain(h, "Alpha", 40);
+    AddPlain(h, "Beta", 1);
+    int reentries = 0;
+    h.events.onEvents = [&] {
+        QVERIFY(h.run.ConversionRunning());
+        ++reentries;
+        h.Click();
+    };
+    h.Click();
+    QVERIFY(reentries >= 2);
+    QCOMPARE(qs(h.prompts.Messages()), QStringList{"Done."});
+    QCOMPARE(h.Executed().size(), std::size_t(2 + 41));
+    QVERIFY(!h.run.ConversionRunning());
+}
+
+void ConversionRunTest::failingStatementsAreReportedAndPassedOver() {
+    testing::RunHarness h;
+    AddPlain(h, "Other", 1);
+    AddPlain(h, "Orders", 3);
+    h.factory.postgres.existingTables = {"orders"};
+    h.prompts.Script(Answer::Yes);
+    const std::string dropError =
+        fakes::RecordingServer::SqlException("42P01", "ERROR: table \"Orders\" does not exist");
+    const std::string createError =
+        fakes::RecordingServer::SqlException("42601", "ERROR: syntax error");
+    h.factory.postgres.FailWhenStartsWith("DROP TABLE \"Orders\"", dropError);
+    h.factory.postgres.FailWhenStartsWith("CREATE TABLE \"Orders\"", createError);
+    h.factory.postgres.FailWhenStartsWith("INSERT INTO \"Orders\"");
+    h.Click();
+    QCOMPARE(h.ReportLines(), (std::vector<int>{172, 324, 432, 432, 432}));
+    const Strings reports = h.prompts.ErrorReports();
+    QCOMPARE(reports[0], shell::ErrorReportText("Form1.PushButton7_Click", 172, dropError));
+    QCOMPARE(reports[1], shell::ErrorReportText("Form1.PushButton7_Click", 324, createError));
+    // Everything was still tried, in order, and the next table followed.
+    QCOMPARE(qs(h.Executed()), qs({R"(DROP TABLE "Orders")", Create("Orders"), Insert("Orders", 1),
+                                   Insert("Orders", 2), Insert("Orders", 3), Create("Other"),
+                                   Insert("Other", 1)}));
+    QCOMPARE(h.prompts.Entries().back().text, std::string("Done."));
+}
+
+void ConversionRunTest::missingAccessFile() {
+    testing::RunHarness h;
+    AddPlain(h, "Alpha", 1);
+    h.window.accessFile = h.folder.filePath("missing.mdb").toStdString();
+    h.factory.access.openFailure =
+        platform::Error(-2147467259, "Could not find file '" + h.window.accessFile + "'.");
+    h.Click();
+    const auto& e = h.prompts.Entries();
+    QCOMPARE(e.size(), std::size_t(4));
+    QCOMPARE(e[0].text, std::string("Unable to access the database"));
+    QCOMPARE(h.ReportLines(), (std::vector<int>{130, 476}));
+    QCOMPARE(e[1].text, shell::ErrorReportText("Form1.PushButton7_Click", 130,
+                                               "Could not find file '" + h.window.accessFile + "'."));
+    QCOMPARE(e[3].text, std::string("Done."));
+    QVERIFY(h.Executed().empty());
+    QVERIFY(h.window.list2.items().empty());
+}
+
+// A listed table whose rows cannot be read: the open at 178 is reported, the steps that need the
+// record set fail one by one, and the next table is converted as usual.
+void ConversionRunTest::unreadableTableIsReportedAndTheRunGoesOn() {
+    testing::RunHarness h;
+    AddPlain(h, "Good", 1);
+    AddPlain(h, "Bad", 1);
+    h.factory.access.tables.back().readFailure = "Record(s) cannot be read; no read permission.";
+    h.Click();
+    const std::vector<int> lines = h.ReportLines();
+    QVERIFY(!lines.empty());
+    QCOMPARE(lines.front(), 178);
+    QCOMPARE(lines.back(), 438);
+    const Strings executed = h.Executed();
+    QCOMPARE(qs(Strings(executed.end() - 2, executed.end())), qs({Create("Good"), Insert("Good", 1)}));
+    QCOMPARE(h.prompts.Entries().back().text, std::string("Done."));
+}
+
+void ConversionRunTest::fileWithoutTables() {
+    testing::RunHarness h;
+    h.factory.access.Add("MSysObjects", {{"Id", 3}}).type = "SYSTEM TABLE";
+    h.factory.postgres.existingTables = {"pg_class"};
+    h.window.list1.AddItem("stale");
+    h.Click();
+    QVERIFY(h.Executed().empty());
+    QCOMPARE(qs(h.window.list1.items()), QStringList{"pg_class"});
+    QVERIFY(h.window.list2.items().empty());
+    QCOMPARE(qs(h.prompts.Messages()), QStringList{"Done."});
+    QVERIFY(h.prompts.ErrorReports().empty());
+}
+
+QTEST_GUILESS_MAIN(ConversionRunTest)
+#include "ConversionRunTest.moc"
