@@ -12,6 +12,9 @@ namespace tabulant::shell {
 namespace {
 
 void paint(QWidget& w, const QColor& colour) {
+    // Buttons fill their background with the Button role; option buttons and check boxes are to
+    // take the window's colour without changing how their indicators are drawn.
+    w.setBackgroundRole(QPalette::Window);
     QPalette p = w.palette();
     p.setColor(QPalette::Window, colour);
     w.setPalette(p);

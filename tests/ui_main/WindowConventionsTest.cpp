@@ -114,7 +114,7 @@ private slots:
         QApplication::setPalette(white);
         shell::SetWindowColors(w.window);
         for (QWidget* painted : std::initializer_list<QWidget*>{&w.window, w.frame, w.label, w.check, w.option}) {
-            QCOMPARE(painted->palette().color(QPalette::Window), face);
+            QCOMPARE(painted->palette().color(painted->backgroundRole()), face);
             QVERIFY(painted->autoFillBackground());
         }
         QCOMPARE(w.text->palette().color(QPalette::Base), editBase);
