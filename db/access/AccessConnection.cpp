@@ -1,12 +1,69 @@
 #include "AccessConnection.h"
 
+#include "AccessConnectionString.h"
+#include "AccessDatabase.h"
+#include "AccessErrors.h"
+
 #include "platform/Error.h"
 
 namespace tabulant::db {
 
+namespace {
+
+// The Access file behind a connection; the properties ADO knows are accepted and have no effect
+// on a read-only file reader.
+class AccessConnection final : public platform::Connection {
+public:
+    void Open(std::string_view connectionString) override {
+        if (db_)
+            throw platform::Error(platform::errors::ObjectClosed,
+                                  "Operation is not allowed when the object is open.");
+        const auto source = ParseAccessConnectionString(connectionString);
+        if (!source)
+            throw platform::Error(accesserrors::Failure,
+                                  "The connection string names no data source.");
+        auto bytes = ByteSource::File(source->dataSource);
+        if (!bytes) throw CannotOpenFile(source->dataSource);
+        db_ = AccessDatabase::Open(std::move(bytes), source->dataSource, source->password);
+    }
+
+    std::unique_ptr<platform::Cursor> Execute(std::string_view statement) override {
+        AccessDatabase& db = opened();
+        const auto table = ParseSelectAll(statement);
+        if (!table) throw UnsupportedStatement(statement);
+        return db.OpenTable(*table);
+    }
+
+    std::unique_ptr<platform::Cursor> OpenSchema(int schema) override {
+        AccessDatabase& db = opened();
+        if (schema != adSchemaTables)
+            throw platform::Error(accesserrors::Failure,
+                                  "Object or provider is not capable of performing requested "
+                                  "operation.");
+        return db.TablesSchema();
+    }
+
+    void Close() override {
+        opened();
+        db_.reset();
+    }
+    bool IsOpen() const override { return db_ != nullptr; }
+
+private:
+    AccessDatabase& opened() {
+        if (!db_)
+            throw platform::Error(platform::errors::ObjectClosed,
+                                  "Operation is not allowed when the object is closed.");
+        return *db_;
+    }
+
+    std::shared_ptr<AccessDatabase> db_;
+};
+
+} // namespace
+
 std::unique_ptr<platform::Connection> CreateAccessConnection() {
-    throw platform::Error(platform::errors::ProviderNotFound,
-                          "Provider cannot be found. It may not be properly installed.");
+    return std::make_unique<AccessConnection>();
 }
 
 } // namespace tabulant::db

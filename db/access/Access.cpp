@@ -1,0 +1,66 @@
+#include "Access.h"
+
+#include "platform/Recordset.h"
+#include "shell/core/Helpers.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace tabulant::db {
+
+std::string AccessConnectionString(const ConnectionFields& fields, std::string_view dataSource,
+                                   std::string_view password) {
+    std::string source(dataSource);
+    std::string secret(password);
+    if (source.empty()) {
+        source = fields.AccessFile();
+        secret = fields.AccessPassword();
+    }
+    std::string ending = source.size() >= 5 ? source.substr(source.size() - 5) : source;
+    std::transform(ending.begin(), ending.end(), ending.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    std::string s = ending == "accdb" ? "Provider=Microsoft.ACE.OLEDB.12.0;Data Source="
+                                      : "PROVIDER=Microsoft.Jet.OLEDB.4.0;Data Source=";
+    s += source;
+    s += ";JET OLEDB:Database Password=";
+    s += secret;
+    return s;
+}
+
+std::optional<std::vector<std::string>> GetAccessTableNames(const Services& services,
+                                                            std::string_view path) {
+    auto connection = services.connections.CreateConnection();
+    platform::Recordset rs;
+    if (!shell::FileExists(path)) return std::nullopt;
+    connection->Open(AccessConnectionString(services.fields));
+    auto schema = connection->OpenSchema(platform::Connection::adSchemaTables);
+    rs = platform::Recordset(std::move(schema));
+    std::vector<std::string> names;
+    while (!rs.Eof()) {
+        const platform::FieldList fields = rs.Fields();
+        const platform::Variant& type = fields.Item("TABLE_TYPE").value;
+        if (type.kind() == platform::Variant::Kind::Text && type.payload() == "TABLE")
+            names.push_back(fields.Item("TABLE_NAME").value.payload());
+        rs.MoveNext();
+    }
+    rs.Close();
+    connection->Close();
+    return names;
+}
+
+void FillAccessTableList(const Services& services, platform::StringList& list,
+                         std::string_view path) {
+    list.Clear();
+    const auto names = GetAccessTableNames(services, path);
+    if (!names) {
+        services.prompts.Message("Unable to access the database");
+        return;
+    }
+    list.Clear();
+    for (const std::string& name : *names) {
+        services.events.yield();
+        list.AddItem(name);
+    }
+}
+
+} // namespace tabulant::db

@@ -1,0 +1,75 @@
+#include "AccessConnectionString.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace tabulant::db {
+
+namespace {
+
+char lower(char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); }
+
+std::size_t findNoCase(std::string_view text, std::string_view key, bool last) {
+    auto same = [](char a, char b) { return lower(a) == lower(b); };
+    if (last) {
+        auto it = std::find_end(text.begin(), text.end(), key.begin(), key.end(), same);
+        return it == text.end() ? std::string_view::npos
+                                : static_cast<std::size_t>(it - text.begin());
+    }
+    auto it = std::search(text.begin(), text.end(), key.begin(), key.end(), same);
+    return it == text.end() ? std::string_view::npos : static_cast<std::size_t>(it - text.begin());
+}
+
+bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+std::string_view trim(std::string_view s) {
+    while (!s.empty() && isSpace(s.front())) s.remove_prefix(1);
+    while (!s.empty() && isSpace(s.back())) s.remove_suffix(1);
+    return s;
+}
+
+// Consumes `word` (any letter case) and the blanks after it.
+bool take(std::string_view& s, std::string_view word) {
+    if (s.size() < word.size() ||
+        !std::equal(word.begin(), word.end(), s.begin(),
+                    [](char a, char b) { return lower(a) == lower(b); }))
+        return false;
+    s.remove_prefix(word.size());
+    s = trim(s);
+    return true;
+}
+
+} // namespace
+
+std::optional<AccessSource> ParseAccessConnectionString(std::string_view text) {
+    static constexpr std::string_view SourceKey = "Data Source=";
+    static constexpr std::string_view PasswordKey = ";JET OLEDB:Database Password=";
+    const std::size_t source = findNoCase(text, SourceKey, false);
+    if (source == std::string_view::npos) return std::nullopt;
+    std::string_view rest = text.substr(source + SourceKey.size());
+    AccessSource out;
+    const std::size_t password = findNoCase(rest, PasswordKey, true);
+    if (password == std::string_view::npos) {
+        out.dataSource = rest;
+    } else {
+        out.dataSource = rest.substr(0, password);
+        out.password = rest.substr(password + PasswordKey.size());
+    }
+    return out;
+}
+
+std::optional<std::string> ParseSelectAll(std::string_view statement) {
+    std::string_view s = trim(statement);
+    if (!s.empty() && s.back() == ';') s = trim(s.substr(0, s.size() - 1));
+    if (!take(s, "SELECT") || !take(s, "*") || !take(s, "FROM") || s.empty()) return std::nullopt;
+    if (s.front() == '`' || s.front() == '[') {
+        const char close = s.front() == '`' ? '`' : ']';
+        if (s.size() < 2 || s.back() != close) return std::nullopt;
+        s = s.substr(1, s.size() - 2);
+        if (s.empty() || s.find(close) != std::string_view::npos) return std::nullopt;
+        return std::string(s);
+    }
+    return std::string(s);
+}
+
+} // namespace tabulant::db

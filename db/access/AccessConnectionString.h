@@ -1,0 +1,26 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace tabulant::db {
+
+struct AccessSource {
+    std::string dataSource;
+    std::string password;
+};
+
+// Reads back the string AccessConnectionString builds. The values are written unquoted, so a
+// path or password holding ";" cannot be split at semicolons: the data source starts after the
+// first "Data Source=" and runs up to the LAST ";JET OLEDB:Database Password=", and the password
+// is everything after that (so it may hold ";" and "=" freely, but not that key itself). Keys
+// are matched without regard to letter case. No value when there is no "Data Source=".
+std::optional<AccessSource> ParseAccessConnectionString(std::string_view text);
+
+// The statement the Access reader runs, "SELECT * FROM `T`": the table name between grave
+// accents, between square brackets, or bare (the rest of the statement, trimmed). Keywords in any
+// letter case; a trailing ";" is allowed. No value for any other statement.
+std::optional<std::string> ParseSelectAll(std::string_view statement);
+
+} // namespace tabulant::db

@@ -1,0 +1,159 @@
+#include "AccessDatabase.h"
+
+#include "AccessErrors.h"
+#include "AccessTableCursor.h"
+#include "RowListCursor.h"
+#include "TableDefinition.h"
+
+#include "shell/core/Helpers.h"
+
+#include <algorithm>
+
+namespace tabulant::db {
+
+namespace {
+
+constexpr std::uint32_t CatalogPage = 2;
+constexpr std::uint32_t SystemFlag = 0x80000000u;
+constexpr std::uint32_t AltSystemFlag = 0x00000002u;
+
+bool startsWithNoCase(std::string_view text, std::string_view prefix) {
+    return text.size() >= prefix.size() &&
+           std::equal(prefix.begin(), prefix.end(), text.begin(), [](char a, char b) {
+               return std::tolower(static_cast<unsigned char>(a)) ==
+                      std::tolower(static_cast<unsigned char>(b));
+           });
+}
+
+} // namespace
+
+std::shared_ptr<AccessDatabase> AccessDatabase::Open(std::shared_ptr<ByteSource> bytes,
+                                                     std::string path,
+                                                     std::string_view password) {
+    std::shared_ptr<AccessDatabase> db(new AccessDatabase());
+    db->path_ = std::move(path);
+    std::uint8_t first[4096] = {};
+    const std::size_t available =
+        static_cast<std::size_t>(std::min<std::uint64_t>(bytes->Size(), sizeof first));
+    if (!bytes->Read(0, first, available)) throw UnrecognizedFormat(db->path_);
+    const auto header = ReadJetHeader(first, available);
+    // Page 0, the first catalogue pages and the usage maps must at least be there.
+    if (!header || bytes->Size() < 3 * header->pageSize) throw UnrecognizedFormat(db->path_);
+    if (header->officeEncrypted()) throw EncryptedUnsupported(db->path_);
+    db->header_ = *header;
+    db->format_.jet3 = header->jet3();
+    db->format_.pageSize = header->pageSize;
+
+    TextDecoder text(db->format_.jet3, header->codePage);
+    const std::string stored = header->StoredPassword(text);
+    // A file without a password opens with any; otherwise the password must match exactly.
+    if (!stored.empty() && stored != password) throw NotValidPassword();
+
+    std::shared_ptr<PageCodec> codec;
+    if (header->encodingKey != 0) codec = std::make_shared<JetPageCodec>(header->encodingKey);
+    db->pages_ = std::make_unique<PageStore>(std::move(bytes), header->pageSize, codec);
+    db->page0_.assign(first, first + header->pageSize);
+    try {
+        db->readCatalog();
+    } catch (const platform::Error&) {
+        throw UnrecognizedFormat(db->path_);
+    }
+    return db;
+}
+
+void AccessDatabase::readCatalog() {
+    auto cursor = OpenTableAt(CatalogPage, "MSysObjects");
+    auto& fields = cursor->fields();
+    auto column = [&](std::string_view name) {
+        for (std::size_t i = 0; i < fields.size(); ++i)
+            if (fields[i].name == name) return i;
+        throw DamagedTable("MSysObjects");
+    };
+    const std::size_t id = column("Id"), name = column("Name"), type = column("Type"),
+                      flags = column("Flags");
+    using Kind = platform::Variant::Kind;
+    for (; !cursor->atEnd(); cursor->moveNext()) {
+        if (fields[name].value.kind() != Kind::Text || fields[type].value.kind() != Kind::Integer)
+            continue;
+        CatalogEntry e;
+        e.name = fields[name].value.payload();
+        e.type = static_cast<int>(fields[type].value.asInteger() & 0x7F);
+        if (fields[flags].value.kind() == Kind::Integer)
+            e.flags = static_cast<std::uint32_t>(fields[flags].value.asInteger());
+        if (fields[id].value.kind() == Kind::Integer)
+            e.page = static_cast<std::uint32_t>(fields[id].value.asInteger()) & 0xFFFFFFu;
+        catalog_.push_back(std::move(e));
+    }
+}
+
+std::string AccessDatabase::TableType(const CatalogEntry& e) {
+    switch (e.type) {
+    case 1:
+        if ((e.flags & (SystemFlag | AltSystemFlag)) != 0 || startsWithNoCase(e.name, "MSys"))
+            return "SYSTEM TABLE";
+        // Access's own scratch tables (left behind by clipboard operations and the like) hold no
+        // data of the user's.
+        if (e.name.starts_with("~")) return "ACCESS TABLE";
+        return "TABLE";
+    case 4: return "PASS-THROUGH";
+    case 6: return "LINK";
+    default: return {};
+    }
+}
+
+std::unique_ptr<AccessTableCursor> AccessDatabase::OpenTableAt(std::uint32_t page,
+                                                               std::string name) {
+    TextDecoder text(format_.jet3, header_.codePage);
+    TableDefinition def = TableDefinition::Read(*pages_, format_, text, page, name);
+    return std::make_unique<AccessTableCursor>(shared_from_this(), std::move(def),
+                                               std::move(name));
+}
+
+std::unique_ptr<AccessTableCursor> AccessDatabase::OpenSystemTable(std::string_view name) {
+    for (const CatalogEntry& e : catalog_)
+        if (e.type == 1 && e.name == name) return OpenTableAt(e.page, e.name);
+    return nullptr;
+}
+
+std::unique_ptr<platform::Cursor> AccessDatabase::OpenTable(std::string_view name) {
+    const std::string wanted = shell::LowerCase(name);
+    const CatalogEntry* found = nullptr;
+    for (const CatalogEntry& e : catalog_) {
+        if ((e.type == 1 || e.type == 4 || e.type == 6) && shell::LowerCase(e.name) == wanted) {
+            found = &e;
+            if (e.type == 1) break;
+        }
+    }
+    if (!found) throw NoSuchTable(name);
+    if (found->type != 1)
+        throw platform::Error(accesserrors::Failure,
+                              "The table '" + found->name +
+                                  "' is linked to another database, which is not read.");
+    return OpenTableAt(found->page, found->name);
+}
+
+std::unique_ptr<platform::Cursor> AccessDatabase::TablesSchema() const {
+    std::vector<std::pair<std::string, std::string>> tables; // type, name
+    for (const CatalogEntry& e : catalog_) {
+        std::string type = TableType(e);
+        if (!type.empty()) tables.emplace_back(std::move(type), e.name);
+    }
+    std::stable_sort(tables.begin(), tables.end(), [](const auto& a, const auto& b) {
+        if (a.first != b.first) return a.first < b.first;
+        return shell::LowerCase(a.second) < shell::LowerCase(b.second);
+    });
+    std::vector<platform::Field> columns(4);
+    const char* names[] = {"TABLE_CATALOG", "TABLE_SCHEMA", "TABLE_NAME", "TABLE_TYPE"};
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+        columns[i].name = names[i];
+        columns[i].type = 202;
+    }
+    std::vector<std::vector<platform::Variant>> rows;
+    rows.reserve(tables.size());
+    for (auto& [type, name] : tables)
+        rows.push_back({platform::Variant::null(), platform::Variant::null(),
+                        platform::Variant::text(name), platform::Variant::text(type)});
+    return std::make_unique<RowListCursor>(std::move(columns), std::move(rows));
+}
+
+} // namespace tabulant::db

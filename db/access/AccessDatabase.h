@@ -1,0 +1,68 @@
+#pragma once
+
+#include "DataPage.h"
+#include "JetHeader.h"
+#include "PageStore.h"
+#include "TextDecoder.h"
+
+#include "platform/Cursor.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tabulant::db {
+
+// One object of the database's catalogue (a row of MSysObjects).
+struct CatalogEntry {
+    std::string name;
+    int type = 0;             // 1 local table, 4 ODBC-linked table, 5 query, 6 linked table, ...
+    std::uint32_t flags = 0;
+    std::uint32_t page = 0;   // the table definition page of a local table
+};
+
+// An open Access file: header checked, password checked, catalogue read. Cursors share it and
+// keep it alive. Errors: platform::Error with Jet's wording. Thread: one thread at a time.
+class AccessTableCursor;
+
+class AccessDatabase : public std::enable_shared_from_this<AccessDatabase> {
+public:
+    // `path` is only used in error messages.
+    static std::shared_ptr<AccessDatabase> Open(std::shared_ptr<ByteSource> bytes,
+                                                std::string path, std::string_view password);
+
+    // What the tables schema reports for a catalogue entry ("TABLE" for user tables), or an
+    // empty text for objects that are not tables.
+    static std::string TableType(const CatalogEntry& entry);
+
+    const JetHeader& Header() const { return header_; }
+    const JetFormat& Format() const { return format_; }
+    PageStore& Pages() { return *pages_; }
+    const std::vector<std::uint8_t>& HeaderPage() const { return page0_; }
+    const std::vector<CatalogEntry>& Catalog() const { return catalog_; }
+
+    // The rows of a local table, found by name without regard to letter case.
+    std::unique_ptr<platform::Cursor> OpenTable(std::string_view name);
+    // A table by its definition page (`name` for messages), or by exact catalogue name among
+    // all tables, system tables included (nullptr when there is none).
+    std::unique_ptr<AccessTableCursor> OpenTableAt(std::uint32_t page, std::string name);
+    std::unique_ptr<AccessTableCursor> OpenSystemTable(std::string_view name);
+    // The tables schema: TABLE_CATALOG, TABLE_SCHEMA, TABLE_NAME, TABLE_TYPE, sorted by type
+    // and name as Jet returns them.
+    std::unique_ptr<platform::Cursor> TablesSchema() const;
+
+private:
+    AccessDatabase() = default;
+    void readCatalog();
+
+    std::string path_;
+    JetHeader header_;
+    JetFormat format_;
+    std::unique_ptr<PageStore> pages_;
+    std::vector<std::uint8_t> page0_;
+    std::vector<CatalogEntry> catalog_;
+};
+
+} // namespace tabulant::db

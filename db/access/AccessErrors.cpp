@@ -1,0 +1,43 @@
+#include "AccessErrors.h"
+
+namespace tabulant::db {
+
+using platform::Error;
+
+Error NotValidPassword() { return Error(accesserrors::InvalidPassword, "Not a valid password."); }
+
+Error UnrecognizedFormat(std::string_view path) {
+    return Error(accesserrors::Failure,
+                 "Unrecognized database format '" + std::string(path) + "'.");
+}
+
+Error EncryptedUnsupported(std::string_view path) {
+    return Error(accesserrors::Failure,
+                 "The database '" + std::string(path) +
+                     "' is encrypted with a password (Office encryption); reading encrypted "
+                     ".accdb files is not supported yet.");
+}
+
+Error CannotOpenFile(std::string_view path) {
+    return Error(accesserrors::Failure,
+                 "Could not find file '" + std::string(path) + "'.");
+}
+
+Error DamagedTable(std::string_view table) {
+    return Error(accesserrors::Failure, "The table '" + std::string(table) +
+                                            "' is damaged and cannot be read.");
+}
+
+Error NoSuchTable(std::string_view table) {
+    return Error(accesserrors::NoSuchTable,
+                 "The database engine cannot find the input table or query '" +
+                     std::string(table) +
+                     "'. Make sure it exists and that its name is spelled correctly.");
+}
+
+Error UnsupportedStatement(std::string_view statement) {
+    return Error(accesserrors::Syntax, "The Access reader runs only SELECT * FROM <table>, not '" +
+                                           std::string(statement) + "'.");
+}
+
+} // namespace tabulant::db

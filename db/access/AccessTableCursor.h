@@ -1,0 +1,56 @@
+#pragma once
+
+#include "LongValueReader.h"
+#include "TableDefinition.h"
+#include "TableScanner.h"
+#include "TextDecoder.h"
+#include "ValueDecoder.h"
+
+#include "platform/Cursor.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace tabulant::db {
+
+class AccessDatabase;
+class ComplexValues;
+
+// The rows of one table, read one at a time: the scanner finds each live row, libmdb's row
+// cracker gives the field boundaries, and the values are decoded in place into fields(), so the
+// table is never held in memory. RecordCount counts the live rows from the pages' row tables
+// the first time it is asked. Errors: platform::Error for a damaged row. Thread: one reader.
+class AccessTableCursor final : public platform::Cursor {
+public:
+    AccessTableCursor(std::shared_ptr<AccessDatabase> database, TableDefinition definition,
+                      std::string name);
+    ~AccessTableCursor() override;
+
+    std::vector<platform::Field>& fields() override { return fields_; }
+    bool atEnd() const override { return atEnd_; }
+    std::int64_t recordCount() const override;
+    void moveNext() override;
+
+    const TableDefinition& Definition() const { return def_; }
+
+private:
+    void decodeRow();
+
+    std::shared_ptr<AccessDatabase> db_;
+    TableDefinition def_;
+    std::string name_;
+    std::vector<platform::Field> fields_;
+
+    struct Crack;
+    std::unique_ptr<Crack> crack_;
+    TextDecoder text_;
+    LongValueReader longValues_;
+    ValueDecoder values_;
+    std::unique_ptr<ComplexValues> complex_;
+    TableScanner scanner_;
+    mutable std::int64_t count_ = -1;
+    bool atEnd_ = false;
+};
+
+} // namespace tabulant::db

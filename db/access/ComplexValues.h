@@ -1,0 +1,40 @@
+#pragma once
+
+#include "TableDefinition.h"
+
+#include "platform/Variant.h"
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <unordered_map>
+
+namespace tabulant::db {
+
+class AccessDatabase;
+
+// The values of multi-valued, attachment and version-history fields. A row holds only a key;
+// the values are rows of a hidden table named by MSysComplexColumns. They are given as one text,
+// joined with ";" (attachments by their file names), the form Access itself offers for such
+// fields as text; a key without values is null. Each hidden table is read once, when its column
+// is first met. Thread: one reader.
+class ComplexValues {
+public:
+    ComplexValues(AccessDatabase& database, std::uint32_t tablePage);
+
+    void Text(const ColumnDef& column, std::uint32_t key, platform::Variant& out);
+
+private:
+    struct Source {
+        std::uint32_t flatPage = 0;
+        std::uint32_t typePage = 0;
+        bool loaded = false;
+        std::unordered_map<std::uint32_t, std::string> values;
+    };
+    void load(Source& source);
+
+    AccessDatabase& db_;
+    std::map<std::string, Source> columns_; // by column name
+};
+
+} // namespace tabulant::db

@@ -1,0 +1,69 @@
+#include "JetHeader.h"
+
+#include "LittleEndian.h"
+#include "Rc4.h"
+#include "TextDecoder.h"
+
+#include <cmath>
+#include <cstring>
+
+namespace tabulant::db {
+
+namespace {
+
+// The low 32 bits of the whole days of the creation date, which Jet 4 uses as the password mask.
+std::uint32_t passwordMask(double creationDate) {
+    if (!std::isfinite(creationDate)) return 0;
+    double days = std::fmod(std::trunc(creationDate), 4294967296.0);
+    if (days < 0) days += 4294967296.0;
+    return static_cast<std::uint32_t>(days);
+}
+
+} // namespace
+
+std::optional<JetHeader> ReadJetHeader(const std::uint8_t* data, std::size_t size) {
+    if (size < JetHeader::MinimumSize) return std::nullopt;
+    static const std::uint8_t magic[4] = {0x00, 0x01, 0x00, 0x00};
+    if (std::memcmp(data, magic, 4) != 0) return std::nullopt;
+    if (std::memcmp(data + 4, "Standard Jet DB", 16) != 0 &&
+        std::memcmp(data + 4, "Standard ACE DB", 16) != 0)
+        return std::nullopt;
+    JetHeader h;
+    h.version = data[0x14];
+    if (h.version > 6) return std::nullopt;
+    h.pageSize = h.jet3() ? 2048 : 4096;
+
+    std::uint8_t block[128];
+    const std::size_t blockSize = h.jet3() ? 126 : 128;
+    std::memcpy(block, data + 0x18, blockSize);
+    static const std::uint8_t key[4] = {0xC7, 0xDA, 0x39, 0x6B};
+    Rc4Apply(key, sizeof key, block, blockSize);
+    auto at = [&](std::size_t offset) { return block + (offset - 0x18); };
+
+    h.codePage = le::u16(at(0x3C));
+    h.encodingKey = le::u32(at(0x3E));
+    if (h.jet3()) {
+        std::memcpy(h.password, at(0x42), 20);
+    } else {
+        const std::uint32_t mask = passwordMask(le::f64(at(0x72)));
+        for (std::size_t i = 0; i < 40; ++i)
+            h.password[i] = static_cast<std::uint8_t>(at(0x42)[i] ^ (mask >> (8 * (i % 4))));
+    }
+    return h;
+}
+
+std::string JetHeader::StoredPassword(TextDecoder& codePageText) const {
+    std::string out;
+    if (jet3()) {
+        std::size_t n = 0;
+        while (n < 20 && password[n] != 0) ++n;
+        codePageText.Append(password, n, out);
+    } else {
+        std::size_t n = 0;
+        while (n + 1 < 40 && (password[n] != 0 || password[n + 1] != 0)) n += 2;
+        TextDecoder::AppendUtf16(password, n, out);
+    }
+    return out;
+}
+
+} // namespace tabulant::db

@@ -1,0 +1,150 @@
+#include "TextDecoder.h"
+
+#include <cerrno>
+#include <iconv.h>
+#include <string>
+
+namespace tabulant::db {
+
+namespace {
+
+constexpr char32_t Replacement = 0xFFFD;
+
+// Feeds UTF-16 code units one by one and keeps a pending high surrogate.
+class Utf16Sink {
+public:
+    explicit Utf16Sink(std::string& out) : out_(out) {}
+    ~Utf16Sink() { flush(); }
+
+    void put(std::uint16_t u) {
+        if (u < 0x80 && high_ == 0) {
+            out_ += static_cast<char>(u);
+        } else if (u >= 0xD800 && u <= 0xDBFF) {
+            flush();
+            high_ = u;
+        } else if (u >= 0xDC00 && u <= 0xDFFF) {
+            if (high_ != 0) {
+                AppendUtf8(0x10000 + ((static_cast<char32_t>(high_) - 0xD800) << 10) +
+                               (static_cast<char32_t>(u) - 0xDC00),
+                           out_);
+                high_ = 0;
+            } else {
+                AppendUtf8(Replacement, out_);
+            }
+        } else {
+            flush();
+            AppendUtf8(u, out_);
+        }
+    }
+
+private:
+    void flush() {
+        if (high_ != 0) AppendUtf8(Replacement, out_);
+        high_ = 0;
+    }
+
+    std::string& out_;
+    std::uint16_t high_ = 0;
+};
+
+} // namespace
+
+void AppendUtf8(char32_t c, std::string& out) {
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+TextDecoder::TextDecoder(bool jet3, int codePage) : jet3_(jet3) {
+    if (!jet3_) return;
+    // Code page 0 or one iconv does not know: the Western default Access itself assumes.
+    std::string name = "CP" + std::to_string(codePage);
+    iconv_t cd = codePage > 0 ? iconv_open("UTF-8", name.c_str()) : reinterpret_cast<iconv_t>(-1);
+    if (cd == reinterpret_cast<iconv_t>(-1)) cd = iconv_open("UTF-8", "CP1252");
+    if (cd != reinterpret_cast<iconv_t>(-1)) iconv_ = cd;
+}
+
+TextDecoder::~TextDecoder() {
+    if (iconv_) iconv_close(static_cast<iconv_t>(iconv_));
+}
+
+void TextDecoder::Append(const std::uint8_t* data, std::size_t size, std::string& out) {
+    if (jet3_) {
+        appendCodePage(data, size, out);
+    } else if (size >= 2 && data[0] == 0xFF && data[1] == 0xFE) {
+        appendCompressed(data + 2, size - 2, out);
+    } else {
+        AppendUtf16(data, size, out);
+    }
+}
+
+void TextDecoder::AppendUtf16(const std::uint8_t* data, std::size_t size, std::string& out) {
+    Utf16Sink sink(out);
+    for (std::size_t i = 0; i + 1 < size; i += 2)
+        sink.put(static_cast<std::uint16_t>(data[i] | (data[i + 1] << 8)));
+}
+
+void TextDecoder::appendCompressed(const std::uint8_t* data, std::size_t size, std::string& out) {
+    Utf16Sink sink(out);
+    bool compressed = true;
+    std::size_t i = 0;
+    while (i < size) {
+        if (data[i] == 0) {
+            compressed = !compressed;
+            ++i;
+        } else if (compressed) {
+            sink.put(data[i]);
+            ++i;
+        } else if (i + 1 < size) {
+            sink.put(static_cast<std::uint16_t>(data[i] | (data[i + 1] << 8)));
+            i += 2;
+        } else {
+            break;
+        }
+    }
+}
+
+void TextDecoder::appendCodePage(const std::uint8_t* data, std::size_t size, std::string& out) {
+    std::size_t i = 0;
+    // ASCII is the same in every code page Access used; only the rest goes through iconv.
+    while (i < size && data[i] < 0x80) out += static_cast<char>(data[i++]);
+    if (i == size) return;
+    if (!iconv_) {
+        for (; i < size; ++i)
+            data[i] < 0x80 ? void(out += static_cast<char>(data[i])) : AppendUtf8(Replacement, out);
+        return;
+    }
+    iconv_t cd = static_cast<iconv_t>(iconv_);
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    char* in = const_cast<char*>(reinterpret_cast<const char*>(data + i));
+    std::size_t inLeft = size - i;
+    char buffer[1024];
+    while (inLeft > 0) {
+        char* o = buffer;
+        std::size_t oLeft = sizeof buffer;
+        const std::size_t r = iconv(cd, &in, &inLeft, &o, &oLeft);
+        out.append(buffer, static_cast<std::size_t>(o - buffer));
+        if (r == static_cast<std::size_t>(-1)) {
+            if (errno == E2BIG) continue;
+            // An unmapped or incomplete byte: mark it and go on after it.
+            AppendUtf8(Replacement, out);
+            ++in;
+            --inLeft;
+            iconv(cd, nullptr, nullptr, nullptr, nullptr);
+        }
+    }
+}
+
+} // namespace tabulant::db

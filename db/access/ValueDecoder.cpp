@@ -1,0 +1,223 @@
+#include "ValueDecoder.h"
+
+#include "LittleEndian.h"
+#include "LongValueReader.h"
+#include "TextDecoder.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace tabulant::db {
+
+using platform::Variant;
+
+namespace {
+
+// A calculated value: 16 bytes of bookkeeping, the length of the result, then the result.
+constexpr std::size_t CalculatedPrefix = 20;
+
+// Days since 0001-01-01 to a proleptic Gregorian date.
+void civilFromDays(std::int64_t days, int& y, int& m, int& d) {
+    // Shift to days since 0000-03-01, where leap days fall at the end of the cycle year.
+    std::int64_t z = days + 306;
+    const std::int64_t era = z / 146097;
+    const std::int64_t doe = z - era * 146097;
+    const std::int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    const std::int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const std::int64_t mp = (5 * doy + 2) / 153;
+    d = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
+    m = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
+    y = static_cast<int>(era * 400 + yoe + (m <= 2 ? 1 : 0));
+}
+
+bool digits(const std::uint8_t* p, std::size_t n, std::int64_t& value) {
+    value = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        if (p[i] < '0' || p[i] > '9') return false;
+        value = value * 10 + (p[i] - '0');
+    }
+    return true;
+}
+
+} // namespace
+
+std::int16_t AdoTypeCode(const ColumnDef& c) {
+    switch (c.type) {
+    case coltype::Boolean: return 11;
+    case coltype::Byte: return 17;
+    case coltype::Integer: return 2;
+    case coltype::Long: return 3;
+    case coltype::Money: return 6;
+    case coltype::Float: return 4;
+    case coltype::Double: return 5;
+    case coltype::DateTime: return 7;
+    case coltype::Binary: return c.fixed() ? 128 : 204;
+    case coltype::Text: return c.fixed() ? 130 : 202;
+    case coltype::Ole: return 205;
+    case coltype::Memo: return 203;
+    case coltype::Guid: return 72;
+    case coltype::Numeric: return 131;
+    case coltype::Complex: return 203;
+    case coltype::BigInt: return 20;
+    case coltype::ExtendedDate: return 202;
+    default: return c.fixed() ? 128 : 204;
+    }
+}
+
+void ValueDecoder::AppendGuid(const std::uint8_t* p, std::string& out) {
+    char buffer[40];
+    std::snprintf(buffer, sizeof buffer,
+                  "{%08X-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}", le::u32(p), le::u16(p + 4),
+                  le::u16(p + 6), p[8], p[9], p[10], p[11], p[12], p[13], p[14], p[15]);
+    out += buffer;
+}
+
+bool ValueDecoder::AppendDecimal(const std::uint8_t* p, int scale, std::string& out) {
+    if (scale < 0 || scale > 38) return false;
+    unsigned __int128 v = 0;
+    for (int w = 0; w < 4; ++w) v = (v << 32) | le::u32(p + 1 + 4 * w);
+    char digitsBuf[48];
+    int n = 0;
+    do {
+        digitsBuf[n++] = static_cast<char>('0' + static_cast<int>(v % 10));
+        v /= 10;
+    } while (v != 0);
+    while (n <= scale) digitsBuf[n++] = '0';
+    // Trailing zeros of the fraction carry no value; the canonical form drops them.
+    int low = 0;
+    while (low < scale && digitsBuf[low] == '0') ++low;
+    const bool zero = n - 1 == scale && digitsBuf[n - 1] == '0' && low == scale;
+    if ((p[0] & 0x80) != 0 && !zero) out += '-';
+    for (int i = n - 1; i >= scale; --i) out += digitsBuf[i];
+    if (low < scale) {
+        out += '.';
+        for (int i = scale - 1; i >= low; --i) out += digitsBuf[i];
+    }
+    return true;
+}
+
+bool ValueDecoder::AppendExtendedDate(const std::uint8_t* p, std::size_t size, std::string& out) {
+    // 19 digits of days since 0001-01-01, ':', 12 digits of seconds in the day, 7 digits of
+    // 100-nanosecond ticks, then the precision marker.
+    std::int64_t days, seconds, ticks;
+    if (size < 39 || !digits(p, 19, days) || p[19] != ':' || !digits(p + 20, 12, seconds) ||
+        !digits(p + 32, 7, ticks) || days > 3652058 || seconds >= 86400)
+        return false;
+    int y, m, d;
+    civilFromDays(days, y, m, d);
+    char buffer[48];
+    std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d %02d:%02d:%02d", y, m, d,
+                  static_cast<int>(seconds / 3600), static_cast<int>(seconds / 60 % 60),
+                  static_cast<int>(seconds % 60));
+    out += buffer;
+    if (ticks != 0) {
+        std::snprintf(buffer, sizeof buffer, ".%07d", static_cast<int>(ticks));
+        std::string fraction(buffer);
+        while (fraction.back() == '0') fraction.pop_back();
+        out += fraction;
+    }
+    return true;
+}
+
+bool ValueDecoder::Decode(const ColumnDef& c, const std::uint8_t* data, std::size_t size,
+                          Variant& out) {
+    if (c.calculated() && (c.type == coltype::Memo || (c.type == coltype::Text && c.size == 0))) {
+        // A long-text result: the prefix lies inside the long value.
+        scratch_.clear();
+        if (!longValues_.Read(data, size, scratch_)) return false;
+        const auto* p = reinterpret_cast<const std::uint8_t*>(scratch_.data());
+        if (scratch_.size() < CalculatedPrefix) return false;
+        const std::size_t length = le::u32(p + 16);
+        if (length > scratch_.size() - CalculatedPrefix) return false;
+        text_.Append(p + CalculatedPrefix, length, out.resetPayload(Variant::Kind::Text));
+        return true;
+    }
+    if (c.calculated()) {
+        if (size < CalculatedPrefix) return false;
+        const std::size_t length = le::u32(data + 16);
+        if (length > size - CalculatedPrefix) return false;
+        // A result that was never computed is stored empty.
+        if (length == 0) {
+            out.setNull();
+            return true;
+        }
+        return decodeCalculated(c, data + CalculatedPrefix, length, out);
+    }
+    return decodeAs(c.type, c, data, size, out);
+}
+
+// The stored result does not always have the size of the declared result type (a Yes/No result
+// is one byte, a decimal result 16 bytes in the OLE DECIMAL layout); the size decides then.
+bool ValueDecoder::decodeCalculated(const ColumnDef& c, const std::uint8_t* p, std::size_t n,
+                                    Variant& out) {
+    switch (c.type) {
+    case coltype::Text: return decodeAs(c.type, c, p, n, out);
+    case coltype::Boolean: out.setBoolean(n > 0 && p[0] != 0); return true;
+    default: break;
+    }
+    if (n == 16) {
+        // Reserved (precision), scale, sign, then the 96-bit magnitude: high 32 bits, low 64.
+        std::uint8_t numeric[17] = {};
+        numeric[0] = p[3] != 0 ? 0x80 : 0;
+        std::memcpy(numeric + 5, p + 4, 4);
+        std::memcpy(numeric + 9, p + 12, 4);
+        std::memcpy(numeric + 13, p + 8, 4);
+        return AppendDecimal(numeric, p[2], out.resetPayload(Variant::Kind::Decimal));
+    }
+    if (n == 1) {
+        out.setInteger(static_cast<std::int8_t>(p[0]));
+        return true;
+    }
+    if (n == 4 && c.type == coltype::Numeric) {
+        out.setSingle(le::f32(p));
+        return true;
+    }
+    return decodeAs(c.type, c, p, n, out);
+}
+
+bool ValueDecoder::decodeAs(int type, const ColumnDef& c, const std::uint8_t* p, std::size_t n,
+                            Variant& out) {
+    auto need = [&](std::size_t k) { return n >= k; };
+    switch (type) {
+    case coltype::Boolean: out.setBoolean(n > 0 && p[0] != 0); return true;
+    case coltype::Byte: if (!need(1)) return false; out.setInteger(p[0]); return true;
+    case coltype::Integer: if (!need(2)) return false; out.setInteger(le::i16(p)); return true;
+    case coltype::Long: if (!need(4)) return false; out.setInteger(le::i32(p)); return true;
+    case coltype::BigInt: if (!need(8)) return false; out.setInteger(le::i64(p)); return true;
+    case coltype::Money: if (!need(8)) return false; out.setCurrency(le::i64(p)); return true;
+    case coltype::Float: if (!need(4)) return false; out.setSingle(le::f32(p)); return true;
+    case coltype::Double: if (!need(8)) return false; out.setDouble(le::f64(p)); return true;
+    case coltype::DateTime: if (!need(8)) return false; out.setDate(le::f64(p)); return true;
+    case coltype::Guid:
+        if (!need(16)) return false;
+        AppendGuid(p, out.resetPayload(Variant::Kind::Text));
+        return true;
+    case coltype::Numeric:
+        if (!need(17)) return false;
+        return AppendDecimal(p, c.scale, out.resetPayload(Variant::Kind::Decimal));
+    case coltype::Text:
+        text_.Append(p, n, out.resetPayload(Variant::Kind::Text));
+        return true;
+    case coltype::Memo:
+        scratch_.clear();
+        if (!longValues_.Read(p, n, scratch_)) return false;
+        text_.Append(reinterpret_cast<const std::uint8_t*>(scratch_.data()), scratch_.size(),
+                     out.resetPayload(Variant::Kind::Text));
+        return true;
+    case coltype::Ole:
+        return longValues_.Read(p, n, out.resetPayload(Variant::Kind::Binary));
+    case coltype::ExtendedDate: {
+        std::string& s = out.resetPayload(Variant::Kind::Text);
+        if (AppendExtendedDate(p, n, s)) return true;
+        // Not the layout we know: keep the stored characters rather than lose them.
+        s.clear();
+        for (std::size_t i = 0; i < n && p[i] != 0; ++i) s += static_cast<char>(p[i] & 0x7F);
+        return true;
+    }
+    default:
+        out.resetPayload(Variant::Kind::Binary).assign(reinterpret_cast<const char*>(p), n);
+        return true;
+    }
+}
+
+} // namespace tabulant::db
