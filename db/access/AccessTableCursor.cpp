@@ -35,7 +35,10 @@ AccessTableCursor::AccessTableCursor(std::shared_ptr<AccessDatabase> database,
       text_(db_->Format().jet3, db_->Header().codePage), longValues_(db_->Pages(), db_->Format()),
       values_(text_, longValues_),
       scanner_(db_->Pages(), db_->Format(), def_.page,
-               UsageMapPages(db_->Pages(), db_->Format(), def_.usageMap), name_) {
+               UsageMapPages(db_->Pages(), db_->Format(), def_.usageMap, missingPages_), name_) {
+    // Pages of the table beyond the end of the file: its rows there are lost, so reading what is
+    // left would pass a part for the whole.
+    if (missingPages_ != 0) throw DamagedTable(name_);
     auto& page0 = const_cast<std::vector<std::uint8_t>&>(db_->HeaderPage());
     crack_->handle = mdb_open_buffer(page0.data(), page0.size(), MDB_NOFLAGS);
     if (!crack_->handle) throw DamagedTable(name_);

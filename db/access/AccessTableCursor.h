@@ -47,6 +47,7 @@ private:
     TextDecoder text_;
     LongValueReader longValues_;
     ValueDecoder values_;
+    std::uint64_t missingPages_ = 0; // set while scanner_ is built
     std::unique_ptr<ComplexValues> complex_;
     TableScanner scanner_;
     mutable std::int64_t count_ = -1;

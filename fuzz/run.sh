@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Builds the Access reader fuzzer with clang (libFuzzer + AddressSanitizer) and runs it on seeds
+# written by our own Access writer. Not part of the build or CI.
+#   fuzz/run.sh [SECONDS]      (default 600; runs at low priority)
+# Findings land in fuzz/out/ (crash-*, timeout-*, leak-*).
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+root=$(dirname "$here")
+out=$here/out
+seconds=${1:-600}
+mkdir -p "$out/build" "$out/seeds" "$out/corpus"
+
+flags=(-std=c++20 -g -O1 -I"$root" -I"$root/tests/support/accesswriter" $(pkg-config --cflags libmdb))
+libs=($(pkg-config --libs libmdb))
+reader=("$root"/db/access/{AccessDatabase,AccessErrors,AccessTableCursor,ComplexValues,DataPage,JetHeader,LongValueReader,PageStore,Rc4,TableDefinition,TableScanner,TextDecoder,UsageMap,ValueDecoder}.cpp
+        "$root"/platform/{Variant,RegionalText,RegionalTextDates,RegionalTextLocale}.cpp
+        "$root"/shell/core/Helpers.cpp)
+
+clang++ "${flags[@]}" -fsanitize=fuzzer,address "$here/AccessReaderFuzzer.cpp" "${reader[@]}" \
+    "${libs[@]}" -o "$out/build/access-reader-fuzzer"
+clang++ "${flags[@]}" "$here/SeedWriter.cpp" "$root"/tests/support/accesswriter/*.cpp \
+    "$root/platform/Variant.cpp" -o "$out/build/seed-writer"
+"$out/build/seed-writer" "$out/seeds"
+
+cd "$out"
+exec nice -n 19 "$out/build/access-reader-fuzzer" -max_len=131072 -timeout=60 -rss_limit_mb=2048 \
+    -max_total_time="$seconds" -print_final_stats=1 "$out/corpus" "$out/seeds"
