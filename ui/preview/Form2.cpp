@@ -6,7 +6,9 @@
 #include "Form5.h"
 #include "PreviewListModel.h"
 #include "PreviewText.h"
-#include "StandInWindowConventions.h"
+#include "shell/widgets/SecondaryWindow.h"
+#include "shell/widgets/Twips.h"
+#include "shell/widgets/WindowPointer.h"
 
 #include "shell/core/Helpers.h"
 #include "shell/core/Trap.h"
@@ -119,13 +121,18 @@ void Form2::buildControls() {
     layout->addWidget(progress_);
     layout->addLayout(grid);
     resize(760, 560);
+
+    pointer_ = new shell::WindowPointer(*this);
+    pointer_->handOver({buttons_[0], buttons_[1], buttons_[2], buttons_[3], buttons_[4], buttons_[5],
+                        buttons_[6], buttons_[7], buttons_[8]});
+    pointer_->defaultOver({this, frame2_, list_, list_->viewport()});
 }
 
 void Form2::Form_Load() {
     shell::Trap trap(context_.prompts, "Form2.Form_Load");
-    standin::SetUpSecondaryWindow(trap, 100, *this, "SQL Preview");
-    trap(108, [&] { model_->setColumnTitle("SQL Preview"); });
-    trap(110, [&] { list_->setColumnWidth(0, standin::TwipsToPixels(7000, this)); });
+    const int line = shell::SetUpSecondaryWindow(trap, *this, *pointer_, "SQL Preview");
+    trap(line, [&] { model_->setColumnTitle("SQL Preview"); });
+    trap(line + 2, [&] { list_->setColumnWidth(0, shell::TwipsToPixels(7000)); });
 }
 
 void Form2::setProgress(int value, const QString& text) {

@@ -14,6 +14,10 @@ class QProgressBar;
 class QPushButton;
 class QTreeView;
 
+namespace tabulant::shell {
+class WindowPointer;
+}
+
 namespace tabulant::ui {
 
 class PreviewListModel;
@@ -30,6 +34,7 @@ public:
     PreviewListModel& PreviewList() { return *model_; }
     QTreeView& ListView1() { return *list_; }
     bool executing() const { return executing_; }
+    shell::WindowPointer& pointer() { return *pointer_; }
 
     void Form_Load();
     void PushButton1_Click(); // Execute SQL
@@ -65,6 +70,7 @@ private:
     QPlainTextEdit* text1_;
     QProgressBar* progress_;
     std::array<QPushButton*, 9> buttons_{};
+    shell::WindowPointer* pointer_;
     bool executing_ = false;
     bool ignoreNextClick_ = false;
 };

@@ -5,7 +5,7 @@
 
 #include "PreviewListModel.h"
 #include "PreviewText.h"
-#include "StandInWindowConventions.h"
+#include "shell/widgets/WindowPointer.h"
 
 #include "platform/Error.h"
 #include "shell/core/ErrorReport.h"
@@ -80,7 +80,7 @@ void Form2::PushButton1_Click() {
     if (!step.stopped()) {
         setExecuting(true);
         model_->publish();
-        step(104, [&] { standin::SetMousePointer(*this, 11); });
+        step(104, [&] { pointer_->set(shell::WindowPointer::Busy); });
         int m = 0;
         step(106, [&] { m = static_cast<int>(lines.size()); });
         for (n = 1; n <= m && !step.stopped(); ++n) {
@@ -108,7 +108,7 @@ void Form2::PushButton1_Click() {
     }
     if (!step.stopped()) {
         step(118, [&] { if (context_.setSQLFormOK) context_.setSQLFormOK(); });
-        step(120, [&] { standin::SetMousePointer(*this, 0); });
+        step(120, [&] { pointer_->set(shell::WindowPointer::Default); });
         step(122, [&] { setProgress(0, "Progress Bar"); });
         step(124, [&] { close(); });
     }
@@ -125,7 +125,7 @@ void Form2::stopAt(int n, const std::string& description) {
     });
     trap(134, [&] { text1_->setPlainText(QString::fromStdString(description)); });
     trap(136, [&] {
-        standin::SetMousePointer(*this, 0);
+        pointer_->set(shell::WindowPointer::Default);
         setProgress(0, "Progress Bar");
     });
     trap(138, [&] { context_.prompts.Message("Error found."); });

@@ -2,7 +2,9 @@
 
 #include "CaselessReplace.h"
 #include "PreviewListModel.h"
-#include "StandInWindowConventions.h"
+#include "shell/widgets/SecondaryWindow.h"
+#include "shell/widgets/Twips.h"
+#include "shell/widgets/WindowPointer.h"
 
 #include "shell/core/Trap.h"
 
@@ -24,8 +26,8 @@ Form3::Form3(PreviewContext& context, PreviewListModel& previewList, QWidget* ow
     text2_->setObjectName("Text2");
     label1->setBuddy(text1_);
     label2->setBuddy(text2_);
-    text1_->setMinimumWidth(standin::TwipsToPixels(6360, this));
-    text2_->setMinimumWidth(standin::TwipsToPixels(6360, this));
+    text1_->setMinimumWidth(shell::TwipsToPixels(6360));
+    text2_->setMinimumWidth(shell::TwipsToPixels(6360));
     auto* replace = new QPushButton("Replace", this);
     replace->setObjectName("PushButton2");
     replace->setAutoDefault(false);
@@ -46,12 +48,15 @@ Form3::Form3(PreviewContext& context, PreviewListModel& previewList, QWidget* ow
     setTabOrder(text2_, replace);
     setTabOrder(replace, cancel);
     text1_->setFocus();
+    pointer_ = new shell::WindowPointer(*this);
+    pointer_->handOver({cancel, replace});
+    pointer_->defaultOver({this});
     Form_Load();
 }
 
 void Form3::Form_Load() {
     shell::Trap trap(context_.prompts, "Form3.Form_Load");
-    standin::SetUpSecondaryWindow(trap, 100, *this, "Find and Replace");
+    shell::SetUpSecondaryWindow(trap, *this, *pointer_, "Find and Replace");
 }
 
 void Form3::PushButton1_Click() {
@@ -67,7 +72,7 @@ void Form3::PushButton2_Click() {
         trap(102, [&] { context_.prompts.Message("No SQL to run."); });
         return;
     }
-    trap(104, [&] { standin::SetMousePointer(*this, 11); });
+    trap(104, [&] { pointer_->set(shell::WindowPointer::Busy); });
     const CaselessReplace replace(text1_->text().toStdString(), text2_->text().toStdString());
     std::size_t n = 0;
     trap(106, [&] { n = lines.size(); });

@@ -6,6 +6,10 @@
 
 class QLineEdit;
 
+namespace tabulant::shell {
+class WindowPointer;
+}
+
 namespace tabulant::ui {
 
 class PreviewListModel;
@@ -26,6 +30,7 @@ private:
     PreviewListModel& previewList_;
     QLineEdit* text1_;
     QLineEdit* text2_;
+    shell::WindowPointer* pointer_;
 };
 
 } // namespace tabulant::ui

@@ -1,7 +1,8 @@
 #include "Form4.h"
 
 #include "PreviewListModel.h"
-#include "StandInWindowConventions.h"
+#include "shell/widgets/SecondaryWindow.h"
+#include "shell/widgets/WindowPointer.h"
 
 #include "shell/core/Trap.h"
 
@@ -39,12 +40,15 @@ Form4::Form4(PreviewContext& context, PreviewListModel& previewList, QWidget* ow
     layout->addWidget(text1_);
     layout->addLayout(buttons);
     resize(640, 240);
+    pointer_ = new shell::WindowPointer(*this);
+    pointer_->handOver({cancel, ok});
+    pointer_->defaultOver({this});
     Form_Load();
 }
 
 void Form4::Form_Load() {
     shell::Trap trap(context_.prompts, "Form4.Form_Load");
-    standin::SetUpSecondaryWindow(trap, 100, *this, "Edit Line");
+    shell::SetUpSecondaryWindow(trap, *this, *pointer_, "Edit Line");
 }
 
 void Form4::setText(std::string_view text) {

@@ -8,6 +8,10 @@
 
 class QPlainTextEdit;
 
+namespace tabulant::shell {
+class WindowPointer;
+}
+
 namespace tabulant::ui {
 
 class PreviewListModel;
@@ -32,6 +36,7 @@ private:
     PreviewContext& context_;
     PreviewListModel& previewList_;
     QPlainTextEdit* text1_;
+    shell::WindowPointer* pointer_;
 };
 
 } // namespace tabulant::ui

@@ -1,6 +1,8 @@
 #include "Form5.h"
 
-#include "StandInWindowConventions.h"
+#include "shell/widgets/SecondaryWindow.h"
+#include "shell/widgets/Twips.h"
+#include "shell/widgets/WindowPointer.h"
 
 #include "shell/core/Trap.h"
 
@@ -35,19 +37,22 @@ Form5::Form5(PreviewContext& context, QWidget* owner) : QDialog(owner), context_
     layout->addWidget(list_);
     layout->addLayout(buttons);
     resize(720, 400);
+    pointer_ = new shell::WindowPointer(*this);
+    pointer_->handOver({back});
+    pointer_->defaultOver({this, list_, list_->viewport()});
     Form_Load();
 }
 
 void Form5::Form_Load() {
     shell::Trap trap(context_.prompts, "Form5.Form_Load");
-    standin::SetUpSecondaryWindow(trap, 100, *this, "Datatypes Conversion");
-    trap(108, [&] {
+    const int line = shell::SetUpSecondaryWindow(trap, *this, *pointer_, "Datatypes Conversion");
+    trap(line, [&] {
         context_.datatypeRows->setHorizontalHeaderLabels(
             {"MS Access Table", "MS Access Table Field", "MS Access Field Datatype",
              "New PostgreSQL Datatype"});
     });
-    trap(110, [&] {
-        for (int c = 0; c < 4; ++c) list_->setColumnWidth(c, standin::TwipsToPixels(1700, this));
+    trap(line + 2, [&] {
+        for (int c = 0; c < 4; ++c) list_->setColumnWidth(c, shell::TwipsToPixels(1700));
     });
 }
 

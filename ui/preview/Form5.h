@@ -6,6 +6,10 @@
 
 class QTreeView;
 
+namespace tabulant::shell {
+class WindowPointer;
+}
+
 namespace tabulant::ui {
 
 // How each Access field was mapped to a PostgreSQL type: a read-only list of the rows the run
@@ -22,6 +26,7 @@ public:
 private:
     PreviewContext& context_;
     QTreeView* list_;
+    shell::WindowPointer* pointer_;
 };
 
 } // namespace tabulant::ui
