@@ -65,15 +65,15 @@ inline void Click(QWidget& window, const char* name) {
 // Runs `action` on the next modal window that opens above the one active now (from a timer, so
 // that a blocking exec() can be driven). Gives up after a few seconds; the test then fails on
 // what it expected the action to do.
-inline void OnNextModal(std::function<void(QWidget&)> action) {
+inline void OnNextModal(std::function<void(QWidget&)> action, int giveUpAfterMs = 5000) {
     QWidget* before = QApplication::activeModalWidget();
     auto* timer = new QTimer;
     auto* clock = new QElapsedTimer;
     clock->start();
-    QObject::connect(timer, &QTimer::timeout, [timer, clock, before, action] {
+    QObject::connect(timer, &QTimer::timeout, [timer, clock, before, action, giveUpAfterMs] {
         QWidget* modal = QApplication::activeModalWidget();
         const bool found = modal && modal != before && modal->isVisible();
-        if (!found && clock->elapsed() < 5000) return;
+        if (!found && clock->elapsed() < giveUpAfterMs) return;
         timer->stop();
         timer->deleteLater();
         delete clock;
@@ -83,11 +83,13 @@ inline void OnNextModal(std::function<void(QWidget&)> action) {
 }
 
 // Closes the modal window by its close box once `action` has run, if the action left it open.
-inline void OnNextModalThenClose(std::function<void(QWidget&)> action) {
-    OnNextModal([action](QWidget& w) {
-        action(w);
-        if (w.isVisible()) w.close();
-    });
+inline void OnNextModalThenClose(std::function<void(QWidget&)> action, int giveUpAfterMs = 5000) {
+    OnNextModal(
+        [action](QWidget& w) {
+            action(w);
+            if (w.isVisible()) w.close();
+        },
+        giveUpAfterMs);
 }
 
 } // namespace tabulant::testing

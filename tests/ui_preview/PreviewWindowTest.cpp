@@ -1,0 +1,327 @@
+// The preview window driven as a user would: opening state, the ways out and the flags they
+// leave, execution with its stop rule, the jump to the failed line, copy and mail commands.
+
+#include "PreviewWindowFixture.h"
+
+#include "shell/widgets/Twips.h"
+#include "shell/widgets/WindowPointer.h"
+
+#include <QHeaderView>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace tabulant;
+using namespace tabulant::testing;
+using ui::Form2;
+
+namespace {
+const std::string PasteHint =
+    "\r\rClick a text area where you normally type and press Ctrl+V to paste the clipboard.";
+
+std::string report(const std::string& description, const std::string& location, int line) {
+    return description + "\r\nin Varnolet2021/08/31." + location + " at line " + std::to_string(line) +
+           "\r\rPlease email screenshot of this message to support@quorvane.com";
+}
+} // namespace
+
+class PreviewWindowTest : public QObject {
+    Q_OBJECT
+private slots:
+    void opensInItsRestingState();
+    void exitsLeaveTheFlags_data();
+    void exitsLeaveTheFlags();
+    void executionStopsAtSqlException_data();
+    void executionStopsAtSqlException();
+    void executionPassesOverOtherFailures();
+    void blankLinesAreCountedButNotSent();
+    void emptyListHasNothingToRun();
+    void errorLineSurvivesIntoLaterOpenings();
+    void copySqlCopiesMarkedLines();
+    void errorCommandsNeedAnErrorText();
+    void errorCommandsCopyAndMail();
+};
+
+void PreviewWindowTest::opensInItsRestingState() {
+    PreviewWindowFixture f;
+    f.fill({"CREATE TABLE \"t\" (\"a\" TEXT)"});
+    Form2* w = f.windows.form2();
+    QVERIFY(w);
+    QCOMPARE(w->windowTitle(), QString("SQL Preview - Tabulant"));
+    QCOMPARE(w->ListView1().header()->model()->headerData(0, Qt::Horizontal), QVariant("SQL Preview"));
+    QCOMPARE(w->ListView1().columnWidth(0), shell::TwipsToPixels(7000));
+    QCOMPARE(w->ListView1().toolTip(),
+             QString("Click item to edit it. Move | line to right and out of window to reveal full names."));
+    const char* captions[] = {"Execute SQL", "Copy SQL To Clipboard", "Find and Replace",
+                              "Copy Error Message To Clipboard", "< Back", "Jump To Error Line",
+                              "View Datatype Conversion", " Email Error Message To Quorvane",
+                              "Skip Table / Do Not Execute SQL"};
+    for (int i = 0; i < 9; ++i) {
+        auto* b = w->findChild<QPushButton*>(QString("PushButton%1").arg(i + 1));
+        QVERIFY(b);
+        QCOMPARE(b->text(), QString(captions[i]));
+    }
+    QCOMPARE(w->findChild<QWidget*>("Frame2")->property("title").toString(), QString("Error:"));
+    QVERIFY(PreviewWindowFixture::errorText(*w).isEmpty());
+    QCOMPARE(PreviewWindowFixture::progress(*w).value(), 0);
+    QCOMPARE(PreviewWindowFixture::progress(*w).text(), QString("Progress Bar"));
+    QVERIFY(f.prompts.Entries().empty());
+
+    // The window is shown modally over the owner and destroyed, lines and all, when it closes.
+    bool shown = false;
+    f.show([&](Form2& s) {
+        shown = s.isModal() && s.isVisible() && PreviewWindowFixture::lines(s).size() == 1;
+    });
+    QVERIFY(shown);
+    QVERIFY(!f.windows.form2());
+}
+
+void PreviewWindowTest::exitsLeaveTheFlags_data() {
+    QTest::addColumn<QString>("exit");
+    QTest::addColumn<bool>("stopBefore");
+    QTest::addColumn<bool>("sqlFormOK");
+    QTest::addColumn<bool>("stopAfter");
+    QTest::addColumn<int>("executed");
+
+    for (bool stop : {true, false}) {
+        const QString tag = stop ? " (stop set)" : " (stop clear)";
+        QTest::newRow(qPrintable("back" + tag)) << "PushButton5" << stop << false << stop << 0;
+        QTest::newRow(qPrintable("close box" + tag)) << "close" << stop << false << stop << 0;
+        QTest::newRow(qPrintable("skip table" + tag)) << "PushButton9" << stop << false << false << 0;
+        QTest::newRow(qPrintable("execute to the end" + tag)) << "PushButton1" << stop << true << stop << 3;
+    }
+}
+
+void PreviewWindowTest::exitsLeaveTheFlags() {
+    QFETCH(QString, exit);
+    QFETCH(bool, stopBefore);
+    QFETCH(bool, sqlFormOK);
+    QFETCH(bool, stopAfter);
+    QFETCH(int, executed);
+
+    PreviewWindowFixture f;
+    f.fill({"CREATE TABLE t (a TEXT)", "INSERT INTO t VALUES ('x')", "INSERT INTO t VALUES ('y')"});
+    shell::StopAfterPreview = stopBefore;
+    bool closedByCommand = false;
+    f.show([&](Form2& w) {
+        if (exit == "close")
+            w.close();
+        else
+            Click(w, exit.toLatin1().constData());
+        closedByCommand = !w.isVisible();
+    });
+    QVERIFY(closedByCommand);
+    QCOMPARE(f.sqlFormOK, sqlFormOK);
+    QCOMPARE(shell::StopAfterPreview, stopAfter);
+    QCOMPARE(static_cast<int>(f.server.statements.size()), executed);
+    QVERIFY(f.prompts.Entries().empty());
+}
+
+void PreviewWindowTest::executionStopsAtSqlException_data() {
+    QTest::addColumn<QString>("description");
+    QTest::newRow("driver wording") << "SQLException: 42601 ERROR: syntax error at or near \"x\"";
+    QTest::newRow("lower case") << "sqlexception: rejected";
+}
+
+void PreviewWindowTest::executionStopsAtSqlException() {
+    QFETCH(QString, description);
+    PreviewWindowFixture f;
+    f.server.FailWhenStartsWith("SELECT 5", description.toStdString());
+    f.fill(Numbered(10));
+    f.show([&](Form2& w) {
+        w.ListView1().setCurrentIndex(w.PreviewList().index(8, 0)); // the user looked elsewhere
+        Click(w, "PushButton1");
+        QCOMPARE(f.server.statements, Numbered(5));
+        QVERIFY(w.isVisible());
+        QCOMPARE(f.windows.ErrorLine(), 5);
+        QCOMPARE(PreviewWindowFixture::selectedLine(w), 5);
+        QVERIFY(w.ListView1().viewport()->rect().intersects(
+            w.ListView1().visualRect(w.PreviewList().index(4, 0))));
+        QCOMPARE(PreviewWindowFixture::errorText(w), description);
+        QCOMPARE(PreviewWindowFixture::progress(w).value(), 0);
+        QCOMPARE(PreviewWindowFixture::progress(w).text(), QString("Progress Bar"));
+        QCOMPARE(w.pointer().state(), 0);
+        QCOMPARE(f.prompts.Messages(), std::vector<std::string>{"Error found."});
+
+        // Again from line 1: lines 1 to 4 are sent a second time.
+        f.server.statements.clear();
+        Click(w, "PushButton1");
+        QCOMPARE(f.server.statements, Numbered(5));
+        QVERIFY(w.isVisible());
+    });
+    QVERIFY(!f.sqlFormOK);
+    QVERIFY(f.prompts.ErrorReports().empty());
+}
+
+void PreviewWindowTest::executionPassesOverOtherFailures() {
+    PreviewWindowFixture f;
+    f.server.FailWhenStartsWith("SELECT", "Operation is not allowed in this context.");
+    f.fill(Numbered(3));
+    f.show([&](Form2& w) { Click(w, "PushButton1"); });
+    const std::string failure =
+        report("Operation is not allowed in this context.", "Form2.PushButton1_Click", 116);
+    QCOMPARE(f.prompts.ErrorReports(), std::vector<std::string>(3, failure));
+    QCOMPARE(f.windows.ErrorLine(), 0);
+    QVERIFY(f.sqlFormOK);
+
+    // Without a connection every statement fails the way a closed connection does.
+    PreviewWindowFixture g;
+    g.connection = nullptr;
+    g.fill(Numbered(2));
+    g.show([&](Form2& w) {
+        Click(w, "PushButton1");
+        QVERIFY(w.isVisible());
+        QVERIFY(PreviewWindowFixture::errorText(w).startsWith("SQLException"));
+    });
+    QCOMPARE(g.windows.ErrorLine(), 1);
+    QVERIFY(!g.sqlFormOK);
+}
+
+void PreviewWindowTest::blankLinesAreCountedButNotSent() {
+    PreviewWindowFixture f;
+    f.fill({"SELECT 1", "   ", "SELECT 3"});
+    std::vector<int> values;
+    std::vector<QString> textsAtExecute;
+    f.show([&](Form2& w) {
+        QProgressBar& bar = PreviewWindowFixture::progress(w);
+        QObject::connect(&bar, &QProgressBar::valueChanged, [&](int v) { values.push_back(v); });
+        f.prompts.onEntry = nullptr;
+        struct Spy final : platform::Connection {
+            PreviewWindowFixture& f;
+            QProgressBar& bar;
+            std::vector<QString>& texts;
+            Spy(PreviewWindowFixture& f, QProgressBar& bar, std::vector<QString>& texts)
+                : f(f), bar(bar), texts(texts) {}
+            void Open(std::string_view) override {}
+            std::unique_ptr<platform::Cursor> Execute(std::string_view s) override {
+                texts.push_back(bar.text());
+                return f.recording.Execute(s);
+            }
+            std::unique_ptr<platform::Cursor> OpenSchema(int) override { return nullptr; }
+            void Close() override {}
+            bool IsOpen() const override { return true; }
+        } spy(f, bar, textsAtExecute);
+        f.connection = &spy;
+        Click(w, "PushButton1");
+        f.connection = &f.recording;
+    });
+    QCOMPARE(f.server.statements, (std::vector<std::string>{"SELECT 1", "SELECT 3"}));
+    QCOMPARE(values, (std::vector<int>{33, 67, 100, 0}));
+    QCOMPARE(textsAtExecute, (std::vector<QString>{"Please wait.. Processing row: 1 of 3",
+                                                    "Please wait.. Processing row: 3 of 3"}));
+    QVERIFY(f.sqlFormOK);
+}
+
+void PreviewWindowTest::emptyListHasNothingToRun() {
+    PreviewWindowFixture f;
+    f.windows.ClearPreviewList();
+    bool open = false;
+    f.show([&](Form2& w) {
+        Click(w, "PushButton1");
+        open = w.isVisible();
+        Click(w, "PushButton6"); // nothing to jump to
+    });
+    QVERIFY(open);
+    QCOMPARE(f.prompts.Messages(), std::vector<std::string>{"No SQL to run."});
+    QVERIFY(f.prompts.ErrorReports().empty());
+    QVERIFY(!f.sqlFormOK);
+}
+
+void PreviewWindowTest::errorLineSurvivesIntoLaterOpenings() {
+    PreviewWindowFixture f;
+    f.fill(Numbered(3));
+    f.show([&](Form2& w) {
+        Click(w, "PushButton6"); // no statement has failed yet
+        QCOMPARE(PreviewWindowFixture::selectedLine(w), 0);
+    });
+
+    f.server.FailWhenStartsWith("SELECT 5");
+    f.fill(Numbered(10));
+    f.show([&](Form2& w) { Click(w, "PushButton1"); });
+    QCOMPARE(f.windows.ErrorLine(), 5);
+
+    // The next table's window: a fresh error box, the same line number.
+    f.fill(Numbered(7, "INSERT "));
+    f.show([&](Form2& w) {
+        QVERIFY(PreviewWindowFixture::errorText(w).isEmpty());
+        w.ListView1().setCurrentIndex(w.PreviewList().index(1, 0));
+        Click(w, "PushButton6");
+        QCOMPARE(PreviewWindowFixture::selectedLine(w), 5);
+    });
+
+    // A list too short for it: selecting fails and is reported, then scrolling, and the
+    // selection stays where it was.
+    f.prompts.Reset();
+    f.fill(Numbered(3));
+    f.show([&](Form2& w) {
+        w.ListView1().setCurrentIndex(w.PreviewList().index(1, 0));
+        Click(w, "PushButton6");
+        QCOMPARE(PreviewWindowFixture::selectedLine(w), 2);
+    });
+    QCOMPARE(f.prompts.ErrorReports(),
+             (std::vector<std::string>{report("Index out of bounds", "Form2.PushButton6_Click", 104),
+                                       report("Index out of bounds", "Form2.PushButton6_Click", 106)}));
+    QCOMPARE(f.windows.ErrorLine(), 5);
+}
+
+void PreviewWindowTest::copySqlCopiesMarkedLines() {
+    PreviewWindowFixture f;
+    f.fill({"SELECT 1  ", "SELECT 2", "SELECT 3"});
+    f.clipboard.text = "before";
+    f.show([&](Form2& w) {
+        Click(w, "PushButton2");
+        QCOMPARE(f.clipboard.text.value_or("none"), std::string()); // lines but none marked
+        auto& model = w.PreviewList();
+        model.setData(model.index(0, 0), Qt::Checked, Qt::CheckStateRole);
+        model.setData(model.index(2, 0), Qt::Checked, Qt::CheckStateRole);
+        Click(w, "PushButton2");
+    });
+    QCOMPARE(f.clipboard.text.value_or("none"), std::string("SELECT 1\r\nSELECT 3\r\n"));
+    const std::string copied = "Results have been copied to the clipboard." + PasteHint;
+    QCOMPARE(f.prompts.Messages(), (std::vector<std::string>{copied, copied}));
+
+    // An empty list leaves the clipboard alone, and the message still comes.
+    f.prompts.Reset();
+    f.windows.ClearPreviewList();
+    f.show([&](Form2& w) { Click(w, "PushButton2"); });
+    QCOMPARE(f.clipboard.text.value_or("none"), std::string("SELECT 1\r\nSELECT 3\r\n"));
+    QCOMPARE(f.prompts.Messages(), std::vector<std::string>{copied});
+}
+
+void PreviewWindowTest::errorCommandsNeedAnErrorText() {
+    PreviewWindowFixture f;
+    f.fill(Numbered(1));
+    f.clipboard.text = "before";
+    f.show([&](Form2& w) {
+        w.findChild<QPlainTextEdit*>("Text1")->setPlainText("   ");
+        Click(w, "PushButton4");
+        Click(w, "PushButton8");
+    });
+    QVERIFY(f.prompts.Entries().empty());
+    QVERIFY(f.shell.opened.empty());
+    QCOMPARE(f.clipboard.text.value_or("none"), std::string("before"));
+}
+
+void PreviewWindowTest::errorCommandsCopyAndMail() {
+    PreviewWindowFixture f;
+    f.server.FailWhenStartsWith("SELECT 1", "SQLException: 42P01 relation \"a&b\" does not exist");
+    f.fill(Numbered(1));
+    f.show([&](Form2& w) {
+        Click(w, "PushButton1");
+        f.prompts.Reset();
+        Click(w, "PushButton4");
+        Click(w, "PushButton8");
+    });
+    QCOMPARE(f.clipboard.text.value_or("none"),
+             std::string("SQLException: 42P01 relation \"a&b\" does not exist"));
+    QCOMPARE(f.prompts.Messages(),
+             std::vector<std::string>{"Error message have been copied to the clipboard." + PasteHint});
+    QCOMPARE(f.shell.opened,
+             std::vector<std::string>{
+                 "mailto:support@quorvane.com?subject=Tabulant&body=Here%20is%20the%20error%20message"
+                 "%20that%20I%20get%3A%20%0D%0ASQLException%3A%2042P01%20relation%20%22a%26b%22%20does"
+                 "%20not%20exist"});
+}
+
+QTEST_MAIN(PreviewWindowTest)
+#include "PreviewWindowTest.moc"
