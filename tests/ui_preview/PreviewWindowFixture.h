@@ -5,7 +5,8 @@
 #include "PreviewWindows.h"
 
 #include "PreviewTestSupport.h"
-#include "StandInFakes.h"
+#include "fakes/RecordingConnection.h"
+#include "fakes/ScriptedPrompts.h"
 
 #include "platform/qt/QtEventLoop.h"
 #include "shell/core/Helpers.h"
