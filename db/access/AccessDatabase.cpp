@@ -5,6 +5,7 @@
 #include "RowListCursor.h"
 #include "TableDefinition.h"
 
+#include "db/crypto/PageDecryptor.h"
 #include "shell/core/Helpers.h"
 
 #include <algorithm>
@@ -25,6 +26,19 @@ bool startsWithNoCase(std::string_view text, std::string_view prefix) {
            });
 }
 
+// Pages of a password-protected .accdb, decrypted in memory as they are read.
+class OfficePageCodec final : public PageCodec {
+public:
+    explicit OfficePageCodec(std::unique_ptr<crypto::PageDecryptor> decryptor)
+        : decryptor_(std::move(decryptor)) {}
+    void Decode(std::uint32_t page, std::uint8_t* data, std::size_t size) override {
+        decryptor_->Decrypt(page, {data, size});
+    }
+
+private:
+    std::unique_ptr<crypto::PageDecryptor> decryptor_;
+};
+
 } // namespace
 
 std::shared_ptr<AccessDatabase> AccessDatabase::Open(std::shared_ptr<ByteSource> bytes,
@@ -39,18 +53,22 @@ std::shared_ptr<AccessDatabase> AccessDatabase::Open(std::shared_ptr<ByteSource>
     const auto header = ReadJetHeader(first, available);
     // Page 0, the first catalogue pages and the usage maps must at least be there.
     if (!header || bytes->Size() < 3 * header->pageSize) throw UnrecognizedFormat(db->path_);
-    if (header->officeEncrypted()) throw EncryptedUnsupported(db->path_);
     db->header_ = *header;
     db->format_.jet3 = header->jet3();
     db->format_.pageSize = header->pageSize;
 
-    TextDecoder text(db->format_.jet3, header->codePage);
-    const std::string stored = header->StoredPassword(text);
-    // A file without a password opens with any; otherwise the password must match exactly.
-    if (!stored.empty() && stored != password) throw NotValidPassword();
-
     std::shared_ptr<PageCodec> codec;
-    if (header->encodingKey != 0) codec = std::make_shared<JetPageCodec>(header->encodingKey);
+    if (header->officeEncrypted()) {
+        // The Office verifier is the password check; a wrong one fails in Unlock.
+        const crypto::EncryptionInfo info = crypto::ReadEncryption({first, available});
+        codec = std::make_shared<OfficePageCodec>(crypto::Unlock(info, password));
+    } else {
+        TextDecoder text(db->format_.jet3, header->codePage);
+        const std::string stored = header->StoredPassword(text);
+        // A file without a password opens with any; otherwise the password must match exactly.
+        if (!stored.empty() && stored != password) throw NotValidPassword();
+        if (header->encodingKey != 0) codec = std::make_shared<JetPageCodec>(header->encodingKey);
+    }
     db->pages_ = std::make_unique<PageStore>(std::move(bytes), header->pageSize, codec);
     db->page0_.assign(first, first + header->pageSize);
     try {

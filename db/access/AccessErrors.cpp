@@ -11,13 +11,6 @@ Error UnrecognizedFormat(std::string_view path) {
                  "Unrecognized database format '" + std::string(path) + "'.");
 }
 
-Error EncryptedUnsupported(std::string_view path) {
-    return Error(accesserrors::Failure,
-                 "The database '" + std::string(path) +
-                     "' is encrypted with a password (Office encryption); reading encrypted "
-                     ".accdb files is not supported yet.");
-}
-
 Error CannotOpenFile(std::string_view path) {
     return Error(accesserrors::Failure,
                  "Could not find file '" + std::string(path) + "'.");

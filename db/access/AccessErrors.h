@@ -20,7 +20,6 @@ inline constexpr long Failure = -2147467259;
 
 platform::Error NotValidPassword();
 platform::Error UnrecognizedFormat(std::string_view path);
-platform::Error EncryptedUnsupported(std::string_view path);
 platform::Error CannotOpenFile(std::string_view path);
 platform::Error DamagedTable(std::string_view table);
 platform::Error NoSuchTable(std::string_view table);
