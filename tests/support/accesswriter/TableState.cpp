@@ -43,7 +43,10 @@ void TableWriter::State::addRow(std::span<const platform::Variant> values, RowKi
     if (values.size() != columns.size())
         throw AccessWriterError("table \"" + name + "\": row has " + std::to_string(values.size())
                                 + " values for " + std::to_string(columns.size()) + " columns");
-    encodeRow(values);
+    encodeRow(values, true);
+    // Small long values are kept in the row only while the row still fits a page.
+    if (row_.size() > layout_.maxRowLength())
+        encodeRow(values, false);
     if (row_.size() > layout_.maxRowLength())
         throw AccessWriterError("table \"" + name + "\": row of " + std::to_string(row_.size())
                                 + " bytes does not fit a page");
@@ -101,8 +104,10 @@ void TableWriter::State::flush()
     std::sort(pages.begin(), pages.end());
 }
 
-void TableWriter::State::encodeRow(std::span<const platform::Variant> values)
+void TableWriter::State::encodeRow(std::span<const platform::Variant> values, bool inlineAllowed)
 {
+    if (inlineAllowed)
+        stored_.assign(columns.size(), std::nullopt);
     const std::size_t countSize = layout_.columnCountSize();
     row_.assign(countSize + fixedAreaSize, 0);
     row_[0] = static_cast<std::uint8_t>(columns.size());
@@ -131,7 +136,7 @@ void TableWriter::State::encodeRow(std::span<const platform::Variant> values)
         if (c.fixed) {
             std::copy(b.begin(), b.end(), row_.begin() + static_cast<std::ptrdiff_t>(countSize + c.fixedOffset));
         } else if (c.longValue) {
-            appendLongValue(c, b);
+            appendLongValue(c, b, inlineAllowed);
         } else {
             row_.insert(row_.end(), b.begin(), b.end());
         }
@@ -140,11 +145,11 @@ void TableWriter::State::encodeRow(std::span<const platform::Variant> values)
     row_.insert(row_.end(), mask.begin(), mask.end());
 }
 
-void TableWriter::State::appendLongValue(const ColumnLayout& c, const Bytes& value)
+void TableWriter::State::appendLongValue(const ColumnLayout& c, const Bytes& value, bool inlineAllowed)
 {
     LongValueStorage how = c.def.storage;
     if (how == LongValueStorage::Auto) {
-        how = value.size() <= kInlineLimit                  ? LongValueStorage::Inline
+        how = value.size() <= kInlineLimit && inlineAllowed ? LongValueStorage::Inline
             : value.size() <= longValues_.singlePageLimit() ? LongValueStorage::SinglePage
                                                             : LongValueStorage::Chained;
     }
@@ -160,13 +165,19 @@ void TableWriter::State::appendLongValue(const ColumnLayout& c, const Bytes& val
         return;
     case LongValueStorage::SinglePage:
         put32(header, length | kSinglePageFlag);
-        put32(header + 4, longValues_.storeSingle(value));
         break;
     default:
         put32(header, length);
-        put32(header + 4, longValues_.storeChain(value, c.def.storage == LongValueStorage::Chained));
         break;
     }
+    // A value already stored by the first try at this row keeps its place.
+    std::optional<std::uint32_t>& pointer = stored_[c.number];
+    if (!pointer) {
+        pointer = how == LongValueStorage::SinglePage
+            ? longValues_.storeSingle(value)
+            : longValues_.storeChain(value, c.def.storage == LongValueStorage::Chained);
+    }
+    put32(header + 4, *pointer);
     row_.insert(row_.end(), header, header + 12);
 }
 

@@ -7,6 +7,7 @@
 #include "ValueEncoder.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -31,8 +32,8 @@ struct TableWriter::State {
     std::uint32_t tdefPage;           // the definition's first page, named by every data page
 
 private:
-    void encodeRow(std::span<const platform::Variant> values);
-    void appendLongValue(const ColumnLayout& c, const Bytes& value);
+    void encodeRow(std::span<const platform::Variant> values, bool inlineAllowed);
+    void appendLongValue(const ColumnLayout& c, const Bytes& value, bool inlineAllowed);
     void appendTrailer(const std::vector<std::uint16_t>& offsets);
     std::uint32_t place(DataPage& page, std::uint32_t& pageNo, bool& open, const Bytes& row,
                         std::uint16_t flags);
@@ -49,6 +50,7 @@ private:
     bool movedOpen_ = false;
     Bytes row_;
     std::vector<std::uint16_t> offsets_;
+    std::vector<std::optional<std::uint32_t>> stored_; // long values of this row already stored
 };
 
 } // namespace tabulant::accesswriter

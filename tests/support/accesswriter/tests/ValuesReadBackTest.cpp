@@ -46,6 +46,7 @@ private slots:
     void nullsReadBackForEveryType_data();
     void nullsReadBackForEveryType();
     void namesWithSpacesQuotesAndNonAscii();
+    void smallMemosLeaveAFullRow();
 
 private:
     QTemporaryDir dir_;
@@ -193,6 +194,23 @@ void ValuesReadBackTest::namesWithSpacesQuotesAndNonAscii()
     const QByteArray header = testing::runTool({"mdb-export", QString::fromStdString(file.string()),
                                                 QString::fromStdString(table)}).split('\n').front();
     QCOMPARE(QString::fromUtf8(header), "Unit Price (€),Ωμέγα [x]");
+}
+
+void ValuesReadBackTest::smallMemosLeaveAFullRow()
+{
+    // Thirty memos of 200 characters fit a row one by one, but not all together.
+    std::vector<Column> columns;
+    Row row;
+    QStringList expected;
+    for (int i = 0; i < 30; ++i) {
+        columns.push_back(Column::of("m" + std::to_string(i), ColumnType::Memo));
+        const std::string text = std::to_string(i) + std::string(198, 'a' + i % 26);
+        row.push_back(Variant::text(text));
+        expected << QString::fromStdString(text);
+    }
+    const auto file = nextFile();
+    writeDatabase(file, {{"Memos", columns, {row, row}, {}}});
+    QCOMPARE(exportRows(file, "Memos"), (QStringList{expected.join('|'), expected.join('|')}));
 }
 
 QTEST_GUILESS_MAIN(ValuesReadBackTest)
