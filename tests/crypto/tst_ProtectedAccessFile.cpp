@@ -1,15 +1,10 @@
 // A protected .accdb opened through the Access connection the conversion uses: our writer makes
 // the file, the encrypting side protects it, and the reader must give back every row with the
 // right password and "Not a valid password." with any other.
-#include "AccessWriter.h"
-#include "db/ConnectionFields.h"
-#include "db/access/Access.h"
-#include "db/access/AccessConnection.h"
 #include "db/crypto/EncryptDatabase.h"
 #include "platform/Error.h"
-#include "platform/Recordset.h"
+#include "tests/access/AccessFixtures.h"
 
-#include <QTemporaryDir>
 #include <QTest>
 #include <fstream>
 #include <iterator>
@@ -49,15 +44,6 @@ std::vector<aw::TableData> Tables() {
     return {people};
 }
 
-std::unique_ptr<platform::Connection> Open(const std::string& path, const std::string& password) {
-    db::FixedConnectionFields fields;
-    fields.accessFile = path;
-    fields.accessPassword = password;
-    auto connection = db::CreateAccessConnection();
-    connection->Open(db::AccessConnectionString(fields));
-    return connection;
-}
-
 EncryptionOptions Options(Scheme scheme, std::uint32_t keyBits,
                           HashAlgorithm hash = HashAlgorithm::Sha1) {
     return {.scheme = scheme, .keyBits = keyBits, .hash = hash, .spinCount = 1000, .random = {}};
@@ -80,9 +66,9 @@ private slots:
     }
     void opensWithThePassword() {
         QFETCH(EncryptionOptions, options);
-        QTemporaryDir dir;
-        const std::string plainPath = dir.filePath("plain.accdb").toStdString();
-        const std::string path = dir.filePath("protected.accdb").toStdString();
+        AccessFixtureDir dir;
+        const std::string plainPath = dir.Path("plain.accdb");
+        const std::string path = dir.Path("protected.accdb");
         aw::WriterOptions writer;
         writer.format = aw::Format::Ace2010;
         aw::writeDatabase(plainPath, Tables(), writer);
@@ -90,14 +76,14 @@ private slots:
 
         for (const std::string wrong : {"", "geheim \xe2\x82\xac 1", "Geheim"}) {
             try {
-                Open(path, wrong);
+                OpenAccess(path, wrong);
                 QFAIL("opened with a wrong password");
             } catch (const platform::Error& e) {
                 QCOMPARE(e.description(), std::string("Not a valid password."));
             }
         }
 
-        auto connection = Open(path, kPassword);
+        auto connection = OpenAccess(path, kPassword);
         platform::Recordset rs;
         rs.Open("SELECT * FROM `People`", *connection);
         QCOMPARE(rs.RecordCount(), 300);
