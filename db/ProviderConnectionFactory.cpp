@@ -39,11 +39,14 @@ public:
         inner->Mode(Mode());
         inner->CommandTimeout(CommandTimeout());
         inner->ConnectionTimeout(ConnectionTimeout());
-        inner->Open(connectionString);
+        // Kept even when Open fails, so that later calls reach the chosen provider and fail in
+        // its own way (the ODBC connection marks every failed Execute as an SQLException).
         inner_ = std::move(inner);
+        inner_->Open(connectionString);
     }
 
     std::unique_ptr<platform::Cursor> Execute(std::string_view statement) override {
+        if (inner_) return inner_->Execute(statement);
         return opened().Execute(statement);
     }
     std::unique_ptr<platform::Cursor> OpenSchema(int schema) override {

@@ -1,0 +1,94 @@
+#include "PostgreSQL.h"
+
+#include "platform/Error.h"
+#include "platform/Recordset.h"
+#include "shell/core/Trap.h"
+
+#include <memory>
+
+namespace tabulant::db {
+
+namespace {
+
+// A value holding a separator or a brace would end the entry early or be read as a braced
+// value, so such a value is braced with '}' doubled, as ODBC defines; any other value is written
+// exactly as typed.
+void appendValue(std::string& out, const std::string& value) {
+    if (value.find_first_of(";{}") == std::string::npos) {
+        out += value;
+        return;
+    }
+    out += '{';
+    for (char c : value) {
+        out += c;
+        if (c == '}') out += '}';
+    }
+    out += '}';
+}
+
+} // namespace
+
+std::string PostgreSQLConnectionString(const ConnectionFields& fields) {
+    std::string s = "Driver={PostgreSQL Unicode};Server=";
+    appendValue(s, fields.PostgreSQLServer());
+    s += ";Port=";
+    appendValue(s, fields.PostgreSQLPort());
+    s += ";Uid=";
+    appendValue(s, fields.PostgreSQLUser());
+    s += ";Pwd=";
+    appendValue(s, fields.PostgreSQLPassword());
+    s += ";Database=";
+    appendValue(s, fields.PostgreSQLDatabase());
+    return s;
+}
+
+bool CanConnectPostgreSQL(const Services& services) {
+    try {
+        // The connection's default time-outs apply; it closes when released.
+        auto connection = services.connections.CreateConnection();
+        connection->Open(PostgreSQLConnectionString(services.fields));
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
+void FillPostgreSQLTableList(const Services& services, platform::StringList& list) {
+    auto connection = services.connections.CreateConnection();
+    connection->CursorLocation(platform::Connection::adUseClient);
+    connection->Open(PostgreSQLConnectionString(services.fields));
+    platform::Recordset tables(connection->Execute("select tablename from pg_tables;"));
+    const std::int64_t count = tables.RecordCount();
+    for (std::int64_t i = 1; i <= count; ++i) {
+        services.events.yield();
+        list.AddItem(tables.Fields().Item(0).value.payload());
+        tables.MoveNext();
+    }
+    tables.Close();
+    connection->Close();
+}
+
+void TestConnection(const Services& services, const std::function<void(int)>& setPointer) {
+    shell::Trap trap(services.prompts, "Form1.PushButton3_Click");
+    std::unique_ptr<platform::Connection> connection;
+    trap(100, [&] { connection = services.connections.CreateConnection(); });
+
+    // Steps 102 to 108: any failure goes on at step 110.
+    bool failed = false;
+    try {
+        setPointer(11);
+        if (!connection)
+            throw platform::Error(platform::errors::Generic, "Object variable not set");
+        connection->Open(PostgreSQLConnectionString(services.fields));
+        services.prompts.Message("Connection successful.");
+        setPointer(0);
+    } catch (...) {
+        failed = true;
+    }
+    if (failed) {
+        services.prompts.Message("Could not connect. Please check with your administrator.");
+        setPointer(0);
+    }
+}
+
+} // namespace tabulant::db
