@@ -182,22 +182,28 @@ void OdbcRowReader::readValue(SQLUSMALLINT number, Read read, platform::Variant&
 bool OdbcRowReader::readLong(SQLUSMALLINT number, SQLSMALLINT cType, std::string& out) {
     const bool wide = cType == SQL_C_WCHAR;
     const auto capacity = static_cast<SQLLEN>(chunk_.size() * sizeof(SQLWCHAR));
+    // A piece may end between the two halves of a surrogate pair, so a wide value is gathered
+    // whole before it is converted.
+    wideValue_.clear();
     // The driver answers 01004 (truncated) while pieces remain and SQL_NO_DATA after the last.
     for (;;) {
         SQLLEN indicator = 0;
         const SQLRETURN rc = SQLGetData(statement_, number, cType, chunk_.data(), capacity, &indicator);
-        if (rc == SQL_NO_DATA) return true;
+        if (rc == SQL_NO_DATA) break;
         if (!SQL_SUCCEEDED(rc)) ThrowSqlException(SQL_HANDLE_STMT, statement_, "A value cannot be read.");
         if (indicator == SQL_NULL_DATA) return false;
         // A character piece that fills the buffer ends with a terminator the driver put there.
         const SQLLEN room = wide ? capacity - static_cast<SQLLEN>(sizeof(SQLWCHAR)) : capacity;
         const SQLLEN bytes = (indicator == SQL_NO_TOTAL || indicator > room) ? room : indicator;
         if (wide)
-            AppendUtf8(chunk_.data(), static_cast<std::size_t>(bytes) / sizeof(SQLWCHAR), out);
+            wideValue_.insert(wideValue_.end(), chunk_.begin(),
+                              chunk_.begin() + bytes / static_cast<SQLLEN>(sizeof(SQLWCHAR)));
         else
             out.append(reinterpret_cast<const char*>(chunk_.data()), static_cast<std::size_t>(bytes));
-        if (rc == SQL_SUCCESS) return true;
+        if (rc == SQL_SUCCESS) break;
     }
+    if (wide) AppendUtf8(wideValue_.data(), wideValue_.size(), out);
+    return true;
 }
 
 } // namespace tabulant::db

@@ -38,6 +38,7 @@ private:
     SQLHSTMT statement_;
     std::vector<Column> columns_;
     std::vector<SQLWCHAR> chunk_;
+    std::vector<SQLWCHAR> wideValue_;
 };
 
 } // namespace tabulant::db

@@ -12,9 +12,13 @@ namespace {
 
 // A value holding a separator or a brace would end the entry early or be read as a braced
 // value, so such a value is braced with '}' doubled, as ODBC defines; any other value is written
-// exactly as typed.
-void appendValue(std::string& out, const std::string& value) {
-    if (value.find_first_of(";{}") == std::string::npos) {
+// exactly as typed. psqlODBC also URL-decodes an unbraced password ('+' becomes a space, "%41"
+// an 'A'), so a password holding '+' or '%' is braced too, which the driver takes literally.
+constexpr std::string_view Separators = ";{}";
+constexpr std::string_view PasswordSpecials = ";{}+%";
+
+void appendValue(std::string& out, const std::string& value, std::string_view specials = Separators) {
+    if (value.find_first_of(specials) == std::string::npos) {
         out += value;
         return;
     }
@@ -36,7 +40,7 @@ std::string PostgreSQLConnectionString(const ConnectionFields& fields) {
     s += ";Uid=";
     appendValue(s, fields.PostgreSQLUser());
     s += ";Pwd=";
-    appendValue(s, fields.PostgreSQLPassword());
+    appendValue(s, fields.PostgreSQLPassword(), PasswordSpecials);
     s += ";Database=";
     appendValue(s, fields.PostgreSQLDatabase());
     return s;

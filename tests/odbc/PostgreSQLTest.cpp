@@ -1,0 +1,168 @@
+#include "db/ProviderConnectionFactory.h"
+#include "db/odbc/PostgreSQL.h"
+#include "fakes/CountingEventLoop.h"
+#include "fakes/ScriptedPrompts.h"
+#include "pgserver/TestServer.h"
+#include "platform/Error.h"
+
+#include <QTest>
+
+#include <sstream>
+#include <stdexcept>
+
+using namespace tabulant;
+using testing::PrivateTestServer;
+using testing::TestServer;
+
+namespace {
+
+const std::string Success = "Connection successful.";
+const std::string Failure = "Could not connect. Please check with your administrator.";
+
+// The services of the PostgreSQL module with the real connections and scripted message boxes.
+struct Harness {
+    db::ProviderConnectionFactory connections;
+    fakes::ScriptedPrompts prompts;
+    fakes::CountingEventLoop events;
+    db::FixedConnectionFields fields;
+    std::vector<int> pointers;
+
+    explicit Harness(db::FixedConnectionFields f) : fields(std::move(f)) {}
+    db::Services services() { return {connections, prompts, events, fields}; }
+    void testConnection() {
+        db::TestConnection(services(), [this](int p) { pointers.push_back(p); });
+    }
+};
+
+class FailingFactory final : public platform::ConnectionFactory {
+public:
+    std::unique_ptr<platform::Connection> CreateConnection() override {
+        throw platform::Error(429, "ActiveX component can't create object");
+    }
+};
+
+std::vector<std::string> lines(const std::string& text) {
+    std::vector<std::string> out;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) out.push_back(line);
+    return out;
+}
+
+} // namespace
+
+class PostgreSQLTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() {
+        // Roles whose passwords need the braces of the connection string.
+        TestServer::shared().psql(
+            "drop role if exists odbc_semicolon, odbc_braces, odbc_plus, odbc_percent, \"odbc Ω\";"
+            "create role odbc_semicolon login password 'a;b';"
+            "create role odbc_braces login password '{x}};y';"
+            "create role odbc_plus login password 'a+b%41';"
+            "create role odbc_percent login password '100%';"
+            "create role \"odbc Ω\" login password 'pä ss'");
+    }
+
+    void settings_data() {
+        QTest::addColumn<QString>("user");
+        QTest::addColumn<QString>("password");
+        QTest::addColumn<QString>("database");
+        QTest::addColumn<QString>("port"); // empty: the server's
+        QTest::addColumn<bool>("works");
+        QTest::newRow("right") << "tabulant" << "tabulant" << "tabulant" << "" << true;
+        QTest::newRow("password with semicolon") << "odbc_semicolon" << "a;b" << "tabulant" << "" << true;
+        QTest::newRow("password with braces") << "odbc_braces" << "{x}};y" << "tabulant" << "" << true;
+        QTest::newRow("password with plus and percent") << "odbc_plus" << "a+b%41" << "tabulant" << "" << true;
+        QTest::newRow("password ending in percent") << "odbc_percent" << "100%" << "tabulant" << "" << true;
+        QTest::newRow("greek user, space in password") << "odbc Ω" << "pä ss" << "tabulant" << "" << true;
+        QTest::newRow("wrong password") << "tabulant" << "wrong" << "tabulant" << "" << false;
+        QTest::newRow("password cut at semicolon") << "odbc_semicolon" << "a" << "tabulant" << "" << false;
+        QTest::newRow("empty password") << "tabulant" << "" << "tabulant" << "" << false;
+        QTest::newRow("unknown user") << "odbc_nobody" << "x" << "tabulant" << "" << false;
+        QTest::newRow("unknown database") << "tabulant" << "tabulant" << "odbc_none" << "" << false;
+        QTest::newRow("nothing listening") << "tabulant" << "tabulant" << "tabulant" << "1" << false;
+        QTest::newRow("port not a number") << "tabulant" << "tabulant" << "tabulant" << "abc" << false;
+    }
+    void settings() {
+        QFETCH(QString, user);
+        QFETCH(QString, password);
+        QFETCH(QString, database);
+        QFETCH(QString, port);
+        QFETCH(bool, works);
+        db::FixedConnectionFields f = TestServer::shared().fields(user.toStdString(), password.toStdString(),
+                                                                  database.toStdString());
+        if (!port.isEmpty()) f.port = port.toStdString();
+
+        Harness probe(f);
+        QCOMPARE(db::CanConnectPostgreSQL(probe.services()), works);
+        QVERIFY(probe.prompts.Entries().empty());
+
+        Harness button(f);
+        button.testConnection();
+        QCOMPARE(button.prompts.Messages(), std::vector<std::string>{works ? Success : Failure});
+        QVERIFY(button.prompts.ErrorReports().empty());
+        QCOMPARE(button.pointers, (std::vector<int>{11, 0}));
+    }
+
+    void stoppedServer() {
+        PrivateTestServer server;
+        const db::FixedConnectionFields f = server.fields();
+        Harness before(f);
+        QVERIFY(db::CanConnectPostgreSQL(before.services()));
+        server.stop();
+        Harness probe(f);
+        QVERIFY(!db::CanConnectPostgreSQL(probe.services()));
+        Harness button(f);
+        button.testConnection();
+        QCOMPARE(button.prompts.Messages(), std::vector<std::string>{Failure});
+    }
+
+    void connectionObjectNotCreated() {
+        Harness h(TestServer::shared().fields());
+        FailingFactory failing;
+        const db::Services services{failing, h.prompts, h.events, h.fields};
+        db::TestConnection(services, [&](int p) { h.pointers.push_back(p); });
+        QCOMPARE(h.prompts.ErrorReports().size(), std::size_t(1));
+        const std::string report = h.prompts.ErrorReports().front();
+        QVERIFY2(report.starts_with("ActiveX component can't create object\r\n"), report.c_str());
+        QVERIFY2(report.find("in Varnolet2021/08/31.Form1.PushButton3_Click at line 100") != std::string::npos,
+                 report.c_str());
+        QCOMPARE(h.prompts.Messages(), std::vector<std::string>{Failure});
+        QCOMPARE(h.pointers, (std::vector<int>{11, 0}));
+        QVERIFY(!db::CanConnectPostgreSQL(services));
+    }
+
+    void tableListAppendsServerOrder() {
+        TestServer& server = TestServer::shared();
+        server.psql("drop table if exists odbc_list_one, \"Odbc List Ω\";"
+                    "create table odbc_list_one (a int); create table \"Odbc List Ω\" (a int)");
+        Harness h(server.fields());
+        platform::VectorStringList list;
+        list.AddItem("kept");
+        db::FillPostgreSQLTableList(h.services(), list);
+
+        std::vector<std::string> expected{"kept"};
+        for (const std::string& name : lines(server.psql("select tablename from pg_tables;")))
+            expected.push_back(name);
+        QCOMPARE(list.items(), expected);
+        // Every schema, the system catalogues included, unqualified.
+        const auto has = [&](const std::string& n) {
+            return std::find(expected.begin(), expected.end(), n) != expected.end();
+        };
+        QVERIFY(has("odbc_list_one") && has("Odbc List Ω") && has("pg_class"));
+        QVERIFY(h.events.Processed() > 0);
+        QVERIFY(h.prompts.Entries().empty());
+    }
+
+    void tableListFailuresReachCaller() {
+        Harness h(TestServer::shared().fields("tabulant", "wrong"));
+        platform::VectorStringList list;
+        QVERIFY_THROWS_EXCEPTION(platform::Error, db::FillPostgreSQLTableList(h.services(), list));
+        QCOMPARE(list.ListCount(), 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(PostgreSQLTest)
+#include "PostgreSQLTest.moc"
