@@ -253,6 +253,8 @@ void writeDescribed(std::istream& in, const std::filesystem::path& output)
                         table.options.systemTable = true;
                     else if (f[i].rfind("flags=", 0) == 0)
                         table.options.flags = static_cast<std::uint32_t>(std::stoul(f[i].substr(6), nullptr, 0));
+                    else if (f[i].rfind("storedrows=", 0) == 0)
+                        table.options.storedRowCount = static_cast<std::uint32_t>(parseInteger(f[i].substr(11)));
                     else
                         throw AccessWriterError("unknown table option \"" + f[i] + "\"");
                 }

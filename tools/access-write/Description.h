@@ -5,7 +5,7 @@
 //
 //   format   jet3 | jet4 | ace2007 | ace2010 | ace2013 | ace2016 | ace2019
 //   password <text>
-//   table    <name> [system] [flags=<number>]
+//   table    <name> [system] [flags=<number>] [storedrows=<count in the definition>]
 //   column   <name> <type> [size=N] [fixed] [hyperlink] [auto] [calculated] [uncompressed]
 //                          [precision=P] [scale=S] [storage=inline|page|chain]
 //   row | deleted | moved   <value> ...     (one value per column of the last table)

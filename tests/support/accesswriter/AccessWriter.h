@@ -127,6 +127,9 @@ inline constexpr std::uint32_t kTemporaryObjectFlags = 0x00001001u; // ~TMPCLPâ€
 struct TableOptions {
     std::uint32_t flags = 0;      // MSysObjects.Flags
     bool systemTable = false;     // TDEF marks it as system (0x53 instead of 0x4E)
+    // Row count written into the definition instead of the true one (Access leaves 0 there
+    // after an unclean close).
+    std::optional<std::uint32_t> storedRowCount;
 };
 
 // A catalogue row without a table definition (queries, linked tables, containers, or a table

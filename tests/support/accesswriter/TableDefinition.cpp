@@ -66,7 +66,8 @@ Bytes tableDefinition(const TableWriter::State& table, const FormatLayout& layou
     b[1] = 0x01;
     if (!layout.jet3)
         put32(&b[12], 1625);
-    put32(&b[layout.tdefRowsOffset], static_cast<std::uint32_t>(table.rows));
+    put32(&b[layout.tdefRowsOffset], table.options.storedRowCount ? *table.options.storedRowCount
+                                                                   : static_cast<std::uint32_t>(table.rows));
     std::uint32_t t = layout.tdefTableTypeOffset;
     b[t] = table.options.systemTable ? 0x53 : 0x4E;
     const auto cols = static_cast<std::uint32_t>(table.columns.size());

@@ -103,7 +103,7 @@ void DescriptionTest::describedFileReadsBack()
         "row\t1\tfirst \"one\"\tyes\t1.5\tlong\\nmemo\n"
         "deleted\t2\tgone\tno\t0\t\\N\n"
         "moved\t3\tmoved\tno\t-2\t\\N\n"
-        "table\tHidden\tflags=8\n"
+        "table\tHidden\tflags=8\tstoredrows=3\n"
         "column\tX\tbyte\n"
         "query\tMy Query\n"
         "linked\tL\tRemote\t/tmp/other.mdb\n"

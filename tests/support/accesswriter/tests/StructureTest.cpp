@@ -78,6 +78,7 @@ private slots:
     void catalogueEntries();
     void deletedAndMovedRows();
     void manyPagesUseBitmapPages();
+    void storedRowCount();
     void rc4MatchesKnownVector();
     void passwordIsStoredMasked_data();
     void passwordIsStoredMasked();
@@ -212,6 +213,19 @@ void StructureTest::manyPagesUseBitmapPages()
     };
     QCOMPARE(mapType("Small"), 0);
     QCOMPARE(mapType("Big"), 1);
+}
+
+void StructureTest::storedRowCount()
+{
+    const auto file = nextFile();
+    TableOptions unclean;
+    unclean.storedRowCount = 0;
+    writeDatabase(file, {{"Counted", {Column::of("N", ColumnType::Long)}, {{Variant::integer(1)}, {Variant::integer(2)}}, {}},
+                         {"Unclean", {Column::of("N", ColumnType::Long)}, {{Variant::integer(1)}, {Variant::integer(2)}}, unclean}});
+    const QByteArray bytes = fileBytes(file);
+    QCOMPARE(le32(bytes, definitionPage(file, "Counted") * 4096 + 16), 2u);
+    QCOMPARE(le32(bytes, definitionPage(file, "Unclean") * 4096 + 16), 0u);
+    QCOMPARE(exportRows(file, "Unclean"), (QStringList{"1", "2"}));
 }
 
 void StructureTest::rc4MatchesKnownVector()
