@@ -6,6 +6,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstring>
 
 namespace tabulant::engine {
 
@@ -87,23 +88,16 @@ void RowStatementBuilder::BuildRow(shell::Trap& trap, const platform::Recordset&
     });
     bool anyColumn = false;
     for (int k = 0; k < fieldCount; ++k) {
+        const platform::Field* field = nullptr;
         // The type key is "adlongvarbinary" exactly for this one code.
-        trap(344, [&] { longBinary_ = fields.Item(k).type == AdLongVarBinary; });
+        trap(344, [&] {
+            field = &fields.Item(k);
+            longBinary_ = field->type == AdLongVarBinary;
+        });
         if (trap.Condition(346, [&] { return longBinary_; })) continue;
         anyColumn = true;
         trap(348, [&] { events_.yield(); });
-        trap(350, [&] {
-            static const platform::Variant emptyText = platform::Variant::text("");
-            const platform::Variant& value = shell::NullToDefault(fields.Item(k).value, emptyText);
-            scratch_.clear();
-            regional_.AppendText(value, scratch_);
-            value_.swap(scratch_);
-            const auto kind = value.kind();
-            valueDouble_ = value.asDouble();
-            valueNonFinite_ = (kind == platform::Variant::Kind::Double ||
-                               kind == platform::Variant::Kind::Single) &&
-                              !std::isfinite(valueDouble_);
-        });
+        trap(350, [&] { ReadValue(field ? *field : fields.Item(k)); });
         const bool numericPosition =
             static_cast<std::size_t>(k) < numericAt_.size() && numericAt_[k] != 0;
         if (trap.Condition(352, [&] { return tableHasNumeric_; })) {
@@ -113,6 +107,7 @@ void RowStatementBuilder::BuildRow(shell::Trap& trap, const platform::Recordset&
             AppendTextB(trap);
         }
     }
+    KeepValue();
     trap(416, [&] {
         if (!anyColumn) statement_.assign(defaultRow_);
         else statement_.resize(statement_.size() >= 2 ? statement_.size() - 2 : 0);
@@ -120,6 +115,38 @@ void RowStatementBuilder::BuildRow(shell::Trap& trap, const platform::Recordset&
     trap(418, [&] {
         if (anyColumn) statement_.append(");", 2);
     });
+}
+
+void RowStatementBuilder::ReadValue(const platform::Field& field) {
+    using Kind = platform::Variant::Kind;
+    const platform::Variant& value = field.value;
+    const Kind kind = value.kind();
+    if (kind == Kind::Text) {
+        // A text is its own value text: read in place, not copied.
+        value_ = value.payload();
+    } else {
+        // NullToDefault with "": the empty text (a null appends nothing).
+        scratch_.clear();
+        regional_.AppendText(value, scratch_);
+        text_.swap(scratch_);
+        value_ = text_;
+    }
+    const bool floating = kind == Kind::Single || kind == Kind::Double;
+    valueDouble_ = value.asDouble();
+    valueNonFinite_ = floating && !std::isfinite(valueDouble_);
+    // The text of a finite number of any kind reads back as a number: the test can be spared.
+    valueIsNumber_ = kind == Kind::Integer || kind == Kind::Currency || kind == Kind::Decimal ||
+                     (floating && !valueNonFinite_);
+    valueDate_.reset();
+    if (kind == Kind::Date) valueDate_ = platform::RegionalText::TryFromOleDate(valueDouble_);
+}
+
+void RowStatementBuilder::KeepValue() {
+    // The next row overwrites the record set's values in place; a value read in place is copied
+    // so that it stays what it was should the next read fail.
+    if (value_.data() == text_.data()) return;
+    text_.assign(value_);
+    value_ = text_;
 }
 
 void RowStatementBuilder::AppendNumeric(shell::Trap& trap) {
@@ -140,7 +167,7 @@ void RowStatementBuilder::AppendNumeric(shell::Trap& trap) {
         });
         return;
     }
-    if (trap.Condition(366, [&] { return regional_.IsNumeric(value_); })) {
+    if (trap.Condition(366, [&] { return valueIsNumber_ || regional_.IsNumeric(value_); })) {
         trap(368, [&] {
             const auto at = statement_.size();
             statement_.append(value_);
@@ -152,16 +179,29 @@ void RowStatementBuilder::AppendNumeric(shell::Trap& trap) {
     trap(372, [&] { statement_.append(value_).append(", ", 2); });
 }
 
+void RowStatementBuilder::AppendDateLiteral(const platform::DateTime& date, std::string_view text) {
+    // Whether the time is written depends only on whether the text holds a ":".
+    statement_ += '\'';
+    regional_.AppendDate(date, text.find(':') != std::string_view::npos, statement_);
+    statement_.append("', ", 3);
+}
+
+void RowStatementBuilder::Escape() {
+    // Most texts hold nothing to escape and are then used as they are.
+    if (!NeedsEscaping(value_)) {
+        escaped_ = value_;
+        return;
+    }
+    escapedText_.clear();
+    AppendEscapedText(escapedText_, value_);
+    escaped_ = escapedText_;
+}
+
 void RowStatementBuilder::AppendQuotedOrDate(shell::Trap& trap, int dateLine, int quotedLine) {
     std::optional<platform::DateTime> date;
     trap(dateLine, [&] { date = regional_.ReadDate(escaped_); });
     if (date) {
-        // Whether the time is written depends only on whether the text holds a ":".
-        trap(dateLine + 2, [&] {
-            statement_ += '\'';
-            regional_.AppendDate(*date, escaped_.find(':') != std::string::npos, statement_);
-            statement_.append("', ", 3);
-        });
+        trap(dateLine + 2, [&] { AppendDateLiteral(*date, escaped_); });
         return;
     }
     trap(quotedLine, [&] {
@@ -175,10 +215,13 @@ void RowStatementBuilder::AppendTextA(shell::Trap& trap) {
         trap(376, [&] { AppendNull(); });
         return;
     }
-    trap(380, [&] {
-        escaped_.clear();
-        AppendEscapedText(escaped_, value_);
-    });
+    // A date value's text reads back as the same date and holds nothing to escape: reading it
+    // again can be spared.
+    if (valueDate_) {
+        trap(384, [&] { AppendDateLiteral(*valueDate_, value_); });
+        return;
+    }
+    trap(380, [&] { Escape(); });
     AppendQuotedOrDate(trap, 382, 390);
 }
 
@@ -187,12 +230,14 @@ void RowStatementBuilder::AppendTextB(shell::Trap& trap) {
         trap(396, [&] { AppendNull(); });
         return;
     }
-    trap(400, [&] {
-        escaped_.clear();
-        AppendEscapedText(escaped_, value_);
-    });
-    if (trap.Condition(402, [&] { return regional_.IsNumeric(escaped_); }))
-        trap(404, [&] { CommasToPoints(escaped_); });
+    trap(400, [&] { Escape(); });
+    if (trap.Condition(402, [&] { return regional_.IsNumeric(escaped_); })) {
+        trap(404, [&] {
+            if (escaped_.data() != escapedText_.data()) escapedText_.assign(escaped_);
+            CommasToPoints(escapedText_);
+            escaped_ = escapedText_;
+        });
+    }
     AppendQuotedOrDate(trap, 406, 412);
 }
 

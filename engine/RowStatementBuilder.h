@@ -6,6 +6,7 @@
 #include "shell/core/Trap.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -54,11 +55,15 @@ public:
     const std::string& Statement() const { return statement_; }
 
 private:
+    void ReadValue(const platform::Field& field);
+    void KeepValue();
+    void Escape();
     void AppendNull();
     void AppendNumeric(shell::Trap& trap);
     void AppendTextA(shell::Trap& trap);
     void AppendTextB(shell::Trap& trap);
     void AppendQuotedOrDate(shell::Trap& trap, int dateLine, int quotedLine);
+    void AppendDateLiteral(const platform::DateTime& date, std::string_view text);
 
     const platform::RegionalText& regional_;
     platform::EventLoop& events_;
@@ -68,10 +73,14 @@ private:
     bool tableHasNumeric_ = false;
 
     std::string statement_;
-    std::string value_;        // the value text of the current field
-    std::string scratch_;      // where a value text is built before it replaces value_
-    std::string escaped_;
+    std::string_view value_;   // the value text of the current field
+    std::string text_;         // value_ when it had to be made from the value
+    std::string scratch_;      // where a value text is made before it replaces text_
+    std::string_view escaped_; // value_ escaped for a quoted literal
+    std::string escapedText_;  // escaped_ when escaping changed something
     bool valueNonFinite_ = false;
+    bool valueIsNumber_ = false;
+    std::optional<platform::DateTime> valueDate_;
     double valueDouble_ = 0;
     bool longBinary_ = false;
 };

@@ -17,6 +17,9 @@ std::string SelectAllStatement(std::string_view table); // the Access row query,
 // and line feed removed (the lines are joined without a blank).
 void AppendEscapedText(std::string& out, std::string_view text);
 
+// True when AppendEscapedText would change the text.
+bool NeedsEscaping(std::string_view text);
+
 // Replaces every "," by "." in place, from position `from` on.
 void CommasToPoints(std::string& text, std::size_t from = 0);
 

@@ -51,6 +51,8 @@ private slots:
     void rowLoop();
     void cursorThatCannotMoveOnEndsTheTable();
     void bufferIsReusedAcrossRows();
+    void valuesMatchTheirTexts_data();
+    void valuesMatchTheirTexts();
 };
 
 void RowStatementTest::literals_data() {
@@ -143,6 +145,45 @@ void RowStatementTest::bufferIsReusedAcrossRows() {
     QCOMPARE(g.inserts.size(), std::size_t(3));
     QCOMPARE(q(g.inserts[1]), QString(R"(INSERT INTO "W" VALUES (2,NULL);)"));
     QCOMPARE(q(g.inserts[2]), QString(R"(INSERT INTO "W" VALUES (3, 'b');)"));
+}
+
+// Dates and numbers are written from their values without reading their texts back; the
+// literal must be the one their text would give.
+void RowStatementTest::valuesMatchTheirTexts_data() {
+    QTest::addColumn<int>("conventions");
+    QTest::newRow("en-US") << 0;
+    QTest::newRow("comma, day.month.year, 24 hours") << 1;
+    QTest::newRow("en-US, 24 hours, padded") << 2;
+}
+
+void RowStatementTest::valuesMatchTheirTexts() {
+    QFETCH(int, conventions);
+    platform::RegionalText::Conventions c = platform::RegionalText::EnglishUS();
+    if (conventions == 1) c = testcases::CommaConventions();
+    if (conventions == 2) {
+        c.twelveHourClock = false;
+        c.padDayMonth = c.padHour = true;
+    }
+    const platform::RegionalText regional(c);
+    const auto literal = [&](std::int16_t type, const Variant& v) {
+        fakes::InMemoryTable t;
+        t.name = "V";
+        t.columns = {{"Id", 3}, {"X", type}};
+        t.rows = {{Variant::integer(1), v}};
+        const testcases::Generated g = testcases::Generate(t, regional);
+        return g.inserts.empty() ? std::string("(none)") : g.inserts[0];
+    };
+    const double dates[] = {44439.0, 44439.5, 44439.999999, 0.0, 0.25, 1.0, -1.5, -657434.0,
+                            2958465.99998, 35000.0001157, 2958466.0, 1e300};
+    for (double d : dates) {
+        const Variant date = Variant::date(d);
+        QCOMPARE(q(literal(7, date)), q(literal(202, Variant::text(regional.Text(date)))));
+    }
+    const Variant numbers[] = {Variant::real(1.0 / 3), Variant::real(1e20), Variant::real(-1.25e-5),
+                               Variant::real(-0.5), Variant::single(1.5f), Variant::currency(-5),
+                               Variant::decimal("-0.010"), Variant::integer(INT64_MIN)};
+    for (const Variant& n : numbers)
+        QCOMPARE(q(literal(5, n)), q(literal(5, Variant::text(regional.Text(n)))));
 }
 
 QTEST_GUILESS_MAIN(RowStatementTest)
