@@ -1,6 +1,6 @@
 #include "RunHarness.h"
 
-#include "shell/core/Helpers.h"
+#include "db/access/Access.h"
 
 #include <QFile>
 #include <regex>
@@ -9,8 +9,8 @@ namespace tabulant::testing {
 
 namespace {
 
-// Until the Access and PostgreSQL modules are linked in, the run reaches the in-memory
-// connections through these stand-ins, which do what those modules do.
+// Until the PostgreSQL module is linked in, the run reaches the recording server through these
+// stand-ins, which do what that module does.
 engine::RunDatabase StandInDatabase() {
     engine::RunDatabase d;
     d.postgreSQLConnectionString = [](const db::ConnectionFields& f) {
@@ -18,10 +18,9 @@ engine::RunDatabase StandInDatabase() {
                ";Port=" + f.PostgreSQLPort() + ";Uid=" + f.PostgreSQLUser() +
                ";Pwd=" + f.PostgreSQLPassword() + ";Database=" + f.PostgreSQLDatabase();
     };
-    d.accessConnectionString = [](const db::ConnectionFields& f, std::string_view,
-                                  std::string_view) {
-        return "Provider=Microsoft.ACE.OLEDB.12.0;Data Source=" + f.AccessFile() +
-               ";JET OLEDB:Database Password=" + f.AccessPassword();
+    d.accessConnectionString = [](const db::ConnectionFields& f, std::string_view source,
+                                  std::string_view password) {
+        return db::AccessConnectionString(f, source, password);
     };
     d.canConnectPostgreSQL = [d](const db::Services& s) {
         try {
@@ -37,20 +36,8 @@ engine::RunDatabase StandInDatabase() {
         platform::Recordset r(c->Execute("select tablename from pg_tables;"));
         for (; !r.Eof(); r.MoveNext()) list.AddItem(r.Fields().Item(0).value.payload());
     };
-    d.fillAccessTableList = [d](const db::Services& s, platform::StringList& list,
-                                std::string_view path) {
-        list.Clear();
-        if (!shell::FileExists(path)) {
-            s.prompts.Message("Unable to access the database");
-            return;
-        }
-        auto c = s.connections.CreateConnection();
-        c->Open(d.accessConnectionString(s.fields, "", ""));
-        platform::Recordset r(c->OpenSchema(platform::Connection::adSchemaTables));
-        for (; !r.Eof(); r.MoveNext())
-            if (r.Fields().Item("TABLE_TYPE").value.payload() == "TABLE")
-                list.AddItem(r.Fields().Item("TABLE_NAME").value.payload());
-    };
+    d.fillAccessTableList = [](const db::Services& s, platform::StringList& list,
+                               std::string_view path) { db::FillAccessTableList(s, list, path); };
     return d;
 }
 
