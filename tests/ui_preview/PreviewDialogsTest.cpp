@@ -10,6 +10,7 @@
 #include <QStyle>
 #include <QStyleOptionViewItem>
 #include <QTest>
+#include <QTreeView>
 
 using namespace tabulant;
 using namespace tabulant::testing;
@@ -186,7 +187,7 @@ void PreviewDialogsTest::tickingACheckBoxOpensNoEditor() {
     int dialogs = 0;
     f.show([&](Form2& w) {
         OnNextModalThenClose([&](QWidget&) { ++dialogs; }, 200);
-        QTreeView& list = w.ListView1();
+        QTableView& list = w.ListView1();
         const QModelIndex first = w.PreviewList().index(0, 0);
         QStyleOptionViewItem option;
         option.initFrom(&list);

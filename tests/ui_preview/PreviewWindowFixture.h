@@ -13,7 +13,7 @@
 
 #include <QPlainTextEdit>
 #include <QProgressBar>
-#include <QTreeView>
+#include <QTableView>
 
 #include <functional>
 #include <string>
@@ -71,7 +71,7 @@ struct PreviewWindowFixture {
     static QString errorText(ui::Form2& w) { return w.findChild<QPlainTextEdit*>("Text1")->toPlainText(); }
     static QProgressBar& progress(ui::Form2& w) { return *w.findChild<QProgressBar*>("ProgressBar1"); }
     static void clickLine(ui::Form2& w, int n) {
-        QTreeView& list = w.ListView1();
+        QTableView& list = w.ListView1();
         const QRect r = list.visualRect(w.PreviewList().index(n - 1, 0));
         QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, QPoint(r.right() - 10, r.center().y()));
     }

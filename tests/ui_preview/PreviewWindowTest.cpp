@@ -48,7 +48,7 @@ void PreviewWindowTest::opensInItsRestingState() {
     Form2* w = f.windows.form2();
     QVERIFY(w);
     QCOMPARE(w->windowTitle(), QString("SQL Preview - Tabulant"));
-    QCOMPARE(w->ListView1().header()->model()->headerData(0, Qt::Horizontal), QVariant("SQL Preview"));
+    QCOMPARE(w->ListView1().horizontalHeader()->model()->headerData(0, Qt::Horizontal), QVariant("SQL Preview"));
     QCOMPARE(w->ListView1().columnWidth(0), shell::TwipsToPixels(7000));
     QCOMPARE(w->ListView1().toolTip(),
              QString("Click item to edit it. Move | line to right and out of window to reveal full names."));

@@ -20,7 +20,7 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QTreeView>
+#include <QTableView>
 #include <QVBoxLayout>
 
 #include <stdexcept>
@@ -66,17 +66,22 @@ Form2::~Form2() = default;
 void Form2::buildControls() {
     setObjectName("Form2");
     model_ = new PreviewListModel(this);
-    list_ = new QTreeView(this);
+    // A table view keeps no per-row item of its own beyond its row header's section sizes, so a
+    // list of millions of lines costs little more than their text.
+    list_ = new QTableView(this);
     list_->setObjectName("ListView1");
     list_->setModel(model_);
-    list_->setRootIsDecorated(false);
-    list_->setUniformRowHeights(true);
-    list_->setItemsExpandable(false);
+    list_->setShowGrid(false);
+    list_->setWordWrap(false);
+    list_->verticalHeader()->hide();
+    list_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    list_->verticalHeader()->setDefaultSectionSize(list_->fontMetrics().height() + 4);
     list_->setSelectionMode(QAbstractItemView::SingleSelection);
     list_->setSelectionBehavior(QAbstractItemView::SelectRows);
     list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     list_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    list_->header()->setStretchLastSection(false);
+    list_->horizontalHeader()->setStretchLastSection(false);
+    list_->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     list_->setToolTip(
         "Click item to edit it. Move | line to right and out of window to reveal full names.");
     connect(model_, &PreviewListModel::checkToggled, this, [this] { ignoreNextClick_ = true; });

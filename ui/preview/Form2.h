@@ -12,7 +12,7 @@ class QGroupBox;
 class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
-class QTreeView;
+class QTableView;
 
 namespace tabulant::shell {
 class WindowPointer;
@@ -32,7 +32,7 @@ public:
     ~Form2() override;
 
     PreviewListModel& PreviewList() { return *model_; }
-    QTreeView& ListView1() { return *list_; }
+    QTableView& ListView1() { return *list_; }
     bool executing() const { return executing_; }
     shell::WindowPointer& pointer() { return *pointer_; }
 
@@ -65,7 +65,7 @@ private:
 
     PreviewContext& context_;
     PreviewListModel* model_;
-    QTreeView* list_;
+    QTableView* list_;
     QGroupBox* frame2_;
     QPlainTextEdit* text1_;
     QProgressBar* progress_;

@@ -13,7 +13,7 @@
 
 #include <QPlainTextEdit>
 #include <QProgressBar>
-#include <QTreeView>
+#include <QTableView>
 
 #include <cmath>
 

@@ -1,0 +1,216 @@
+// bench-preview [--lines N] [--exec-lines M]
+//
+// Fills the preview with N INSERT lines (default 1,000,000) and measures, offscreen: the time to
+// show the window, the memory per line against the bytes of text, one find-and-replace over all
+// lines, and the execution rate of M lines (default 20,000) on a throwaway PostgreSQL server
+// against psql -f of the same lines (autocommit) in the same run. The last line sums it up.
+
+#include "Form2.h"
+#include "PreviewListModel.h"
+#include "PreviewWindows.h"
+
+#include "db/odbc/OdbcConnection.h"
+#include "platform/qt/QtEventLoop.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QLineEdit>
+#include <QTimer>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <functional>
+#include <iostream>
+#include <string>
+#include <unistd.h>
+
+using namespace tabulant;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+double msSince(Clock::time_point t0) {
+    return std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
+}
+
+long residentBytes() {
+    std::ifstream statm("/proc/self/statm");
+    long size = 0, resident = 0;
+    statm >> size >> resident;
+    return resident * sysconf(_SC_PAGESIZE);
+}
+
+struct QuietPrompts final : platform::Prompts {
+    int reports = 0;
+    void Message(std::string_view) override {}
+    Answer Question(std::string_view, std::string_view) override { return Answer::Ok; }
+    void ErrorReport(std::string_view text) override {
+        if (++reports <= 3) std::cerr << "error report: " << text << "\n";
+    }
+};
+struct NoClipboard final : platform::Clipboard {
+    bool Clear() override { return true; }
+    bool SetText(std::string_view, int) override { return true; }
+};
+struct NoShell final : platform::ShellOpen {
+    bool Open(std::string_view) override { return true; }
+};
+
+std::string insertLine(long i, const char* table) {
+    return "INSERT INTO \"" + std::string(table) + "\" (\"ID\", \"Customer\", \"Amount\", \"Note\") VALUES (" +
+           std::to_string(i) + ", 'Customer " + std::to_string(i % 9973) + "', " +
+           std::to_string(i % 100000) + ".25, 'values of row " + std::to_string(i) + "');";
+}
+
+// Runs `action` inside the next modal loop (the preview or a dialog it opens).
+void whenModal(std::function<void(QWidget&)> action) {
+    auto* timer = new QTimer;
+    QWidget* before = QApplication::activeModalWidget();
+    QObject::connect(timer, &QTimer::timeout, [timer, before, action] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal || modal == before || !modal->isVisible()) return;
+        timer->stop();
+        timer->deleteLater();
+        action(*modal);
+    });
+    timer->start(1);
+}
+
+void click(QWidget& window, const char* name) {
+    if (auto* b = window.findChild<QAbstractButton*>(name)) b->click();
+}
+
+std::string run(const std::string& command) {
+    std::string out;
+    if (FILE* p = popen(command.c_str(), "r")) {
+        char buf[512];
+        while (fgets(buf, sizeof buf, p)) out += buf;
+        pclose(p);
+    }
+    while (!out.empty() && (out.back() == '\n' || out.back() == '\r')) out.pop_back();
+    return out;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    long lines = 1'000'000;
+    long execLines = 20'000;
+    for (int i = 1; i + 1 < argc; ++i) {
+        if (std::string(argv[i]) == "--lines") lines = std::atol(argv[++i]);
+        if (std::string(argv[i]) == "--exec-lines") execLines = std::atol(argv[++i]);
+    }
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+
+    QuietPrompts prompts;
+    NoClipboard clipboard;
+    NoShell shell;
+    platform::QtEventLoop events;
+    ui::PreviewWindows windows(prompts, clipboard, shell, events);
+    bool sqlFormOK = false;
+    windows.setSQLFormOK([&] { sqlFormOK = true; });
+
+    // Fill, show, replace.
+    windows.ClearPreviewList();
+    app.processEvents();
+    const long rssBefore = residentBytes();
+    std::size_t textBytes = 0;
+    const auto fillStart = Clock::now();
+    for (long i = 1; i <= lines; ++i) {
+        std::string line = insertLine(i, "bench_preview");
+        textBytes += line.size();
+        windows.AddPreviewLine(std::move(line));
+    }
+    const double fillMs = msSince(fillStart);
+    const long rssFilled = residentBytes();
+
+    double showMs = 0, replaceMs = 0;
+    long rssShown = 0;
+    std::size_t changed = 0;
+    const auto showStart = Clock::now();
+    whenModal([&](QWidget& preview) {
+        QApplication::processEvents(); // the first layout and paint
+        showMs = msSince(showStart);
+        rssShown = residentBytes();
+        whenModal([&](QWidget& dialog) {
+            dialog.findChild<QLineEdit*>("Text1")->setText("values");
+            dialog.findChild<QLineEdit*>("Text2")->setText("VALUES");
+            const auto t0 = Clock::now();
+            click(dialog, "PushButton2");
+            replaceMs = msSince(t0);
+        });
+        click(preview, "PushButton3");
+        const ui::PreviewLines& stored = static_cast<ui::Form2&>(preview).PreviewList().lines();
+        for (std::size_t i = 0; i < stored.size(); i += 997)
+            changed += stored.line(i).find(" VALUES (") != std::string_view::npos;
+        preview.close();
+    });
+    windows.ShowPreview();
+
+    const double bytesPerLine = static_cast<double>(rssShown - rssBefore) / static_cast<double>(lines);
+    const double textPerLine = static_cast<double>(textBytes) / static_cast<double>(lines);
+    std::cout << "lines:            " << lines << " (" << textPerLine << " bytes of text each)\n"
+              << "fill:             " << fillMs << " ms\n"
+              << "show:             " << showMs << " ms\n"
+              << "memory:           " << bytesPerLine << " bytes per line, "
+              << bytesPerLine / textPerLine << " x the text (filled, not shown: "
+              << static_cast<double>(rssFilled - rssBefore) / static_cast<double>(lines) << ")\n"
+              << "find and replace: " << replaceMs << " ms (" << changed << " sampled lines changed)\n";
+
+    // Execution against a throwaway server, beside psql -f of the same lines.
+    std::string execRatio = "n/a";
+    const std::string dir = "/tmp/tabulant-bench-preview-" + std::to_string(getpid());
+    const std::string port = run(std::string(TABULANT_PG_CLUSTER_SCRIPT) + " start " + dir + " 2>&1 | tail -n 1");
+    if (port.empty() || port.find_first_not_of("0123456789") != std::string::npos) {
+        std::cout << "execution:        skipped (no server: " << port << ")\n";
+    } else {
+        const std::string psqlBase = "PGPASSWORD=tabulant psql -X -q -h 127.0.0.1 -p " + port +
+                                     " -U tabulant -d tabulant -v ON_ERROR_STOP=1";
+        const char* create = "(\"ID\" NUMERIC, \"Customer\" TEXT, \"Amount\" NUMERIC, \"Note\" TEXT)";
+        try {
+            auto connection = db::CreateOdbcConnection();
+            connection->Open("Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=" + port +
+                             ";Uid=tabulant;Pwd=tabulant;Database=tabulant;");
+            windows.setConnection([&] { return connection.get(); });
+            windows.ClearPreviewList();
+            windows.AddPreviewLine(std::string("CREATE TABLE \"bench_exec\" ") + create);
+            for (long i = 1; i <= execLines; ++i) windows.AddPreviewLine(insertLine(i, "bench_exec"));
+            double execMs = 0;
+            whenModal([&](QWidget& preview) {
+                const auto t0 = Clock::now();
+                click(preview, "PushButton1");
+                execMs = msSince(t0);
+                if (preview.isVisible()) preview.close();
+            });
+            windows.ShowPreview();
+
+            const std::string file = dir + "/lines.sql";
+            {
+                std::ofstream out(file);
+                out << "CREATE TABLE \"psql_exec\" " << create << ";\n";
+                for (long i = 1; i <= execLines; ++i) out << insertLine(i, "psql_exec") << "\n";
+            }
+            const auto t0 = Clock::now();
+            const int rc = std::system((psqlBase + " -f " + file + " >/dev/null").c_str());
+            const double psqlMs = msSince(t0);
+            const std::string rows = run(psqlBase + " -t -A -c 'select (select count(*) from bench_exec), (select count(*) from psql_exec)'");
+            const double ratio = psqlMs / execMs;
+            std::cout << "execution:        " << execLines + 1 << " lines in " << execMs << " ms ("
+                      << (execLines + 1) / execMs * 1000 << " lines/s), psql -f " << psqlMs << " ms (rc "
+                      << rc << "), rows " << rows << (sqlFormOK ? "" : ", not run to its end") << "\n";
+            char buf[32];
+            std::snprintf(buf, sizeof buf, "%.2f", ratio);
+            execRatio = buf;
+        } catch (const std::exception& e) {
+            std::cout << "execution:        skipped (" << e.what() << ")\n";
+        }
+        run(std::string(TABULANT_PG_CLUSTER_SCRIPT) + " destroy " + dir);
+    }
+
+    std::printf("preview: show_ms=%.0f bytes_per_line=%.1f replace_ms=%.0f exec_ratio=%s\n", showMs,
+                bytesPerLine, replaceMs, execRatio.c_str());
+    return 0;
+}
