@@ -122,8 +122,7 @@ void TextDecoder::appendCodePage(const std::uint8_t* data, std::size_t size, std
     while (i < size && data[i] < 0x80) out += static_cast<char>(data[i++]);
     if (i == size) return;
     if (!iconv_) {
-        for (; i < size; ++i)
-            data[i] < 0x80 ? void(out += static_cast<char>(data[i])) : AppendUtf8(Replacement, out);
+        for (; i < size; ++i) AppendUtf8(data[i], out);
         return;
     }
     iconv_t cd = static_cast<iconv_t>(iconv_);
@@ -138,8 +137,9 @@ void TextDecoder::appendCodePage(const std::uint8_t* data, std::size_t size, std
         out.append(buffer, static_cast<std::size_t>(o - buffer));
         if (r == static_cast<std::size_t>(-1)) {
             if (errno == E2BIG) continue;
-            // An unmapped or incomplete byte: mark it and go on after it.
-            AppendUtf8(Replacement, out);
+            // A byte the code page leaves undefined (0x81 in CP1252, say): Windows passes it
+            // through as the character of the same number, which keeps it; do the same.
+            AppendUtf8(static_cast<unsigned char>(*in), out);
             ++in;
             --inLeft;
             iconv(cd, nullptr, nullptr, nullptr, nullptr);

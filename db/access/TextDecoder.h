@@ -9,7 +9,8 @@ namespace tabulant::db {
 // Turns stored texts into UTF-8. Jet 4 and later store UTF-16LE, optionally in the compressed
 // form (FF FE, then runs of one byte per character switched by 0x00 bytes); surrogate pairs
 // become one character, a lone surrogate becomes U+FFFD. Jet 3 stores the database code page,
-// converted with iconv; a byte the code page does not map becomes U+FFFD.
+// converted with iconv; a byte the code page leaves undefined becomes the character of the same
+// number, as Windows converts it.
 // Not thread-safe (the iconv state); one decoder per reader.
 class TextDecoder {
 public:

@@ -42,10 +42,12 @@ void AccessReaderTest::value_data() {
     QTest::addColumn<Variant>("stored");
     QTest::addColumn<int>("code");
     QTest::addColumn<Variant>("expected");
+    QTest::addColumn<int>("codePage");
 
     const Format jet4 = Format::Jet4, ace = Format::Ace2010, jet3 = Format::Jet3;
-    auto add = [](const char* name, Format f, Column c, Variant in, int code, Variant out) {
-        QTest::newRow(name) << f << c << in << code << out;
+    auto add = [](const char* name, Format f, Column c, Variant in, int code, Variant out,
+                  int codePage = 1252) {
+        QTest::newRow(name) << f << c << in << code << out << codePage;
     };
     add("yes", jet4, Column::of("c", ColumnType::Boolean), Variant::boolean(true), 11,
         Variant::boolean(true));
@@ -88,6 +90,10 @@ void AccessReaderTest::value_data() {
         Variant::text("\xD0\x9C\xD0\xB8\xD1\x80 " + nonBmp()));
     add("jet 3 text", jet3, Column::of("c", ColumnType::Text, 20), Variant::text("Ums\xC3\xA4tze"),
         202, Variant::text("Ums\xC3\xA4tze"));
+    add("jet 3 byte undefined in the code page", jet3, Column::of("c", ColumnType::Text, 20),
+        Variant::binary("a\x81" "b"), 202, Variant::text("a\xC2\x81" "b"));
+    add("jet 3 cyrillic code page", jet3, Column::of("c", ColumnType::Text, 20),
+        Variant::binary("\xCC\xE8\xF0"), 202, Variant::text("\xD0\x9C\xD0\xB8\xD1\x80"), 1251);
     const std::string memo(10000, 'm');
     for (auto [name, storage] : {std::pair{"inline memo", LongValueStorage::Inline},
                                  std::pair{"one-page memo", LongValueStorage::SinglePage},
@@ -139,10 +145,12 @@ void AccessReaderTest::value() {
     QFETCH(Variant, stored);
     QFETCH(int, code);
     QFETCH(Variant, expected);
+    QFETCH(int, codePage);
     AccessFixtureDir dir;
     const std::string path = dir.Path("values.mdb");
     WriterOptions options;
     options.format = format;
+    options.codePage = static_cast<std::uint16_t>(codePage);
     writeDatabase(path, {{"T", {Column::of("id", ColumnType::Long), column},
                           {{Variant::integer(1), stored}, {Variant::integer(2), Variant::null()}}}},
                   options);
