@@ -64,6 +64,12 @@ public:
 
     std::unique_ptr<platform::Cursor> Execute(std::string_view statementText) override {
         if (!IsOpen()) throwNotOpen();
+        // The driver ends the text at a NUL, so "UPDATE t SET a = 1<NUL> WHERE ..." would run
+        // without its WHERE clause. PostgreSQL accepts no NUL in any text anyway.
+        if (statementText.find('\0') != std::string_view::npos)
+            throw platform::Error(platform::errors::Generic,
+                                  SqlExceptionText("22021", "The statement holds a NUL character, which "
+                                                            "PostgreSQL does not accept; nothing was executed."));
         SQLHSTMT statement = reusableStatement();
         text_.clear();
         AppendUtf16(statementText, text_);

@@ -188,6 +188,43 @@ private slots:
         QVERIFY(c->Execute("insert into odbc_ints values (7)") == nullptr);
     }
 
+    // The driver would cut the text at the NUL and run the rest.
+    void nulCharacterIsRefused() {
+        TestServer& server = TestServer::shared();
+        server.psql("drop table if exists odbc_nul; create table odbc_nul (a int, b text);"
+                    "insert into odbc_nul values (1, 'x'), (2, 'y')");
+        auto c = openShared();
+        const std::string statement("update odbc_nul set b = 'z'\0 where a = 1", 40);
+        const std::string d = failureOf([&] { c->Execute(statement); });
+        QVERIFY2(d.starts_with("SQLException: [22021]"), d.c_str());
+        QCOMPARE(server.psql("select string_agg(b, ',' order by a) from odbc_nul"), std::string("x,y"));
+    }
+
+    // A cursor may outlive its connection: one read whole keeps its rows, one that streams
+    // fails cleanly instead of touching freed handles.
+    void cursorsOutlivingTheirConnection() {
+        auto client = openShared(platform::Connection::adUseClient);
+        platform::Recordset kept(client->Execute("select generate_series(1, 3)"));
+        client->Close();
+        client.reset();
+        QCOMPARE(kept.RecordCount(), std::int64_t(3));
+        kept.MoveNext();
+        QCOMPARE(kept.Fields().Item(0).value.asInteger(), std::int64_t(2));
+
+        auto server = openShared(platform::Connection::adUseServer);
+        platform::Recordset streamed(server->Execute("select generate_series(1, 3)"));
+        QCOMPARE(streamed.Fields().Item(0).value.asInteger(), std::int64_t(1));
+        server->Close();
+        try {
+            streamed.MoveNext();
+            QFAIL("moved on a closed connection");
+        } catch (const platform::Error& e) {
+            QCOMPARE(e.number(), platform::errors::ObjectClosed);
+        }
+        server.reset();
+        streamed.Close();
+    }
+
     void notOpenIsSqlException_data() {
         QTest::addColumn<int>("how");
         QTest::newRow("never opened") << 0;
