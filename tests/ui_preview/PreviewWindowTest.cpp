@@ -34,7 +34,7 @@ private slots:
     void executionStopsAtSqlException_data();
     void executionStopsAtSqlException();
     void executionPassesOverOtherFailures();
-    void blankLinesAreCountedButNotSent();
+    void executionShowsProgressAndKeepsCommandsOut();
     void emptyListHasNothingToRun();
     void errorLineSurvivesIntoLaterOpenings();
     void copySqlCopiesMarkedLines();
@@ -177,38 +177,58 @@ void PreviewWindowTest::executionPassesOverOtherFailures() {
     QVERIFY(!g.sqlFormOK);
 }
 
-void PreviewWindowTest::blankLinesAreCountedButNotSent() {
+void PreviewWindowTest::executionShowsProgressAndKeepsCommandsOut() {
     PreviewWindowFixture f;
     f.fill({"SELECT 1", "   ", "SELECT 3"});
     std::vector<int> values;
-    std::vector<QString> textsAtExecute;
+    struct Seen {
+        QString text;
+        int pointer;
+        bool buttonsEnabled;
+        bool visibleAfterClose;
+    };
+    std::vector<Seen> seen;
     f.show([&](Form2& w) {
         QProgressBar& bar = PreviewWindowFixture::progress(w);
         QObject::connect(&bar, &QProgressBar::valueChanged, [&](int v) { values.push_back(v); });
-        f.prompts.onEntry = nullptr;
+        // Looks at the window while each statement runs, and tries what a user could do in the
+        // yields between lines: a second Execute, another command, the close box.
         struct Spy final : platform::Connection {
-            PreviewWindowFixture& f;
-            QProgressBar& bar;
-            std::vector<QString>& texts;
-            Spy(PreviewWindowFixture& f, QProgressBar& bar, std::vector<QString>& texts)
-                : f(f), bar(bar), texts(texts) {}
+            std::function<void(std::string_view)> onExecute;
             void Open(std::string_view) override {}
             std::unique_ptr<platform::Cursor> Execute(std::string_view s) override {
-                texts.push_back(bar.text());
-                return f.recording.Execute(s);
+                onExecute(s);
+                return nullptr;
             }
             std::unique_ptr<platform::Cursor> OpenSchema(int) override { return nullptr; }
             void Close() override {}
             bool IsOpen() const override { return true; }
-        } spy(f, bar, textsAtExecute);
+        } spy;
+        spy.onExecute = [&](std::string_view s) {
+            f.recording.Execute(s);
+            bool enabled = false;
+            for (auto* b : w.findChildren<QPushButton*>()) enabled = enabled || b->isEnabled();
+            w.PushButton1_Click();
+            w.PushButton9_Click();
+            w.close();
+            seen.push_back({bar.text(), w.pointer().state(), enabled, w.isVisible()});
+        };
         f.connection = &spy;
+        shell::StopAfterPreview = true;
         Click(w, "PushButton1");
         f.connection = &f.recording;
     });
     QCOMPARE(f.server.statements, (std::vector<std::string>{"SELECT 1", "SELECT 3"}));
     QCOMPARE(values, (std::vector<int>{33, 67, 100, 0}));
-    QCOMPARE(textsAtExecute, (std::vector<QString>{"Please wait.. Processing row: 1 of 3",
-                                                    "Please wait.. Processing row: 3 of 3"}));
+    QCOMPARE(seen.size(), std::size_t{2});
+    QCOMPARE(seen[0].text, QString("Please wait.. Processing row: 1 of 3"));
+    QCOMPARE(seen[1].text, QString("Please wait.. Processing row: 3 of 3"));
+    for (const Seen& s : seen) {
+        QCOMPARE(s.pointer, 11);
+        QVERIFY(!s.buttonsEnabled);
+        QVERIFY(s.visibleAfterClose);
+    }
+    QVERIFY(shell::StopAfterPreview);
     QVERIFY(f.sqlFormOK);
 }
 

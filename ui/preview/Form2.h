@@ -24,7 +24,11 @@ class PreviewListModel;
 
 // The SQL preview window: the statements of the run, one per line, and the commands that edit,
 // execute, copy or skip them. Created when the run first touches its list and destroyed when it
-// closes (its lines, error text and progress go with it). Thread: the user-interface thread.
+// closes (its lines, error text and progress go with it).
+// While "Execute SQL" runs it lets events through between lines; meanwhile the nine buttons are
+// disabled, every command handler and a click on the list return at once, and the close box and
+// Escape are ignored, so nothing can change or destroy the list under the loop.
+// Thread: the user-interface thread.
 class Form2 final : public QDialog {
     Q_OBJECT
 public:
