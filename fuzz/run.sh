@@ -11,10 +11,10 @@ seconds=${1:-600}
 mkdir -p "$out/build" "$out/seeds" "$out/corpus"
 
 flags=(-std=c++20 -g -O1 -I"$root" -I"$root/tests/support/accesswriter" $(pkg-config --cflags libmdb))
-libs=($(pkg-config --libs libmdb))
-reader=("$root"/db/access/{AccessDatabase,AccessErrors,AccessTableCursor,ComplexValues,DataPage,JetHeader,LongValueReader,PageStore,Rc4,TableDefinition,TableScanner,TextDecoder,UsageMap,ValueDecoder}.cpp
+libs=($(pkg-config --libs libmdb) -lcrypto)
+reader=("$root"/db/access/{AccessDatabase,AccessErrors,AccessTableCursor,ColumnProperties,ComplexValues,DataPage,JetHeader,LongValueReader,PageStore,Rc4,TableDefinition,TableScanner,TextDecoder,UsageMap,ValueDecoder}.cpp
         "$root"/platform/{Variant,RegionalText,RegionalTextDates,RegionalTextLocale}.cpp
-        "$root"/shell/core/Helpers.cpp)
+        "$root"/db/crypto/*.cpp "$root"/shell/core/Helpers.cpp)
 
 clang++ "${flags[@]}" -fsanitize=fuzzer,address "$here/AccessReaderFuzzer.cpp" "${reader[@]}" \
     "${libs[@]}" -o "$out/build/access-reader-fuzzer"

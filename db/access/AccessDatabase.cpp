@@ -2,6 +2,7 @@
 
 #include "AccessErrors.h"
 #include "AccessTableCursor.h"
+#include "ColumnProperties.h"
 #include "RowListCursor.h"
 #include "TableDefinition.h"
 
@@ -89,6 +90,9 @@ void AccessDatabase::readCatalog() {
     };
     const std::size_t id = column("Id"), name = column("Name"), type = column("Type"),
                       flags = column("Flags");
+    std::size_t properties = fields.size();
+    for (std::size_t i = 0; i < fields.size(); ++i)
+        if (fields[i].name == "LvProp") properties = i;
     using Kind = platform::Variant::Kind;
     for (; !cursor->atEnd(); cursor->moveNext()) {
         if (fields[name].value.kind() != Kind::Text || fields[type].value.kind() != Kind::Integer)
@@ -100,6 +104,9 @@ void AccessDatabase::readCatalog() {
             e.flags = static_cast<std::uint32_t>(fields[flags].value.asInteger());
         if (fields[id].value.kind() == Kind::Integer)
             e.page = static_cast<std::uint32_t>(fields[id].value.asInteger()) & 0xFFFFFFu;
+        if (e.type == 1 && properties < fields.size() &&
+            fields[properties].value.kind() == Kind::Binary)
+            e.properties = fields[properties].value.payload();
         catalog_.push_back(std::move(e));
     }
 }
@@ -123,8 +130,24 @@ std::unique_ptr<AccessTableCursor> AccessDatabase::OpenTableAt(std::uint32_t pag
                                                                std::string name) {
     TextDecoder text(format_.jet3, header_.codePage);
     TableDefinition def = TableDefinition::Read(*pages_, format_, text, page, name);
+    applyResultTypes(def);
     return std::make_unique<AccessTableCursor>(shared_from_this(), std::move(def),
                                                std::move(name));
+}
+
+void AccessDatabase::applyResultTypes(TableDefinition& def) const {
+    const bool calculated = std::any_of(def.columns.begin(), def.columns.end(),
+                                        [](const ColumnDef& c) { return c.calculated(); });
+    if (!calculated) return;
+    for (const CatalogEntry& e : catalog_) {
+        if (e.type != 1 || e.page != def.page) continue;
+        const auto types = CalculatedResultTypes(e.properties);
+        for (ColumnDef& c : def.columns) {
+            auto it = types.find(c.name);
+            if (c.calculated() && it != types.end() && it->second != 0) c.type = it->second;
+        }
+        return;
+    }
 }
 
 std::unique_ptr<AccessTableCursor> AccessDatabase::OpenSystemTable(std::string_view name) {

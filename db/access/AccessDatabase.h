@@ -21,11 +21,13 @@ struct CatalogEntry {
     int type = 0;             // 1 local table, 4 ODBC-linked table, 5 query, 6 linked table, ...
     std::uint32_t flags = 0;
     std::uint32_t page = 0;   // the table definition page of a local table
+    std::string properties;   // LvProp of a local table (its column properties)
 };
 
 // An open Access file: header checked, password checked, catalogue read. Cursors share it and
 // keep it alive. Errors: platform::Error with Jet's wording. Thread: one thread at a time.
 class AccessTableCursor;
+struct TableDefinition;
 
 class AccessDatabase : public std::enable_shared_from_this<AccessDatabase> {
 public:
@@ -56,6 +58,8 @@ public:
 private:
     AccessDatabase() = default;
     void readCatalog();
+    // Calculated columns take the type their values are stored in from the table's properties.
+    void applyResultTypes(TableDefinition& def) const;
 
     std::string path_;
     JetHeader header_;

@@ -113,7 +113,8 @@ void AccessTableCursor::decodeRow() {
         const MdbField& f = k.fields[i];
         platform::Variant& v = fields_[i].value;
         const bool present = static_cast<unsigned>(c.number) < rowColumns && !f.is_null;
-        if (c.type == coltype::Boolean) {
+        // A Yes/No value is its null bit, except a calculated one, which is stored as a byte.
+        if (c.type == coltype::Boolean && !c.calculated()) {
             v.setBoolean(present);
             continue;
         }

@@ -146,32 +146,42 @@ bool ValueDecoder::Decode(const ColumnDef& c, const std::uint8_t* data, std::siz
     return decodeAs(c.type, c, data, size, out);
 }
 
-// The stored result does not always have the size of the declared result type (a Yes/No result
-// is one byte, a decimal result 16 bytes in the OLE DECIMAL layout); the size decides then.
+// Calculated values of the numeric result type: int16 length, scale, sign, then the magnitude,
+// most significant part first: a 32-bit word when the size is not a multiple of 8, then 64-bit
+// words, each little-endian.
+bool ValueDecoder::appendCalculatedDecimal(const std::uint8_t* p, std::size_t n, std::string& out) {
+    if (n < 8 || n > 20) return false;
+    const std::size_t magnitude = (n - 4) / 4 * 4;
+    const std::uint8_t* m = p + 4;
+    std::uint32_t words[4] = {};
+    std::size_t w = 4 - magnitude / 4; // the words of a 128-bit value, most significant first
+    std::size_t at = 0;
+    if (magnitude % 8 != 0) {
+        words[w++] = le::u32(m);
+        at = 4;
+    }
+    for (; at + 8 <= magnitude; at += 8) {
+        words[w++] = le::u32(m + at + 4);
+        words[w++] = le::u32(m + at);
+    }
+    std::uint8_t numeric[17] = {};
+    numeric[0] = p[3] != 0 ? 0x80 : 0;
+    for (int i = 0; i < 4; ++i)
+        for (int b = 0; b < 4; ++b)
+            numeric[1 + 4 * i + b] = static_cast<std::uint8_t>(words[i] >> (8 * b));
+    return AppendDecimal(numeric, p[2], out);
+}
+
+// The type of a calculated value is its result type (taken from the table's properties); where
+// those are missing, a 16-byte value can only be a decimal and a 1-byte value a Yes/No.
 bool ValueDecoder::decodeCalculated(const ColumnDef& c, const std::uint8_t* p, std::size_t n,
                                     Variant& out) {
-    switch (c.type) {
-    case coltype::Text: return decodeAs(c.type, c, p, n, out);
-    case coltype::Boolean: out.setBoolean(n > 0 && p[0] != 0); return true;
-    default: break;
-    }
-    if (n == 16) {
-        // Reserved (precision), scale, sign, then the 96-bit magnitude: high 32 bits, low 64.
-        std::uint8_t numeric[17] = {};
-        numeric[0] = p[3] != 0 ? 0x80 : 0;
-        std::memcpy(numeric + 5, p + 4, 4);
-        std::memcpy(numeric + 9, p + 12, 4);
-        std::memcpy(numeric + 13, p + 8, 4);
-        return AppendDecimal(numeric, p[2], out.resetPayload(Variant::Kind::Decimal));
-    }
-    if (n == 1) {
-        out.setInteger(static_cast<std::int8_t>(p[0]));
+    if (c.type == coltype::Boolean || (n == 1 && c.type != coltype::Byte)) {
+        out.setBoolean(n > 0 && p[0] != 0);
         return true;
     }
-    if (n == 4 && c.type == coltype::Numeric) {
-        out.setSingle(le::f32(p));
-        return true;
-    }
+    if (c.type == coltype::Numeric || (n == 16 && c.type != coltype::Text))
+        return appendCalculatedDecimal(p, n, out.resetPayload(Variant::Kind::Decimal));
     return decodeAs(c.type, c, p, n, out);
 }
 

@@ -31,6 +31,8 @@ public:
     // Text forms with a fixed layout, shared with the tests.
     static void AppendGuid(const std::uint8_t* data, std::string& out);
     static bool AppendDecimal(const std::uint8_t* data, int scale, std::string& out);
+    static bool appendCalculatedDecimal(const std::uint8_t* data, std::size_t size,
+                                        std::string& out);
     static bool AppendExtendedDate(const std::uint8_t* data, std::size_t size, std::string& out);
 
 private:
