@@ -24,7 +24,9 @@ public:
         if (startsWithNoCase(connectionString, "provider="))
             target = std::make_unique<InMemoryConnection>(factory_.access);
         else if (startsWithNoCase(connectionString, "driver="))
-            target = std::make_unique<RecordingConnection>(factory_.postgres);
+            target = factory_.postgresConnection
+                         ? factory_.postgresConnection()
+                         : std::make_unique<RecordingConnection>(factory_.postgres);
         else
             throw platform::Error(platform::errors::Generic,
                                   "Data source name not found and no default driver specified");

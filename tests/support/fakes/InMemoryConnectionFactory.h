@@ -3,18 +3,21 @@
 #include "InMemoryConnection.h"
 #include "RecordingConnection.h"
 
+#include <functional>
 #include <optional>
 
 namespace tabulant::fakes {
 
 // One factory for both sides of a conversion. A connection it creates decides what it is when
 // opened: a string starting with "Provider=" (any letter case) opens `access`, one starting with
-// "Driver=" opens `postgres`; any other string fails like a missing data source. Properties set
-// before Open are carried over.
+// "Driver=" opens `postgres` (or, when `postgresConnection` is set, a connection it makes, such
+// as a real ODBC connection to a test server); any other string fails like a missing data
+// source. Properties set before Open are carried over.
 class InMemoryConnectionFactory final : public platform::ConnectionFactory {
 public:
     InMemoryDatabase access;
     RecordingServer postgres;
+    std::function<std::unique_ptr<platform::Connection>()> postgresConnection;
     std::optional<platform::Error> createFailure; // when set, CreateConnection throws it
     int created = 0;
 
