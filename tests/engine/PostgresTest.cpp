@@ -186,6 +186,8 @@ void PostgresTest::wholeRunFromAnAccessFile() {
     QTemporaryDir folder;
     const std::string path = folder.filePath("orders.accdb").toStdString();
     Column exact = Column::decimal("Exact", 18, 4);
+    WriterOptions options;
+    options.format = Format::Ace2016;
     writeDatabase(path,
                   {{"engine_run_Orders",
                     {Column::of("Order ID", ColumnType::Long),
@@ -210,7 +212,7 @@ void PostgresTest::wholeRunFromAnAccessFile() {
                    {R"(engine_run_Sales "old")",
                     {Column::of("Id", ColumnType::Long), Column::of("Name", ColumnType::Text)},
                     {{Variant::integer(1), Variant::text("x")}}}},
-                  WriterOptions{Format::Ace2016});
+                  options);
 
     TestServer& server = TestServer::shared();
     server.psql(R"(DROP TABLE IF EXISTS "engine_run_Orders", "engine_run_Pictures", )"

@@ -1,50 +1,12 @@
 #include "RunHarness.h"
 
-#include "db/access/Access.h"
-
 #include <QFile>
 #include <regex>
 
 namespace tabulant::testing {
 
-namespace {
-
-// Until the PostgreSQL module is linked in, the run reaches the recording server through these
-// stand-ins, which do what that module does.
-engine::RunDatabase StandInDatabase() {
-    engine::RunDatabase d;
-    d.postgreSQLConnectionString = [](const db::ConnectionFields& f) {
-        return "Driver={PostgreSQL Unicode};Server=" + f.PostgreSQLServer() +
-               ";Port=" + f.PostgreSQLPort() + ";Uid=" + f.PostgreSQLUser() +
-               ";Pwd=" + f.PostgreSQLPassword() + ";Database=" + f.PostgreSQLDatabase();
-    };
-    d.accessConnectionString = [](const db::ConnectionFields& f, std::string_view source,
-                                  std::string_view password) {
-        return db::AccessConnectionString(f, source, password);
-    };
-    d.canConnectPostgreSQL = [d](const db::Services& s) {
-        try {
-            s.connections.CreateConnection()->Open(d.postgreSQLConnectionString(s.fields));
-            return true;
-        } catch (...) {
-            return false;
-        }
-    };
-    d.fillPostgreSQLTableList = [d](const db::Services& s, platform::StringList& list) {
-        auto c = s.connections.CreateConnection();
-        c->Open(d.postgreSQLConnectionString(s.fields));
-        platform::Recordset r(c->Execute("select tablename from pg_tables;"));
-        for (; !r.Eof(); r.MoveNext()) list.AddItem(r.Fields().Item(0).value.payload());
-    };
-    d.fillAccessTableList = [](const db::Services& s, platform::StringList& list,
-                               std::string_view path) { db::FillAccessTableList(s, list, path); };
-    return d;
-}
-
-} // namespace
-
 RunHarness::RunHarness()
-    : run(window, preview, prompts, events, factory, regional, StandInDatabase()) {
+    : run(window, preview, prompts, events, factory, regional) {
     window.accessFile = folder.filePath("orders.accdb").toStdString();
     QFile file(QString::fromStdString(window.accessFile));
     file.open(QIODevice::WriteOnly);

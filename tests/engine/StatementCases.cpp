@@ -79,7 +79,7 @@ const std::vector<StatementCase>& StatementCases() {
         {"date with time and time alone", "D", {{"Id", 3}, {"At", 7}, {"T", 7}},
          {Variant::integer(1), DateValue(2021, 8, 31, 14, 5), DateValue(1899, 12, 30, 12, 0, 0)},
          false, R"(INSERT INTO "D" VALUES (1, '08/31/2021 14:05:00', '12/30/1899 12:00:00');)"},
-        {"dates in a comma system", "D", {{"At", 7}, {"On", 7}},
+        {"dates in a comma system", "D", {{"At", 7}, {"Day", 7}},
          {DateValue(2021, 8, 31, 14, 5), DateValue(2021, 8, 31)}, true,
          R"(INSERT INTO "D" VALUES ('08.31.2021 14:05:00', '08.31.2021');)"},
         {"texts that are not dates or numbers", "X", {{"V", 202}, {"W", 202}},
