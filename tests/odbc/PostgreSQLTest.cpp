@@ -4,6 +4,7 @@
 #include "fakes/ScriptedPrompts.h"
 #include "pgserver/TestServer.h"
 #include "platform/Error.h"
+#include "platform/Recordset.h"
 
 #include <QTest>
 
@@ -132,6 +133,27 @@ private slots:
         QCOMPARE(h.prompts.Messages(), std::vector<std::string>{Failure});
         QCOMPARE(h.pointers, (std::vector<int>{11, 0}));
         QVERIFY(!db::CanConnectPostgreSQL(services));
+    }
+
+    // The conversion connection as the run opens it, through the program's connection factory.
+    void conversionConnection() {
+        TestServer& server = TestServer::shared();
+        server.psql("drop table if exists \"odbc run Ω\"");
+        db::ProviderConnectionFactory factory;
+        auto c = factory.CreateConnection();
+        c->CursorLocation(platform::Connection::adUseServer);
+        c->CommandTimeout(5000);
+        c->ConnectionTimeout(5000);
+        c->Open(db::PostgreSQLConnectionString(server.fields()));
+        QVERIFY(c->Execute("CREATE TABLE \"odbc run Ω\" (\"Name\" TEXT, \"Amount\" NUMERIC, \"Done\" BOOL)") == nullptr);
+        QVERIFY(c->Execute("INSERT INTO \"odbc run Ω\" (\"Name\", \"Amount\", \"Done\") VALUES ('Ωμέγα 😀', 12.50, TRUE);") == nullptr);
+        QVERIFY(c->Execute("INSERT INTO \"odbc run Ω\" (\"Name\", \"Amount\", \"Done\") VALUES (NULL, -1, FALSE);") == nullptr);
+        platform::Recordset timeout(c->Execute("show statement_timeout"));
+        QCOMPARE(timeout.Fields().Item(0).value.payload(), std::string("5000s"));
+        timeout.Close();
+        c->Close();
+        QCOMPARE(server.psql("select coalesce(\"Name\", 'null'), \"Amount\", \"Done\" from \"odbc run Ω\" order by 2 desc"),
+                 std::string("Ωμέγα 😀|12.50|t\nnull|-1|f"));
     }
 
     void tableListAppendsServerOrder() {
