@@ -1,0 +1,68 @@
+#pragma once
+
+#include "Cluster.h"
+#include "Options.h"
+#include "Report.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+namespace tabulant::bench {
+
+// One benchmark run: writes the Access files, starts the server, measures our side and the
+// command-line peers side by side (alternating which goes first), prints the table.
+class Bench {
+public:
+    Bench(Options options, std::string self);
+    ~Bench();
+
+    // Returns the exit code; the server is stopped and the folder removed on every way out.
+    int Run();
+
+private:
+    struct OurRun {
+        ProcessResult process;
+        std::int64_t statements = 0;
+        std::int64_t gapUs = 0;
+        long hwmKb = 0;
+    };
+    struct Pair {
+        Series ours, peer;
+    };
+
+    void MakeWorkDir();
+    void WriteFiles();
+    void PrepareServer();
+    void Round(int round);
+    void MeasureMemory();
+    void PrintReport() const;
+
+    OurRun Ours(const std::string& kind, const std::filesystem::path& file,
+                std::uint64_t rows, std::uint64_t tables);
+    OurRun OursDirect(const std::filesystem::path& file, std::uint64_t rows);
+    ProcessResult Peer(const std::string& command);
+    ProcessResult PeerDirect();
+    ProcessResult CopyReference();
+    void RecreateFromTemplate(const std::string& table) const;
+    void ExpectRows(const std::string& table, std::uint64_t rows) const;
+    std::string ExportCommand(const std::filesystem::path& file, std::uint64_t tables,
+                              const std::string& flags) const;
+
+    Options o_;
+    std::string self_;
+    std::filesystem::path dir_;
+    bool ownDir_ = false;
+    std::filesystem::path big_, many_, direct_, memory_;
+    std::unique_ptr<Cluster> cluster_;
+
+    Pair readOne_, readMany_, generateOne_, generateMany_, directPair_;
+    Series copy_;
+    std::int64_t worstDirectGapUs_ = 0, worstGenerateGapUs_ = 0;
+    long directHwmKb_ = 0, generateHwmKb_ = 0;           // at directRows and at rows
+    long directMemoryHwmKb_ = 0, generateMemoryHwmKb_ = 0; // at memoryRows
+    long directFullHwmKb_ = 0;                            // at rows, with --direct-full
+};
+
+} // namespace tabulant::bench

@@ -1,0 +1,60 @@
+#include "Report.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+namespace tabulant::bench {
+
+void Series::Add(const ProcessResult& run) {
+    wall_.push_back(run.wallSeconds);
+    cpu_.push_back(run.cpuSeconds);
+    peakRssKb_ = std::max(peakRssKb_, run.maxRssKb);
+}
+
+double Median(std::vector<double> values) {
+    if (values.empty()) return 0;
+    std::sort(values.begin(), values.end());
+    const std::size_t mid = values.size() / 2;
+    return values.size() % 2 ? values[mid] : (values[mid - 1] + values[mid]) / 2;
+}
+
+double Series::MedianWall() const { return Median(wall_); }
+double Series::MedianCpu() const { return Median(cpu_); }
+
+double Series::RowsPerSecond(std::uint64_t rows) const {
+    const double t = MedianWall();
+    return t > 0 ? static_cast<double>(rows) / t : 0;
+}
+
+std::string Series::Times() const {
+    std::string s;
+    char buffer[32];
+    for (double t : wall_) {
+        std::snprintf(buffer, sizeof buffer, s.empty() ? "%.2f" : " %.2f", t);
+        s += buffer;
+    }
+    return s;
+}
+
+std::string Ratio(double ours, double theirs) {
+    if (!(ours > 0) || !(theirs > 0)) return "-";
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%.2f", ours / theirs);
+    return buffer;
+}
+
+std::string Grouped(double value) {
+    std::string digits = std::to_string(static_cast<long long>(std::llround(value)));
+    for (int at = static_cast<int>(digits.size()) - 3; at > 0; at -= 3)
+        digits.insert(static_cast<std::size_t>(at), ",");
+    return digits;
+}
+
+std::string Megabytes(long kb) {
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%.1f MB", static_cast<double>(kb) / 1024.0);
+    return buffer;
+}
+
+} // namespace tabulant::bench

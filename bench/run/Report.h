@@ -1,0 +1,37 @@
+#pragma once
+
+#include "Process.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace tabulant::bench {
+
+// The repeated runs of one measurement.
+class Series {
+public:
+    void Add(const ProcessResult& run);
+    bool Empty() const { return wall_.empty(); }
+    double MedianWall() const;
+    double MedianCpu() const;
+    long PeakRssKb() const { return peakRssKb_; }
+    // Rows per second at the median wall time; 0 when nothing was measured.
+    double RowsPerSecond(std::uint64_t rows) const;
+    // The wall times, for the log: "2.31 2.05 2.40".
+    std::string Times() const;
+
+private:
+    std::vector<double> wall_, cpu_;
+    long peakRssKb_ = 0;
+};
+
+double Median(std::vector<double> values);
+
+// "1.93" for a ratio; "-" when either side is missing.
+std::string Ratio(double ours, double theirs);
+// "1,234,567" for a count, rounded.
+std::string Grouped(double value);
+std::string Megabytes(long kb);
+
+} // namespace tabulant::bench
