@@ -17,7 +17,6 @@ void row(const char* name, std::uint64_t rows, const Series& ours, const Series&
 } // namespace
 
 void Bench::PrintReport() const {
-    const std::string many = "(a) read, " + std::to_string(o_.tables) + " tables";
     const std::string manyGenerate = "(b) generate, " + std::to_string(o_.tables) + " tables";
     std::printf("\nMedians of %d runs; rows per second by wall clock on a shared machine.\n"
                 "Ratios are ours over the peer measured in the same rounds; CPU compares the\n"
@@ -26,7 +25,6 @@ void Bench::PrintReport() const {
     std::printf("%-30s %11s %13s %13s %10s %10s\n", "measurement", "rows", "ours rows/s",
                 "peer rows/s", "ours/peer", "CPU");
     row("(a) read, 1 table", o_.rows, readOne_.ours, readOne_.peer, true);
-    row(many.c_str(), o_.tables * o_.tableRows, readMany_.ours, readMany_.peer, true);
     row("(b) generate, 1 table", o_.rows, generateOne_.ours, generateOne_.peer, true);
     row(manyGenerate.c_str(), o_.tables * o_.tableRows, generateMany_.ours, generateMany_.peer, true);
     row("(c) direct into the server", o_.directRows, directPair_.ours, directPair_.peer, false);

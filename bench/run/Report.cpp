@@ -45,10 +45,13 @@ std::string Ratio(double ours, double theirs) {
 }
 
 std::string Grouped(double value) {
-    std::string digits = std::to_string(static_cast<long long>(std::llround(value)));
-    for (int at = static_cast<int>(digits.size()) - 3; at > 0; at -= 3)
-        digits.insert(static_cast<std::size_t>(at), ",");
-    return digits;
+    const std::string digits = std::to_string(static_cast<long long>(std::llround(value)));
+    std::string grouped;
+    for (std::size_t i = 0; i < digits.size(); ++i) {
+        if (i > 0 && (digits.size() - i) % 3 == 0 && digits[i - 1] != '-') grouped += ',';
+        grouped += digits[i];
+    }
+    return grouped;
 }
 
 std::string Megabytes(long kb) {
