@@ -27,7 +27,7 @@ private:
     struct OurRun {
         ProcessResult process;
         std::int64_t statements = 0;
-        std::int64_t gapUs = 0;
+        Gaps gaps;
         long hwmKb = 0;
     };
     struct Pair {
@@ -45,8 +45,9 @@ private:
                 std::uint64_t rows, std::uint64_t tables);
     OurRun OursDirect(const std::filesystem::path& file, std::uint64_t rows);
     ProcessResult Peer(const std::string& command);
-    ProcessResult PeerDirect();
-    ProcessResult CopyReference();
+    ProcessResult PeerDirect(const std::filesystem::path& file, std::uint64_t rows);
+    ProcessResult CopyReference(const std::filesystem::path& file, std::uint64_t rows);
+    void DropTable(const std::string& table) const;
     void RecreateFromTemplate(const std::string& table) const;
     void ExpectRows(const std::string& table, std::uint64_t rows) const;
     std::string ExportCommand(const std::filesystem::path& file, std::uint64_t tables,
@@ -56,13 +57,13 @@ private:
     std::string self_;
     std::filesystem::path dir_;
     bool ownDir_ = false;
-    std::filesystem::path big_, many_, direct_, memory_;
+    std::filesystem::path big_, many_, direct_, async_, memory_;
     std::unique_ptr<Cluster> cluster_;
 
-    Pair readOne_, generateOne_, generateMany_, directPair_;
+    Pair readOne_, generateOne_, generateMany_, directPair_, asyncPair_;
     Series copy_;
-    std::int64_t worstDirectGapUs_ = 0, worstGenerateGapUs_ = 0;
-    long directHwmKb_ = 0, generateHwmKb_ = 0;           // at directRows and at rows
+    Gaps directGaps_, generateGaps_; // the worst of every run
+    long directHwmKb_ = 0, generateHwmKb_ = 0;           // at direct/async rows and at rows
     long directMemoryHwmKb_ = 0, generateMemoryHwmKb_ = 0; // at memoryRows
     long directFullHwmKb_ = 0;                            // at rows, with --direct-full
 };

@@ -6,55 +6,77 @@ namespace tabulant::bench {
 
 namespace {
 
-void row(const char* name, std::uint64_t rows, const Series& ours, const Series& peer,
-         bool withCpu) {
-    const double o = ours.RowsPerSecond(rows), p = peer.RowsPerSecond(rows);
-    std::printf("%-30s %11s %13s %13s %10s %10s\n", name, Grouped(static_cast<double>(rows)).c_str(),
-                Grouped(o).c_str(), Grouped(p).c_str(), Ratio(o, p).c_str(),
-                withCpu ? Ratio(peer.MedianCpu(), ours.MedianCpu()).c_str() : "-");
+// One side's figures: the series and the rows each of its runs handled.
+struct Side {
+    const Series& series;
+    std::uint64_t rows;
+    double RowsPerSecond() const { return series.RowsPerSecond(rows); }
+};
+
+std::string ratio(const Side& ours, const Side& theirs) {
+    return Ratio(ours.RowsPerSecond(), theirs.RowsPerSecond());
 }
+
+void row(const std::string& name, const Side& ours, const Side& peer, bool withCpu) {
+    std::printf("%-34s %10s %12s %12s %10s %8s\n", name.c_str(),
+                Grouped(static_cast<double>(ours.rows)).c_str(), Grouped(ours.RowsPerSecond()).c_str(),
+                Grouped(peer.RowsPerSecond()).c_str(), ratio(ours, peer).c_str(),
+                withCpu ? Ratio(peer.series.MedianCpu(), ours.series.MedianCpu()).c_str() : "-");
+}
+
+double ms(std::int64_t us) { return static_cast<double>(us) / 1000.0; }
 
 } // namespace
 
 void Bench::PrintReport() const {
-    const std::string manyGenerate = "(b) generate, " + std::to_string(o_.tables) + " tables";
-    std::printf("\nMedians of %d runs; rows per second by wall clock on a shared machine.\n"
-                "Ratios are ours over the peer measured in the same rounds; CPU compares the\n"
-                "processes' user+system time (the server's own time is not in it).\n\n",
+    const std::string server = o_.durable ? "durable server" : "relaxed server";
+    const Side readOurs{readOne_.ours, o_.rows}, readPeer{readOne_.peer, o_.rows};
+    const Side generateOurs{generateOne_.ours, o_.rows}, generatePeer{generateOne_.peer, o_.rows};
+    const Side manyOurs{generateMany_.ours, o_.tables * o_.tableRows},
+        manyPeer{generateMany_.peer, o_.tables * o_.tableRows};
+    const Side directOurs{directPair_.ours, o_.directRows}, directPeer{directPair_.peer, o_.directRows};
+    const Side asyncOurs{asyncPair_.ours, o_.asyncRows}, asyncPeer{asyncPair_.peer, o_.asyncRows};
+    const Side copy{copy_, o_.asyncRows};
+
+    std::printf("\nMedians of %d runs; rows per second by wall clock on a shared machine. ours/peer\n"
+                "divides our rows per second by the peer's, measured in the same rounds; CPU divides\n"
+                "the peer's process time (user + system) by ours (the server's time is in neither).\n\n",
                 o_.repeat);
-    std::printf("%-30s %11s %13s %13s %10s %10s\n", "measurement", "rows", "ours rows/s",
+    std::printf("%-34s %10s %12s %12s %10s %8s\n", "measurement", "rows", "ours rows/s",
                 "peer rows/s", "ours/peer", "CPU");
-    row("(a) read, 1 table", o_.rows, readOne_.ours, readOne_.peer, true);
-    row("(b) generate, 1 table", o_.rows, generateOne_.ours, generateOne_.peer, true);
-    row(manyGenerate.c_str(), o_.tables * o_.tableRows, generateMany_.ours, generateMany_.peer, true);
-    row("(c) direct into the server", o_.directRows, directPair_.ours, directPair_.peer, false);
-    row("(d) direct against COPY", o_.directRows, directPair_.ours, copy_, false);
+    row("(a) read, 1 table", readOurs, readPeer, true);
+    row("(b) generate, 1 table", generateOurs, generatePeer, true);
+    row("(b) generate, " + std::to_string(o_.tables) + " tables", manyOurs, manyPeer, true);
+    row("(c) direct, " + server, directOurs, directPeer, false);
+    row("(c) direct, synchronous_commit off", asyncOurs, asyncPeer, false);
+    row("(d) direct (" + server + ") vs COPY", directOurs, copy, false);
+    row("(d) direct (sync. commit off) vs COPY", asyncOurs, copy, false);
 
-    std::printf("\nPeak resident memory of our conversion (VmHWM of its process):\n");
-    std::printf("  generate (preview, lines discarded) at %11s rows: %s\n",
-                Grouped(static_cast<double>(o_.memoryRows)).c_str(), Megabytes(generateMemoryHwmKb_).c_str());
-    std::printf("  generate (preview, lines discarded) at %11s rows: %s\n",
-                Grouped(static_cast<double>(o_.rows)).c_str(), Megabytes(generateHwmKb_).c_str());
-    std::printf("  direct into the server              at %11s rows: %s\n",
-                Grouped(static_cast<double>(o_.directRows)).c_str(), Megabytes(directHwmKb_).c_str());
-    std::printf("  direct into the server              at %11s rows: %s\n",
-                Grouped(static_cast<double>(o_.memoryRows)).c_str(), Megabytes(directMemoryHwmKb_).c_str());
-    if (o_.directAtFullSize)
-        std::printf("  direct into the server              at %11s rows: %s\n",
-                    Grouped(static_cast<double>(o_.rows)).c_str(), Megabytes(directFullHwmKb_).c_str());
-    std::printf("\nWorst gap between processed events: direct %.1f ms, generate %.1f ms"
-                " (start and end of the click included)\n",
-                static_cast<double>(worstDirectGapUs_) / 1000.0,
-                static_cast<double>(worstGenerateGapUs_) / 1000.0);
-
-    const auto ratio = [&](const Series& ours, const Series& theirs, std::uint64_t rows) {
-        return Ratio(ours.RowsPerSecond(rows), theirs.RowsPerSecond(rows));
+    std::printf("\n(e) peak resident memory of our conversion (VmHWM of its process):\n");
+    const auto memory = [](const char* what, std::uint64_t rows, long kb) {
+        std::printf("  %-40s at %11s rows: %s\n", what, Grouped(static_cast<double>(rows)).c_str(),
+                    Megabytes(kb).c_str());
     };
-    std::printf("ratios: read=%s generate=%s direct=%s copy=%s\n",
-                ratio(readOne_.ours, readOne_.peer, o_.rows).c_str(),
-                ratio(generateOne_.ours, generateOne_.peer, o_.rows).c_str(),
-                ratio(directPair_.ours, directPair_.peer, o_.directRows).c_str(),
-                ratio(directPair_.ours, copy_, o_.directRows).c_str());
+    memory("generate (per-file preview, lines dropped)", o_.memoryRows, generateMemoryHwmKb_);
+    memory("generate (per-file preview, lines dropped)", o_.rows, generateHwmKb_);
+    memory("direct into the server", o_.asyncRows, directHwmKb_);
+    memory("direct into the server", o_.memoryRows, directMemoryHwmKb_);
+    if (o_.directAtFullSize) memory("direct into the server", o_.rows, directFullHwmKb_);
+
+    std::printf("\nLongest wait for the event loop, wall clock / CPU time of the thread, in ms\n"
+                "(opening: click to first processed events; between: between processed events;\n"
+                "closing: last processed events to the end of the click):\n");
+    const auto gaps = [](const char* what, const Gaps& g) {
+        std::printf("  %-9s opening %6.1f / %5.1f   between %6.1f / %5.1f   closing %6.1f / %5.1f\n",
+                    what, ms(g.opening.wallUs), ms(g.opening.cpuUs), ms(g.between.wallUs),
+                    ms(g.between.cpuUs), ms(g.closing.wallUs), ms(g.closing.cpuUs));
+    };
+    gaps("direct", directGaps_);
+    gaps("generate", generateGaps_);
+
+    std::printf("ratios: read=%s generate=%s direct=%s copy=%s\n", ratio(readOurs, readPeer).c_str(),
+                ratio(generateOurs, generatePeer).c_str(), ratio(directOurs, directPeer).c_str(),
+                ratio(directOurs, copy).c_str());
 }
 
 } // namespace tabulant::bench

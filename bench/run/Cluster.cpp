@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <stdexcept>
+#include <unistd.h>
 
 namespace tabulant::bench {
 
@@ -44,6 +45,14 @@ void Cluster::Start(bool durable) {
     }
 }
 
+void Cluster::SetSynchronousCommit(bool on) {
+    const std::string value = on ? "on" : "off";
+    Psql("ALTER SYSTEM SET synchronous_commit = " + value);
+    Psql("SELECT pg_reload_conf()");
+    // The reload is signalled, not awaited: wait until a new connection sees it.
+    for (int i = 0; i < 100 && Psql("SHOW synchronous_commit") != value; ++i) usleep(50'000);
+}
+
 void Cluster::Destroy() noexcept {
     if (!started_) return;
     started_ = false;
@@ -62,9 +71,9 @@ std::string Cluster::PsqlCommand() const {
 }
 
 std::string Cluster::Psql(std::string_view sql) const {
-    const ProcessResult r = RunProcess({bindir_ + "/psql", "-X", "-q", "-At", "-v", "ON_ERROR_STOP=1",
+    const ProcessResult r = RunProcess({bindir_ + "/psql", "-X", "-q", "-At", "-v", "ON_ERROR_STOP=1", "-v", "VERBOSITY=terse",
                                         "-h", "127.0.0.1", "-p", std::to_string(port_), "-U", User,
-                                        "-d", Database, "-c", std::string(sql)},
+                                        "-d", Database, "-c", "SET client_min_messages = warning", "-c", std::string(sql)},
                                        true);
     if (r.exitCode != 0) throw std::runtime_error("psql failed on: " + std::string(sql));
     std::string out = r.output;

@@ -19,6 +19,8 @@ public:
     Cluster& operator=(const Cluster&) = delete;
 
     void Start(bool durable);
+    // Whether a commit waits for its WAL flush; takes effect for the connections opened next.
+    void SetSynchronousCommit(bool on);
     void Destroy() noexcept;
 
     int Port() const { return port_; }

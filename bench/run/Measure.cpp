@@ -33,7 +33,7 @@ struct Outcome {
     std::int64_t statements = 0;
     std::int64_t bytes = 0;
     std::vector<std::string> errors;
-    std::int64_t gapUs = -1;
+    GapTimes opening, between, closing;
     std::int64_t yields = 0;
 };
 
@@ -93,15 +93,17 @@ Outcome convert(const std::string& file, bool direct, const std::string& port, b
     const platform::RegionalText regional(platform::RegionalText::EnglishUS());
 
     engine::ConversionRun run(window, preview, prompts, events, factory, regional);
-    events.Mark();
+    events.Start();
     run.PushButton7_Click();
-    events.Mark();
+    events.End();
 
     Outcome outcome;
     outcome.statements = preview.lineCount;
     outcome.bytes = preview.bytes;
     outcome.errors = prompts.ErrorReports();
-    outcome.gapUs = events.WorstGapMicroseconds();
+    outcome.opening = events.Opening();
+    outcome.between = events.Between();
+    outcome.closing = events.Closing();
     outcome.yields = events.Processed();
     if (printCreate)
         for (const std::string& line : preview.lines)
@@ -129,10 +131,14 @@ int RunMeasure(const std::vector<std::string>& args) {
             std::fprintf(stderr, "bench-run: unknown measurement %s\n", kind.c_str());
             return 2;
         }
-        std::printf("result statements=%lld bytes=%lld errors=%zu gap_us=%lld yields=%lld hwm_kb=%ld\n",
-                    static_cast<long long>(outcome.statements), static_cast<long long>(outcome.bytes),
-                    outcome.errors.size(), static_cast<long long>(outcome.gapUs),
-                    static_cast<long long>(outcome.yields), peakResidentKb());
+        const auto ll = [](std::int64_t v) { return static_cast<long long>(v); };
+        std::printf("result statements=%lld bytes=%lld errors=%zu yields=%lld hwm_kb=%ld "
+                    "opening_us=%lld opening_cpu_us=%lld between_us=%lld between_cpu_us=%lld "
+                    "closing_us=%lld closing_cpu_us=%lld\n",
+                    ll(outcome.statements), ll(outcome.bytes), outcome.errors.size(),
+                    ll(outcome.yields), peakResidentKb(), ll(outcome.opening.wallUs),
+                    ll(outcome.opening.cpuUs), ll(outcome.between.wallUs), ll(outcome.between.cpuUs),
+                    ll(outcome.closing.wallUs), ll(outcome.closing.cpuUs));
         for (std::size_t i = 0; i < outcome.errors.size() && i < 3; ++i)
             std::printf("error: %s\n", outcome.errors[i].c_str());
         return 0;

@@ -9,15 +9,17 @@ namespace tabulant::bench {
 
 const char* const Usage =
     "usage: bench-run [--rows N] [--tables T] [--table-rows N] [--direct-rows N]\n"
-    "                 [--memory-rows N] [--repeat R] [--direct-full] [--no-durability]\n"
-    "                 [--work DIR] [--keep]\n"
+    "                 [--async-rows N] [--memory-rows N] [--repeat R] [--direct-full]\n"
+    "                 [--no-durability] [--work DIR] [--keep]\n"
     "  --rows N         rows of the one-table file (1000000)\n"
     "  --tables T       tables of the many-table file (20), of --table-rows N rows each (50000)\n"
-    "  --direct-rows N  rows converted into the server per direct run (50000)\n"
+    "  --direct-rows N  rows converted into the server per direct run (5000); each commit\n"
+    "                   waits for its flush to disk, as with the server's default settings\n"
+    "  --async-rows N   rows per direct run with synchronous_commit off, and for COPY (50000)\n"
     "  --memory-rows N  the smaller table of the peak-memory comparison (100000)\n"
     "  --repeat R       runs of every measurement; medians are reported (3)\n"
     "  --direct-full    also convert the --rows table directly once, for its peak memory\n"
-    "  --no-durability  keep the throwaway cluster's fsync=off settings\n"
+    "  --no-durability  keep the throwaway cluster's fsync=off settings throughout\n"
     "  --work DIR       put the files and the cluster in DIR; --keep leaves them there\n";
 
 namespace {
@@ -50,6 +52,7 @@ std::optional<Options> ParseOptions(int argc, char** argv) {
         else if (a == "--tables") o.tables = n;
         else if (a == "--table-rows") o.tableRows = n;
         else if (a == "--direct-rows") o.directRows = n;
+        else if (a == "--async-rows") o.asyncRows = n;
         else if (a == "--memory-rows") o.memoryRows = n;
         else if (a == "--repeat" && n <= 100) o.repeat = static_cast<int>(n);
         else ok = false;

@@ -19,6 +19,12 @@ double Median(std::vector<double> values) {
     return values.size() % 2 ? values[mid] : (values[mid - 1] + values[mid]) / 2;
 }
 
+void Gaps::Add(const Gaps& other) {
+    opening.Max(other.opening);
+    between.Max(other.between);
+    closing.Max(other.closing);
+}
+
 double Series::MedianWall() const { return Median(wall_); }
 double Series::MedianCpu() const { return Median(cpu_); }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "GapEventLoop.h"
 #include "Process.h"
 
 #include <cstdint>
@@ -27,6 +28,14 @@ private:
 };
 
 double Median(std::vector<double> values);
+
+// The longest waits for the event loop in a conversion: before the first processed events
+// (opening), between processed events, after the last ones (closing).
+struct Gaps {
+    GapTimes opening, between, closing;
+
+    void Add(const Gaps& other);
+};
 
 // "1.93" for a ratio; "-" when either side is missing.
 std::string Ratio(double ours, double theirs);
