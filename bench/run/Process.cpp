@@ -51,6 +51,8 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, bool captureOutpu
     const pid_t pid = fork();
     if (pid < 0) fail("fork");
     if (pid == 0) {
+        // A group of its own, so that an interruption ends a whole pipeline, not only its shell.
+        setpgid(0, 0);
         if (captureOutput) dup2(out[1], STDOUT_FILENO);
         execvp(args[0], args.data());
         std::fprintf(stderr, "bench-run: cannot run %s: %s\n", args[0], std::strerror(errno));
@@ -72,7 +74,7 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, bool captureOutpu
     rusage usage{};
     while (wait4(pid, &status, 0, &usage) < 0) {
         if (errno != EINTR) fail("wait4");
-        if (interruptible && interrupted) kill(pid, SIGTERM);
+        if (interruptible && interrupted) kill(-pid, SIGTERM);
     }
     const auto end = std::chrono::steady_clock::now();
     if (interruptible) ThrowIfInterrupted();
