@@ -212,7 +212,10 @@ Bytes encodeValue(const ColumnLayout& c, const Variant& v, const FormatLayout& l
         return little(static_cast<std::uint64_t>(units), 8);
     }
     case ColumnType::Single: {
-        const float f = static_cast<float>(realOf(c, v));
+        const double d = realOf(c, v);
+        if (std::isfinite(d) && std::fabs(d) > std::numeric_limits<float>::max())
+            misfit(c, "value out of range for Single");
+        const float f = static_cast<float>(d);
         std::uint32_t u;
         std::memcpy(&u, &f, 4);
         return little(u, 4);

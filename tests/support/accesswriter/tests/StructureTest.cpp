@@ -368,6 +368,7 @@ void StructureTest::refusesWhatDoesNotFit_data()
     QTest::newRow("byte too big") << Column::of("C", ColumnType::Byte) << Variant::integer(256);
     QTest::newRow("integer too small") << Column::of("C", ColumnType::Integer) << Variant::integer(-32769);
     QTest::newRow("long too big") << Column::of("C", ColumnType::Long) << Variant::integer(2147483648LL);
+    QTest::newRow("single overflow") << Column::of("C", ColumnType::Single) << Variant::real(1e300);
     QTest::newRow("text too long") << Column::of("C", ColumnType::Text, 3) << Variant::text("abcd");
     QTest::newRow("malformed utf-8") << Column::of("C", ColumnType::Text, 3) << Variant::text("\xC3");
     QTest::newRow("surrogate in utf-8") << Column::of("C", ColumnType::Text, 3) << Variant::text("\xED\xA0\x80");
