@@ -1,0 +1,233 @@
+#include "Form1.h"
+
+#include "CaptionProgressBar.h"
+#include "SettingValues.h"
+#include "WindowTexts.h"
+#include "db/odbc/ODBCProvider.h"
+#include "db/odbc/PostgreSQL.h"
+#include "engine/ConversionRun.h"
+#include "platform/Error.h"
+#include "shell/core/Helpers.h"
+#include "shell/core/Product.h"
+#include "shell/core/Trap.h"
+#include "shell/widgets/ApplicationIcon.h"
+#include "shell/widgets/SecondaryWindow.h"
+#include "shell/widgets/WindowColors.h"
+#include "shell/widgets/WindowPointer.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QScreen>
+
+#include <cstdlib>
+
+namespace tabulant::ui {
+
+namespace {
+
+constexpr const char* LoadLocation = "Form1.Form_Load";
+constexpr int BrowseFlags = 0x280001;
+constexpr std::string_view AccessFilter =
+    "All Microsoft Databases (*.mdb,*.accdb)|*.*db|Microsoft Database (*.mdb)|*.mdb|"
+    "Microsoft 2007 Database (*.accdb)|*.accdb|";
+
+std::string text(const QLineEdit* box) { return box->text().toStdString(); }
+
+// A check box's value as it is stored: 0 cleared, 1 checked, 2 grayed.
+int checkValue(const QCheckBox* box) {
+    switch (box->checkState()) {
+    case Qt::Checked: return 1;
+    case Qt::PartiallyChecked: return 2;
+    default: return 0;
+    }
+}
+QString qtext(std::string_view t) { return QString::fromUtf8(t.data(), static_cast<qsizetype>(t.size())); }
+
+} // namespace
+
+QString ShowOpenFileDialog(QWidget* owner, const BrowseRequest& request) {
+    QString selected = request.filters.value(0);
+    return QFileDialog::getOpenFileName(owner, request.title, request.fileName,
+                                        request.filters.join(QStringLiteral(";;")), &selected);
+}
+
+Form1::Form1(Form1Services services)
+    : QWidget(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
+                           Qt::MSWindowsFixedSizeDialogHint),
+      s_(services), fileDialog_(ShowOpenFileDialog) {
+    createControls();
+    placeControls();
+    connectHandlers();
+    run_ = std::make_unique<engine::ConversionRun>(*this, s_.preview, s_.prompts, s_.events,
+                                                   s_.connections, s_.regional);
+}
+
+Form1::~Form1() = default;
+
+db::Services Form1::services() const {
+    return db::Services{s_.connections, s_.prompts, s_.events, *this};
+}
+
+bool Form1::Open() {
+    if (!Form_Load()) return false;
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+    show();
+    return true;
+}
+
+bool Form1::Form_Load() {
+    shell::Trap trap(s_.prompts, LoadLocation);
+    trap(100, [&] { ApplySkin(); });
+    shell::LoadHandPointer(trap, *pointer_, 104, 106);
+    trap(128, [&] { setWindowTitle(qtext(shell::ProductName)); });
+    trap(128, [&] { setWindowIcon(shell::ApplicationIcon()); });
+    trap(128, [&] { SetApplicationTitle(); });
+    readSettings(trap);
+    trap(150, [&] { Check1_Click(); });
+    return !trap.Condition(152, [&] { return !db::CheckDataProvider(services(), s_.shellOpen); });
+}
+
+void Form1::readSettings(shell::Trap& trap) {
+    auto& store = s_.settings;
+    trap(130, [&] { setCheckValue(WholeNumberSetting(store.Read("Check1", "1"))); });
+    trap(132, [&] { setOptionValue(Option1, BooleanSetting(store.Read("Option1", "1"))); });
+    trap(134, [&] { setOptionValue(Option2, BooleanSetting(store.Read("Option2", "0"))); });
+    const std::pair<int, std::pair<QLineEdit*, std::pair<const char*, const char*>>> texts[] = {
+        {136, {Text1, {"PostgreSQLServer", "localhost"}}},
+        {138, {Text9, {"PostgreSQLPort", "5432"}}},
+        {140, {Text3, {"PostgreSQLUser", ""}}},
+        {142, {Text7, {"PostgreSQLPassword", ""}}},
+        {144, {Text10, {"PostgreSQLDatabase", ""}}},
+        {146, {Text5, {"AccessMDBFile", ""}}},
+        {148, {Text6, {"AccessPassword", ""}}},
+    };
+    for (const auto& [line, field] : texts) {
+        const auto& [box, setting] = field;
+        trap(line, [&] { box->setText(qtext(store.Read(setting.first, setting.second))); });
+    }
+}
+
+void Form1::SetApplicationTitle() {
+    platform::SetApplicationTitleText(ShortApplicationTitle(shell::ProductName));
+}
+
+void Form1::ApplySkin() {
+    // There is no skin engine here: a skin file only brings the system colours.
+    if (shell::FileExists(shell::ProgramFolder() + "/x/o.cjs")) shell::SetWindowColors(*this);
+}
+
+void Form1::PushButton1_Click() {
+    shell::Trap trap(s_.prompts, "Form1.PushButton1_Click");
+    BrowseRequest dialog;
+    QString chosen;
+    trap(100, [&] { dialog.fileName.clear(); });
+    trap(102, [&] { dialog.flags = BrowseFlags; });
+    trap(104, [&] { dialog.title = QStringLiteral("Select Access Database"); });
+    trap(106, [&] { dialog.filters = QtNameFilters(AccessFilter); });
+    trap(108, [&] { chosen = fileDialog_(this, dialog); });
+    if (trap.Condition(110, [&] { return !chosen.isEmpty(); }))
+        trap(112, [&] { Text5->setText(chosen); });
+}
+
+void Form1::PushButton2_Click() {
+    shell::Trap trap(s_.prompts, "Form1.PushButton2_Click");
+    std::string first, second, address;
+    trap(100, [&] { first = ConnectionHelpFirstPart(); });
+    trap(102, [&] { second = ConnectionHelpSecondPart(); });
+    trap(104, [&] { address = std::string(PgAdminDownloadPage); });
+    trap(106, [&] { s_.prompts.Message(first + second + "\r\n\r\n" + address); });
+}
+
+void Form1::PushButton3_Click() {
+    db::TestConnection(services(), [this](int state) { SetMousePointer(state); });
+}
+
+void Form1::PushButton4_Click() {
+    shell::Trap trap(s_.prompts, "Form1.PushButton4_Click");
+    trap(100, [&] { Text5->setText(qtext(shell::ProgramFolder() + "/Samples/sample.mdb")); });
+}
+
+void Form1::PushButton5_Click() {
+    shell::Trap trap(s_.prompts, "Form1.PushButton5_Click");
+    trap(100, [&] { s_.prompts.Message(GeneralHelpText()); });
+}
+
+void Form1::PushButton7_Click() { run_->PushButton7_Click(); }
+
+void Form1::Check1_Click() {
+    const bool checked = Check1->checkState() == Qt::Checked;
+    Option1->setEnabled(checked);
+    Option2->setEnabled(checked);
+    s_.settings.Write("Check1", std::to_string(checkValue(Check1)));
+}
+
+void Form1::Option1_Click() {
+    s_.settings.Write("Option1", Option1->isChecked() ? "True" : "False");
+    s_.settings.Write("Option2", Option2->isChecked() ? "True" : "False");
+}
+
+void Form1::Option2_Click() { Option1_Click(); }
+
+void Form1::saveText(const char* key, const QLineEdit* box) { s_.settings.Write(key, text(box)); }
+
+void Form1::setCheckValue(int value) {
+    // A check box holds 0 (cleared), 1 (checked) or 2 (grayed).
+    if (value < 0 || value > 2) throw platform::Error(380, "Invalid property value");
+    Check1->setTristate(value == 2);
+    Check1->setCheckState(value == 1 ? Qt::Checked : value == 2 ? Qt::PartiallyChecked : Qt::Unchecked);
+}
+
+void Form1::setOptionValue(QRadioButton* option, bool value) {
+    if (value || !option->isChecked()) {
+        option->setChecked(value);
+        return;
+    }
+    // Qt keeps one button of a group checked; the stored state may clear both.
+    option->setAutoExclusive(false);
+    option->setChecked(false);
+    option->setAutoExclusive(true);
+}
+
+platform::Connection* Form1::postgresql_conn() const { return run_->postgresql_conn.get(); }
+
+void Form1::setSQLFormOK() { run_->SQLFormOK = true; }
+
+std::string Form1::AccessFile() const { return text(Text5); }
+std::string Form1::AccessPassword() const { return text(Text6); }
+std::string Form1::PostgreSQLServer() const { return text(Text1); }
+std::string Form1::PostgreSQLPort() const { return text(Text9); }
+std::string Form1::PostgreSQLUser() const { return text(Text3); }
+std::string Form1::PostgreSQLPassword() const { return text(Text7); }
+std::string Form1::PostgreSQLDatabase() const { return text(Text10); }
+bool Form1::PreviewEnabled() const { return Check1->checkState() == Qt::Checked; }
+bool Form1::Option1Selected() const { return Option1->isChecked(); }
+bool Form1::Option2Selected() const { return Option2->isChecked(); }
+
+void Form1::SetMousePointer(int state) { pointer_->set(state); }
+
+void Form1::SetProgressValue(int percent) { ProgressBar1->setValue(std::clamp(percent, 0, 100)); }
+
+void Form1::SetProgressText(std::string_view t) {
+    ProgressBar1->setCaption(qtext(t));
+}
+
+// Form_Unload: closing the main window ends the program with every window. A conversion run
+// that is yielding to the event loop lies below this call on the stack and cannot be unwound
+// from here, so the process ends at once (every setting is already saved).
+void Form1::closeEvent(QCloseEvent* event) {
+    event->accept();
+    QApplication::closeAllWindows();
+    if (run_->ConversionRunning()) {
+        if (endProgram_) return endProgram_();
+        std::_Exit(0);
+    }
+    QCoreApplication::quit();
+}
+
+} // namespace tabulant::ui

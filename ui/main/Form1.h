@@ -1,0 +1,170 @@
+#pragma once
+
+#include "ListBoxStringList.h"
+#include "db/Services.h"
+#include "engine/RunPorts.h"
+#include "platform/Connection.h"
+#include "platform/EventLoop.h"
+#include "platform/Prompts.h"
+#include "platform/RegionalText.h"
+#include "platform/SettingsStore.h"
+#include "platform/ShellOpen.h"
+
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QRadioButton;
+
+namespace tabulant::engine {
+class ConversionRun;
+}
+namespace tabulant::shell {
+class Trap;
+class WindowPointer;
+} // namespace tabulant::shell
+
+namespace tabulant::ui {
+
+class CaptionProgressBar;
+
+// What the main window reaches outside itself. Every reference must outlive the window.
+struct Form1Services {
+    platform::Prompts& prompts;
+    platform::SettingsStore& settings;
+    platform::ConnectionFactory& connections;
+    platform::EventLoop& events;
+    platform::ShellOpen& shellOpen;
+    const platform::RegionalText& regional;
+    engine::PreviewPort& preview;
+};
+
+// What the "Select Access Database" dialog is asked to show. Flags keep the design's value
+// (read-only box checked, explorer style, long names); Qt's dialog has no use for them.
+struct BrowseRequest {
+    QString fileName;
+    int flags = 0;
+    QString title;
+    QStringList filters; // the first one is selected
+};
+
+// The main window: the connection settings of both databases, the preview options and "Start
+// Converting"; it carries the hidden lists and the progress bar of the conversion run, and its
+// opening (Form_Load) is the program's start-up. Every field and option is saved to the settings
+// store on each change. Handlers keep the names they have in the error reports.
+// Thread: the user-interface thread.
+class Form1 final : public QWidget, public engine::MainWindowPort {
+public:
+    // Shows the dialog and answers the chosen file, or an empty text when cancelled.
+    using FileDialog = std::function<QString(QWidget* owner, const BrowseRequest& request)>;
+
+    explicit Form1(Form1Services services);
+    ~Form1() override;
+
+    // Runs Form_Load and shows the window centred on the screen. False when the data-provider
+    // check ended the program: the window is not shown and the caller ends the program.
+    bool Open();
+
+    bool Form_Load();
+    void PushButton1_Click();
+    void PushButton2_Click();
+    void PushButton3_Click();
+    void PushButton4_Click();
+    void PushButton5_Click();
+    void PushButton7_Click();
+    void Check1_Click();
+    void Option1_Click();
+    void Option2_Click();
+    void SetApplicationTitle();
+    void ApplySkin();
+
+    engine::ConversionRun& run() { return *run_; }
+    // The open PostgreSQL connection of a conversion run, for the preview's execution.
+    platform::Connection* postgresql_conn() const;
+    void setSQLFormOK();
+    shell::WindowPointer& pointer() { return *pointer_; }
+    void setFileDialog(FileDialog dialog) { fileDialog_ = std::move(dialog); }
+    // Called instead of ending the process when the window closes during a conversion run.
+    void setEndProgram(std::function<void()> end) { endProgram_ = std::move(end); }
+    db::Services services() const;
+
+    // The conversion run's view of the window.
+    std::string AccessFile() const override;
+    std::string AccessPassword() const override;
+    std::string PostgreSQLServer() const override;
+    std::string PostgreSQLPort() const override;
+    std::string PostgreSQLUser() const override;
+    std::string PostgreSQLPassword() const override;
+    std::string PostgreSQLDatabase() const override;
+    bool PreviewEnabled() const override;
+    bool Option1Selected() const override;
+    bool Option2Selected() const override;
+    platform::StringList& List1() override { return *list1_; }
+    platform::StringList& List2() override { return *list2_; }
+    void SetMousePointer(int state) override;
+    void SetProgressValue(int percent) override;
+    void SetProgressText(std::string_view text) override;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void createControls();
+    void placeControls();
+    void connectHandlers();
+    void saveText(const char* key, const QLineEdit* box);
+    void setCheckValue(int value);
+    static void setOptionValue(QRadioButton* option, bool value);
+    void readSettings(shell::Trap& trap);
+
+    Form1Services s_;
+    FileDialog fileDialog_;
+    std::function<void()> endProgram_;
+    shell::WindowPointer* pointer_ = nullptr;
+
+    QPushButton* PushButton1 = nullptr;
+    QPushButton* PushButton2 = nullptr;
+    QPushButton* PushButton3 = nullptr;
+    QPushButton* PushButton4 = nullptr;
+    QPushButton* PushButton5 = nullptr;
+    QPushButton* PushButton7 = nullptr;
+    QGroupBox* Frame1 = nullptr;
+    QGroupBox* Frame2 = nullptr;
+    QGroupBox* Frame3 = nullptr;
+    QLabel* Label5 = nullptr;
+    QLabel* lblPassword = nullptr;
+    QLabel* Label6 = nullptr;
+    QLabel* Label8 = nullptr;
+    QLabel* Label2 = nullptr;
+    QLabel* Label7 = nullptr;
+    QLabel* Label9 = nullptr;
+    QLineEdit* Text1 = nullptr;
+    QLineEdit* Text3 = nullptr;
+    QLineEdit* Text5 = nullptr;
+    QLineEdit* Text6 = nullptr;
+    QLineEdit* Text7 = nullptr;
+    QLineEdit* Text9 = nullptr;
+    QLineEdit* Text10 = nullptr;
+    QCheckBox* Check1 = nullptr;
+    QRadioButton* Option1 = nullptr;
+    QRadioButton* Option2 = nullptr;
+    CaptionProgressBar* ProgressBar1 = nullptr;
+    QListWidget* List1Box = nullptr;
+    QListWidget* List2Box = nullptr;
+
+    std::unique_ptr<ListBoxStringList> list1_;
+    std::unique_ptr<ListBoxStringList> list2_;
+    std::unique_ptr<engine::ConversionRun> run_;
+};
+
+// The dialog the window uses unless a test gives it another.
+QString ShowOpenFileDialog(QWidget* owner, const BrowseRequest& request);
+
+} // namespace tabulant::ui
