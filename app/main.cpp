@@ -1,0 +1,69 @@
+// Tabulant: builds the real implementations of every seam, wires the main window and the preview
+// windows, and runs the main window's start-up. The program takes no arguments.
+#include "db/ProviderConnectionFactory.h"
+#include "platform/RegionalText.h"
+#include "platform/qt/IniSettingsStore.h"
+#include "platform/qt/QtClipboard.h"
+#include "platform/qt/QtEventLoop.h"
+#include "platform/qt/QtShellOpen.h"
+#include "platform/widgets/MessageBoxPrompts.h"
+#include "shell/core/Product.h"
+#include "shell/widgets/ApplicationIcon.h"
+#include "ui/main/Form1.h"
+#include "ui/preview/PreviewWindows.h"
+
+#include <QApplication>
+
+#include <clocale>
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+bool set(const char* name) {
+    const char* value = std::getenv(name);
+    return value && *value;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    using namespace tabulant;
+
+    // Without a display Qt would abort with a long explanation; say it in one line instead.
+    if (!set("DISPLAY") && !set("WAYLAND_DISPLAY") && !set("QT_QPA_PLATFORM")) {
+        std::fputs("tabulant: no graphical display (DISPLAY and WAYLAND_DISPLAY are not set); "
+                   "start it from a desktop session.\n", stderr);
+        return 2;
+    }
+
+    std::setlocale(LC_ALL, "");
+    QApplication app(argc, argv);
+    QApplication::setOrganizationName(QString::fromUtf8(shell::MakerName.data(), shell::MakerName.size()));
+    QApplication::setApplicationName(QString::fromUtf8(shell::ProductName.data(), shell::ProductName.size()));
+    QApplication::setWindowIcon(shell::ApplicationIcon());
+    QGuiApplication::setDesktopFileName(QStringLiteral("tabulant"));
+
+    // The user's number and date conventions are taken once, for the statements' value texts;
+    // the C library's own number reading and writing stays in the C locale, so that no library
+    // below reads "2.5" as 2 under a comma locale.
+    const platform::RegionalText regional(platform::RegionalText::FromProcessLocale());
+    std::setlocale(LC_NUMERIC, "C");
+
+    db::ProviderConnectionFactory connections;
+    platform::MessageBoxPrompts prompts;
+    platform::QtEventLoop events;
+    platform::QtClipboard clipboard;
+    platform::QtShellOpen shellOpen;
+    platform::IniSettingsStore settings;
+
+    ui::PreviewWindows preview(prompts, clipboard, shellOpen, events);
+    ui::Form1 form(ui::Form1Services{prompts, settings, connections, events, shellOpen, regional, preview});
+    preview.setOwner(&form);
+    preview.setConnection([&form] { return form.postgresql_conn(); });
+    preview.setSQLFormOK([&form] { form.setSQLFormOK(); });
+
+    // The data-provider check failed: the program ends without showing its window.
+    if (!form.Open()) return 1;
+    return QApplication::exec();
+}

@@ -1,0 +1,46 @@
+# Installation and the Debian package.
+#
+# The program finds its cursor and sample database in its own folder, so the three live together
+# in ${TABULANT_INSTALL_PROGRAM_DIR} (/usr/lib/tabulant); /usr/bin/tabulant is a symbolic link to
+# the program, which resolves its folder through /proc/self/exe.
+include(GNUInstallDirs)
+
+set(TABULANT_INSTALL_PROGRAM_DIR lib/tabulant CACHE STRING
+    "Folder (below the prefix) holding the program, HAND-M.CUR and Samples/")
+
+install(TARGETS tabulant RUNTIME DESTINATION ${TABULANT_INSTALL_PROGRAM_DIR})
+install(FILES ${PROJECT_SOURCE_DIR}/resources/HAND-M.CUR DESTINATION ${TABULANT_INSTALL_PROGRAM_DIR})
+install(FILES ${PROJECT_SOURCE_DIR}/resources/tabulant.desktop
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES ${PROJECT_SOURCE_DIR}/resources/tabulant.png
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/256x256/apps)
+
+# The link is made once in the build tree and installed as a link (relative, so that it works
+# under any prefix and inside the package's staging folder).
+file(RELATIVE_PATH _tabulant_link_target /${CMAKE_INSTALL_BINDIR}
+     /${TABULANT_INSTALL_PROGRAM_DIR}/tabulant)
+set(_tabulant_link ${CMAKE_BINARY_DIR}/install-links/tabulant)
+file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/install-links)
+file(CREATE_LINK ${_tabulant_link_target} ${_tabulant_link} SYMBOLIC)
+install(FILES ${_tabulant_link} DESTINATION ${CMAKE_INSTALL_BINDIR})
+
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME tabulant)
+set(CPACK_PACKAGE_VENDOR Quorvane)
+set(CPACK_PACKAGE_CONTACT "Quorvane support <support@quorvane.com>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Copies Microsoft Access tables into PostgreSQL")
+set(CPACK_PACKAGE_DESCRIPTION
+    "Tabulant copies every user table of a Microsoft Access database (.mdb or .accdb, with or
+without a database password) into a PostgreSQL database, with an optional SQL preview in which
+the statements can be edited, searched and replaced, and executed with stop-at-error.")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION database)
+set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://www.quorvane.com/)
+# Libraries the program links, the platform plugin (in libqt6gui6 on Debian), and the ODBC
+# driver registered as "PostgreSQL Unicode", without which no conversion can run.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS
+    "libc6 (>= 2.34), libstdc++6 (>= 12), libqt6core6 (>= 6.4), libqt6gui6 (>= 6.4), libqt6widgets6 (>= 6.4), libmdb3 (>= 1.0), libglib2.0-0, libodbc2, odbcinst, odbc-postgresql, libssl3")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-liberation")
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "postgresql, postgresql-client")
+include(CPack)
