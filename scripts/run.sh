@@ -1,0 +1,68 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds the program, makes sure a PostgreSQL server answers on
+# localhost:5432, and starts Tabulant.
+#
+# When nothing answers on localhost:5432, a private cluster is started there (created on first
+# use, kept between runs in $TABULANT_PG_DIR, by default ~/.local/share/tabulant/pg, or
+# /var/lib/tabulant/pg for root). It listens on the loopback address only and lets exactly one
+# role in over TCP without a password: the role named after you, into the database of the same
+# name. That is what the program's defaults (server localhost, port 5432, empty user name,
+# password and database) reach, because an empty user name means your login name and an empty
+# database the database named after the user. Every other login over TCP is refused.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+die() { echo "run.sh: $*" >&2; exit 1; }
+
+[[ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}${QT_QPA_PLATFORM:-}" ]] ||
+    die "no graphical display (DISPLAY and WAYLAND_DISPLAY are not set): run this from a desktop session"
+
+scripts/install-deps.sh
+cmake --preset default >/dev/null
+cmake --build --preset default --target tabulant -j "$(nproc)"
+
+me=$(id -un)
+if [[ $(id -u) -eq 0 ]]; then
+    pgdir=${TABULANT_PG_DIR:-/var/lib/tabulant/pg}
+else
+    pgdir=${TABULANT_PG_DIR:-${XDG_DATA_HOME:-$HOME/.local/share}/tabulant/pg}
+fi
+
+bindir=$(ls -d /usr/lib/postgresql/*/bin 2>/dev/null | sort -V | tail -n 1 || true)
+[[ -x "$bindir/pg_isready" ]] || die "no PostgreSQL programs under /usr/lib/postgresql"
+
+if "$bindir/pg_isready" -q -h localhost -p 5432; then
+    if [[ -f "$pgdir/port" ]] && scripts/pg-cluster.sh status "$pgdir"; then
+        echo "run.sh: using the local cluster in $pgdir"
+    else
+        echo "run.sh: a PostgreSQL server already answers on localhost:5432; enter its account in the program"
+    fi
+else
+    echo "run.sh: starting the local cluster in $pgdir on localhost:5432"
+    mkdir -p "$(dirname "$pgdir")"
+    scripts/pg-cluster.sh start "$pgdir" 5432 >/dev/null
+    socket=$(cat "$pgdir/socketdir")
+    psql=("$bindir/psql" -X -q -v ON_ERROR_STOP=1 -h "$socket" -p 5432 -U tabulant -d postgres)
+    # Your own role and database, created once. The role needs no rights beyond its database.
+    if ! "${psql[@]}" -tAc "select 1 from pg_roles where rolname = '$me'" | grep -q 1; then
+        "${psql[@]}" -c "create role \"$me\" login"
+    fi
+    if ! "${psql[@]}" -tAc "select 1 from pg_database where datname = '$me'" | grep -q 1; then
+        "${psql[@]}" -c "create database \"$me\" owner \"$me\""
+    fi
+    # Only the socket (in the cluster's private folder) and your role over loopback get in.
+    hba=$pgdir/data/pg_hba.conf
+    cat > "$hba.new" <<HBA
+# Written by scripts/run.sh.
+local   all      all                   trust
+host    "$me"    "$me"   127.0.0.1/32  trust
+host    "$me"    "$me"   ::1/128       trust
+HBA
+    if ! cmp -s "$hba.new" "$hba"; then
+        cp "$hba.new" "$hba"
+        "${psql[@]}" -tAc "select pg_reload_conf()" >/dev/null
+    fi
+    rm -f "$hba.new"
+fi
+
+exec build/bin/tabulant
