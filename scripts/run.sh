@@ -51,18 +51,17 @@ else
         "${psql[@]}" -c "create database \"$me\" owner \"$me\""
     fi
     # Only the socket (in the cluster's private folder) and your role over loopback get in.
+    # Written once; later changes of yours (a password instead of trust) are kept.
     hba=$pgdir/data/pg_hba.conf
-    cat > "$hba.new" <<HBA
-# Written by scripts/run.sh.
+    if ! head -n 1 "$hba" | grep -q '^# Written by scripts/run.sh'; then
+        cat > "$hba" <<HBA
+# Written by scripts/run.sh; edit freely, it is not written again.
 local   all      all                   trust
 host    "$me"    "$me"   127.0.0.1/32  trust
 host    "$me"    "$me"   ::1/128       trust
 HBA
-    if ! cmp -s "$hba.new" "$hba"; then
-        cp "$hba.new" "$hba"
         "${psql[@]}" -tAc "select pg_reload_conf()" >/dev/null
     fi
-    rm -f "$hba.new"
 fi
 
 exec build/bin/tabulant
