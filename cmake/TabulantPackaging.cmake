@@ -35,6 +35,7 @@ without a database password) into a PostgreSQL database, with an optional SQL pr
 the statements can be edited, searched and replaced, and executed with stop-at-error.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_PACKAGE_SECTION database)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://www.quorvane.com/)
 # Libraries the program links, the platform plugin (in libqt6gui6 on Debian), and the ODBC
