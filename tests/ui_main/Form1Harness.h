@@ -4,6 +4,7 @@
 // a recorded preview and a program folder of its own.
 
 #include "db/ProviderConnectionFactory.h"
+#include "fakes/CountingEventLoop.h"
 #include "fakes/FakePreview.h"
 #include "fakes/ScriptedPrompts.h"
 #include "platform/RegionalText.h"
@@ -55,7 +56,7 @@ public:
     platform::IniSettingsStore store;
     fakes::ScriptedPrompts prompts;
     db::ProviderConnectionFactory connections;
-    platform::NoEventLoop events;
+    fakes::CountingEventLoop events; // a test may act from onEvents, as a user would mid-run
     RecordingShellOpen shellOpen;
     platform::RegionalText regional;
     fakes::FakePreview preview;

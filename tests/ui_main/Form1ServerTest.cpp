@@ -4,6 +4,8 @@
 #include "Form1Harness.h"
 
 #include "AccessWriter.h"
+#include "engine/ConversionRun.h"
+#include "shell/widgets/WindowPointer.h"
 #include "pgserver/TestServer.h"
 
 #include <QCheckBox>
@@ -89,6 +91,33 @@ private slots:
         QCOMPARE(h.form->pointer().state(), 0);
         QVERIFY(!h.form->postgresql_conn() || !h.form->postgresql_conn()->IsOpen());
         QCOMPARE(h.form->List2().ListCount(), 3);
+    }
+
+    // Closing the main window while a run yields ends the program at once (the real program
+    // ends the process there, since the run below cannot be unwound).
+    void closingDuringARunEndsTheProgram() {
+        TestServer& server = TestServer::shared();
+        server.psql(R"(drop table if exists "F1Close")");
+        Form1Harness h;
+        const QString mdb = h.folder.filePath("close.mdb");
+        aw::writeDatabase(mdb.toStdString(),
+                          {{"F1Close", {aw::Column::of("ID", aw::ColumnType::Long)}, {}}});
+        QVERIFY(h.form->Open());
+        fillPostgreSQLFields(h, server.fields());
+        h.child<QLineEdit>("Text5")->setText(mdb);
+        int ended = 0;
+        bool runningWhenEnded = false;
+        h.form->setEndProgram([&] {
+            ++ended;
+            runningWhenEnded = h.form->run().ConversionRunning();
+        });
+        h.events.onEvents = [&] {
+            if (h.form->isVisible()) h.form->close();
+        };
+        h.form->PushButton7_Click();
+        QCOMPARE(ended, 1);
+        QVERIFY(runningWhenEnded);
+        QVERIFY(!h.form->isVisible());
     }
 };
 
