@@ -1,6 +1,6 @@
 // The conventions every window shares: hover pointer states, colours, select-all text boxes and
 // the secondary-window set-up with its hand-cursor step.
-#include "platform/Prompts.h"
+#include "fakes/ScriptedPrompts.h"
 #include "shell/core/Helpers.h"
 #include "shell/widgets/ApplicationIcon.h"
 #include "shell/widgets/SecondaryWindow.h"
@@ -17,20 +17,11 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <vector>
 
 using namespace tabulant;
 using shell::WindowPointer;
 
 namespace {
-
-class RecordingPrompts final : public platform::Prompts {
-public:
-    void Message(std::string_view text) override { messages.emplace_back(text); }
-    Answer Question(std::string_view, std::string_view) override { return Answer::No; }
-    void ErrorReport(std::string_view text) override { reports.emplace_back(text); }
-    std::vector<std::string> messages, reports;
-};
 
 // A window with a push button, a frame holding a text box, and an unregistered label.
 struct Window {
@@ -161,7 +152,7 @@ private slots:
             QVERIFY(f.open(QIODevice::WriteOnly));
             f.write(cursorFile);
         }
-        RecordingPrompts prompts;
+        fakes::ScriptedPrompts prompts;
         shell::Trap trap(prompts, "Form3.Form_Load");
         Window w;
         const int next = shell::SetUpSecondaryWindow(trap, w.window, w.pointer, "Find and Replace");
@@ -171,9 +162,9 @@ private slots:
         QVERIFY(!shell::ApplicationIcon().pixmap(32).isNull());
         QCOMPARE(w.window.palette().color(QPalette::Window),
                  QApplication::palette().color(QPalette::Button));
-        QCOMPARE(int(prompts.reports.size()), reports);
+        QCOMPARE(int(prompts.ErrorReports().size()), reports);
         if (reports) {
-            QVERIFY(QString::fromStdString(prompts.reports[0])
+            QVERIFY(QString::fromStdString(prompts.ErrorReports()[0])
                         .startsWith("Invalid picture\r\nin Varnolet2021/08/31.Form3.Form_Load at line 108\r\r"));
         }
         QCOMPARE(w.pointer.hasCustomCursor(), hand);

@@ -98,19 +98,8 @@ void Form1::readSettings(shell::Trap& trap) {
     trap(130, [&] { setCheckValue(WholeNumberSetting(store.Read("Check1", "1"))); });
     trap(132, [&] { setOptionValue(Option1, BooleanSetting(store.Read("Option1", "1"))); });
     trap(134, [&] { setOptionValue(Option2, BooleanSetting(store.Read("Option2", "0"))); });
-    const std::pair<int, std::pair<QLineEdit*, std::pair<const char*, const char*>>> texts[] = {
-        {136, {Text1, {"PostgreSQLServer", "localhost"}}},
-        {138, {Text9, {"PostgreSQLPort", "5432"}}},
-        {140, {Text3, {"PostgreSQLUser", ""}}},
-        {142, {Text7, {"PostgreSQLPassword", ""}}},
-        {144, {Text10, {"PostgreSQLDatabase", ""}}},
-        {146, {Text5, {"AccessMDBFile", ""}}},
-        {148, {Text6, {"AccessPassword", ""}}},
-    };
-    for (const auto& [line, field] : texts) {
-        const auto& [box, setting] = field;
-        trap(line, [&] { box->setText(qtext(store.Read(setting.first, setting.second))); });
-    }
+    for (const TextSetting& t : textSettings())
+        trap(t.line, [&] { t.box->setText(qtext(store.Read(t.key, t.defaultValue))); });
 }
 
 void Form1::SetApplicationTitle() {

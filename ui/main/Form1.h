@@ -12,6 +12,7 @@
 
 #include <QWidget>
 
+#include <array>
 #include <functional>
 #include <memory>
 
@@ -116,6 +117,16 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // A text box, the settings key it is saved under, its default, and the opening step that
+    // reads it.
+    struct TextSetting {
+        int line;
+        QLineEdit* box;
+        const char* key;
+        const char* defaultValue;
+    };
+    std::array<TextSetting, 7> textSettings() const;
+
     void createControls();
     void placeControls();
     void connectHandlers();

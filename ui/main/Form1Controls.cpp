@@ -192,12 +192,19 @@ void Form1::connectHandlers() {
     connect(Option1, &QRadioButton::toggled, this, [this](bool on) { if (on) Option1_Click(); });
     connect(Option2, &QRadioButton::toggled, this, [this](bool on) { if (on) Option2_Click(); });
 
-    const std::pair<QLineEdit*, const char*> fields[] = {
-        {Text1, "PostgreSQLServer"}, {Text9, "PostgreSQLPort"},     {Text3, "PostgreSQLUser"},
-        {Text7, "PostgreSQLPassword"}, {Text10, "PostgreSQLDatabase"}, {Text5, "AccessMDBFile"},
-        {Text6, "AccessPassword"}};
-    for (const auto& [box, key] : fields)
-        connect(box, &QLineEdit::textChanged, this, [this, box = box, key = key] { saveText(key, box); });
+    for (const TextSetting& t : textSettings())
+        connect(t.box, &QLineEdit::textChanged, this, [this, box = t.box, key = t.key] { saveText(key, box); });
+}
+
+std::array<Form1::TextSetting, 7> Form1::textSettings() const {
+    // In the order the opening reads them, with the step that reads each.
+    return {{{136, Text1, "PostgreSQLServer", "localhost"},
+             {138, Text9, "PostgreSQLPort", "5432"},
+             {140, Text3, "PostgreSQLUser", ""},
+             {142, Text7, "PostgreSQLPassword", ""},
+             {144, Text10, "PostgreSQLDatabase", ""},
+             {146, Text5, "AccessMDBFile", ""},
+             {148, Text6, "AccessPassword", ""}}};
 }
 
 } // namespace tabulant::ui
