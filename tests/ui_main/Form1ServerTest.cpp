@@ -76,17 +76,17 @@ private slots:
         QTest::mouseClick(h.child<QCheckBox>("Check1"), Qt::LeftButton);
         QVERIFY(!h.form->PreviewEnabled());
 
-        // Tables are walked from the last listed: F1No first, then F1Yes.
-        h.prompts.Script({Answer::No, Answer::Yes});
+        // Tables are listed by name and walked from the last: F1Yes, F1No, F1New.
+        h.prompts.Script({Answer::Yes, Answer::No});
         QTest::mouseClick(h.child<QPushButton>("PushButton7"), Qt::LeftButton);
 
-        QCOMPARE(h.prompts.Questions(), (std::vector<std::string>{"Would you like to overwrite F1No?",
-                                                                  "Would you like to overwrite F1Yes?"}));
+        QCOMPARE(h.prompts.Questions(), (std::vector<std::string>{"Would you like to overwrite F1Yes?",
+                                                                  "Would you like to overwrite F1No?"}));
         QCOMPARE(h.prompts.Entries()[0].title, std::string("Overwrite?"));
         QCOMPARE(h.prompts.ErrorReports(), std::vector<std::string>{});
         QCOMPARE(h.prompts.Messages(), std::vector<std::string>{"Done."});
-        QCOMPARE(server.psql(R"(select "ID", "Name" from "F1New" order by 1)"), std::string("1|Anna\n2|O'Brien"));
-        QCOMPARE(server.psql(R"(select count(*), sum("Qty") from "F1Yes")"), std::string("2|2.5"));
+        QCOMPARE(server.psql(R"(select id, name from "F1New" order by 1)"), std::string("1|Anna\n2|O'Brien"));
+        QCOMPARE(server.psql(R"(select count(*), sum(qty) from "F1Yes")"), std::string("2|2.5"));
         QCOMPARE(server.psql(R"(select * from "F1No")"), std::string("kept"));
         QCOMPARE(h.form->pointer().state(), 0);
         QVERIFY(!h.form->postgresql_conn() || !h.form->postgresql_conn()->IsOpen());
