@@ -8,6 +8,8 @@
 #include "ui/main/SettingValues.h"
 #include "ui/main/WindowTexts.h"
 
+#include "MouseEnter.h"
+
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -29,11 +31,6 @@ QString reportLine(const std::string& report) {
 
 int checkValue(const QCheckBox* box) {
     return box->checkState() == Qt::Checked ? 1 : box->checkState() == Qt::PartiallyChecked ? 2 : 0;
-}
-
-void enter(QWidget* w) {
-    QEnterEvent e(QPointF(1, 1), QPointF(1, 1), QPointF(1, 1));
-    QCoreApplication::sendEvent(w, &e);
 }
 
 } // namespace
@@ -383,14 +380,14 @@ private slots:
         auto* start = h.child<QPushButton>("PushButton7");
         auto* frame = h.child<QGroupBox>("Frame1");
         h.form->SetMousePointer(11);
-        enter(start);
-        enter(frame);
-        enter(h.form.get());
+        testing::MouseEnter(start);
+        testing::MouseEnter(frame);
+        testing::MouseEnter(h.form.get());
         QCOMPARE(h.form->pointer().state(), 11);
         h.form->SetMousePointer(0);
-        enter(start);
+        testing::MouseEnter(start);
         QCOMPARE(h.form->pointer().state(), 99);
-        enter(h.child<QLineEdit>("Text5"));
+        testing::MouseEnter(h.child<QLineEdit>("Text5"));
         QCOMPARE(h.form->pointer().state(), 0);
     }
 

@@ -8,6 +8,8 @@
 #include "shell/widgets/WindowColors.h"
 #include "shell/widgets/WindowPointer.h"
 
+#include "MouseEnter.h"
+
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -40,11 +42,6 @@ struct Window {
     }
 };
 
-void enter(QWidget* w) {
-    QEnterEvent e(QPointF(1, 1), QPointF(1, 1), QPointF(1, 1));
-    QCoreApplication::sendEvent(w, &e);
-}
-
 } // namespace
 
 class WindowConventionsTest : public QObject {
@@ -73,7 +70,7 @@ private slots:
                           : over == "text"  ? static_cast<QWidget*>(w.text)
                           : over == "label" ? static_cast<QWidget*>(w.label)
                                             : &w.window;
-        enter(target);
+        testing::MouseEnter(target);
         QCOMPARE(w.pointer.state(), after);
         QMouseEvent move(QEvent::MouseMove, QPointF(2, 2), QPointF(2, 2), Qt::NoButton,
                          Qt::NoButton, Qt::NoModifier);
