@@ -2,7 +2,6 @@
 
 #include "Datatype.h"
 #include "SqlText.h"
-#include "shell/core/Helpers.h"
 
 #include <charconv>
 #include <cmath>
