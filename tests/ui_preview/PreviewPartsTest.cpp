@@ -39,12 +39,9 @@ private slots:
     void replaceFirstOccurrence();
     void exportText_data();
     void exportText();
-    void exportOfEmptyListLeavesClipboardAlone();
     void clipboardRetriesBusyClipboard();
     void mailLinkEncodesSubjectAndBody_data();
     void mailLinkEncodesSubjectAndBody();
-    void stoppingFailure_data();
-    void stoppingFailure();
 };
 
 void PreviewPartsTest::linesKeepTextAcrossChunks() {
@@ -172,6 +169,10 @@ void PreviewPartsTest::exportText_data() {
     QTest::newRow("empty last cell trims into padding, not past the TAB")
         << std::vector<std::vector<std::string>>{{"a", ""}, {"abc", "z"}}
         << std::vector<bool>{true, true} << QByteArray("a  \t\r\nabc\tz\r\n");
+    QTest::newRow("no 16-bit limit on widths")
+        << std::vector<std::vector<std::string>>{{std::string(40000, 'x') + "  "}, {"short"}}
+        << std::vector<bool>{true, true}
+        << QByteArray::fromStdString(std::string(40000, 'x') + "\r\nshort\r\n");
     QTest::newRow("no marked row") << std::vector<std::vector<std::string>>{{"a"}, {"b"}}
                                    << std::vector<bool>{false, false} << QByteArray("");
 }
@@ -189,22 +190,6 @@ void PreviewPartsTest::exportText() {
     CopyListToClipboard(list, clipboard, events);
     QVERIFY(clipboard.text.has_value());
     QCOMPARE(QByteArray::fromStdString(*clipboard.text), expected);
-}
-
-void PreviewPartsTest::exportOfEmptyListLeavesClipboardAlone() {
-    TableList list;
-    testing::FakeClipboard clipboard;
-    clipboard.text = "old";
-    platform::NoEventLoop events;
-    CopyListToClipboard(list, clipboard, events);
-    QCOMPARE(clipboard.text.value_or(""), std::string("old"));
-    QCOMPARE(clipboard.attempts, 0);
-
-    // A line beyond what a 16-bit width could count is copied whole.
-    list.rows = {{std::string(40000, 'x') + "  "}, {"short"}};
-    list.marks = {true, true};
-    CopyListToClipboard(list, clipboard, events);
-    QCOMPARE(clipboard.text.value_or(""), std::string(40000, 'x') + "\r\nshort\r\n");
 }
 
 void PreviewPartsTest::clipboardRetriesBusyClipboard() {
@@ -246,23 +231,6 @@ void PreviewPartsTest::mailLinkEncodesSubjectAndBody() {
         "mailto:support@quorvane.com?subject=Tabulant&body="
         "Here%20is%20the%20error%20message%20that%20I%20get%3A%20%0D%0A" + expectedBodyTail;
     QCOMPARE(QByteArray::fromStdString(ErrorMailLink(error.toStdString())), expected);
-}
-
-void PreviewPartsTest::stoppingFailure_data() {
-    QTest::addColumn<QString>("description");
-    QTest::addColumn<bool>("stops");
-    QTest::newRow("driver text") << "SQLException: 42601 ERROR: syntax error" << true;
-    QTest::newRow("lower case") << "error: sqlexception in statement" << true;
-    QTest::newRow("mixed case inside") << "xSqlExceptionx" << true;
-    QTest::newRow("other failure") << "Operation is not allowed when the object is closed." << false;
-    QTest::newRow("partial word") << "SQLExceptio" << false;
-    QTest::newRow("empty") << "" << false;
-}
-
-void PreviewPartsTest::stoppingFailure() {
-    QFETCH(QString, description);
-    QFETCH(bool, stops);
-    QCOMPARE(IsStoppingFailure(description.toStdString()), stops);
 }
 
 QTEST_APPLESS_MAIN(PreviewPartsTest)
