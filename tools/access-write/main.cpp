@@ -6,6 +6,7 @@
 
 #include <charconv>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <string>
@@ -92,6 +93,10 @@ int main(int argc, char** argv)
         return 2;
     } catch (const std::exception& e) {
         std::cerr << "access-write: " << e.what() << "\n";
+        // A file cut short by the error would still open as a database: leave none behind.
+        // Every form names its output second.
+        std::error_code ignored;
+        std::filesystem::remove(argv[2], ignored);
         return 1;
     }
 }
