@@ -36,7 +36,7 @@ void ConversionRun::PushButton7_Click() {
     table_.clear();
     trap(104, [&] { postgresql_conn = connections_.CreateConnection(); });
     trap(106, [&] { accessConn_ = connections_.CreateConnection(); });
-    trap(108, [&] { records_ = std::make_unique<platform::Recordset>(); });
+    trap(108, [&] { records_ = platform::Recordset(); });
 
     if (trap.Condition(114, [&] { return !database_.canConnectPostgreSQL(Services()); })) {
         running_ = false;

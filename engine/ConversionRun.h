@@ -70,7 +70,7 @@ private:
 
     bool running_ = false;
     std::unique_ptr<platform::Connection> accessConn_;
-    std::unique_ptr<platform::Recordset> records_;
+    platform::Recordset records_;
     bool closeAtEnd_ = false;
     Answer answer_ = Answer::None;
     std::string table_;

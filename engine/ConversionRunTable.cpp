@@ -62,9 +62,9 @@ bool ConversionRun::ConvertTable(shell::Trap& trap, int i) {
             trap(174, [&] { shell::ListRemoveText(window_.List1(), shell::LowerCase(table_)); });
         }
         trap(176, [&] { window_.SetProgressText("Please wait.. Processing table " + table_); });
-        trap(178, [&] { records_->Open(SelectAllStatement(table_), Access()); });
+        trap(178, [&] { records_.Open(SelectAllStatement(table_), Access()); });
 
-        createTable_.Build(trap, table_, *records_);
+        createTable_.Build(trap, table_, records_);
         const std::string& create = createTable_.Statement();
         if (trap.Condition(320, [&] { return window_.PreviewEnabled(); }))
             trap(322, [&] { preview_.AddPreviewLine(create); });
@@ -73,9 +73,9 @@ bool ConversionRun::ConvertTable(shell::Trap& trap, int i) {
 
         rows_.Start(trap, table_, createTable_.NumericColumns());
         Sink sink(*this, trap);
-        rows_.WriteRows(trap, *records_, sink);
+        rows_.WriteRows(trap, records_, sink);
 
-        trap(438, [&] { records_->Close(); });
+        trap(438, [&] { records_.Close(); });
         trap(440, [&] { shell::StopAfterPreview = true; });
         if (trap.Condition(442, [&] { return window_.PreviewEnabled(); }) &&
             trap.Condition(444, [&] { return window_.Option2Selected(); })) {
