@@ -104,6 +104,9 @@ void ValuesReadBackTest::valueReadsBack_data()
          "ab    "},
         {"text 255 characters", col(ColumnType::Text, 255), Variant::text(repeated("x", 255).toStdString()),
          repeated("x", 255)},
+        {"text as stored bytes", col(ColumnType::Text, 10), Variant::binary(std::string("A\0B\0", 4)), "AB"},
+        {"memo as stored compressed bytes", col(ColumnType::Memo), Variant::binary(std::string("\xFF\xFE" "ab\0\xA9\x03", 7)),
+         "abΩ"},
         {"binary", col(ColumnType::Binary, 10), Variant::binary(std::string("\x01\x02\xFE", 3)), "0102FE"},
         {"binary fixed", with(col(ColumnType::Binary, 4), [](Column& c) { c.fixedLength = true; }),
          Variant::binary("\x07\x08\x09"), "070809"}, // libmdb stops at the zero padding
