@@ -160,7 +160,8 @@ void describeColumn(ColumnLayout& c, const FormatLayout& layout)
     if (d.hyperlink)
         c.flags |= 0x80;
     c.extFlags = 0;
-    if (!layout.jet3 && d.compressedText && (d.type == ColumnType::Text || d.type == ColumnType::Memo))
+    // Fixed-length text keeps its full width, so it is never stored compressed.
+    if (!layout.jet3 && d.compressedText && !c.fixed && (d.type == ColumnType::Text || d.type == ColumnType::Memo))
         c.extFlags |= 0x01;
     if (d.calculated)
         c.extFlags |= 0xC0;

@@ -4,6 +4,7 @@
 #include "AccessWriter.h"
 #include "MdbTools.h"
 
+#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -17,6 +18,7 @@ class SchemaTest : public QObject {
 private slots:
     void everyTypeHasItsDefinition();
     void wideTableSpansDefinitionPages();
+    void flagsLibmdbHidesAreInTheDescriptors();
 
 private:
     QTemporaryDir dir_;
@@ -85,6 +87,46 @@ void SchemaTest::wideTableSpansDefinitionPages()
     const QString schema = QString::fromUtf8(runTool({"mdb-schema", QString::fromStdString(file.string())}));
     QCOMPARE(schema.count("A rather long column name number"), 200);
     QVERIFY(schema.contains("[A rather long column name number 199]\t\t\tDouble"));
+}
+
+void SchemaTest::flagsLibmdbHidesAreInTheDescriptors()
+{
+    Column hyperlink = Column::of("h", ColumnType::Memo);
+    hyperlink.hyperlink = true;
+    Column calculated = Column::of("calc", ColumnType::Text, 10);
+    calculated.calculated = true;
+    Column fixedText = Column::of("ft", ColumnType::Text, 4);
+    fixedText.fixedLength = true;
+    Column plainText = Column::of("pt", ColumnType::Text, 4);
+    plainText.compressedText = false;
+    Column guid = Column::of("g", ColumnType::Guid);
+    guid.autoNumber = true;
+    const std::filesystem::path file = dir_.path().toStdString() + "/flags.accdb";
+    WriterOptions options;
+    options.format = Format::Ace2010;
+    writeDatabase(file, {{"F", {hyperlink, calculated, fixedText, plainText, guid}, {}, {}}}, options);
+
+    // With no indexes the 25-byte descriptors start at 63 of the definition page, which the
+    // catalogue names in its Id column.
+    std::uint32_t page = 0;
+    for (const QString& row : exportRows(file, "MSysObjects"))
+        if (row.section('|', 2, 2) == "F")
+            page = row.section('|', 0, 0).toUInt();
+    QFile f(QString::fromStdString(file.string()));
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    const QByteArray def = f.readAll().mid(page * 4096, 4096);
+    auto descriptor = [&](int i) { return def.mid(63 + 25 * i, 25); };
+    // type, flags (offset 15), extended flags (16), length (23)
+    auto summary = [&](int i) {
+        const QByteArray d = descriptor(i);
+        return QString("%1 %2 %3 %4").arg(int(d[0]), 2, 16, QChar('0')).arg(quint8(d[15]), 2, 16, QChar('0'))
+            .arg(quint8(d[16]), 2, 16, QChar('0')).arg(quint8(d[23]) | quint8(d[24]) << 8);
+    };
+    QCOMPARE(summary(0), "0c 82 01 0");  // hyperlink memo, compressed
+    QCOMPARE(summary(1), "0a 02 c1 43"); // calculated text: 10 characters + 23 bytes of wrapping
+    QCOMPARE(summary(2), "0a 03 00 8");  // fixed text: never compressed
+    QCOMPARE(summary(3), "0a 02 00 8");
+    QCOMPARE(summary(4), "0f 43 00 16"); // GUID AutoNumber
 }
 
 QTEST_GUILESS_MAIN(SchemaTest)
