@@ -9,6 +9,7 @@
 #include "shell/core/Trap.h"
 
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -37,13 +38,17 @@ Form3::Form3(PreviewContext& context, PreviewListModel& previewList, QWidget* ow
     connect(replace, &QPushButton::clicked, this, &Form3::PushButton2_Click);
     connect(cancel, &QPushButton::clicked, this, &Form3::PushButton1_Click);
 
+    replace->setMinimumWidth(shell::TwipsToPixels(3840));
+    cancel->setMinimumWidth(shell::TwipsToPixels(3840));
     auto* grid = new QGridLayout(this);
     grid->addWidget(label1, 0, 0);
-    grid->addWidget(text1_, 0, 1, 1, 2);
+    grid->addWidget(text1_, 0, 1);
     grid->addWidget(label2, 1, 0);
-    grid->addWidget(text2_, 1, 1, 1, 2);
-    grid->addWidget(replace, 2, 1);
-    grid->addWidget(cancel, 2, 2);
+    grid->addWidget(text2_, 1, 1);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(replace);
+    buttons->addWidget(cancel);
+    grid->addLayout(buttons, 2, 0, 1, 2);
     setTabOrder(text1_, text2_);
     setTabOrder(text2_, replace);
     setTabOrder(replace, cancel);
