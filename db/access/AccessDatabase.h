@@ -51,6 +51,20 @@ public:
     // all tables, system tables included (nullptr when there is none).
     std::unique_ptr<AccessTableCursor> OpenTableAt(std::uint32_t page, std::string name);
     std::unique_ptr<AccessTableCursor> OpenSystemTable(std::string_view name);
+    // While the values of multi-valued fields are being looked up, the hidden tables read for
+    // them do not look up values of their own (a damaged catalogue could make that endless).
+    class LookupScope {
+    public:
+        explicit LookupScope(AccessDatabase& db) : db_(db) { ++db_.lookups_; }
+        ~LookupScope() { --db_.lookups_; }
+        LookupScope(const LookupScope&) = delete;
+        LookupScope& operator=(const LookupScope&) = delete;
+
+    private:
+        AccessDatabase& db_;
+    };
+    bool InLookup() const { return lookups_ > 0; }
+
     // The tables schema: TABLE_CATALOG, TABLE_SCHEMA, TABLE_NAME, TABLE_TYPE, sorted by type
     // and name as Jet returns them.
     std::unique_ptr<platform::Cursor> TablesSchema() const;
@@ -67,6 +81,7 @@ private:
     std::unique_ptr<PageStore> pages_;
     std::vector<std::uint8_t> page0_;
     std::vector<CatalogEntry> catalog_;
+    int lookups_ = 0;
 };
 
 } // namespace tabulant::db

@@ -67,7 +67,7 @@ AccessTableCursor::AccessTableCursor(std::shared_ptr<AccessDatabase> database,
     for (std::size_t i = 0; i < def_.columns.size(); ++i) {
         fields_[i].name = def_.columns[i].name;
         fields_[i].type = AdoTypeCode(def_.columns[i]);
-        if (def_.columns[i].type == coltype::Complex && !complex_)
+        if (def_.columns[i].type == coltype::Complex && !complex_ && !db_->InLookup())
             complex_ = std::make_unique<ComplexValues>(*db_, def_.page);
     }
     moveNext();
@@ -129,7 +129,8 @@ void AccessTableCursor::decodeRow() {
         const auto n = static_cast<std::size_t>(f.siz);
         if (c.type == coltype::Complex && !c.calculated()) {
             if (n < 4) throw DamagedTable(name_);
-            complex_->Text(c, le::u32(data), v);
+            if (complex_) complex_->Text(c, le::u32(data), v);
+            else v.setNull();
             continue;
         }
         if (!values_.Decode(c, data, n, v)) throw DamagedTable(name_);

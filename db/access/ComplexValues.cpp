@@ -24,6 +24,7 @@ std::int64_t number(const platform::Field* f) {
 } // namespace
 
 ComplexValues::ComplexValues(AccessDatabase& database, std::uint32_t tablePage) : db_(database) {
+    const AccessDatabase::LookupScope scope(db_);
     auto cursor = db_.OpenSystemTable("MSysComplexColumns");
     if (!cursor) return;
     for (; !cursor->atEnd(); cursor->moveNext()) {
@@ -39,6 +40,7 @@ ComplexValues::ComplexValues(AccessDatabase& database, std::uint32_t tablePage) 
 
 void ComplexValues::load(Source& s) {
     s.loaded = true;
+    const AccessDatabase::LookupScope scope(db_);
     // The hidden table holds the type's value columns, an AutoNumber key of its own and the key
     // the owning row refers to: the one Long column that is neither.
     std::set<std::string> valueNames;
