@@ -10,6 +10,7 @@ packages=(
     postgresql postgresql-client
     libssl-dev
     xvfb xauth
+    fonts-liberation
 )
 
 missing=()
