@@ -1,14 +1,14 @@
 #!/usr/bin/env bash
 # Starts the built program on a virtual X display and saves a picture of its main window as
-# docs/main-window.png. Needs xvfb (xvfb-run), a window manager is not needed, and ImageMagick's
-# `import`. Usage: docs/make-screenshot.sh [BUILD_DIR]   (default: build)
+# docs/main-window.png. Needs xvfb (xvfb-run), xwininfo and ImageMagick's `import`; no window
+# manager. Usage: docs/make-screenshot.sh [BUILD_DIR]   (default: build)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build}
 program=$build/bin/tabulant
 [[ -x $program ]] || { echo "no program at $program: build it first" >&2; exit 1; }
-command -v xvfb-run >/dev/null && command -v import >/dev/null ||
-    { echo "needs xvfb-run (xvfb) and import (imagemagick)" >&2; exit 1; }
+command -v xvfb-run >/dev/null && command -v import >/dev/null && command -v xwininfo >/dev/null ||
+    { echo "needs xvfb-run (xvfb), xwininfo (x11-utils) and import (imagemagick)" >&2; exit 1; }
 
 # A settings file of its own, so the picture shows the first-start defaults.
 config=$(mktemp -d)
