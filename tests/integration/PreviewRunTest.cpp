@@ -1,0 +1,196 @@
+// "Start Converting" with the SQL preview, per table and per file: the user skips, executes,
+// goes back, or corrects a rejected line in the Edit line dialog, and the server ends up holding
+// exactly what was executed.
+#include "ProgramHarness.h"
+
+#include "engine/ConversionRun.h"
+#include "shell/core/Helpers.h"
+#include "shell/widgets/WindowPointer.h"
+
+#include <QTest>
+
+using namespace tabulant;
+using namespace tabulant::testing;
+namespace aw = accesswriter;
+using V = platform::Variant;
+
+namespace {
+
+// Three tables, listed by name as Alpha, Beta, Gamma and so converted Gamma first. Gamma's first
+// field is called `gammaKey` (a reserved word makes its CREATE TABLE fail on the server).
+void WriteShop(const std::string& path, const std::string& prefix,
+               const std::string& gammaKey = "Flag") {
+    using aw::Column;
+    using aw::ColumnType;
+    aw::writeDatabase(path, {
+        {prefix + "Alpha", {Column::of("ID", ColumnType::Long), Column::of("Name", ColumnType::Text, 50)},
+         {{V::integer(1), V::text("Anna")}, {V::integer(2), V::text("O'Brien")}}},
+        {prefix + "Beta", {Column::of("Qty", ColumnType::Double), Column::of("Note", ColumnType::Text, 20)},
+         {{V::real(2.5), V::text("x")}, {V::null(), V::text("y")}, {V::real(-1), V::text("z")}}},
+        {prefix + "Gamma", {Column::of(gammaKey, ColumnType::Boolean), Column::of("Label", ColumnType::Text, 20)},
+         {{V::boolean(true), V::text("on")}, {V::boolean(false), V::text("off")}}},
+    });
+}
+
+void DropShop(TestServer& server, const std::string& prefix) {
+    server.psql("DROP TABLE IF EXISTS " + Quoted(prefix + "Alpha") + ", " + Quoted(prefix + "Beta") +
+                ", " + Quoted(prefix + "Gamma"));
+}
+
+// The shop's tables that exist on the server, in name order.
+std::string ExistingShopTables(TestServer& server, const std::string& prefix) {
+    return server.psql("SELECT coalesce(string_agg(tablename, ',' ORDER BY tablename), '') "
+                       "FROM pg_tables WHERE tablename LIKE '" + prefix + "%'");
+}
+
+std::string Rows(TestServer& server, const std::string& table, const std::string& order) {
+    return server.psql("SELECT * FROM " + Quoted(table) + " ORDER BY " + order);
+}
+
+const std::string AlphaRows = "1|Anna\n2|O'Brien";
+const std::string BetaRows = "-1|z\n2.5|x\n|y";
+const std::string GammaRows = "f|off\nt|on";
+
+// What every run that got past the connection probe leaves behind.
+void VerifyRunEnded(Program& p) {
+    QCOMPARE(p.prompts.Messages().back(), std::string("Done."));
+    QCOMPARE(p.form->pointer().state(), 0);
+    QVERIFY(!p.form->run().ConversionRunning());
+    QVERIFY(!p.form->postgresql_conn() || !p.form->postgresql_conn()->IsOpen());
+}
+
+} // namespace
+
+class PreviewRunTest : public QObject {
+    Q_OBJECT
+private slots:
+    // Skip on the first table shown, Execute on the second: the walk ends after the second, so
+    // the first listed table is never converted.
+    void perTableSkipThenExecute() {
+        TestServer& server = TestServer::shared();
+        DropShop(server, "PtShop");
+        Program p;
+        WriteShop(p.path("shop.mdb"), "PtShop");
+        p.open(server, p.path("shop.mdb"));
+        p.previewPerTable();
+
+        bool closedAfterExecute = false;
+        PreviewPlayer player({
+            [](ui::Form2& w) { Click(w, "PushButton9"); },
+            [&](ui::Form2& w) {
+                Click(w, "PushButton1");
+                closedAfterExecute = !w.isVisible();
+            },
+        });
+        p.startConverting();
+
+        QCOMPARE(player.shown(), 2);
+        const auto& shown = player.linesShown();
+        QCOMPARE(shown[0].size(), std::size_t(3));
+        QCOMPARE(shown[0][0], std::string(R"(CREATE TABLE "PtShopGamma"(Flag BOOL,Label TEXT);)"));
+        QCOMPARE(shown[1], (std::vector<std::string>{
+                               R"(CREATE TABLE "PtShopBeta"(Qty NUMERIC,Note TEXT);)",
+                               R"(INSERT INTO "PtShopBeta" VALUES (2.5, 'x');)",
+                               R"(INSERT INTO "PtShopBeta" VALUES (NULL, 'y');)",
+                               R"(INSERT INTO "PtShopBeta" VALUES (-1, 'z');)"}));
+        QVERIFY(closedAfterExecute);
+        QVERIFY(p.form->run().SQLFormOK);
+        QVERIFY(shell::StopAfterPreview);
+
+        QCOMPARE(ExistingShopTables(server, "PtShop"), std::string("PtShopBeta"));
+        QCOMPARE(Rows(server, "PtShopBeta", "1"), BetaRows);
+        QCOMPARE(p.prompts.Messages(), std::vector<std::string>{"Done."});
+        QCOMPARE(p.reportedSteps(), std::vector<std::string>{});
+        VerifyRunEnded(p);
+    }
+
+    void perFile_data() {
+        QTest::addColumn<QString>("prefix");
+        QTest::addColumn<bool>("execute");
+        QTest::addColumn<QString>("tables");
+        QTest::newRow("Execute SQL") << "PfRun" << true << "PfRunAlpha,PfRunBeta,PfRunGamma";
+        QTest::newRow("< Back") << "PfBack" << false << "";
+    }
+    void perFile() {
+        QFETCH(QString, prefix);
+        QFETCH(bool, execute);
+        QFETCH(QString, tables);
+        const std::string pre = prefix.toStdString();
+        TestServer& server = TestServer::shared();
+        DropShop(server, pre);
+        Program p;
+        WriteShop(p.path("shop.mdb"), pre);
+        p.open(server, p.path("shop.mdb"));
+        p.previewPerFile();
+
+        PreviewPlayer player({[&](ui::Form2& w) { Click(w, execute ? "PushButton1" : "PushButton5"); }});
+        p.startConverting();
+
+        // One window with every table's statements, the last listed table first.
+        QCOMPARE(player.shown(), 1);
+        const std::vector<std::string>& lines = player.linesShown()[0];
+        QCOMPARE(lines.size(), std::size_t(3 + 4 + 3));
+        QVERIFY(lines[0].starts_with("CREATE TABLE \"" + pre + "Gamma\"("));
+        QVERIFY(lines[3].starts_with("CREATE TABLE \"" + pre + "Beta\"("));
+        QVERIFY(lines[7].starts_with("CREATE TABLE \"" + pre + "Alpha\"("));
+
+        QCOMPARE(p.form->run().SQLFormOK, execute);
+        QCOMPARE(ExistingShopTables(server, pre), tables.toStdString());
+        if (execute) {
+            QCOMPARE(Rows(server, pre + "Alpha", "1"), AlphaRows);
+            QCOMPARE(Rows(server, pre + "Beta", "1"), BetaRows);
+            QCOMPARE(Rows(server, pre + "Gamma", "1"), GammaRows);
+        }
+        QCOMPARE(p.prompts.Messages(), std::vector<std::string>{"Done."});
+        QCOMPARE(p.reportedSteps(), std::vector<std::string>{});
+        VerifyRunEnded(p);
+    }
+
+    // A field named after a reserved word makes the first CREATE TABLE fail on the server: the
+    // execution stops there with the line selected; the user rewrites the line in the Edit line
+    // dialog and executes again, which then runs every line.
+    void perFileStopsAtRejectedLineAndRunsAfterTheEdit() {
+        TestServer& server = TestServer::shared();
+        DropShop(server, "PfFix");
+        Program p;
+        WriteShop(p.path("shop.mdb"), "PfFix", "Order");
+        p.open(server, p.path("shop.mdb"));
+        p.previewPerFile();
+
+        const std::string rejected = R"(CREATE TABLE "PfFixGamma"(Order BOOL,Label TEXT);)";
+        const std::string corrected = R"(CREATE TABLE "PfFixGamma"("Order" BOOL,Label TEXT);)";
+        std::vector<std::string> afterEdit;
+        PreviewPlayer player({[&](ui::Form2& w) {
+            QCOMPARE(PreviewLinesOf(w).front(), rejected);
+            Click(w, "PushButton1");
+            QVERIFY(w.isVisible());
+            QCOMPARE(p.prompts.Messages(), std::vector<std::string>{"Error found."});
+            QCOMPARE(p.preview.ErrorLine(), 1);
+            QCOMPARE(SelectedLine(w), 1);
+            QVERIFY(ErrorBoxText(w).contains("SQLException"));
+            QVERIFY(ErrorBoxText(w).contains("syntax error"));
+            QCOMPARE(ExistingShopTables(server, "PfFix"), std::string(""));
+
+            EditLine(w, 1, corrected);
+            afterEdit = PreviewLinesOf(w);
+            Click(w, "PushButton1");
+            QVERIFY(!w.isVisible());
+        }});
+        p.startConverting();
+
+        QCOMPARE(player.shown(), 1);
+        QCOMPARE(afterEdit.front(), corrected);
+        QCOMPARE(afterEdit.size(), std::size_t(10));
+        QVERIFY(p.form->run().SQLFormOK);
+        QCOMPARE(ExistingShopTables(server, "PfFix"), std::string("PfFixAlpha,PfFixBeta,PfFixGamma"));
+        QCOMPARE(server.psql(R"(SELECT "Order", label FROM "PfFixGamma" ORDER BY 2)"), GammaRows);
+        QCOMPARE(Rows(server, "PfFixAlpha", "1"), AlphaRows);
+        QCOMPARE(Rows(server, "PfFixBeta", "1"), BetaRows);
+        QCOMPARE(p.prompts.Messages(), (std::vector<std::string>{"Error found.", "Done."}));
+        QCOMPARE(p.reportedSteps(), std::vector<std::string>{});
+        VerifyRunEnded(p);
+    }
+};
+
+QTEST_MAIN(PreviewRunTest)
+#include "PreviewRunTest.moc"
