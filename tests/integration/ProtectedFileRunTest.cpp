@@ -1,0 +1,115 @@
+// "Start Converting" from password-protected Access files: a Jet 4 database password and the two
+// kinds of encrypted .accdb. With the right password every row arrives; with a wrong one the run
+// reports the password at each step that touches the file and still comes to its end.
+#include "ProgramHarness.h"
+
+#include "db/crypto/EncryptDatabase.h"
+#include "engine/ConversionRun.h"
+
+#include <QTest>
+
+#include <fstream>
+#include <iterator>
+#include <optional>
+
+using namespace tabulant;
+using namespace tabulant::testing;
+namespace aw = accesswriter;
+namespace crypto = db::crypto;
+using V = platform::Variant;
+
+Q_DECLARE_METATYPE(std::optional<tabulant::db::crypto::Scheme>)
+
+namespace {
+
+void Encrypt(const std::string& path, const std::string& password, crypto::Scheme scheme) {
+    std::vector<std::uint8_t> plain;
+    {
+        std::ifstream in(path, std::ios::binary);
+        plain.assign(std::istreambuf_iterator<char>(in), {});
+    }
+    crypto::EncryptionOptions options;
+    options.scheme = scheme;
+    options.keyBits = scheme == crypto::Scheme::Agile ? 256 : 128;
+    options.spinCount = 1000; // Access uses 100,000; the scheme is the same
+    const std::vector<std::uint8_t> protectedFile = crypto::EncryptDatabase(plain, password, options);
+    std::ofstream(path, std::ios::binary | std::ios::trunc)
+        .write(reinterpret_cast<const char*>(protectedFile.data()), std::streamsize(protectedFile.size()));
+}
+
+// A file holding the table `table` with three rows, protected by `password` the given way: a
+// Jet 4 database password when there is no scheme, else an encrypted .accdb.
+std::string WriteProtected(Program& p, const std::string& table, const std::string& password,
+                           std::optional<crypto::Scheme> scheme) {
+    aw::WriterOptions options;
+    options.format = scheme ? aw::Format::Ace2010 : aw::Format::Jet4;
+    if (!scheme) options.password = password;
+    const std::string path = p.path(scheme ? "locked.accdb" : "locked.mdb");
+    aw::writeDatabase(path,
+                      {{table,
+                        {aw::Column::of("ID", aw::ColumnType::Long), aw::Column::of("Name", aw::ColumnType::Text, 30)},
+                        {{V::integer(1), V::text("Anna")}, {V::integer(2), V::text("B\xc3\xa4r")}, {V::integer(3), V::null()}}}},
+                      options);
+    if (scheme) Encrypt(path, password, *scheme);
+    return path;
+}
+
+} // namespace
+
+class ProtectedFileRunTest : public QObject {
+    Q_OBJECT
+private slots:
+    void convertsWithTheRightPasswordOnly_data() {
+        QTest::addColumn<QString>("tableName");
+        QTest::addColumn<std::optional<crypto::Scheme>>("scheme");
+        QTest::addColumn<QString>("password");
+        QTest::addColumn<QString>("typed");
+        const std::optional<crypto::Scheme> jet;
+        const QString umlaut = QString::fromUtf8("P\xc3\xa4sswort 1");
+        const QString euro = QString::fromUtf8("Geheim \xe2\x82\xac; 1");
+        QTest::newRow("Jet 4, right") << "LockJetRight" << jet << umlaut << umlaut;
+        QTest::newRow("Jet 4, wrong") << "LockJetWrong" << jet << umlaut << "Passwort 1";
+        QTest::newRow("Jet 4, none typed") << "LockJetNone" << jet << umlaut << "";
+        QTest::newRow("agile, right") << "LockAgileRight" << std::optional(crypto::Scheme::Agile) << euro << euro;
+        QTest::newRow("agile, wrong") << "LockAgileWrong" << std::optional(crypto::Scheme::Agile) << euro << "geheim";
+        QTest::newRow("RC4 CryptoAPI, right") << "LockRc4Right" << std::optional(crypto::Scheme::Rc4CryptoApi) << euro << euro;
+        QTest::newRow("RC4 CryptoAPI, wrong") << "LockRc4Wrong" << std::optional(crypto::Scheme::Rc4CryptoApi) << euro << "x";
+    }
+    void convertsWithTheRightPasswordOnly() {
+        QFETCH(QString, tableName);
+        QFETCH(std::optional<crypto::Scheme>, scheme);
+        QFETCH(QString, password);
+        QFETCH(QString, typed);
+        const std::string table = tableName.toStdString();
+        TestServer& server = TestServer::shared();
+        server.psql("DROP TABLE IF EXISTS " + Quoted(table));
+        Program p;
+        const std::string path = WriteProtected(p, table, password.toStdString(), scheme);
+        p.open(server, path, typed.toStdString());
+        p.directMode();
+        p.startConverting();
+
+        QCOMPARE(p.prompts.Messages(), std::vector<std::string>{"Done."});
+        const bool right = password == typed;
+        if (right) {
+            QCOMPARE(p.reportedSteps(), std::vector<std::string>{});
+            QCOMPARE(server.psql("SELECT * FROM " + Quoted(table) + " ORDER BY 1"),
+                     std::string("1|Anna\n2|B\xc3\xa4r\n3|"));
+            return;
+        }
+        // The table list fails on the password, so does opening the run's own connection, and
+        // closing that connection at the end fails as it never opened.
+        QCOMPARE(p.reportedSteps(), (std::vector<std::string>{"Form1.PushButton7_Click:124",
+                                                              "Form1.PushButton7_Click:130",
+                                                              "Form1.PushButton7_Click:476"}));
+        const std::vector<std::string> reports = p.prompts.ErrorReports();
+        QVERIFY(reports[0].starts_with("Not a valid password.\r\n"));
+        QVERIFY(reports[1].starts_with("Not a valid password.\r\n"));
+        QCOMPARE(p.form->List2().ListCount(), 0);
+        QCOMPARE(server.psql("SELECT count(*) FROM pg_tables WHERE tablename = '" + table + "'"),
+                 std::string("0"));
+    }
+};
+
+QTEST_MAIN(ProtectedFileRunTest)
+#include "ProtectedFileRunTest.moc"
