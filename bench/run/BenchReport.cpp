@@ -18,7 +18,7 @@ std::string ratio(const Side& ours, const Side& theirs) {
 }
 
 void row(const std::string& name, const Side& ours, const Side& peer, bool withCpu) {
-    std::printf("%-34s %10s %12s %12s %10s %8s\n", name.c_str(),
+    std::printf("%-36s %10s %12s %12s %10s %8s\n", name.c_str(),
                 Grouped(static_cast<double>(ours.rows)).c_str(), Grouped(ours.RowsPerSecond()).c_str(),
                 Grouped(peer.RowsPerSecond()).c_str(), ratio(ours, peer).c_str(),
                 withCpu ? Ratio(peer.series.MedianCpu(), ours.series.MedianCpu()).c_str() : "-");
@@ -42,15 +42,15 @@ void Bench::PrintReport() const {
                 "divides our rows per second by the peer's, measured in the same rounds; CPU divides\n"
                 "the peer's process time (user + system) by ours (the server's time is in neither).\n\n",
                 o_.repeat);
-    std::printf("%-34s %10s %12s %12s %10s %8s\n", "measurement", "rows", "ours rows/s",
+    std::printf("%-36s %10s %12s %12s %10s %8s\n", "measurement", "rows", "ours rows/s",
                 "peer rows/s", "ours/peer", "CPU");
     row("(a) read, 1 table", readOurs, readPeer, true);
     row("(b) generate, 1 table", generateOurs, generatePeer, true);
     row("(b) generate, " + std::to_string(o_.tables) + " tables", manyOurs, manyPeer, true);
     row("(c) direct, " + server, directOurs, directPeer, false);
     row("(c) direct, synchronous_commit off", asyncOurs, asyncPeer, false);
-    row("(d) direct (" + server + ") vs COPY", directOurs, copy, false);
-    row("(d) direct (sync. commit off) vs COPY", asyncOurs, copy, false);
+    row("(d) direct vs COPY, " + server, directOurs, copy, false);
+    row("(d) direct vs COPY, sync. commit off", asyncOurs, copy, false);
 
     std::printf("\n(e) peak resident memory of our conversion (VmHWM of its process):\n");
     const auto memory = [](const char* what, std::uint64_t rows, long kb) {

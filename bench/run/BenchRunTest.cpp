@@ -67,6 +67,9 @@ private slots:
         // Nothing measured gives no ratio rather than a division by zero.
         QCOMPARE(Ratio(Series().RowsPerSecond(10), 5.0), std::string("-"));
         QCOMPARE(Ratio(5.0, 0.0), std::string("-"));
+        // A small ratio keeps its digits instead of showing 0.00.
+        QCOMPARE(Ratio(220, 18786), std::string("0.0117"));
+        QCOMPARE(Ratio(1, 10), std::string("0.10"));
     }
 
     void grouped_data() {

@@ -45,8 +45,10 @@ std::string Series::Times() const {
 
 std::string Ratio(double ours, double theirs) {
     if (!(ours > 0) || !(theirs > 0)) return "-";
+    // Two decimals, but three significant digits for a small ratio, which would round to 0.00.
+    const double r = ours / theirs;
     char buffer[32];
-    std::snprintf(buffer, sizeof buffer, "%.2f", ours / theirs);
+    std::snprintf(buffer, sizeof buffer, r >= 0.1 ? "%.2f" : "%.3g", r);
     return buffer;
 }
 

@@ -37,7 +37,7 @@ struct Gaps {
     void Add(const Gaps& other);
 };
 
-// "1.93" for a ratio; "-" when either side is missing.
+// "1.93" for a ratio, "0.0117" for a small one; "-" when either side is missing.
 std::string Ratio(double ours, double theirs);
 // "1,234,567" for a count, rounded.
 std::string Grouped(double value);
