@@ -12,7 +12,7 @@ mkdir -p "$out/build" "$out/seeds" "$out/corpus"
 
 flags=(-std=c++20 -g -O1 -I"$root" -I"$root/tests/support/accesswriter" $(pkg-config --cflags libmdb))
 libs=($(pkg-config --libs libmdb) -lcrypto)
-reader=("$root"/db/access/{AccessDatabase,AccessErrors,AccessTableCursor,ColumnProperties,ComplexValues,DataPage,JetHeader,LongValueReader,PageStore,Rc4,TableDefinition,TableScanner,TextDecoder,UsageMap,ValueDecoder}.cpp
+reader=("$root"/db/access/{AccessDatabase,AccessErrors,AccessTableCursor,ColumnProperties,ComplexValues,DataPage,JetHeader,LongValueReader,PageStore,TableDefinition,TableScanner,TextDecoder,UsageMap,ValueDecoder}.cpp
         "$root"/platform/{Variant,RegionalText,RegionalTextDates,RegionalTextLocale}.cpp
         "$root"/db/crypto/*.cpp "$root"/shell/core/Helpers.cpp)
 

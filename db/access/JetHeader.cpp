@@ -1,8 +1,9 @@
 #include "JetHeader.h"
 
 #include "LittleEndian.h"
-#include "Rc4.h"
 #include "TextDecoder.h"
+
+#include "db/crypto/Rc4.h"
 
 #include <cmath>
 #include <cstring>
@@ -37,7 +38,7 @@ std::optional<JetHeader> ReadJetHeader(const std::uint8_t* data, std::size_t siz
     const std::size_t blockSize = h.jet3() ? 126 : 128;
     std::memcpy(block, data + 0x18, blockSize);
     static const std::uint8_t key[4] = {0xC7, 0xDA, 0x39, 0x6B};
-    Rc4Apply(key, sizeof key, block, blockSize);
+    crypto::Rc4(key).Apply({block, blockSize});
     auto at = [&](std::size_t offset) { return block + (offset - 0x18); };
 
     h.codePage = le::u16(at(0x3C));

@@ -1,6 +1,6 @@
 #include "PageStore.h"
 
-#include "Rc4.h"
+#include "db/crypto/Rc4.h"
 
 #include <cstring>
 #include <fcntl.h>
@@ -73,7 +73,7 @@ void JetPageCodec::Decode(std::uint32_t page, std::uint8_t* data, std::size_t si
     const std::uint8_t key[4] = {static_cast<std::uint8_t>(k), static_cast<std::uint8_t>(k >> 8),
                                  static_cast<std::uint8_t>(k >> 16),
                                  static_cast<std::uint8_t>(k >> 24)};
-    Rc4Apply(key, sizeof key, data, size);
+    crypto::Rc4(key).Apply({data, size});
 }
 
 PageStore::PageStore(std::shared_ptr<ByteSource> source, std::size_t pageSize,
