@@ -64,41 +64,63 @@ void VerifyRunEnded(Program& p) {
 class PreviewRunTest : public QObject {
     Q_OBJECT
 private slots:
-    // Skip on the first table shown, Execute on the second: the walk ends after the second, so
-    // the first listed table is never converted.
-    void perTableSkipThenExecute() {
+    // Each table's window, last listed first: only Skip goes on to the next table; Execute (the
+    // window closes after a complete execution), Back and the close box end the walk there.
+    void perTable_data() {
+        QTest::addColumn<QString>("prefix");
+        QTest::addColumn<QStringList>("actions");
+        QTest::addColumn<QString>("tables");
+        QTest::newRow("Skip, Execute") << "PtRun" << QStringList{"skip", "execute"} << "PtRunBeta";
+        QTest::newRow("Execute") << "PtFirst" << QStringList{"execute"} << "PtFirstGamma";
+        QTest::newRow("Skip, Back") << "PtBack" << QStringList{"skip", "back"} << "";
+        QTest::newRow("close box") << "PtClose" << QStringList{"close"} << "";
+        QTest::newRow("Skip every table") << "PtSkip" << QStringList{"skip", "skip", "skip"} << "";
+    }
+    void perTable() {
+        QFETCH(QString, prefix);
+        QFETCH(QStringList, actions);
+        QFETCH(QString, tables);
+        const std::string pre = prefix.toStdString();
         TestServer& server = TestServer::shared();
-        DropShop(server, "PtShop");
+        DropShop(server, pre);
         Program p;
-        WriteShop(p.path("shop.mdb"), "PtShop");
+        WriteShop(p.path("shop.mdb"), pre);
         p.open(server, p.path("shop.mdb"));
         p.previewPerTable();
 
         bool closedAfterExecute = false;
-        PreviewPlayer player({
-            [](ui::Form2& w) { Click(w, "PushButton9"); },
-            [&](ui::Form2& w) {
-                Click(w, "PushButton1");
-                closedAfterExecute = !w.isVisible();
-            },
-        });
+        std::vector<PreviewPlayer::Action> play;
+        for (const QString& action : actions)
+            play.push_back([&, action](ui::Form2& w) {
+                if (action == "skip") Click(w, "PushButton9");
+                if (action == "back") Click(w, "PushButton5");
+                if (action == "execute") {
+                    Click(w, "PushButton1");
+                    closedAfterExecute = !w.isVisible();
+                }
+            });
+        PreviewPlayer player(play);
         p.startConverting();
 
-        QCOMPARE(player.shown(), 2);
+        QCOMPARE(player.shown(), int(actions.size()));
         const auto& shown = player.linesShown();
-        QCOMPARE(shown[0].size(), std::size_t(3));
-        QCOMPARE(shown[0][0], std::string(R"(CREATE TABLE "PtShopGamma"(Flag BOOL,Label TEXT);)"));
-        QCOMPARE(shown[1], (std::vector<std::string>{
-                               R"(CREATE TABLE "PtShopBeta"(Qty NUMERIC,Note TEXT);)",
-                               R"(INSERT INTO "PtShopBeta" VALUES (2.5, 'x');)",
-                               R"(INSERT INTO "PtShopBeta" VALUES (NULL, 'y');)",
-                               R"(INSERT INTO "PtShopBeta" VALUES (-1, 'z');)"}));
-        QVERIFY(closedAfterExecute);
-        QVERIFY(p.form->run().SQLFormOK);
-        QVERIFY(shell::StopAfterPreview);
+        const char* walk[] = {"Gamma", "Beta", "Alpha"};
+        for (std::size_t i = 0; i < shown.size(); ++i)
+            QVERIFY(shown[i].front().starts_with("CREATE TABLE \"" + pre + walk[i] + "\"("));
+        if (shown.size() > 1)
+            QCOMPARE(shown[1], (std::vector<std::string>{
+                                   "CREATE TABLE \"" + pre + "Beta\"(Qty NUMERIC,Note TEXT);",
+                                   "INSERT INTO \"" + pre + "Beta\" VALUES (2.5, 'x');",
+                                   "INSERT INTO \"" + pre + "Beta\" VALUES (NULL, 'y');",
+                                   "INSERT INTO \"" + pre + "Beta\" VALUES (-1, 'z');"}));
+        const bool executed = actions.last() == "execute";
+        QCOMPARE(closedAfterExecute, executed);
+        QCOMPARE(p.form->run().SQLFormOK, executed);
+        QCOMPARE(shell::StopAfterPreview, actions.last() != "skip");
 
-        QCOMPARE(ExistingShopTables(server, "PtShop"), std::string("PtShopBeta"));
-        QCOMPARE(Rows(server, "PtShopBeta", "1"), BetaRows);
+        QCOMPARE(ExistingShopTables(server, pre), tables.toStdString());
+        if (tables.endsWith("Beta")) QCOMPARE(Rows(server, pre + "Beta", "1"), BetaRows);
+        if (tables.endsWith("Gamma")) QCOMPARE(Rows(server, pre + "Gamma", "1"), GammaRows);
         QCOMPARE(p.prompts.Messages(), std::vector<std::string>{"Done."});
         QCOMPARE(p.reportedSteps(), std::vector<std::string>{});
         VerifyRunEnded(p);
