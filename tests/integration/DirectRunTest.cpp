@@ -44,7 +44,7 @@ std::string Md5(const std::string& text) {
 }
 
 // One row with a value of every kind at its edges, a second with nulls, empty text and the other
-// edges.
+// edges, a third with times of day alone, zeros and texts that must not be read as SQL.
 std::vector<aw::TableData> AllTypes() {
     aw::Column bin = Column::of("Bin", ColumnType::Binary, 8);
     return {{"DirTypes",
@@ -65,7 +65,11 @@ std::vector<aw::TableData> AllTypes() {
               {V::integer(2), V::text(""), V::null(), V::null(), V::null(), V::currency(-12345),
                V::decimal("0.5"), V::date(aw::oleDate(1850, 3, 4, 10, 20, 30)),
                V::date(aw::oleDate(9999, 12, 31, 23, 59, 59)), V::boolean(false), V::null(), V::null(),
-               V::integer(Min64), V::real(1e20), V::single(0.1f)}}}};
+               V::integer(Min64), V::real(1e20), V::single(0.1f)},
+              {V::integer(3), V::text("C:\\temp\\x41 100%"), V::null(), V::text("'); DROP TABLE \"DirTypes\"; --"),
+               V::text(""), V::currency(0), V::decimal("0"), V::date(aw::oleDate(1899, 12, 30, 8, 5, 0)),
+               V::date(aw::oleDate(1899, 12, 30)), V::boolean(false), V::null(), V::null(), V::integer(0),
+               V::real(std::numeric_limits<double>::quiet_NaN()), V::single(-0.5f)}}}};
 }
 
 } // namespace
@@ -92,34 +96,36 @@ private slots:
         QTest::addColumn<QString>("column");
         QTest::addColumn<QString>("first");
         QTest::addColumn<QString>("second");
+        QTest::addColumn<QString>("third");
         // Line breaks are removed from text and the lines joined; an empty text is NULL, as a
         // null is; dates take the mm/dd/yyyy form, with the time when there is one.
-        QTest::newRow("text") << "quoted" << "O'Brien said \"hi\"line twothreefour" << "<null>";
-        QTest::newRow("Greek") << "greek" << QString::fromUtf8("\xce\x9a\xce\xb1\xce\xbb\xce\xb7\xce\xbc\xe1\xbd\xb3\xcf\x81\xce\xb1") << "<null>";
-        QTest::newRow("beyond the BMP") << "emoji" << QString::fromUtf8("smile \xf0\x9f\x98\x80 party \xf0\x9f\x8e\x89") << "<null>";
+        QTest::newRow("text") << "quoted" << "O'Brien said \"hi\"line twothreefour" << "<null>" << "C:\\temp\\x41 100%";
+        QTest::newRow("Greek") << "greek" << QString::fromUtf8("\xce\x9a\xce\xb1\xce\xbb\xce\xb7\xce\xbc\xe1\xbd\xb3\xcf\x81\xce\xb1") << "<null>" << "<null>";
+        QTest::newRow("beyond the BMP") << "emoji" << QString::fromUtf8("smile \xf0\x9f\x98\x80 party \xf0\x9f\x8e\x89") << "<null>" << "'); DROP TABLE \"DirTypes\"; --";
         QTest::newRow("memo, whole") << "length(notes) || ' ' || md5(notes)"
                                      << QString("70000 %1").arg(QString::fromStdString(Md5(LongMemo())))
-                                     << "<null>";
-        QTest::newRow("currency") << "cur" << "922337203685477.5807" << "-1.2345";
-        QTest::newRow("decimal") << "amount" << "-12345678901234567890.123456" << "0.5";
-        QTest::newRow("before 1900") << "old" << "03/04/1850" << "03/04/1850 10:20:30";
-        QTest::newRow("last day") << "last" << "12/31/9999" << "12/31/9999 23:59:59";
-        QTest::newRow("Yes/No") << "paid" << "true" << "false";
-        QTest::newRow("GUID") << "guid" << "{6F9619FF-8B86-D011-B42D-00C04FC964FF}" << "<null>";
-        QTest::newRow("short binary") << "bin" << "\\x0001ff004142" << "<null>";
-        QTest::newRow("Large Number") << "big" << "9223372036854775807" << "-9223372036854775808";
-        QTest::newRow("double") << "dbl" << "0.1" << "100000000000000000000";
-        QTest::newRow("single, a text column") << "sng" << "1.5" << "0.1";
+                                     << "<null>" << "<null>";
+        QTest::newRow("currency") << "cur" << "922337203685477.5807" << "-1.2345" << "0";
+        QTest::newRow("decimal") << "amount" << "-12345678901234567890.123456" << "0.5" << "0";
+        QTest::newRow("before 1900") << "old" << "03/04/1850" << "03/04/1850 10:20:30" << "12/30/1899 08:05:00";
+        QTest::newRow("last day") << "last" << "12/31/9999" << "12/31/9999 23:59:59" << "12/30/1899 00:00:00";
+        QTest::newRow("Yes/No") << "paid" << "true" << "false" << "false";
+        QTest::newRow("GUID") << "guid" << "{6F9619FF-8B86-D011-B42D-00C04FC964FF}" << "<null>" << "<null>";
+        QTest::newRow("short binary") << "bin" << "\\x0001ff004142" << "<null>" << "<null>";
+        QTest::newRow("Large Number") << "big" << "9223372036854775807" << "-9223372036854775808" << "0";
+        QTest::newRow("double") << "dbl" << "0.1" << "100000000000000000000" << "NaN";
+        QTest::newRow("single, a text column") << "sng" << "1.5" << "0.1" << "-0.5";
         QTest::newRow("column types") << "pg_typeof(cur)::text || pg_typeof(quoted)::text || pg_typeof(paid)::text"
-                                      << "numerictextboolean" << "numerictextboolean";
+                                      << "numerictextboolean" << "numerictextboolean" << "numerictextboolean";
     }
     void valueArrivesIntact() {
         QFETCH(QString, column);
         QFETCH(QString, first);
         QFETCH(QString, second);
+        QFETCH(QString, third);
         const std::string rows = TestServer::shared().psql(
             "SELECT coalesce((" + column.toStdString() + ")::text, '<null>') FROM \"DirTypes\" ORDER BY id");
-        QCOMPARE(QString::fromStdString(rows), first + "\n" + second);
+        QCOMPARE(QString::fromStdString(rows), first + "\n" + second + "\n" + third);
     }
 
     // A table that exists on the server raises the question, whatever its letter case. DROP
