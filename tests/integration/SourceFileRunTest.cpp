@@ -1,6 +1,7 @@
-// "Start Converting" from password-protected Access files: a Jet 4 database password and the two
-// kinds of encrypted .accdb. With the right password every row arrives; with a wrong one the run
-// reports the password at each step that touches the file and still comes to its end.
+// "Start Converting" from Access files that need a password or cannot be opened: a Jet 4 database
+// password and the two kinds of encrypted .accdb, a missing and a damaged file. With the right
+// password every row arrives; otherwise the run reports each step that touches the file and still
+// comes to its end.
 #include "ProgramHarness.h"
 
 #include "db/crypto/EncryptDatabase.h"
@@ -56,7 +57,7 @@ std::string WriteProtected(Program& p, const std::string& table, const std::stri
 
 } // namespace
 
-class ProtectedFileRunTest : public QObject {
+class SourceFileRunTest : public QObject {
     Q_OBJECT
 private slots:
     void convertsWithTheRightPasswordOnly_data() {
@@ -109,7 +110,46 @@ private slots:
         QCOMPARE(server.psql("SELECT count(*) FROM pg_tables WHERE tablename = '" + table + "'"),
                  std::string("0"));
     }
+
+    // A missing file is said so and its table list left empty; a file that is no database fails
+    // the table list. Either way opening the run's own connection and closing it fail too.
+    void fileThatCannotBeOpened_data() {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QStringList>("messages");
+        QTest::addColumn<QStringList>("steps");
+        QTest::addColumn<QString>("description");
+        const QStringList all{"Form1.PushButton7_Click:124", "Form1.PushButton7_Click:130",
+                              "Form1.PushButton7_Click:476"};
+        QTest::newRow("missing") << QByteArray() << QStringList{"Unable to access the database", "Done."}
+                                 << all.mid(1) << "";
+        QTest::newRow("not a database") << QByteArray(8192, 'x') << QStringList{"Done."} << all
+                                        << "Unrecognized database format '";
+        QTest::newRow("empty") << QByteArray("") << QStringList{"Done."} << all
+                               << "Unrecognized database format '";
+    }
+    void fileThatCannotBeOpened() {
+        QFETCH(QByteArray, content);
+        QFETCH(QStringList, messages);
+        QFETCH(QStringList, steps);
+        QFETCH(QString, description);
+        Program p;
+        const std::string path = p.path("broken.mdb");
+        if (!content.isNull()) std::ofstream(path, std::ios::binary).write(content.data(), content.size());
+        p.open(TestServer::shared(), path);
+        p.directMode();
+        p.startConverting();
+
+        QStringList shown, reported;
+        for (const std::string& m : p.prompts.Messages()) shown << QString::fromStdString(m);
+        for (const std::string& s : p.reportedSteps()) reported << QString::fromStdString(s);
+        QCOMPARE(shown, messages);
+        QCOMPARE(reported, steps);
+        if (!description.isEmpty())
+            QVERIFY(QString::fromStdString(p.prompts.ErrorReports()[0]).startsWith(description + QString::fromStdString(path)));
+        QCOMPARE(p.form->List2().ListCount(), 0);
+        QVERIFY(!p.form->run().ConversionRunning());
+    }
 };
 
-QTEST_MAIN(ProtectedFileRunTest)
-#include "ProtectedFileRunTest.moc"
+QTEST_MAIN(SourceFileRunTest)
+#include "SourceFileRunTest.moc"
