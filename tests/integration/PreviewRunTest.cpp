@@ -212,6 +212,55 @@ private slots:
         QCOMPARE(p.reportedSteps(), std::vector<std::string>{});
         VerifyRunEnded(p);
     }
+
+    // The server stops while the preview executes: the execution stops at the first line that
+    // cannot be sent, a new execution stops at once at line 1, and "< Back" ends the run as usual.
+    void serverStopsDuringExecution() {
+        PrivateTestServer server;
+        Program p;
+        aw::TableData rows{"PfStop", {aw::Column::of("N", aw::ColumnType::Long)}, {}};
+        for (int i = 1; i <= 40; ++i) rows.rows.push_back({V::integer(i)});
+        aw::writeDatabase(p.path("stop.mdb"), {rows});
+        p.open(server, p.path("stop.mdb"));
+        p.previewPerFile();
+
+        int rowsAtStop = -1;
+        p.events.onEvents = [&] {
+            if (rowsAtStop >= 0) return;
+            int count = 0;
+            try {
+                count = std::stoi(server.psql("SELECT count(*) FROM \"PfStop\""));
+            } catch (const std::runtime_error&) { // not created yet
+            }
+            if (count < 5) return;
+            rowsAtStop = count;
+            server.stop();
+        };
+        std::vector<int> errorLines;
+        PreviewPlayer player({[&](ui::Form2& w) {
+            Click(w, "PushButton1");
+            errorLines.push_back(p.preview.ErrorLine());
+            QVERIFY(ErrorBoxText(w).contains("SQLException"));
+            Click(w, "PushButton1");
+            errorLines.push_back(p.preview.ErrorLine());
+            QVERIFY(ErrorBoxText(w).contains("connection"));
+            QCOMPARE(SelectedLine(w), 1);
+            Click(w, "PushButton5");
+        }});
+        p.startConverting();
+        p.events.onEvents = nullptr;
+
+        QVERIFY(rowsAtStop >= 5 && rowsAtStop < 40);
+        // Line 1 creates the table, line n + 1 inserts row n: the first line not sent is the next.
+        QCOMPARE(errorLines, (std::vector<int>{rowsAtStop + 2, 1}));
+        QCOMPARE(p.prompts.Messages(), (std::vector<std::string>{"Error found.", "Error found.", "Done."}));
+        QCOMPARE(p.reportedSteps(), std::vector<std::string>{});
+        QVERIFY(!p.form->run().SQLFormOK);
+        VerifyRunEnded(p);
+        server.start();
+        QCOMPARE(server.psql("SELECT count(*), max(n) FROM \"PfStop\""),
+                 std::to_string(rowsAtStop) + "|" + std::to_string(rowsAtStop));
+    }
 };
 
 QTEST_MAIN(PreviewRunTest)
