@@ -189,17 +189,7 @@ private slots:
         p.directMode();
 
         int rowsAtStop = -1;
-        p.events.onEvents = [&] {
-            if (rowsAtStop >= 0) return;
-            int rows = 0;
-            try {
-                rows = std::stoi(server.psql("SELECT count(*) FROM \"StopBig\""));
-            } catch (const std::runtime_error&) { // not created yet
-            }
-            if (rows < 5) return;
-            rowsAtStop = rows;
-            server.stop();
-        };
+        p.events.onEvents = StopServerOnceRows(server, "StopBig", 5, rowsAtStop);
         p.startConverting();
         p.events.onEvents = nullptr;
 

@@ -225,17 +225,7 @@ private slots:
         p.previewPerFile();
 
         int rowsAtStop = -1;
-        p.events.onEvents = [&] {
-            if (rowsAtStop >= 0) return;
-            int count = 0;
-            try {
-                count = std::stoi(server.psql("SELECT count(*) FROM \"PfStop\""));
-            } catch (const std::runtime_error&) { // not created yet
-            }
-            if (count < 5) return;
-            rowsAtStop = count;
-            server.stop();
-        };
+        p.events.onEvents = StopServerOnceRows(server, "PfStop", 5, rowsAtStop);
         std::vector<int> errorLines;
         PreviewPlayer player({[&](ui::Form2& w) {
             Click(w, "PushButton1");

@@ -153,4 +153,19 @@ void EditLine(ui::Form2& window, int n, const std::string& text) {
     if (!edited) qWarning("the Edit line dialog did not open for line %d", n);
 }
 
+std::function<void()> StopServerOnceRows(TestServer& server, const std::string& table, int rows,
+                                         int& rowsAtStop) {
+    return [&server, table, rows, &rowsAtStop] {
+        if (rowsAtStop >= 0) return;
+        int count = 0;
+        try {
+            count = std::stoi(server.psql("SELECT count(*) FROM " + Quoted(table)));
+        } catch (const std::runtime_error&) { // not created yet
+        }
+        if (count < rows) return;
+        rowsAtStop = count;
+        server.stop();
+    };
+}
+
 } // namespace tabulant::testing

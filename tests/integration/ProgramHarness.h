@@ -105,6 +105,11 @@ QString ErrorBoxText(ui::Form2& window);
 // text there and presses OK.
 void EditLine(ui::Form2& window, int n, const std::string& text);
 
+// An event hook that stops `server` as soon as `table` holds at least `rows` rows, and keeps the
+// count it saw then in `rowsAtStop` (-1 until then). Every later statement meets a stopped server.
+std::function<void()> StopServerOnceRows(TestServer& server, const std::string& table, int rows,
+                                         int& rowsAtStop);
+
 // A table name as psql needs it to keep its letter case.
 inline std::string Quoted(const std::string& table) { return "\"" + table + "\""; }
 
