@@ -3,6 +3,7 @@
 // application title.
 #include "Form1Harness.h"
 
+#include "db/odbc/ODBCProvider.h"
 #include "platform/Error.h"
 #include "shell/widgets/WindowPointer.h"
 #include "ui/main/SettingValues.h"
@@ -66,6 +67,24 @@ private slots:
         QCOMPARE(again.text("Text9"), QStringLiteral("5432"));
         QVERIFY(again.child<QCheckBox>("Check1")->isChecked());
         QVERIFY(again.child<QRadioButton>("Option1")->isChecked());
+    }
+
+    // Without a usable Access reader the user is offered the download pages and the program ends
+    // before its window is shown; the earlier steps have run.
+    void missingDataProviderEndsTheProgram() {
+        Form1Harness h;
+        h.prompts.Script(platform::Prompts::Answer::Yes);
+        h.form->setProviderCheck([](const db::Services& s, platform::ShellOpen& shell) {
+            return db::CheckDataProvider(s, shell, []() -> std::unique_ptr<platform::Connection> {
+                throw platform::Error(3706, "Provider cannot be found. It may not be properly installed.");
+            });
+        });
+        QVERIFY(!h.form->Open());
+        QVERIFY(!h.form->isVisible());
+        QCOMPARE(h.prompts.Questions().size(), std::size_t(1));
+        QCOMPARE(h.shellOpen.opened.size(), std::size_t(2));
+        QCOMPARE(h.text("Text1"), QStringLiteral("localhost"));
+        QCOMPARE(h.form->windowTitle(), QStringLiteral("Tabulant"));
     }
 
     // Every control the user is meant to see lies whole inside the fixed client area, and no

@@ -59,7 +59,10 @@ Form1::Form1(Form1Services services)
     : QWidget(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                            Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
                            Qt::MSWindowsFixedSizeDialogHint),
-      s_(services), fileDialog_(ShowOpenFileDialog) {
+      s_(services), fileDialog_(ShowOpenFileDialog),
+      providerCheck_([](const db::Services& db, platform::ShellOpen& shell) {
+          return db::CheckDataProvider(db, shell);
+      }) {
     createControls();
     placeControls();
     connectHandlers();
@@ -90,7 +93,7 @@ bool Form1::Form_Load() {
     trap(128, [&] { SetApplicationTitle(); });
     readSettings(trap);
     trap(150, [&] { Check1_Click(); });
-    return !trap.Condition(152, [&] { return !db::CheckDataProvider(services(), s_.shellOpen); });
+    return !trap.Condition(152, [&] { return !providerCheck_(services(), s_.shellOpen); });
 }
 
 void Form1::readSettings(shell::Trap& trap) {

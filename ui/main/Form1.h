@@ -92,6 +92,9 @@ public:
     void setSQLFormOK();
     shell::WindowPointer& pointer() { return *pointer_; }
     void setFileDialog(FileDialog dialog) { fileDialog_ = std::move(dialog); }
+    // The start-up check of the data provider (step 152); db::CheckDataProvider unless replaced.
+    using ProviderCheck = std::function<bool(const db::Services&, platform::ShellOpen&)>;
+    void setProviderCheck(ProviderCheck check) { providerCheck_ = std::move(check); }
     // Called instead of ending the process when the window closes during a conversion run.
     void setEndProgram(std::function<void()> end) { endProgram_ = std::move(end); }
     db::Services services() const;
@@ -137,6 +140,7 @@ private:
 
     Form1Services s_;
     FileDialog fileDialog_;
+    ProviderCheck providerCheck_;
     std::function<void()> endProgram_;
     shell::WindowPointer* pointer_ = nullptr;
 
