@@ -8,7 +8,7 @@ namespace tabulant::db {
 
 namespace {
 
-constexpr char32_t Replacement = 0xFFFD;
+constexpr char32_t Replacement = platform::ReplacementCharacter;
 
 // Feeds UTF-16 code units one by one and keeps a pending high surrogate.
 class Utf16Sink {
@@ -48,24 +48,6 @@ private:
 };
 
 } // namespace
-
-void AppendUtf8(char32_t c, std::string& out) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
 
 TextDecoder::TextDecoder(bool jet3, int codePage) : jet3_(jet3) {
     if (!jet3_) return;

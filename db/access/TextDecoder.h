@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Utf8.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -37,6 +39,6 @@ private:
     void* iconv_ = nullptr; // iconv_t, or nullptr when no converter could be opened
 };
 
-void AppendUtf8(char32_t c, std::string& out);
+using platform::AppendUtf8;
 
 } // namespace tabulant::db

@@ -1,5 +1,7 @@
 #include "Helpers.h"
 
+#include "platform/Utf8.h"
+
 #include <cwctype>
 #include <locale.h>
 #include <sys/stat.h>
@@ -27,24 +29,6 @@ locale_t utf8Locale() {
     return loc;
 }
 
-void appendUtf8(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
-
 } // namespace
 
 std::string LowerCase(std::string_view text) {
@@ -65,7 +49,7 @@ std::string LowerCase(std::string_view text) {
         }
         char32_t c = b & (0xFF >> (len + 1));
         for (int k = 1; k < len; ++k) c = (c << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
-        appendUtf8(out, static_cast<char32_t>(towlower_l(static_cast<wint_t>(c), utf8Locale())));
+        platform::AppendUtf8(static_cast<char32_t>(towlower_l(static_cast<wint_t>(c), utf8Locale())), out);
         i += static_cast<std::size_t>(len);
     }
     return out;
