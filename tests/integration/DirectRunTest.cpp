@@ -128,6 +128,30 @@ private slots:
         QCOMPARE(QString::fromStdString(rows), first + "\n" + second + "\n" + third);
     }
 
+    // Table names as Access allows them reach the server as written, each with its own rows.
+    void tableNamesArriveAsWritten() {
+        const std::vector<std::string> names{
+            "Dir Order Details", "Dir Sales \"old\"", "Dir O'Neil's", "Dir Gr\xc3\xb6\xc3\x9f" "e \xce\x94",
+            "Dir select", "Dir 100% ; -- x"};
+        TestServer& server = TestServer::shared();
+        std::vector<aw::TableData> tables;
+        for (std::size_t i = 0; i < names.size(); ++i) {
+            server.psql("DROP TABLE IF EXISTS " + Quoted(names[i]));
+            tables.push_back({names[i], {Column::of("N", ColumnType::Long)},
+                              {{V::integer(std::int64_t(i))}, {V::integer(std::int64_t(i) + 100)}}});
+        }
+        Program p;
+        aw::writeDatabase(p.path("names.mdb"), tables);
+        p.open(server, p.path("names.mdb"));
+        p.directMode();
+        p.startConverting();
+
+        QCOMPARE(p.reportedSteps(), std::vector<std::string>{});
+        for (std::size_t i = 0; i < names.size(); ++i)
+            QCOMPARE(server.psql("SELECT string_agg(n::text, ',' ORDER BY n) FROM " + Quoted(names[i])),
+                     std::to_string(i) + "," + std::to_string(i + 100));
+    }
+
     // A table that exists on the server raises the question, whatever its letter case. DROP
     // TABLE names the Access table's own spelling: against a table in another letter case it
     // fails and is reported, and the table is created beside the old one, which stays untouched.

@@ -153,6 +153,12 @@ void EditLine(ui::Form2& window, int n, const std::string& text) {
     if (!edited) qWarning("the Edit line dialog did not open for line %d", n);
 }
 
+std::string Quoted(const std::string& table) {
+    std::string out = "\"";
+    for (char c : table) out.append(c == '"' ? 2 : 1, c);
+    return out + "\"";
+}
+
 std::function<void()> StopServerOnceRows(TestServer& server, const std::string& table, int rows,
                                          int& rowsAtStop) {
     return [&server, table, rows, &rowsAtStop] {

@@ -110,7 +110,7 @@ void EditLine(ui::Form2& window, int n, const std::string& text);
 std::function<void()> StopServerOnceRows(TestServer& server, const std::string& table, int rows,
                                          int& rowsAtStop);
 
-// A table name as psql needs it to keep its letter case.
-inline std::string Quoted(const std::string& table) { return "\"" + table + "\""; }
+// A table name as psql needs it to keep its letter case and its double quotes.
+std::string Quoted(const std::string& table);
 
 } // namespace tabulant::testing
