@@ -39,7 +39,9 @@ void ConversionRun::HandStatement(shell::Trap& trap, int previewLine, int execut
 bool ConversionRun::ConvertTable(shell::Trap& trap, int i) {
     trap(148, [&] { events_.yieldNow(); });
     trap(150, [&] { table_ = window_.List2().List(i); });
-    if (trap.Condition(152, [&] { return shell::ListContainsText(window_.List1(), table_); })) {
+    if (trap.Condition(152, [&] {
+            return shell::ListContainsText(window_.List1(), StoredTableName(table_));
+        })) {
         trap(154, [&] {
             const auto pressed =
                 prompts_.Question("Would you like to overwrite " + table_ + "?", "Overwrite?");
@@ -59,7 +61,9 @@ bool ConversionRun::ConvertTable(shell::Trap& trap, int i) {
                 trap(170, [&] { preview_.AddPreviewLine(DropTableStatement(table_)); });
             else
                 trap(172, [&] { Postgres().Execute(DropTableStatement(table_)); });
-            trap(174, [&] { shell::ListRemoveText(window_.List1(), shell::LowerCase(table_)); });
+            trap(174, [&] {
+                shell::ListRemoveText(window_.List1(), shell::LowerCase(StoredTableName(table_)));
+            });
         }
         trap(176, [&] { window_.SetProgressText("Please wait.. Processing table " + table_); });
         trap(178, [&] { records_.Open(SelectAllStatement(table_), Access()); });

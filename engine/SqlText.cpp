@@ -22,6 +22,14 @@ void AppendQuotedName(std::string& out, std::string_view name) {
     out += '"';
 }
 
+std::string_view StoredTableName(std::string_view table) {
+    constexpr std::size_t MaxIdentifierBytes = 63;
+    if (table.size() <= MaxIdentifierBytes) return table;
+    std::size_t n = MaxIdentifierBytes;
+    while (n > 0 && (static_cast<unsigned char>(table[n]) & 0xC0) == 0x80) --n;
+    return table.substr(0, n);
+}
+
 std::string DropTableStatement(std::string_view table) {
     std::string s = "DROP TABLE ";
     AppendQuotedName(s, table);

@@ -9,6 +9,11 @@ namespace tabulant::engine {
 // such as Sales "old" reach PostgreSQL whole. Names without a double quote come out unchanged.
 void AppendQuotedName(std::string& out, std::string_view name);
 
+// The name under which PostgreSQL keeps a table named `table`: the server cuts identifiers to
+// 63 bytes, at a character boundary. Names that long are common in languages written with
+// two-byte letters; comparing them uncut with the server's table list would miss the table.
+std::string_view StoredTableName(std::string_view table);
+
 // The table statements. DROP TABLE carries no semicolon.
 std::string DropTableStatement(std::string_view table);
 std::string SelectAllStatement(std::string_view table); // the Access row query, grave accents
