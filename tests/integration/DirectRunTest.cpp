@@ -200,6 +200,34 @@ private slots:
         if (old != table || !yes) QCOMPARE(server.psql("SELECT * FROM " + Quoted(old)), std::string("before"));
     }
 
+    // PostgreSQL keeps only the first 63 bytes of a name, so a long name (here 53 Cyrillic
+    // letters) is listed cut short; the table is still recognised, and a second conversion asks
+    // before it replaces the table instead of adding every row to it again.
+    void longNameIsRecognisedOnTheServer_data() {
+        QTest::addColumn<bool>("yes");
+        QTest::addColumn<QString>("rows");
+        QTest::newRow("Yes") << true << "1\n2";
+        QTest::newRow("No") << false << "before";
+    }
+    void longNameIsRecognisedOnTheServer() {
+        QFETCH(bool, yes);
+        QFETCH(QString, rows);
+        const std::string name = "\xd0\xa1\xd0\xb2\xd0\xb5\xd0\xb4\xd0\xb5\xd0\xbd\xd0\xb8\xd1\x8f\x20\xd0\xbe\x20\xd0\xb7\xd0\xb0\xd0\xba\xd0\xb0\xd0\xb7\xd0\xb0\xd1\x85\x20\xd0\xbf\xd0\xbe\xd1\x81\xd1\x82\xd0\xbe\xd1\x8f\xd0\xbd\xd0\xbd\xd1\x8b\xd1\x85\x20\xd0\xbf\xd0\xbe\xd0\xba\xd1\x83\xd0\xbf\xd0\xb0\xd1\x82\xd0\xb5\xd0\xbb\xd0\xb5\xd0\xb9\x20\xd0\xb7\xd0\xb0\x20\x32\x30\x32\x31\x20\xd0\xb3\xd0\xbe\xd0\xb4";
+        TestServer& server = TestServer::shared();
+        server.psql("DROP TABLE IF EXISTS " + Quoted(name) + "; CREATE TABLE " + Quoted(name) +
+                    " (old text); INSERT INTO " + Quoted(name) + " VALUES ('before')");
+        Program p;
+        aw::writeDatabase(p.path("long.mdb"), {{name, {Column::of("N", ColumnType::Long)}, {{V::integer(1)}, {V::integer(2)}}}});
+        p.open(server, p.path("long.mdb"));
+        p.directMode();
+        p.prompts.Script(yes ? Answer::Yes : Answer::No);
+        p.startConverting();
+
+        QCOMPARE(p.prompts.Questions(), std::vector<std::string>{"Would you like to overwrite " + name + "?"});
+        QCOMPARE(p.reportedSteps(), std::vector<std::string>{});
+        QCOMPARE(QString::fromStdString(server.psql("SELECT * FROM " + Quoted(name) + " ORDER BY 1")), rows);
+    }
+
     // The server stops while rows are being inserted: every later statement fails and is
     // reported, nothing after the stop reaches the server, and the run still comes to its end.
     void serverStopsInTheMiddleOfTheRun() {
