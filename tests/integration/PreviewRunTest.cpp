@@ -8,6 +8,7 @@
 #include "shell/widgets/WindowPointer.h"
 
 #include <QTest>
+#include <QTreeView>
 
 using namespace tabulant;
 using namespace tabulant::testing;
@@ -124,6 +125,40 @@ private slots:
         QCOMPARE(p.prompts.Messages(), std::vector<std::string>{"Done."});
         QCOMPARE(p.reportedSteps(), std::vector<std::string>{});
         VerifyRunEnded(p);
+    }
+
+    // "View Datatype Conversion" in each table's window shows that table's fields only.
+    void datatypeViewShowsTheTableInPreview() {
+        TestServer& server = TestServer::shared();
+        DropShop(server, "PtTypes");
+        Program p;
+        WriteShop(p.path("shop.mdb"), "PtTypes");
+        p.open(server, p.path("shop.mdb"));
+        p.previewPerTable();
+
+        std::vector<QStringList> views;
+        auto view = [&](ui::Form2& w) {
+            OnNextModalThenClose([&](QWidget& dialog) {
+                const QAbstractItemModel* rows = dialog.findChild<QTreeView*>("ListView1")->model();
+                QStringList view;
+                for (int r = 0; r < rows->rowCount(); ++r) {
+                    QStringList cells;
+                    for (int c = 0; c < 4; ++c) cells << rows->index(r, c).data().toString();
+                    view << cells.join('|');
+                }
+                views.push_back(view);
+            });
+            Click(w, "PushButton7");
+        };
+        PreviewPlayer player({[&](ui::Form2& w) { view(w); Click(w, "PushButton9"); },
+                              [&](ui::Form2& w) { view(w); Click(w, "PushButton5"); }});
+        p.startConverting();
+
+        QCOMPARE(player.shown(), 2);
+        QCOMPARE(views, (std::vector<QStringList>{
+                            {"PtTypesGamma|Flag|bool|BOOL", "PtTypesGamma|Label|varwchar|TEXT"},
+                            {"PtTypesBeta|Qty|double|NUMERIC", "PtTypesBeta|Note|varwchar|TEXT"}}));
+        QCOMPARE(ExistingShopTables(server, "PtTypes"), std::string(""));
     }
 
     void perFile_data() {
