@@ -127,6 +127,43 @@ private slots:
         VerifyRunEnded(p);
     }
 
+    // Overwriting a table the server holds in another letter case: the DROP TABLE line names the
+    // Access spelling, so the execution stops at it; the user corrects the name in the Edit line
+    // dialog and executes again, which replaces the old table.
+    void overwriteInAnotherCaseIsCorrectedInThePreview() {
+        TestServer& server = TestServer::shared();
+        server.psql(R"(DROP TABLE IF EXISTS "PtCase", ptcase; CREATE TABLE ptcase (old text);
+                       INSERT INTO ptcase VALUES ('before'))");
+        Program p;
+        aw::writeDatabase(p.path("case.mdb"),
+                          {{"PtCase", {aw::Column::of("N", aw::ColumnType::Long)}, {{V::integer(7)}}}});
+        p.open(server, p.path("case.mdb"));
+        p.previewPerTable();
+        p.prompts.Script(platform::Prompts::Answer::Yes);
+
+        PreviewPlayer player({[&](ui::Form2& w) {
+            QCOMPARE(PreviewLinesOf(w), (std::vector<std::string>{R"(DROP TABLE "PtCase")",
+                                                                  R"(CREATE TABLE "PtCase"(N NUMERIC);)",
+                                                                  R"(INSERT INTO "PtCase" VALUES (7);)"}));
+            Click(w, "PushButton1");
+            QCOMPARE(SelectedLine(w), 1);
+            QVERIFY(ErrorBoxText(w).contains(R"(table "PtCase" does not exist)"));
+            EditLine(w, 1, "DROP TABLE ptcase");
+            Click(w, "PushButton1");
+            QVERIFY(!w.isVisible());
+        }});
+        p.startConverting();
+
+        QCOMPARE(player.shown(), 1);
+        QCOMPARE(p.prompts.Questions(), std::vector<std::string>{"Would you like to overwrite PtCase?"});
+        QCOMPARE(p.prompts.Messages(), (std::vector<std::string>{"Error found.", "Done."}));
+        QCOMPARE(p.reportedSteps(), std::vector<std::string>{});
+        QCOMPARE(server.psql("SELECT string_agg(tablename, ',') FROM pg_tables WHERE lower(tablename) = 'ptcase'"),
+                 std::string("PtCase"));
+        QCOMPARE(server.psql(R"(SELECT * FROM "PtCase")"), std::string("7"));
+        VerifyRunEnded(p);
+    }
+
     // "View Datatype Conversion" in each table's window shows that table's fields only.
     void datatypeViewShowsTheTableInPreview() {
         TestServer& server = TestServer::shared();
