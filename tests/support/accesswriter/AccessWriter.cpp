@@ -9,12 +9,40 @@
 #include "UsageMaps.h"
 
 #include <algorithm>
+#include <fstream>
+#include <iterator>
 
 namespace tabulant::accesswriter {
 
+namespace {
+
+// Fixtures are small, so the finished plain file is encrypted as a whole in memory and written
+// back over itself.
+void encryptInPlace(const std::filesystem::path& path, const std::string& password,
+                    const db::crypto::EncryptionOptions& options)
+{
+    std::ifstream in(path, std::ios::binary);
+    const std::vector<std::uint8_t> plain{std::istreambuf_iterator<char>(in),
+                                          std::istreambuf_iterator<char>()};
+    if (!in.good() && !in.eof())
+        throw AccessWriterError("cannot read back " + path.string() + " to encrypt it");
+    std::vector<std::uint8_t> image;
+    try {
+        image = db::crypto::EncryptDatabase(plain, password, options);
+    } catch (const std::exception& e) {
+        throw AccessWriterError(std::string("cannot encrypt: ") + e.what());
+    }
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(image.data()), static_cast<std::streamsize>(image.size()));
+    if (!out.flush())
+        throw AccessWriterError("cannot write " + path.string());
+}
+
+} // namespace
+
 struct AccessWriter::Impl {
     Impl(const std::filesystem::path& path, WriterOptions o)
-        : options(std::move(o)), layout(FormatLayout::of(options.format)),
+        : path(path), options(std::move(o)), layout(FormatLayout::of(options.format)),
           file(path, layout, options.pageEncodingKey), longValues(file, layout)
     {
         file.allocate(); // 0: header
@@ -22,6 +50,7 @@ struct AccessWriter::Impl {
         file.allocate(); // 2: the catalogue's table definition, where readers look for it
     }
 
+    std::filesystem::path path;
     WriterOptions options;
     FormatLayout layout;
     PageFile file;
@@ -108,9 +137,12 @@ void AccessWriter::finish()
                                           pointers[i].second);
         writeDefinitionPages(def, all[i]->tdefPage, d.layout, allocate, write);
     }
-    Bytes header = fileHeader(d.options, d.layout);
+    WriterOptions headerOptions = d.options;
+    if (d.options.encryption) headerOptions.password.clear();
+    Bytes header = fileHeader(headerOptions, d.layout);
     d.file.write(0, header);
     d.file.close();
+    if (d.options.encryption) encryptInPlace(d.path, d.options.password, *d.options.encryption);
 }
 
 void writeDatabase(const std::filesystem::path& path, const std::vector<TableData>& tables,

@@ -9,6 +9,7 @@
 // valid database before it returns. Every error (bad path, value that does not fit its column,
 // use after finish) throws AccessWriterError. Not thread-safe; use one writer per thread.
 
+#include "db/crypto/EncryptDatabase.h"
 #include "platform/Variant.h"
 
 #include <cstdint>
@@ -152,6 +153,10 @@ struct WriterOptions {
     double creationDate = 45292.5;     // 2024-01-01 12:00, fixes the password mask
     std::uint16_t codePage = 1252;     // header code page; Jet 3 text is written in it
     std::uint32_t pageEncodingKey = 0; // not 0: Jet RC4 page encoding with this key
+    // ACE formats only: protect the finished file with `password` the way Access does (page
+    // encryption); the header then holds no password of its own. Tests may lower the agile
+    // spin count to keep fixtures quick.
+    std::optional<db::crypto::EncryptionOptions> encryption;
 };
 
 // Row placement variants, for reader robustness tests.
