@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Builds the Access reader fuzzer with clang (libFuzzer + AddressSanitizer) and runs it on seeds
-# written by our own Access writer. Not part of the build or CI.
+# Builds the Access reader fuzzer with clang (libFuzzer + AddressSanitizer) and runs it on starting
+# inputs written by our own Access writer. Not part of the build or CI.
 #   fuzz/run.sh [SECONDS]      (default 600; runs at low priority)
 # Findings land in fuzz/out/ (crash-*, timeout-*, leak-*).
 set -euo pipefail
@@ -8,20 +8,20 @@ here=$(cd "$(dirname "$0")" && pwd)
 root=$(dirname "$here")
 out=$here/out
 seconds=${1:-600}
-mkdir -p "$out/build" "$out/seeds" "$out/corpus"
+mkdir -p "$out/build" "$out/inputs" "$out/corpus"
 
 flags=(-std=c++20 -g -O1 -I"$root" -I"$root/tests/support/accesswriter" $(pkg-config --cflags libmdb))
 libs=($(pkg-config --libs libmdb) -lcrypto)
 reader=("$root"/db/access/{AccessDatabase,AccessErrors,AccessTableCursor,ColumnProperties,ComplexValues,DataPage,JetHeader,LongValueReader,PageStore,TableDefinition,TableScanner,TextDecoder,UsageMap,ValueDecoder}.cpp
-        "$root"/platform/{Variant,RegionalText,RegionalTextDates,RegionalTextLocale}.cpp
+        "$root"/platform/{Variant,RegionalText,RegionalTextDates,RegionalTextLocale,Utf8}.cpp
         "$root"/db/crypto/*.cpp "$root"/shell/core/Helpers.cpp)
 
 clang++ "${flags[@]}" -fsanitize=fuzzer,address "$here/AccessReaderFuzzer.cpp" "${reader[@]}" \
     "${libs[@]}" -o "$out/build/access-reader-fuzzer"
-clang++ "${flags[@]}" "$here/SeedWriter.cpp" "$root"/tests/support/accesswriter/*.cpp \
-    "$root/platform/Variant.cpp" -o "$out/build/seed-writer"
-"$out/build/seed-writer" "$out/seeds"
+clang++ "${flags[@]}" "$here/InputWriter.cpp" "$root"/tests/support/accesswriter/*.cpp \
+    "$root/platform/Variant.cpp" "$root"/db/crypto/*.cpp -lcrypto -o "$out/build/input-writer"
+"$out/build/input-writer" "$out/inputs"
 
 cd "$out"
 exec nice -n 19 "$out/build/access-reader-fuzzer" -max_len=131072 -timeout=60 -rss_limit_mb=2048 \
-    -max_total_time="$seconds" -print_final_stats=1 "$out/corpus" "$out/seeds"
+    -max_total_time="$seconds" -print_final_stats=1 "$out/corpus" "$out/inputs"

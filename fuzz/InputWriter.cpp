@@ -1,4 +1,4 @@
-// Writes the seed files of the fuzzer with our own Access writer: every column type, long
+// Writes the starting inputs of the fuzzer with our own Access writer: every column type, long
 // values in all three placements, deleted and moved rows, each file format, a page-encoded file.
 #include "AccessWriter.h"
 
