@@ -128,6 +128,25 @@ private slots:
         QCOMPARE(QString::fromStdString(rows), first + "\n" + second + "\n" + third);
     }
 
+    // What a new user tries first: "Load Sample/Example Database", then "Start Converting".
+    void sampleDatabaseConvertsCleanly() {
+        TestServer& server = TestServer::shared();
+        for (const char* table : {"Customers", "Products", "Orders", "Order Details", "Employees"})
+            server.psql(std::string("DROP TABLE IF EXISTS \"") + table + "\"");
+        Program p;
+        p.open(server, TABULANT_SAMPLE_DATABASE);
+        p.directMode();
+        p.startConverting();
+        QCOMPARE(p.reportedSteps(), std::vector<std::string>{});
+        QCOMPARE(p.prompts.Messages(), std::vector<std::string>{"Done."});
+        QCOMPARE(server.psql("SELECT (SELECT count(*) FROM \"Customers\") || ' ' || "
+                             "(SELECT count(*) FROM \"Products\") || ' ' || "
+                             "(SELECT count(*) FROM \"Orders\") || ' ' || "
+                             "(SELECT count(*) FROM \"Order Details\") || ' ' || "
+                             "(SELECT count(*) FROM \"Employees\")"),
+                 std::string("7 6 5 8 3"));
+    }
+
     // Table names as Access allows them reach the server as written, each with its own rows.
     void tableNamesArriveAsWritten() {
         const std::vector<std::string> names{
