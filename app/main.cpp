@@ -50,9 +50,9 @@ int main(int argc, char** argv) {
     const platform::RegionalText regional(platform::RegionalText::FromProcessLocale());
     std::setlocale(LC_NUMERIC, "C");
 
-    db::ProviderConnectionFactory connections;
-    platform::MessageBoxPrompts prompts;
     platform::QtEventLoop events;
+    db::ProviderConnectionFactory connections(&events);
+    platform::MessageBoxPrompts prompts;
     platform::QtClipboard clipboard;
     platform::QtShellOpen shellOpen;
     platform::IniSettingsStore settings;

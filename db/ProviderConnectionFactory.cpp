@@ -22,6 +22,8 @@ bool startsWithNoCase(std::string_view text, std::string_view prefix) {
 // Holds the properties until Open, then hands them to the provider the string asks for.
 class ProviderConnection final : public platform::Connection {
 public:
+    explicit ProviderConnection(platform::EventLoop* events) : events_(events) {}
+
     void Open(std::string_view connectionString) override {
         if (inner_ && inner_->IsOpen())
             throw platform::Error(platform::errors::ObjectClosed,
@@ -29,7 +31,7 @@ public:
         std::unique_ptr<platform::Connection> inner;
         if (startsWithNoCase(connectionString, "Provider=Microsoft.ACE.OLEDB") ||
             startsWithNoCase(connectionString, "Provider=Microsoft.Jet.OLEDB"))
-            inner = CreateAccessConnection();
+            inner = CreateAccessConnection(events_);
         else if (startsWithNoCase(connectionString, "Driver="))
             inner = CreateOdbcConnection();
         else
@@ -63,13 +65,14 @@ private:
         return *inner_;
     }
 
+    platform::EventLoop* events_;
     std::unique_ptr<platform::Connection> inner_;
 };
 
 } // namespace
 
 std::unique_ptr<platform::Connection> ProviderConnectionFactory::CreateConnection() {
-    return std::make_unique<ProviderConnection>();
+    return std::make_unique<ProviderConnection>(events_);
 }
 
 } // namespace tabulant::db

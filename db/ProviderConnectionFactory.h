@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/Connection.h"
+#include "platform/EventLoop.h"
 
 #include <memory>
 
@@ -11,7 +12,13 @@ namespace tabulant::db {
 // open the Access reader, "Driver=" opens an ODBC connection.
 class ProviderConnectionFactory final : public platform::ConnectionFactory {
 public:
+    // `events`, when given, must outlive every connection created: the Access reader lets
+    // pending events run there during long reads.
+    explicit ProviderConnectionFactory(platform::EventLoop* events = nullptr) : events_(events) {}
     std::unique_ptr<platform::Connection> CreateConnection() override;
+
+private:
+    platform::EventLoop* events_;
 };
 
 } // namespace tabulant::db

@@ -89,7 +89,7 @@ Outcome convert(const std::string& file, bool direct, const std::string& port, b
     // A table left over in the server from an earlier round is replaced, as a user would.
     prompts.SetDefaultAnswer(platform::Prompts::Answer::Yes);
     GapEventLoop events;
-    db::ProviderConnectionFactory factory;
+    db::ProviderConnectionFactory factory(&events);
     const platform::RegionalText regional(platform::RegionalText::EnglishUS());
 
     engine::ConversionRun run(window, preview, prompts, events, factory, regional);

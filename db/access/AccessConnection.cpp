@@ -14,6 +14,8 @@ namespace {
 // on a read-only file reader.
 class AccessConnection final : public platform::Connection {
 public:
+    explicit AccessConnection(platform::EventLoop* events) : events_(events) {}
+
     void Open(std::string_view connectionString) override {
         if (db_)
             throw platform::Error(platform::errors::ObjectClosed,
@@ -31,7 +33,7 @@ public:
         AccessDatabase& db = opened();
         const auto table = ParseSelectAll(statement);
         if (!table) throw UnsupportedStatement(statement);
-        return db.OpenTable(*table);
+        return db.OpenTable(*table, events_);
     }
 
     std::unique_ptr<platform::Cursor> OpenSchema(int schema) override {
@@ -57,13 +59,14 @@ private:
         return *db_;
     }
 
+    platform::EventLoop* events_;
     std::shared_ptr<AccessDatabase> db_;
 };
 
 } // namespace
 
-std::unique_ptr<platform::Connection> CreateAccessConnection() {
-    return std::make_unique<AccessConnection>();
+std::unique_ptr<platform::Connection> CreateAccessConnection(platform::EventLoop* events) {
+    return std::make_unique<AccessConnection>(events);
 }
 
 } // namespace tabulant::db

@@ -156,7 +156,8 @@ std::unique_ptr<AccessTableCursor> AccessDatabase::OpenSystemTable(std::string_v
     return nullptr;
 }
 
-std::unique_ptr<platform::Cursor> AccessDatabase::OpenTable(std::string_view name) {
+std::unique_ptr<platform::Cursor> AccessDatabase::OpenTable(std::string_view name,
+                                                            platform::EventLoop* events) {
     const std::string wanted = shell::LowerCase(name);
     const CatalogEntry* found = nullptr;
     for (const CatalogEntry& e : catalog_) {
@@ -170,7 +171,9 @@ std::unique_ptr<platform::Cursor> AccessDatabase::OpenTable(std::string_view nam
         throw platform::Error(accesserrors::Failure,
                               "The table '" + found->name +
                                   "' is linked to another database, which is not read.");
-    return OpenTableAt(found->page, found->name);
+    auto cursor = OpenTableAt(found->page, found->name);
+    cursor->SetEventLoop(events);
+    return cursor;
 }
 
 std::unique_ptr<platform::Cursor> AccessDatabase::TablesSchema() const {

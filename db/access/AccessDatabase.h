@@ -6,6 +6,7 @@
 #include "TextDecoder.h"
 
 #include "platform/Cursor.h"
+#include "platform/EventLoop.h"
 
 #include <cstdint>
 #include <memory>
@@ -46,7 +47,9 @@ public:
     const std::vector<CatalogEntry>& Catalog() const { return catalog_; }
 
     // The rows of a local table, found by name without regard to letter case.
-    std::unique_ptr<platform::Cursor> OpenTable(std::string_view name);
+    // `events`, when given, is where the cursor lets pending events run during long work.
+    std::unique_ptr<platform::Cursor> OpenTable(std::string_view name,
+                                                platform::EventLoop* events = nullptr);
     // A table by its definition page (`name` for messages), or by exact catalogue name among
     // all tables, system tables included (nullptr when there is none).
     std::unique_ptr<AccessTableCursor> OpenTableAt(std::uint32_t page, std::string name);

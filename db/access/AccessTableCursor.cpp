@@ -76,7 +76,7 @@ AccessTableCursor::AccessTableCursor(std::shared_ptr<AccessDatabase> database,
 AccessTableCursor::~AccessTableCursor() = default;
 
 std::int64_t AccessTableCursor::recordCount() const {
-    if (count_ < 0) count_ = scanner_.CountLiveRows();
+    if (count_ < 0) count_ = scanner_.CountLiveRows(events_);
     return count_;
 }
 

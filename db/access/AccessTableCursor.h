@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/EventLoop.h"
+
 #include "LongValueReader.h"
 #include "TableDefinition.h"
 #include "TableScanner.h"
@@ -33,6 +35,8 @@ public:
     void moveNext() override;
 
     const TableDefinition& Definition() const { return def_; }
+    // Where long work (counting the rows) lets pending events run; nullptr for none.
+    void SetEventLoop(platform::EventLoop* events) { events_ = events; }
 
 private:
     void decodeRow();
@@ -51,6 +55,7 @@ private:
     std::unique_ptr<ComplexValues> complex_;
     TableScanner scanner_;
     mutable std::int64_t count_ = -1;
+    platform::EventLoop* events_ = nullptr;
     bool atEnd_ = false;
 };
 

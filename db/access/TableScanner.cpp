@@ -76,10 +76,11 @@ bool TableScanner::followOverflow(const RowSlot& first) {
     return false;
 }
 
-std::int64_t TableScanner::CountLiveRows() const {
+std::int64_t TableScanner::CountLiveRows(platform::EventLoop* events) const {
     std::vector<std::uint8_t> buffer(format_.pageSize);
     std::int64_t n = 0;
     for (const std::uint32_t p : dataPages_) {
+        if (events) events->yield();
         if (!pages_.Read(p, buffer.data())) continue;
         DataPage page(format_, buffer.data());
         if (!page.IsDataPageOf(tablePage_)) continue;

@@ -67,7 +67,7 @@ public:
     FakeClipboard clipboard;
     FakeShellOpen shellOpen;
     HookedEventLoop events;
-    db::ProviderConnectionFactory connections;
+    db::ProviderConnectionFactory connections{&events};
     platform::RegionalText regional;
     ui::PreviewWindows preview;
     std::unique_ptr<ui::Form1> form;
