@@ -105,6 +105,9 @@ start() {
     local bindir
     bindir=$(find_bindir)
     mkdir -p "$dir"
+    # The cluster's superuser is reached through the socket in this folder without a password:
+    # nobody but its owner may enter it.
+    chmod 700 "$dir"
     dir=$(cd "$dir" && pwd)
     if [[ $(id -u) -eq 0 ]]; then
         chown postgres: "$dir"
@@ -132,7 +135,7 @@ start() {
     local attempt
     for attempt in 1 2 3 4 5; do
         if as_owner "$bindir/pg_ctl" start -D "$dir/data" -l "$dir/server.log" -w -t 60 \
-            -o "-p $port -k $sock -c listen_addresses=127.0.0.1" >/dev/null 2>&1; then
+            -o "-p $port -k $sock -c unix_socket_permissions=0700 -c listen_addresses=127.0.0.1" >/dev/null 2>&1; then
             break
         fi
         if (( fixed )) || (( attempt == 5 )); then
