@@ -14,7 +14,7 @@ function(tabulant_add_test)
     add_test(NAME ${T_NAME} COMMAND ${T_NAME})
     set_tests_properties(${T_NAME} PROPERTIES
         TIMEOUT ${T_TIMEOUT}
-        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;TABULANT_TEST_STATE=${CMAKE_BINARY_DIR}/test-state")
+        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;TABULANT_TEST_STATE=${TABULANT_TEST_STATE_DIR}")
     if(T_LABELS)
         set_tests_properties(${T_NAME} PROPERTIES LABELS "${T_LABELS}")
     endif()
