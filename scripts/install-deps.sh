@@ -9,7 +9,6 @@ packages=(
     unixodbc unixodbc-dev odbc-postgresql
     postgresql postgresql-client
     libssl-dev
-    xvfb xauth
     fonts-liberation
 )
 
@@ -17,10 +16,28 @@ missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
-if ((${#missing[@]})); then
-    echo "Installing: ${missing[*]}"
-    sudo_cmd=()
-    [[ $(id -u) -eq 0 ]] || sudo_cmd=(sudo)
-    "${sudo_cmd[@]}" apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+((${#missing[@]})) || exit 0
+
+as_root=()
+if [[ $(id -u) -ne 0 ]]; then
+    command -v sudo >/dev/null || { echo "Installing ${missing[*]} needs root rights: run this as root or install sudo." >&2; exit 1; }
+    as_root=(sudo)
+fi
+# No cluster before the install means any cluster afterwards is the package's own fresh one.
+had_clusters=$(find /etc/postgresql -mindepth 2 -maxdepth 2 -type d 2>/dev/null | wc -l)
+
+echo "Installing: ${missing[*]}"
+"${as_root[@]}" apt-get update -qq
+"${as_root[@]}" env DEBIAN_FRONTEND=noninteractive \
+    apt-get install -y -qq --no-install-recommends "${missing[@]}"
+
+# Debian's server package creates an empty cluster "main" on port 5432 and starts it where it
+# can. It would stand on the port where scripts/run.sh puts the program's own local server, whose
+# account the default settings reach, so a cluster this install brought is removed again.
+if ((had_clusters == 0)) && command -v pg_dropcluster >/dev/null; then
+    for conf in /etc/postgresql/*/main; do
+        [[ -d "$conf" ]] || continue
+        version=$(basename "$(dirname "$conf")")
+        "${as_root[@]}" pg_dropcluster --stop "$version" main
+    done
 fi
