@@ -100,13 +100,16 @@ void AccessTableCursor::decodeRow() {
     }
     const std::size_t start = scanner_.RowStart();
     const std::size_t size = scanner_.RowSize();
-    const std::size_t minimum = db_->Format().jet3 ? 2 : 3;
-    if (size < minimum ||
+    const bool jet3 = db_->Format().jet3;
+    const std::size_t countSize = jet3 ? 1 : 2;
+    if (size < countSize + 1) throw DamagedTable(name_);
+    // Columns added after a row was written lie past the row's own column count. The row's null
+    // mask, one bit per column it counts, must lie inside the row before libmdb reads it.
+    const unsigned rowColumns =
+        jet3 ? k.handle->pg_buf[start] : le::u16(k.handle->pg_buf + start);
+    if ((rowColumns + 7) / 8 + countSize > size ||
         mdb_crack_row(k.table, static_cast<int>(start), size, k.fields.data()) < 0)
         throw DamagedTable(name_);
-    // Columns added after a row was written lie past the row's own column count.
-    const unsigned rowColumns =
-        db_->Format().jet3 ? k.handle->pg_buf[start] : le::u16(k.handle->pg_buf + start);
     const std::uint8_t* page = k.handle->pg_buf;
     for (std::size_t i = 0; i < fields_.size(); ++i) {
         const ColumnDef& c = def_.columns[i];

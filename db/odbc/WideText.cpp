@@ -6,10 +6,6 @@
 
 namespace tabulant::db {
 
-namespace {
-
-} // namespace
-
 void AppendUtf16(std::string_view utf8, std::vector<SQLWCHAR>& out) {
     std::size_t i = 0;
     while (i < utf8.size()) {
