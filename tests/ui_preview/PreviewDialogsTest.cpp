@@ -10,6 +10,7 @@
 #include <QStyle>
 #include <QStyleOptionViewItem>
 #include <QTest>
+#include <QTimer>
 #include <QTreeView>
 
 using namespace tabulant;
@@ -38,6 +39,7 @@ private slots:
     void replaceChangesFirstOccurrencePerLine();
     void secondReplaceChangesSecondOccurrence();
     void replaceOnEmptyListStaysOpen();
+    void replaceKeepsSecondClickAndEscapeOut();
     void editLineWritesBackOnOk_data();
     void editLineWritesBackOnOk();
     void editLineOfVanishedLineIsReported();
@@ -95,6 +97,29 @@ void PreviewDialogsTest::secondReplaceChangesSecondOccurrence() {
         after = PreviewWindowFixture::lines(w);
     });
     QCOMPARE(after, Lines(300, "INSERT INTO t VALUES (NULL, '')"));
+}
+
+// The rewrite lets events run between lines; a second Replace or an Escape arriving then must
+// neither rewrite lines twice nor leave the preview usable under the running rewrite.
+void PreviewDialogsTest::replaceKeepsSecondClickAndEscapeOut() {
+    PreviewWindowFixture f;
+    f.fill(Lines(300, "a"));
+    Lines after;
+    f.show([&](Form2& w) {
+        OnNextModalThenClose([&](QWidget& dialog) {
+            QTest::keyClicks(dialog.findChild<QLineEdit*>("Text1"), "a");
+            QTest::keyClicks(dialog.findChild<QLineEdit*>("Text2"), "aa");
+            QTimer::singleShot(0, &dialog, [&dialog] {
+                Click(dialog, "PushButton2");
+                QTest::keyClick(&dialog, Qt::Key_Escape);
+            });
+            Click(dialog, "PushButton2");
+        });
+        Click(w, "PushButton3");
+        after = PreviewWindowFixture::lines(w);
+    });
+    QCOMPARE(after, Lines(300, "aa"));
+    QCOMPARE(f.prompts.Messages(), std::vector<std::string>{"Done."});
 }
 
 void PreviewDialogsTest::replaceOnEmptyListStaysOpen() {

@@ -8,6 +8,7 @@
 
 #include "shell/core/Trap.h"
 
+#include <QCloseEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -69,8 +70,26 @@ void Form3::PushButton1_Click() {
     trap(100, [&] { close(); });
 }
 
+void Form3::reject() {
+    if (!replacing_) QDialog::reject();
+}
+
+void Form3::closeEvent(QCloseEvent* event) {
+    if (replacing_) event->ignore();
+    else QDialog::closeEvent(event);
+}
+
+// The rewrite lets events run between lines: a second Replace or a Cancel arriving then would
+// rewrite lines twice or leave the preview usable under a running rewrite.
+void Form3::setReplacing(bool replacing) {
+    replacing_ = replacing;
+    for (const char* name : {"PushButton1", "PushButton2"})
+        if (auto* button = findChild<QWidget*>(name)) button->setEnabled(!replacing);
+}
+
 // An empty find text is taken as found nowhere: every line stays as it is and "Done." follows.
 void Form3::PushButton2_Click() {
+    if (replacing_) return;
     shell::Trap trap(context_.prompts, "Form3.PushButton2_Click");
     PreviewLines& lines = previewList_.lines();
     if (trap.Condition(100, [&] { return lines.empty(); })) {
@@ -81,6 +100,7 @@ void Form3::PushButton2_Click() {
     const CaselessReplace replace(text1_->text().toStdString(), text2_->text().toStdString());
     std::size_t n = 0;
     trap(106, [&] { n = lines.size(); });
+    setReplacing(true);
     trap(108, [&] {
         lines.rewrite(
             [&](std::size_t index, std::string& out) {
@@ -92,6 +112,7 @@ void Form3::PushButton2_Click() {
             },
             [&](std::size_t first, std::size_t last) { previewList_.linesChanged(first, last); });
     });
+    setReplacing(false);
     trap(114, [&] { context_.prompts.Message("Done."); });
     trap(116, [&] { close(); });
 }

@@ -25,7 +25,15 @@ public:
     void PushButton1_Click(); // Cancel
     void PushButton2_Click(); // Replace
 
+protected:
+    // While the lines are being rewritten the dialog stays: Escape and the close box wait.
+    void reject() override;
+    void closeEvent(QCloseEvent* event) override;
+
 private:
+    void setReplacing(bool replacing);
+
+    bool replacing_ = false;
     PreviewContext& context_;
     PreviewListModel& previewList_;
     QLineEdit* text1_;
