@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 
 using namespace tabulant;
 using namespace tabulant::testing;
@@ -37,6 +38,7 @@ private slots:
     void emptyListHasNothingToRun();
     void errorLineSurvivesIntoLaterOpenings();
     void copySqlCopiesMarkedLines();
+    void copySqlKeepsCommandsOut();
     void errorCommandsCopyAndMail();
 };
 
@@ -293,6 +295,24 @@ void PreviewWindowTest::copySqlCopiesMarkedLines() {
     f.show([&](Form2& w) { Click(w, "PushButton2"); });
     QCOMPARE(f.clipboard.text.value_or("none"), std::string("SELECT 1\r\nSELECT 3\r\n"));
     QCOMPARE(f.prompts.Messages(), std::vector<std::string>{copied});
+}
+
+// The export lets events run between cells: "< Back" or Escape arriving then must wait, or the
+// window would close under the copy.
+void PreviewWindowTest::copySqlKeepsCommandsOut() {
+    PreviewWindowFixture f;
+    f.fill(std::vector<std::string>(300, "SELECT 1"));
+    bool openAfterCopy = false;
+    f.show([&](Form2& w) {
+        QTimer::singleShot(0, &w, [&w] {
+            Click(w, "PushButton5");
+            QTest::keyClick(&w, Qt::Key_Escape);
+        });
+        Click(w, "PushButton2");
+        openAfterCopy = w.isVisible();
+    });
+    QVERIFY(openAfterCopy);
+    QCOMPARE(f.prompts.Messages().size(), std::size_t{1});
 }
 
 void PreviewWindowTest::errorCommandsCopyAndMail() {

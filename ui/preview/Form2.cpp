@@ -165,11 +165,14 @@ void Form2::revealLine(int n) {
 void Form2::PushButton2_Click() {
     if (executing_) return;
     shell::Trap trap(context_.prompts, "Form2.PushButton2_Click");
+    // The export lets events run between cells: the other commands wait, as during an execution.
+    setExecuting(true);
     trap(100, [&] {
         model_->publish();
         CopyListToClipboard(PreviewLinesExport(model_->lines()), context_.clipboard,
                             context_.eventLoop);
     });
+    setExecuting(false);
     trap(102, [&] { context_.prompts.Message("Results have been copied to the clipboard." + CopiedHint); });
 }
 
