@@ -9,6 +9,7 @@
 
 #include <sqlext.h>
 
+#include <climits>
 #include <vector>
 
 namespace tabulant::db {
@@ -49,9 +50,18 @@ public:
         SQLSetConnectAttrW(session->dbc(), SQL_ATTR_LOGIN_TIMEOUT,
                            reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(ConnectionTimeout())),
                            SQL_IS_UINTEGER);
+        // A NUL would end the string early (and with it our driver options); a string longer than
+        // a SQLSMALLINT count cannot be passed at all.
+        if (connectionString.find('\0') != std::string_view::npos)
+            throw platform::Error(platform::errors::Generic,
+                                  SqlExceptionText("22021", "The connection string holds a NUL "
+                                                            "character."));
         std::string full(connectionString);
         full += DriverOptions;
         std::vector<SQLWCHAR> wide = ToUtf16(full);
+        if (wide.size() > static_cast<std::size_t>(SHRT_MAX))
+            throw platform::Error(platform::errors::Generic,
+                                  SqlExceptionText("22001", "The connection string is too long."));
         const SQLRETURN rc =
             SQLDriverConnectW(session->dbc(), nullptr, wide.data(), static_cast<SQLSMALLINT>(wide.size()),
                               nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT);

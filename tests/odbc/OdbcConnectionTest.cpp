@@ -306,6 +306,18 @@ private slots:
         QVERIFY(!c->IsOpen());
     }
 
+    // A NUL would cut the string short of what follows it; an overlong one cannot be counted.
+    void unusableConnectionStringsAreRefused() {
+        const std::string cs = TestServer::shared().connectionString();
+        for (const std::string& bad : {cs.substr(0, 20) + std::string(1, '\0') + cs.substr(20),
+                                       cs + ";Application=" + std::string(40000, 'x')}) {
+            auto c = db::CreateOdbcConnection();
+            const std::string d = failureOf([&] { c->Open(bad); });
+            QVERIFY2(d.starts_with("SQLException: [22"), d.c_str());
+            QVERIFY(!c->IsOpen());
+        }
+    }
+
     void unknownDriverFails() {
         auto c = db::CreateOdbcConnection();
         const std::string d = failureOf([&] { c->Open("Driver={No Such Driver};Server=localhost"); });
