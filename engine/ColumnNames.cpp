@@ -23,9 +23,14 @@ std::string ColumnNames::NextCandidate(std::string_view candidate, int counter) 
     return next;
 }
 
-std::string ColumnNames::Unique(std::string_view baseName) {
+std::string ColumnNames::FirstFree(std::string_view baseName) const {
     std::string candidate(baseName);
     for (int counter = 1; Taken(candidate); ++counter) candidate = NextCandidate(candidate, counter);
+    return candidate;
+}
+
+std::string ColumnNames::Unique(std::string_view baseName) {
+    std::string candidate = FirstFree(baseName);
     Use(candidate);
     return candidate;
 }

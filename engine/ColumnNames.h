@@ -18,7 +18,9 @@ public:
     // Passes accumulate, so three fields A give A, A1, A12.
     static std::string NextCandidate(std::string_view candidate, int counter);
 
-    // The whole uniqueness loop: the first candidate not taken, which is then used.
+    // The uniqueness loop: the first candidate, from baseName on, that is not taken.
+    std::string FirstFree(std::string_view baseName) const;
+    // FirstFree, then used.
     std::string Unique(std::string_view baseName);
 
 private:

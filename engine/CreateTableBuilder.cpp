@@ -51,11 +51,7 @@ void CreateTableBuilder::Build(shell::Trap& trap, std::string_view table,
 
         std::string candidate;
         trap(198, [&] { candidate = BaseColumnName(fieldName_); });
-        trap(202, [&] {
-            int counter = 0;
-            while (usedNames_.Taken(candidate))
-                candidate = ColumnNames::NextCandidate(candidate, ++counter);
-        });
+        trap(202, [&] { candidate = usedNames_.FirstFree(candidate); });
         trap(208, [&] { usedNames_.Use(candidate); });
         trap(210, [&] { columnName_ = candidate; });
         trap(212, [&] { typeKey_ = TypeKey(records.Fields().Item(j).type); });

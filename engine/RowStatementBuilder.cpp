@@ -159,7 +159,7 @@ void RowStatementBuilder::AppendNumeric(shell::Trap& trap) {
     }
     // PostgreSQL's own spellings, quoted: NaN and infinity have no unquoted numeric literal.
     if (valueNonFinite_) {
-        trap(366, [&] {
+        trap(368, [&] {
             statement_.append(std::isnan(valueDouble_) ? "'NaN', "
                               : valueDouble_ > 0       ? "'Infinity', "
                                                        : "'-Infinity', ");

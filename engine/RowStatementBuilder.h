@@ -39,7 +39,8 @@ int ProgressPercent(std::int64_t counter, std::int64_t recordCount);
 //
 // The statement is built in one buffer reused from row to row; building a row allocates nothing
 // once the buffers have grown to the longest row. Every step runs under the caller's trap; a
-// failed read of a value leaves the previous value in place, as the steps are specified.
+// failed read of a value leaves the previous value in place, as any failed step leaves what it
+// was to compute.
 // Thread: the user-interface thread; yields once per row and once per value.
 class RowStatementBuilder {
 public:
