@@ -85,9 +85,8 @@ std::int64_t TableScanner::CountLiveRows(platform::EventLoop* events) const {
         DataPage page(format_, buffer.data());
         if (!page.IsDataPageOf(tablePage_)) continue;
         const unsigned slots = page.SlotCount();
-        const std::size_t rco = format_.RowCountOffset();
         for (unsigned i = 0; i < slots; ++i)
-            if ((le::u16(buffer.data() + rco + 2 + 2 * i) & 0x8000) == 0) ++n;
+            if (!page.Slot(i).deleted) ++n;
     }
     return n;
 }

@@ -12,7 +12,7 @@ namespace tabulant::db::crypto {
 // How the pages after page 0 are stored.
 enum class Scheme {
     None,            // plain pages
-    JetPageEncoding, // .mdb "encoded" database: RC4 keyed by the header key alone; libmdb undoes it
+    JetPageEncoding, // .mdb "encoded" database: RC4 keyed by the header key XOR the page number
     Rc4Md5,          // Office RC4, version 1.1 (MD5 key derivation)
     Rc4CryptoApi,    // Office RC4 CryptoAPI, SHA-1, 40 to 128 bit keys
     StandardAes,     // Office standard AES: SHA-1 key derivation with 50,000 rounds, AES-ECB

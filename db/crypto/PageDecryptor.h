@@ -28,14 +28,15 @@ public:
 // Checks `password` the way the file's scheme defines and returns the page cipher. A wrong,
 // empty or over-long (more than 255 UTF-16 units) password, or malformed UTF-8, throws
 // platform::Error(kInvalidPasswordNumber, "Not a valid password."). Gives nullptr for Scheme::None
-// and Scheme::JetPageEncoding: libmdb reads those pages as stored. Slow on purpose for the agile
+// and Scheme::JetPageEncoding, whose pages need no password (the reader's JetPageCodec undoes the
+// encoding). Slow on purpose for the agile
 // and standard AES schemes (up to 100,000 hash rounds).
 std::unique_ptr<PageDecryptor> Unlock(const EncryptionInfo& info, std::u16string_view password);
 std::unique_ptr<PageDecryptor> Unlock(const EncryptionInfo& info, std::string_view utf8Password);
 
-// Makes the encoding key at 0x3E of a (copied) page 0 read 0, so that libmdb, which would apply
-// its own page decoding to an Office-encrypted file, reads the already decrypted pages as
-// plain. The rest of page 0 is left as it is. Throws like ReadEncryption when page0 is too short.
+// Makes the encoding key at 0x3E of a (copied) page 0 read 0, so that a reader that applies
+// Jet page decoding by that key (libmdb's own file reading does) takes already decrypted pages
+// as plain. The rest of page 0 is left as it is. Throws like ReadEncryption when page0 is too short.
 void ClearEncodingKey(std::span<std::uint8_t> page0);
 
 } // namespace tabulant::db::crypto
