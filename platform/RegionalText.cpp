@@ -92,7 +92,7 @@ void RegionalText::AppendText(const Variant& value, std::string& out) const {
 }
 
 // The general number form with the given number of significant digits: fixed notation while the
-// decimal exponent lies in [-5, digits), otherwise mantissa, "E", sign and at least two exponent
+// decimal exponent lies in [-4, digits), otherwise mantissa, "E", sign and at least two exponent
 // digits; trailing zeros dropped. to_chars with a precision gives exactly that, in lower case and
 // independent of the C locale.
 void RegionalText::appendNumber(double value, int digits, std::string& out) const {

@@ -23,6 +23,7 @@
 #include <QRadioButton>
 #include <QScreen>
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace tabulant::ui {
