@@ -2,6 +2,8 @@
 // the two date patterns.
 #include "RegionalText.h"
 
+#include "AsciiText.h"
+
 #include <chrono>
 #include <cmath>
 #include <stdexcept>
@@ -23,14 +25,6 @@ constexpr long long LastDay =
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
-char lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool startsWithNoCase(std::string_view text, std::string_view word) {
-    if (word.empty() || text.size() < word.size()) return false;
-    for (std::size_t i = 0; i < word.size(); ++i)
-        if (lower(text[i]) != lower(word[i])) return false;
-    return true;
-}
 
 // Reads minDigits..maxDigits digits at pos; fails when a further digit follows.
 bool readNumber(std::string_view text, std::size_t& pos, int minDigits, int maxDigits, int& value) {
@@ -217,10 +211,10 @@ bool RegionalText::readTimePart(std::string_view text, std::size_t& pos, DateTim
     bool am = false, pm = false;
     if (p + 1 < text.size() && text[p] == ' ') {
         const std::string_view rest = text.substr(p + 1);
-        if (startsWithNoCase(rest, c_.am) && rest.size() == c_.am.size()) {
+        if (!c_.am.empty() && StartsWithNoCase(rest, c_.am) && rest.size() == c_.am.size()) {
             am = true;
             p = text.size();
-        } else if (startsWithNoCase(rest, c_.pm) && rest.size() == c_.pm.size()) {
+        } else if (!c_.pm.empty() && StartsWithNoCase(rest, c_.pm) && rest.size() == c_.pm.size()) {
             pm = true;
             p = text.size();
         }

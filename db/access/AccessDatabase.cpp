@@ -7,6 +7,7 @@
 #include "TableDefinition.h"
 
 #include "db/crypto/PageDecryptor.h"
+#include "platform/AsciiText.h"
 #include "shell/core/Helpers.h"
 
 #include <algorithm>
@@ -18,14 +19,6 @@ namespace {
 constexpr std::uint32_t CatalogPage = 2;
 constexpr std::uint32_t SystemFlag = 0x80000000u;
 constexpr std::uint32_t AltSystemFlag = 0x00000002u;
-
-bool startsWithNoCase(std::string_view text, std::string_view prefix) {
-    return text.size() >= prefix.size() &&
-           std::equal(prefix.begin(), prefix.end(), text.begin(), [](char a, char b) {
-               return std::tolower(static_cast<unsigned char>(a)) ==
-                      std::tolower(static_cast<unsigned char>(b));
-           });
-}
 
 // Pages of a password-protected .accdb, decrypted in memory as they are read.
 class OfficePageCodec final : public PageCodec {
@@ -114,7 +107,7 @@ void AccessDatabase::readCatalog() {
 std::string AccessDatabase::TableType(const CatalogEntry& e) {
     switch (e.type) {
     case 1:
-        if ((e.flags & (SystemFlag | AltSystemFlag)) != 0 || startsWithNoCase(e.name, "MSys"))
+        if ((e.flags & (SystemFlag | AltSystemFlag)) != 0 || platform::StartsWithNoCase(e.name, "MSys"))
             return "SYSTEM TABLE";
         // Access's own scratch tables (left behind by clipboard operations and the like) hold no
         // data of the user's.
