@@ -9,10 +9,10 @@
 namespace tabulant::fakes {
 
 // One factory for both sides of a conversion. A connection it creates decides what it is when
-// opened: a string starting with "Provider=" (any letter case) opens `access`, one starting with
-// "Driver=" opens `postgres` (or, when `postgresConnection` is set, a connection it makes, such
-// as a real ODBC connection to a test server); any other string fails like a missing data
-// source. Properties set before Open are carried over.
+// opened, as the program's own does (db::RoutingConnection): an Access connection string opens
+// `access`, a "Driver=" string opens `postgres` (or, when `postgresConnection` is set, a
+// connection it makes, such as a real ODBC connection to a test server). Properties set before
+// Open are carried over.
 class InMemoryConnectionFactory final : public platform::ConnectionFactory {
 public:
     InMemoryDatabase access;
