@@ -94,6 +94,8 @@ void Bench::MakeWorkDir() {
     direct_ = dir_ / "direct.mdb";
     async_ = dir_ / "direct-async.mdb";
     memory_ = dir_ / "memory.mdb";
+    directSql_ = dir_ / "direct.sql";
+    asyncSql_ = dir_ / "direct-async.sql";
 }
 
 void Bench::WriteFiles() {
@@ -133,6 +135,14 @@ void Bench::PrepareServer() {
     DropTable(kTemplate);
     cluster_->Psql(create);
     say("peer tables are made like: %s\n", create.c_str());
+    ExportStatements(direct_, directSql_);
+    ExportStatements(async_, asyncSql_);
+}
+
+void Bench::ExportStatements(const fs::path& file, const fs::path& to) {
+    const ProcessResult r = RunShell("mdb-export -I postgres -B -S 1 " + ShellQuote(file.string()) +
+                                     " " + ShellQuote(kFirstTable) + " > " + ShellQuote(to.string()));
+    if (r.exitCode != 0) throw std::runtime_error("mdb-export could not write " + to.string());
 }
 
 Bench::OurRun Bench::Ours(const std::string& kind, const fs::path& file, std::uint64_t rows,
@@ -202,13 +212,21 @@ void Bench::ExpectRows(const std::string& table, std::uint64_t rows) const {
 }
 
 ProcessResult Bench::PeerDirect(const fs::path& file, std::uint64_t rows) {
+    return IntoPeerTable("mdb-export -I postgres -B -S 1 " + ShellQuote(file.string()) + " " +
+                             ShellQuote(kFirstTable) + " | " + cluster_->PsqlCommand(),
+                         rows);
+}
+
+ProcessResult Bench::PeerReplay(const fs::path& statements, std::uint64_t rows) {
+    return IntoPeerTable(cluster_->PsqlCommand() + " -f " + ShellQuote(statements.string()), rows);
+}
+
+ProcessResult Bench::IntoPeerTable(const std::string& command, std::uint64_t rows) {
     RecreateFromTemplate(kPeerTable);
     const fs::path errors = dir_ / "peer-errors.txt";
-    ProcessResult r = RunShell("mdb-export -I postgres -B -S 1 " + ShellQuote(file.string()) +
-                               " " + ShellQuote(kFirstTable) + " | " + cluster_->PsqlCommand() +
-                               " 2> " + ShellQuote(errors.string()));
+    ProcessResult r = RunShell(command + " 2> " + ShellQuote(errors.string()));
     if (r.exitCode != 0 || fs::file_size(errors) != 0)
-        throw std::runtime_error("the peer route failed; see " + errors.string());
+        throw std::runtime_error("the peer failed; see " + errors.string());
     ExpectRows(kPeerTable, rows);
     // Gone at once: the run would take "big 1" for its own "Big 1" (names are compared without
     // regard to letter case) and ask to overwrite it.
@@ -260,6 +278,8 @@ void Bench::Round(int round) {
     cluster_->SetSynchronousCommit(o_.durable);
     pair(directPair_, "direct", [&] { return direct(direct_, o_.directRows); },
          [&] { return PeerDirect(direct_, o_.directRows); });
+    directReplay_.Add(PeerReplay(directSql_, o_.directRows));
+    say("round %d %-14s %s s\n", round, "psql -f", directReplay_.Times().c_str());
     copy_.Add(CopyReference(async_, o_.asyncRows));
     say("round %d %-14s %s s\n", round, "COPY", copy_.Times().c_str());
     // The same without waiting for each commit's flush: what is left is the work of the two
@@ -267,6 +287,8 @@ void Bench::Round(int round) {
     cluster_->SetSynchronousCommit(false);
     pair(asyncPair_, "direct async", [&] { return direct(async_, o_.asyncRows); },
          [&] { return PeerDirect(async_, o_.asyncRows); });
+    asyncReplay_.Add(PeerReplay(asyncSql_, o_.asyncRows));
+    say("round %d %-14s %s s\n", round, "async psql -f", asyncReplay_.Times().c_str());
 }
 
 void Bench::MeasureMemory() {

@@ -46,6 +46,10 @@ private:
     OurRun OursDirect(const std::filesystem::path& file, std::uint64_t rows);
     ProcessResult Peer(const std::string& command);
     ProcessResult PeerDirect(const std::filesystem::path& file, std::uint64_t rows);
+    ProcessResult PeerReplay(const std::filesystem::path& statements, std::uint64_t rows);
+    // Runs a peer's shell command that fills the peer table and checks its rows.
+    ProcessResult IntoPeerTable(const std::string& command, std::uint64_t rows);
+    void ExportStatements(const std::filesystem::path& file, const std::filesystem::path& to);
     ProcessResult CopyReference(const std::filesystem::path& file, std::uint64_t rows);
     void DropTable(const std::string& table) const;
     void RecreateFromTemplate(const std::string& table) const;
@@ -58,9 +62,13 @@ private:
     std::filesystem::path dir_;
     bool ownDir_ = false;
     std::filesystem::path big_, many_, direct_, async_, memory_;
+    std::filesystem::path directSql_, asyncSql_; // the peer's statements of direct_ and async_
     std::unique_ptr<Cluster> cluster_;
 
     Pair readOne_, generateOne_, generateMany_, directPair_, asyncPair_;
+    // psql alone running the peer's statements from a file: the peer route's client without the
+    // producer that runs beside it in the pipe.
+    Series directReplay_, asyncReplay_;
     Series copy_;
     Gaps directGaps_, generateGaps_; // the worst of every run
     long directHwmKb_ = 0, generateHwmKb_ = 0;           // at direct/async rows and at rows

@@ -37,10 +37,13 @@ void Bench::PrintReport() const {
     const Side directOurs{directPair_.ours, o_.directRows}, directPeer{directPair_.peer, o_.directRows};
     const Side asyncOurs{asyncPair_.ours, o_.asyncRows}, asyncPeer{asyncPair_.peer, o_.asyncRows};
     const Side copy{copy_, o_.asyncRows};
+    const Side directReplay{directReplay_, o_.directRows}, asyncReplay{asyncReplay_, o_.asyncRows};
 
     std::printf("\nMedians of %d runs; rows per second by wall clock on a shared machine. ours/peer\n"
                 "divides our rows per second by the peer's, measured in the same rounds; CPU divides\n"
-                "the peer's process time (user + system) by ours (the server's time is in neither).\n\n",
+                "the peer's process time (user + system) by ours (the server's time is in neither).\n"
+                "psql -f runs the peer's INSERT statements from a file: the same client work as the\n"
+                "peer route's psql, without mdb-export producing them beside it.\n\n",
                 o_.repeat);
     std::printf("%-36s %10s %12s %12s %10s %8s\n", "measurement", "rows", "ours rows/s",
                 "peer rows/s", "ours/peer", "CPU");
@@ -49,6 +52,8 @@ void Bench::PrintReport() const {
     row("(b) generate, " + std::to_string(o_.tables) + " tables", manyOurs, manyPeer, true);
     row("(c) direct, " + server, directOurs, directPeer, false);
     row("(c) direct, synchronous_commit off", asyncOurs, asyncPeer, false);
+    row("(c) vs psql -f, " + server, directOurs, directReplay, false);
+    row("(c) vs psql -f, sync. commit off", asyncOurs, asyncReplay, false);
     row("(d) direct vs COPY, " + server, directOurs, copy, false);
     row("(d) direct vs COPY, sync. commit off", asyncOurs, copy, false);
 

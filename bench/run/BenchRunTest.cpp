@@ -92,7 +92,7 @@ private slots:
         QTest::addColumn<bool>("valid");
         QTest::newRow("none") << QStringList{} << true;
         QTest::newRow("sizes") << QStringList{"--rows", "10", "--direct-rows", "5", "--repeat", "1"} << true;
-        QTest::newRow("flags") << QStringList{"--direct-full", "--no-durability", "--keep"} << true;
+        QTest::newRow("flags") << QStringList{"--no-direct-full", "--no-durability", "--keep"} << true;
         QTest::newRow("zero rows") << QStringList{"--rows", "0"} << false;
         QTest::newRow("not a number") << QStringList{"--rows", "1e6"} << false;
         QTest::newRow("negative") << QStringList{"--tables", "-2"} << false;
@@ -118,6 +118,8 @@ private slots:
         QCOMPARE(d->tables * d->tableRows, 1'000'000u);
         QCOMPARE(d->repeat, 3);
         QVERIFY(d->durable);
+        QVERIFY(d->directAtFullSize); // the peak memory of direct mode is wanted at full size
+        QVERIFY(!parse({"--no-direct-full"})->directAtFullSize);
     }
 
     // File and table names reach bash inside the peers' command lines.

@@ -9,11 +9,11 @@ namespace tabulant::bench {
 
 const char* const Usage =
     "usage: bench-run [--rows N] [--tables T] [--table-rows N] [--direct-rows N]\n"
-    "                 [--async-rows N] [--memory-rows N] [--repeat R] [--direct-full]\n"
+    "                 [--async-rows N] [--memory-rows N] [--repeat R] [--no-direct-full]\n"
     "                 [--no-durability] [--work DIR] [--keep]\n"
     "  --rows N         rows of the one-table file (1000000)\n"
     "  --tables T       tables of the many-table file (20), of --table-rows N rows each (50000)\n"
-    "  --direct-rows N  rows converted into the server per direct run (5000); each commit\n"
+    "  --direct-rows N  rows converted into the server per direct run (20000); each commit\n"
     "                   waits for its flush to disk, as with the server's default settings\n"
     "  --async-rows N   rows per direct run with synchronous_commit off, and for COPY (50000)\n"
     "  --memory-rows N  the smaller table of the peak-memory comparison (100000)\n"
@@ -36,7 +36,7 @@ std::optional<Options> ParseOptions(int argc, char** argv) {
     Options o;
     for (int i = 1; i < argc; ++i) {
         const std::string_view a = argv[i];
-        if (a == "--direct-full") { o.directAtFullSize = true; continue; }
+        if (a == "--no-direct-full") { o.directAtFullSize = false; continue; }
         if (a == "--no-durability") { o.durable = false; continue; }
         if (a == "--keep") { o.keep = true; continue; }
         if (a == "--help" || a == "-h" || i + 1 >= argc) {
