@@ -186,25 +186,30 @@ void RowStatementBuilder::AppendDateLiteral(const platform::DateTime& date, std:
 }
 
 void RowStatementBuilder::Escape() {
+    escapeString_ = false;
     // Most texts hold nothing to escape and are then used as they are.
     if (!NeedsEscaping(value_)) {
         escaped_ = value_;
         return;
     }
     escapedText_.clear();
-    AppendEscapedText(escapedText_, value_);
+    // Line breaks are kept, written as escapes: removing them would join the lines of every
+    // multi-line memo, and raw ones would split the statement over several preview lines.
+    escapeString_ = HoldsLineBreak(value_);
+    if (escapeString_) AppendEscapeStringBody(escapedText_, value_);
+    else AppendEscapedText(escapedText_, value_);
     escaped_ = escapedText_;
 }
 
 void RowStatementBuilder::AppendQuotedOrDate(shell::Trap& trap, int dateLine, int quotedLine) {
     std::optional<platform::DateTime> date;
-    trap(dateLine, [&] { date = regional_.ReadDate(escaped_); });
+    if (!escapeString_) trap(dateLine, [&] { date = regional_.ReadDate(escaped_); });
     if (date) {
         trap(dateLine + 2, [&] { AppendDateLiteral(*date, escaped_); });
         return;
     }
     trap(quotedLine, [&] {
-        statement_ += '\'';
+        statement_.append(escapeString_ ? "E'" : "'");
         statement_.append(escaped_).append("', ", 3);
     });
 }
@@ -230,7 +235,7 @@ void RowStatementBuilder::AppendTextB(shell::Trap& trap) {
         return;
     }
     trap(400, [&] { Escape(); });
-    if (trap.Condition(402, [&] { return regional_.IsNumeric(escaped_); })) {
+    if (trap.Condition(402, [&] { return !escapeString_ && regional_.IsNumeric(escaped_); })) {
         trap(404, [&] {
             if (escaped_.data() != escapedText_.data()) escapedText_.assign(escaped_);
             CommasToPoints(escapedText_);

@@ -31,8 +31,9 @@ int ProgressPercent(std::int64_t counter, std::int64_t recordCount);
 // Turns each row of a table's record set into one INSERT statement (steps 326 to 436).
 //
 // Values are literals in the statement: NULL, numbers unquoted with "." as the decimal point,
-// TRUE/FALSE for Yes/No, texts quoted with "'" doubled and line breaks removed, texts that read
-// as dates rewritten as mm/dd/yyyy[ hh:nn:ss] in the regional separators. Values are written
+// TRUE/FALSE for Yes/No, texts quoted with "'" doubled, texts with line breaks as escape strings
+// (E'line one\r\nline two', so that a statement stays one line), texts that read as dates
+// rewritten as mm/dd/yyyy[ hh:nn:ss] in the regional separators. Values are written
 // whole. Long binary fields are left out; a table with no other field gets
 // INSERT INTO "T" DEFAULT VALUES; per row, so that the row count is kept. A non-finite Double
 // is written 'NaN', 'Infinity' or '-Infinity' (accepted by NUMERIC columns).
@@ -79,6 +80,9 @@ private:
     std::string scratch_;      // where a value text is made before it replaces text_
     std::string_view escaped_; // value_ escaped for a quoted literal
     std::string escapedText_;  // escaped_ when escaping changed something
+    // The value holds line breaks: escaped_ is the body of an escape string (E'...'), which is
+    // neither read as a number nor as a date.
+    bool escapeString_ = false;
     bool valueNonFinite_ = false;
     bool valueIsNumber_ = false;
     std::optional<platform::DateTime> valueDate_;

@@ -8,17 +8,24 @@
 
 namespace tabulant::engine {
 
+namespace {
+// Appends the text with every `mark` doubled, copying the runs between them in one piece.
+void appendDoubling(std::string& out, std::string_view text, char mark) {
+    for (std::size_t start = 0;;) {
+        const auto at = text.find(mark, start);
+        if (at == std::string_view::npos) {
+            out.append(text.substr(start));
+            return;
+        }
+        out.append(text.substr(start, at + 1 - start)).append(1, mark);
+        start = at + 1;
+    }
+}
+} // namespace
+
 void AppendQuotedName(std::string& out, std::string_view name) {
     out += '"';
-    for (std::size_t start = 0;;) {
-        const auto q = name.find('"', start);
-        if (q == std::string_view::npos) {
-            out.append(name.substr(start));
-            break;
-        }
-        out.append(name.substr(start, q + 1 - start)).append(1, '"');
-        start = q + 1;
-    }
+    appendDoubling(out, name, '"');
     out += '"';
 }
 
@@ -74,17 +81,21 @@ bool NeedsEscaping(std::string_view text) {
     return FindSpecial(text.data(), text.data() + text.size()) != text.data() + text.size();
 }
 
-void AppendEscapedText(std::string& out, std::string_view text) {
-    // Copy runs between the special characters in one piece: most texts have none.
-    const char* p = text.data();
-    const char* const end = p + text.size();
-    while (p < end) {
-        const char* run = p;
-        p = FindSpecial(p, end);
-        out.append(run, static_cast<std::size_t>(p - run));
-        if (p == end) break;
-        if (*p == '\'') out.append("''", 2);
-        ++p;
+bool HoldsLineBreak(std::string_view text) {
+    return text.find_first_of("\r\n") != std::string_view::npos;
+}
+
+void AppendEscapedText(std::string& out, std::string_view text) { appendDoubling(out, text, '\''); }
+
+void AppendEscapeStringBody(std::string& out, std::string_view text) {
+    for (const char c : text) {
+        switch (c) {
+        case '\'': out.append("''", 2); break;
+        case '\\': out.append("\\\\", 2); break;
+        case '\r': out.append("\\r", 2); break;
+        case '\n': out.append("\\n", 2); break;
+        default: out += c;
+        }
     }
 }
 

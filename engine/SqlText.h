@@ -18,12 +18,21 @@ std::string_view StoredTableName(std::string_view table);
 std::string DropTableStatement(std::string_view table);
 std::string SelectAllStatement(std::string_view table); // the Access row query, grave accents
 
-// Appends a text value escaped for a quoted literal: every "'" doubled, every carriage return
-// and line feed removed (the lines are joined without a blank).
+// True when a text needs more than to be put between single quotes: it holds a "'", a carriage
+// return or a line feed.
+bool NeedsEscaping(std::string_view text);
+
+// True when the text holds a carriage return or a line feed.
+bool HoldsLineBreak(std::string_view text);
+
+// Appends a text value escaped for a quoted literal: every "'" doubled. For a text without line
+// breaks.
 void AppendEscapedText(std::string& out, std::string_view text);
 
-// True when AppendEscapedText would change the text.
-bool NeedsEscaping(std::string_view text);
+// Appends the body of an escape string literal (E'...') holding the text: "'" doubled, "\"
+// doubled, carriage return and line feed written as \r and \n. A statement stays one line of
+// the preview and its line breaks still reach the server.
+void AppendEscapeStringBody(std::string& out, std::string_view text);
 
 // Replaces every "," by "." in place, from position `from` on.
 void CommasToPoints(std::string& text, std::size_t from = 0);

@@ -50,7 +50,12 @@ const std::map<std::string, std::pair<std::string, std::string>>& Checks() {
         {"Orders example", {"orderid, customer, orderdat, paid", "17|O'Brien|08/31/2021|t"}},
         {"Orders example, null customer", {"customer is null, paid", "t|t"}},
         {"false and true", {"a, b", "f|t"}},
-        {"line breaks removed, quotes doubled", {"memo", "it's'x'line3end"}},
+        {"line breaks kept as escapes, quotes doubled",
+         {"replace(replace(memo, chr(13), '<CR>'), chr(10), '<LF>')",
+          "it's<CR><LF>'x'<LF>line3<CR>end C:\\dir"}},
+        {"only line breaks is a text, not null", {"memo = E'\\r\\n\\n'", "t"}},
+        {"backslash without line breaks stays single", {"memo", "C:\\dir\\x41"}},
+        {"a number or date with a line break stays text", {"a = E'1,5\\r\\n2', b = E'12/24/2021\\n'", "t|t"}},
         {"long value written whole", {"length(memo)", "300"}},
         {"numbers in a comma system", {"d, c, e, big", "12.5|-1.2345|-123.45|100000000000000000000"}},
         {"non-finite doubles quoted", {"a, b, c", "NaN|Infinity|-Infinity"}},
@@ -173,7 +178,7 @@ void PostgresTest::variedTableThroughTheRun() {
     QCOMPARE(q(server.psql("select dbl, txt, money, flag from engine_varied where id = 1")),
              QString("0|O'Brien|922337203685477.5807|f"));
     QCOMPARE(q(server.psql("select txt, memo from engine_varied where id = 2")),
-             QString("abcd|\"dq\""));
+             QString("a\r\nb\rc\nd|\"dq\""));
     QCOMPARE(q(server.psql("select dbl, txt, at from engine_varied where id = 4")),
              QString("NaN|üñíçødé ☃ 𝄞|12/29/1899 06:00:00"));
     QCOMPARE(q(server.psql("select length(dbl::text) > 300, txt from engine_varied where id = 3")),
@@ -239,7 +244,7 @@ void PostgresTest::wholeRunFromAnAccessFile() {
     QCOMPARE(q(server.psql(R"(select orderid, customer, orderdat, paid, amount, ratio, score, )"
                            R"(exact, length(note), small from "engine_run_Orders" order by 1)")),
              QString("17|O'Brien|08/31/2021|t|12.345|1.5|2.25|-12.34|300|255\n"
-                     "18||08/31/2021 14:05:00|f|||||16|"));
+                     "18||08/31/2021 14:05:00|f|||||18|"));
     QCOMPARE(q(server.psql(R"(select count(*) from "engine_run_Pictures")")), QString("2"));
     QCOMPARE(q(server.psql(R"(select id, name from "engine_run_Sales ""old""")")), QString("1|x"));
 }

@@ -55,7 +55,7 @@ std::vector<aw::TableData> AllTypes() {
               Column::of("Last", ColumnType::DateTime), Column::of("Paid", ColumnType::Boolean),
               Column::of("Guid", ColumnType::Guid), bin, Column::of("Big", ColumnType::LargeNumber),
               Column::of("Dbl", ColumnType::Double), Column::of("Sng", ColumnType::Single)},
-             {{V::integer(1), V::text("O'Brien said \"hi\"\r\nline two\nthree\rfour"),
+             {{V::integer(1), V::text("O'Brien said \"hi\"\r\nline two\nthree\rfour in C:\\dir"),
                V::text("\xce\x9a\xce\xb1\xce\xbb\xce\xb7\xce\xbc\xe1\xbd\xb3\xcf\x81\xce\xb1"),
                V::text("smile \xf0\x9f\x98\x80 party \xf0\x9f\x8e\x89"), V::text(LongMemo()),
                V::currency(Max64), V::decimal("-12345678901234567890.123456"),
@@ -97,9 +97,11 @@ private slots:
         QTest::addColumn<QString>("first");
         QTest::addColumn<QString>("second");
         QTest::addColumn<QString>("third");
-        // Line breaks are removed from text and the lines joined; an empty text is NULL, as a
-        // null is; dates take the mm/dd/yyyy form, with the time when there is one.
-        QTest::newRow("text") << "quoted" << "O'Brien said \"hi\"line twothreefour" << "<null>" << "C:\\temp\\x41 100%";
+        // Line breaks and backslashes arrive as they were; an empty text is NULL, as a null is;
+        // dates take the mm/dd/yyyy form, with the time when there is one.
+        QTest::newRow("text") << "replace(replace(quoted, chr(13), '<CR>'), chr(10), '<LF>')"
+                              << "O'Brien said \"hi\"<CR><LF>line two<LF>three<CR>four in C:\\dir"
+                              << "<null>" << "C:\\temp\\x41 100%";
         QTest::newRow("Greek") << "greek" << QString::fromUtf8("\xce\x9a\xce\xb1\xce\xbb\xce\xb7\xce\xbc\xe1\xbd\xb3\xcf\x81\xce\xb1") << "<null>" << "<null>";
         QTest::newRow("beyond the BMP") << "emoji" << QString::fromUtf8("smile \xf0\x9f\x98\x80 party \xf0\x9f\x8e\x89") << "<null>" << "'); DROP TABLE \"DirTypes\"; --";
         QTest::newRow("memo, whole") << "length(notes) || ' ' || md5(notes)"
