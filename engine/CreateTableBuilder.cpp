@@ -60,7 +60,8 @@ void CreateTableBuilder::Build(shell::Trap& trap, std::string_view table,
         if (rule.leftOut) continue;
         const RuleLines lines = LinesOf(rule.order);
         trap(lines.statement, [&] {
-            statement_.append(columnName_).append(" ").append(rule.postgresType).append(",");
+            AppendColumnName(statement_, columnName_);
+            statement_.append(" ").append(rule.postgresType).append(",");
         });
         trap(lines.datatypeRow,
              [&] { preview_.SetLastDatatypeRow(rule.keyword, rule.postgresType); });

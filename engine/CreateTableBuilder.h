@@ -13,7 +13,8 @@ namespace tabulant::engine {
 
 // Builds the CREATE TABLE statement of one table from the fields of its open record set, adds one
 // row per field to the datatype conversion list, and collects NumericColumns ("0, 3, "), which
-// tells the row statements which values to write unquoted.
+// tells the row statements which values to write unquoted. Column names are written unquoted
+// when the server can read them so; other names (Order, Weight(k) are quoted, in lower case.
 //
 // Every step runs under the caller's trap (steps 180 to 318): a failed step is reported and
 // leaves the value it was to compute as it was, also from the previous table, since one builder

@@ -1,5 +1,6 @@
 #include "SqlText.h"
 
+#include <algorithm>
 #include <array>
 
 #if defined(__SSE2__)
@@ -21,11 +22,58 @@ void appendDoubling(std::string& out, std::string_view text, char mark) {
         start = at + 1;
     }
 }
+
+// The words PostgreSQL does not accept as a column name without quotes (its reserved keywords
+// and those that may name only types or functions), in byte order. A word quoted needlessly
+// still names the same column, so words reserved by later servers may be added freely.
+constexpr std::array<std::string_view, 101> ReservedWords = {
+    "all", "analyse", "analyze", "and", "any", "array", "as", "asc", "asymmetric", "authorization",
+    "binary", "both", "case", "cast", "check", "collate", "collation", "column", "concurrently",
+    "constraint", "create", "cross", "current_catalog", "current_date", "current_role",
+    "current_schema", "current_time", "current_timestamp", "current_user", "default", "deferrable",
+    "desc", "distinct", "do", "else", "end", "except", "false", "fetch", "for", "foreign",
+    "freeze", "from", "full", "grant", "group", "having", "ilike", "in", "initially", "inner",
+    "intersect", "into", "is", "isnull", "join", "lateral", "leading", "left", "like", "limit",
+    "localtime", "localtimestamp", "natural", "not", "notnull", "null", "offset", "on", "only",
+    "or", "order", "outer", "overlaps", "placing", "primary", "references", "returning", "right",
+    "select", "session_user", "similar", "some", "symmetric", "system_user", "table",
+    "tablesample", "then", "to", "trailing", "true", "union", "unique", "user", "using",
+    "variadic", "verbose", "when", "where", "window", "with"};
+static_assert(std::is_sorted(ReservedWords.begin(), ReservedWords.end()));
+
+char asciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool identifierStart(unsigned char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c >= 0x80;
+}
+
+bool identifierPart(unsigned char c) { return identifierStart(c) || (c >= '0' && c <= '9') || c == '$'; }
+
+bool isReservedWord(const std::string& lower) {
+    return std::binary_search(ReservedWords.begin(), ReservedWords.end(), std::string_view(lower));
+}
 } // namespace
 
 void AppendQuotedName(std::string& out, std::string_view name) {
     out += '"';
     appendDoubling(out, name, '"');
+    out += '"';
+}
+
+void AppendColumnName(std::string& out, std::string_view name) {
+    std::string lower(name);
+    for (char& c : lower) c = asciiLower(c);
+    const bool plain = name.empty() ||
+                       (identifierStart(static_cast<unsigned char>(name.front())) &&
+                        std::all_of(name.begin() + 1, name.end(),
+                                    [](char c) { return identifierPart(static_cast<unsigned char>(c)); }) &&
+                        !isReservedWord(lower));
+    if (plain) {
+        out.append(name);
+        return;
+    }
+    out += '"';
+    appendDoubling(out, lower, '"');
     out += '"';
 }
 

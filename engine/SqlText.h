@@ -9,6 +9,14 @@ namespace tabulant::engine {
 // such as Sales "old" reach PostgreSQL whole. Names without a double quote come out unchanged.
 void AppendQuotedName(std::string& out, std::string_view name);
 
+// Appends a column name of CREATE TABLE. A name the server takes as it stands (letters, digits,
+// "_" and "$", not starting with a digit or "$", and no reserved word) is written unquoted, and
+// the server folds it to lower case. Any other name, such as Order, User, 1st or Weight(k, would
+// make the whole CREATE TABLE fail: it is written between double quotes, lower-cased the way
+// the server folds unquoted names (ASCII letters only), so it names the column an unquoted name
+// would have named. An empty name is written as it is.
+void AppendColumnName(std::string& out, std::string_view name);
+
 // The name under which PostgreSQL keeps a table named `table`: the server cuts identifiers to
 // 63 bytes, at a character boundary. Names that long are common in languages written with
 // two-byte letters; comparing them uncut with the server's table list would miss the table.

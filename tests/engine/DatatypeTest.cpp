@@ -173,9 +173,20 @@ void DatatypeTest::createTable_data() {
         << R"(CREATE TABLE "Notes"(Title TEXT,Body TEXT);)" << "";
     QTest::newRow("left-out field last and first") << "P" << QList<int>{205, 5, 205}
         << QStringList{"Pic", "Price", "Pic2"} << R"(CREATE TABLE "P"(Price NUMERIC);)" << "1, ";
-    QTest::newRow("reserved words written as they are") << "Users" << QList<int>{3, 202}
-        << QStringList{"Order", "User"} << R"(CREATE TABLE "Users"(Order NUMERIC,User TEXT);)"
+    // Names the server would refuse unquoted are quoted, lower-cased as the server folds names;
+    // every other name is written exactly as before.
+    QTest::newRow("reserved words quoted in lower case") << "Users" << QList<int>{3, 202, 202}
+        << QStringList{"Order", "User", "Desc2"}
+        << R"(CREATE TABLE "Users"("order" NUMERIC,"user" TEXT,Desc2 TEXT);)" << "0, ";
+    QTest::newRow("punctuation and a leading digit quoted")
+        << "P" << QList<int>{5, 202, 202, 202, 202}
+        << QStringList{"Weight (kg)", "E-Mail", "1st Name", "Nr.", "Size\"In"}
+        << R"(CREATE TABLE "P"("weight(k" NUMERIC,"e-mail" TEXT,"1stname" TEXT,"nr." TEXT,"size""in" TEXT);)"
         << "0, ";
+    QTest::newRow("plain names as they are") << "P" << QList<int>{202, 202, 202, 202}
+        << QStringList{"_Key", "a$b", "Gr\u00f6\u00dfe", "Select1"}
+        << QString::fromUtf8("CREATE TABLE \"P\"(_Key TEXT,a$b TEXT,Gr\u00f6\u00dfe TEXT,Select1 TEXT);")
+        << "";
     QTest::newRow("double quote in the table name is doubled") << R"(Sales "old")"
         << QList<int>{3} << QStringList{"ID"} << R"(CREATE TABLE "Sales ""old"""(ID NUMERIC);)"
         << "0, ";

@@ -56,6 +56,8 @@ const std::map<std::string, std::pair<std::string, std::string>>& Checks() {
         {"only line breaks is a text, not null", {"memo = E'\\r\\n\\n'", "t"}},
         {"backslash without line breaks stays single", {"memo", "C:\\dir\\x41"}},
         {"a number or date with a line break stays text", {"a = E'1,5\\r\\n2', b = E'12/24/2021\\n'", "t|t"}},
+        {"column names the server reserves or cannot read unquoted",
+         {R"("order", "weight(k", "1stname", "e-mail", "user")", "7|2.5|Ann|a@b.c|t"}},
         {"long value written whole", {"length(memo)", "300"}},
         {"numbers in a comma system", {"d, c, e, big", "12.5|-1.2345|-123.45|100000000000000000000"}},
         {"non-finite doubles quoted", {"a, b, c", "NaN|Infinity|-Infinity"}},
