@@ -170,7 +170,7 @@ void RowStatementBuilder::AppendNumeric(shell::Trap& trap) {
         trap(368, [&] {
             const auto at = statement_.size();
             statement_.append(value_);
-            CommasToPoints(statement_, at);
+            DecimalSeparatorsToPoints(statement_, regional_.conventions().decimalSeparator, at);
             statement_.append(", ", 2);
         });
         return;
@@ -238,7 +238,7 @@ void RowStatementBuilder::AppendTextB(shell::Trap& trap) {
     if (trap.Condition(402, [&] { return !escapeString_ && regional_.IsNumeric(escaped_); })) {
         trap(404, [&] {
             if (escaped_.data() != escapedText_.data()) escapedText_.assign(escaped_);
-            CommasToPoints(escapedText_);
+            DecimalSeparatorsToPoints(escapedText_, regional_.conventions().decimalSeparator);
             escaped_ = escapedText_;
         });
     }

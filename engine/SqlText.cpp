@@ -147,9 +147,13 @@ void AppendEscapeStringBody(std::string& out, std::string_view text) {
     }
 }
 
-void CommasToPoints(std::string& text, std::size_t from) {
+void DecimalSeparatorsToPoints(std::string& text, std::string_view separator, std::size_t from) {
     for (std::size_t i = text.find(',', from); i != std::string::npos; i = text.find(',', i + 1))
         text[i] = '.';
+    if (separator.empty() || separator == "." || separator == ",") return;
+    for (std::size_t i = text.find(separator, from); i != std::string::npos;
+         i = text.find(separator, i + 1))
+        text.replace(i, separator.size(), 1, '.');
 }
 
 } // namespace tabulant::engine

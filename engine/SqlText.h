@@ -42,7 +42,9 @@ void AppendEscapedText(std::string& out, std::string_view text);
 // the preview and its line breaks still reach the server.
 void AppendEscapeStringBody(std::string& out, std::string_view text);
 
-// Replaces every "," by "." in place, from position `from` on.
-void CommasToPoints(std::string& text, std::size_t from = 0);
+// Replaces every "," by "." in place, from position `from` on, and every regional decimal
+// separator other than "." (such as the Arabic one, U+066B), so that a number text becomes a
+// literal the server reads.
+void DecimalSeparatorsToPoints(std::string& text, std::string_view separator, std::size_t from = 0);
 
 } // namespace tabulant::engine

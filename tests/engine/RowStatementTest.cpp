@@ -53,6 +53,7 @@ private slots:
     void bufferIsReusedAcrossRows();
     void valuesMatchTheirTexts_data();
     void valuesMatchTheirTexts();
+    void otherDecimalSeparatorsBecomePoints();
 };
 
 void RowStatementTest::literals_data() {
@@ -184,6 +185,30 @@ void RowStatementTest::valuesMatchTheirTexts() {
                                Variant::decimal("-0.010"), Variant::integer(INT64_MIN)};
     for (const Variant& n : numbers)
         QCOMPARE(q(literal(5, n)), q(literal(5, Variant::text(regional.Text(n)))));
+}
+
+// A system whose decimal separator is neither "." nor "," (Arabic, U+066B): numbers still reach
+// the server as literals it reads.
+void RowStatementTest::otherDecimalSeparatorsBecomePoints() {
+    platform::RegionalText::Conventions c = platform::RegionalText::EnglishUS();
+    c.decimalSeparator = "\xd9\xab";
+    const platform::RegionalText regional(c);
+    const auto first = [&](std::vector<fakes::ColumnDef> columns, std::vector<Variant> row) {
+        fakes::InMemoryTable t;
+        t.name = "A";
+        t.columns = std::move(columns);
+        t.rows = {std::move(row)};
+        const testcases::Generated g = testcases::Generate(t, regional);
+        return g.inserts.empty() ? std::string("(none)") : g.inserts[0];
+    };
+    QCOMPARE(q(first({{"D", 5}, {"C", 6}, {"N", 14}},
+                     {Variant::real(-1.5), Variant::currency(12345), Variant::decimal("0.25")})),
+             q(R"(INSERT INTO "A" VALUES (-1.5, 1.2345, 0.25);)"));
+    // Without numeric fields a number text is written quoted, with its point.
+    QCOMPARE(q(first({{"T", 202}}, {Variant::text("2\xd9\xab""5")})), q(R"(INSERT INTO "A" VALUES ('2.5');)"));
+    // Beside numeric fields a text is left as it is.
+    QCOMPARE(q(first({{"Id", 3}, {"T", 202}}, {Variant::integer(1), Variant::text("2\xd9\xab""5")})),
+             q("INSERT INTO \"A\" VALUES (1, '2\xd9\xab""5');"));
 }
 
 QTEST_GUILESS_MAIN(RowStatementTest)
