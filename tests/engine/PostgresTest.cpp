@@ -76,6 +76,7 @@ private slots:
     void statementCases();
     void variedTableThroughTheRun();
     void wholeRunFromAnAccessFile();
+    void columnNamesAsTheServerFoldsThem();
 };
 
 void PostgresTest::statementCases_data() {
@@ -249,6 +250,39 @@ void PostgresTest::wholeRunFromAnAccessFile() {
                      "18||08/31/2021 14:05:00|f|||||18|"));
     QCOMPARE(q(server.psql(R"(select count(*) from "engine_run_Pictures")")), QString("2"));
     QCOMPARE(q(server.psql(R"(select id, name from "engine_run_Sales ""old""")")), QString("1|x"));
+}
+
+// Whether written bare or quoted, every column name must be accepted and name the column that
+// PostgreSQL's folding of a bare name gives: ASCII letters lower-cased, all else kept.
+void PostgresTest::columnNamesAsTheServerFoldsThem() {
+    const std::vector<std::string> names = {
+        "Order", "User", "SELECT", "end", "notnull", "Desc2", "_x", "a$b", "$ab", "1st", "E-Mail",
+        "Weight(k", "Nr.", "Size\"In", "a b", "Gr\xc3\xb6\xc3\x9f" "e", "\xc3\x84" "BC", "%&'",
+        "Cost_\xe2\x82\xac"};
+    std::string create = "CREATE TABLE engine_names(";
+    std::string expected;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        if (i > 0) create += ',';
+        engine::AppendColumnName(create, names[i]);
+        create += " TEXT";
+        std::string folded = names[i];
+        for (char& c : folded)
+            if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        expected += (i > 0 ? "\n" : "") + folded;
+    }
+    create += ')';
+    TestServer& server = TestServer::shared();
+    server.psql("DROP TABLE IF EXISTS engine_names");
+    auto connection = db::CreateOdbcConnection();
+    connection->Open(server.connectionString());
+    try {
+        connection->Execute(create);
+    } catch (const platform::Error& e) {
+        QFAIL(qPrintable(q(e.description() + "\n" + create)));
+    }
+    QCOMPARE(q(server.psql("SELECT attname FROM pg_attribute WHERE attrelid = 'engine_names'::regclass "
+                           "AND attnum > 0 ORDER BY attnum")),
+             q(expected));
 }
 
 QTEST_GUILESS_MAIN(PostgresTest)
