@@ -38,6 +38,15 @@ void DropShop(TestServer& server, const std::string& prefix) {
                 ", " + Quoted(prefix + "Gamma"));
 }
 
+// A fresh shop file in the program's folder, opened in the main window, with none of its tables
+// left on the server from an earlier test.
+void OpenShop(Program& p, TestServer& server, const std::string& prefix,
+              const std::string& gammaKey = "Flag") {
+    DropShop(server, prefix);
+    WriteShop(p.path("shop.mdb"), prefix, gammaKey);
+    p.open(server, p.path("shop.mdb"));
+}
+
 // The shop's tables that exist on the server, in name order.
 std::string ExistingShopTables(TestServer& server, const std::string& prefix) {
     return server.psql("SELECT coalesce(string_agg(tablename, ',' ORDER BY tablename), '') "
@@ -83,10 +92,8 @@ private slots:
         QFETCH(QString, tables);
         const std::string pre = prefix.toStdString();
         TestServer& server = TestServer::shared();
-        DropShop(server, pre);
         Program p;
-        WriteShop(p.path("shop.mdb"), pre);
-        p.open(server, p.path("shop.mdb"));
+        OpenShop(p, server, pre);
         p.previewPerTable();
 
         bool closedAfterExecute = false;
@@ -167,10 +174,8 @@ private slots:
     // "View Datatype Conversion" in each table's window shows that table's fields only.
     void datatypeViewShowsTheTableInPreview() {
         TestServer& server = TestServer::shared();
-        DropShop(server, "PtTypes");
         Program p;
-        WriteShop(p.path("shop.mdb"), "PtTypes");
-        p.open(server, p.path("shop.mdb"));
+        OpenShop(p, server, "PtTypes");
         p.previewPerTable();
 
         std::vector<QStringList> views;
@@ -211,10 +216,8 @@ private slots:
         QFETCH(QString, tables);
         const std::string pre = prefix.toStdString();
         TestServer& server = TestServer::shared();
-        DropShop(server, pre);
         Program p;
-        WriteShop(p.path("shop.mdb"), pre);
-        p.open(server, p.path("shop.mdb"));
+        OpenShop(p, server, pre);
         p.previewPerFile();
 
         PreviewPlayer player({[&](ui::Form2& w) { Click(w, execute ? "PushButton1" : "PushButton5"); }});
@@ -246,11 +249,9 @@ private slots:
     // again, which then runs every line.
     void perFileStopsAtRejectedLineAndRunsAfterTheEdit() {
         TestServer& server = TestServer::shared();
-        DropShop(server, "PfFix");
-        server.psql(R"(DROP TYPE IF EXISTS "PfFixGamma"; CREATE TYPE "PfFixGamma" AS (x int))");
         Program p;
-        WriteShop(p.path("shop.mdb"), "PfFix", "Order");
-        p.open(server, p.path("shop.mdb"));
+        OpenShop(p, server, "PfFix", "Order");
+        server.psql(R"(DROP TYPE IF EXISTS "PfFixGamma"; CREATE TYPE "PfFixGamma" AS (x int))");
         p.previewPerFile();
 
         const std::string rejected = R"(CREATE TABLE "PfFixGamma"("order" BOOL,Label TEXT);)";
