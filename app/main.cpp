@@ -33,14 +33,17 @@ int main(int argc, char** argv) {
     // Without a display Qt would abort with a long explanation; say it in one line instead.
     if (!set("DISPLAY") && !set("WAYLAND_DISPLAY") && !set("QT_QPA_PLATFORM")) {
         std::fputs("tabulant: no graphical display (DISPLAY and WAYLAND_DISPLAY are not set); "
-                   "start it from a desktop session.\n", stderr);
+                   "start it from a desktop session.\n",
+                   stderr);
         return 2;
     }
 
     std::setlocale(LC_ALL, "");
     QApplication app(argc, argv);
-    QApplication::setOrganizationName(QString::fromUtf8(shell::MakerName.data(), shell::MakerName.size()));
-    QApplication::setApplicationName(QString::fromUtf8(shell::ProductName.data(), shell::ProductName.size()));
+    QApplication::setOrganizationName(
+        QString::fromUtf8(shell::MakerName.data(), shell::MakerName.size()));
+    QApplication::setApplicationName(
+        QString::fromUtf8(shell::ProductName.data(), shell::ProductName.size()));
     QApplication::setWindowIcon(shell::ApplicationIcon());
     QGuiApplication::setDesktopFileName(QStringLiteral("tabulant"));
 
@@ -58,7 +61,8 @@ int main(int argc, char** argv) {
     platform::IniSettingsStore settings;
 
     ui::PreviewWindows preview(prompts, clipboard, shellOpen, events);
-    ui::Form1 form(ui::Form1Services{prompts, settings, connections, events, shellOpen, regional, preview});
+    ui::Form1 form(
+        ui::Form1Services{prompts, settings, connections, events, shellOpen, regional, preview});
     preview.setOwner(&form);
     preview.setConnection([&form] { return form.postgresql_conn(); });
     preview.setSQLFormOK([&form] { form.setSQLFormOK(); });

@@ -25,7 +25,8 @@ std::string ColumnNames::NextCandidate(std::string_view candidate, int counter) 
 
 std::string ColumnNames::FirstFree(std::string_view baseName) const {
     std::string candidate(baseName);
-    for (int counter = 1; Taken(candidate); ++counter) candidate = NextCandidate(candidate, counter);
+    for (int counter = 1; Taken(candidate); ++counter)
+        candidate = NextCandidate(candidate, counter);
     return candidate;
 }
 

@@ -46,9 +46,8 @@ void ConversionRun::PushButton7_Click() {
     trap(118, [&] { window_.List1().Clear(); });
     trap(120, [&] { window_.List2().Clear(); });
     trap(122, [&] { database_.fillPostgreSQLTableList(Services(), window_.List1()); });
-    trap(124, [&] {
-        database_.fillAccessTableList(Services(), window_.List2(), window_.AccessFile());
-    });
+    trap(124,
+         [&] { database_.fillAccessTableList(Services(), window_.List2(), window_.AccessFile()); });
 
     trap(126, [&] { Access().CursorLocation(platform::Connection::adUseClient); });
     trap(128, [&] { Access().Mode(platform::Connection::adModeReadWrite); });

@@ -18,10 +18,14 @@ struct RuleLines {
 
 RuleLines LinesOf(int order) {
     int test = 0;
-    if (order <= 2) test = 216 + (order - 1) * 8;
-    else if (order <= 8) test = 232 + (order - 3) * 10;
-    else if (order <= 10) test = 292 + (order - 9) * 8;
-    else return {308, 310, 0};
+    if (order <= 2)
+        test = 216 + (order - 1) * 8;
+    else if (order <= 8)
+        test = 232 + (order - 3) * 10;
+    else if (order <= 10)
+        test = 292 + (order - 9) * 8;
+    else
+        return {308, 310, 0};
     return {test + 2, test + 4, test + 8};
 }
 

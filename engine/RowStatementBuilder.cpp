@@ -100,16 +100,20 @@ void RowStatementBuilder::BuildRow(shell::Trap& trap, const platform::Recordset&
         const bool numericPosition =
             static_cast<std::size_t>(k) < numericAt_.size() && numericAt_[k] != 0;
         if (trap.Condition(352, [&] { return tableHasNumeric_; })) {
-            if (trap.Condition(354, [&] { return numericPosition; })) AppendNumeric(trap);
-            else AppendTextA(trap);
+            if (trap.Condition(354, [&] { return numericPosition; }))
+                AppendNumeric(trap);
+            else
+                AppendTextA(trap);
         } else {
             AppendTextB(trap);
         }
     }
     KeepValue();
     trap(416, [&] {
-        if (!anyColumn) statement_.assign(defaultRow_);
-        else statement_.resize(statement_.size() >= 2 ? statement_.size() - 2 : 0);
+        if (!anyColumn)
+            statement_.assign(defaultRow_);
+        else
+            statement_.resize(statement_.size() >= 2 ? statement_.size() - 2 : 0);
     });
     trap(418, [&] {
         if (anyColumn) statement_.append(");", 2);
@@ -196,8 +200,10 @@ void RowStatementBuilder::Escape() {
     // Line breaks are kept, written as escapes: removing them would join the lines of every
     // multi-line memo, and raw ones would split the statement over several preview lines.
     escapeString_ = HoldsLineBreak(value_);
-    if (escapeString_) AppendEscapeStringBody(escapedText_, value_);
-    else AppendEscapedText(escapedText_, value_);
+    if (escapeString_)
+        AppendEscapeStringBody(escapedText_, value_);
+    else
+        AppendEscapedText(escapedText_, value_);
     escaped_ = escapedText_;
 }
 

@@ -69,8 +69,8 @@ private:
 
     const platform::RegionalText& regional_;
     platform::EventLoop& events_;
-    std::string prefix_;       // INSERT INTO "T" VALUES (
-    std::string defaultRow_;   // INSERT INTO "T" DEFAULT VALUES;
+    std::string prefix_;     // INSERT INTO "T" VALUES (
+    std::string defaultRow_; // INSERT INTO "T" DEFAULT VALUES;
     std::vector<char> numericAt_;
     bool tableHasNumeric_ = false;
 

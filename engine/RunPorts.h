@@ -12,11 +12,11 @@ namespace tabulant::engine {
 // controls at the moment each call is made.
 class MainWindowPort : public db::ConnectionFields {
 public:
-    virtual bool PreviewEnabled() const = 0;   // Check1 has value 1
-    virtual bool Option1Selected() const = 0;  // "Show SQL Preview For Each File"
-    virtual bool Option2Selected() const = 0;  // "Show SQL Preview For Each Table"
-    virtual platform::StringList& List1() = 0; // tables that exist in PostgreSQL
-    virtual platform::StringList& List2() = 0; // tables of the Access file
+    virtual bool PreviewEnabled() const = 0;     // Check1 has value 1
+    virtual bool Option1Selected() const = 0;    // "Show SQL Preview For Each File"
+    virtual bool Option2Selected() const = 0;    // "Show SQL Preview For Each Table"
+    virtual platform::StringList& List1() = 0;   // tables that exist in PostgreSQL
+    virtual platform::StringList& List2() = 0;   // tables of the Access file
     virtual void SetMousePointer(int state) = 0; // 0 default, 11 busy, 99 hand
     virtual void SetProgressValue(int percent) = 0;
     virtual void SetProgressText(std::string_view text) = 0;

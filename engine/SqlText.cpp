@@ -26,19 +26,107 @@ void appendDoubling(std::string& out, std::string_view text, char mark) {
 // The words PostgreSQL does not accept as a column name without quotes (its reserved keywords
 // and those that may name only types or functions), in byte order. A word quoted needlessly
 // still names the same column, so words reserved by later servers may be added freely.
-constexpr std::array<std::string_view, 101> ReservedWords = {
-    "all", "analyse", "analyze", "and", "any", "array", "as", "asc", "asymmetric", "authorization",
-    "binary", "both", "case", "cast", "check", "collate", "collation", "column", "concurrently",
-    "constraint", "create", "cross", "current_catalog", "current_date", "current_role",
-    "current_schema", "current_time", "current_timestamp", "current_user", "default", "deferrable",
-    "desc", "distinct", "do", "else", "end", "except", "false", "fetch", "for", "foreign",
-    "freeze", "from", "full", "grant", "group", "having", "ilike", "in", "initially", "inner",
-    "intersect", "into", "is", "isnull", "join", "lateral", "leading", "left", "like", "limit",
-    "localtime", "localtimestamp", "natural", "not", "notnull", "null", "offset", "on", "only",
-    "or", "order", "outer", "overlaps", "placing", "primary", "references", "returning", "right",
-    "select", "session_user", "similar", "some", "symmetric", "system_user", "table",
-    "tablesample", "then", "to", "trailing", "true", "union", "unique", "user", "using",
-    "variadic", "verbose", "when", "where", "window", "with"};
+constexpr std::array<std::string_view, 101> ReservedWords = {"all",
+                                                             "analyse",
+                                                             "analyze",
+                                                             "and",
+                                                             "any",
+                                                             "array",
+                                                             "as",
+                                                             "asc",
+                                                             "asymmetric",
+                                                             "authorization",
+                                                             "binary",
+                                                             "both",
+                                                             "case",
+                                                             "cast",
+                                                             "check",
+                                                             "collate",
+                                                             "collation",
+                                                             "column",
+                                                             "concurrently",
+                                                             "constraint",
+                                                             "create",
+                                                             "cross",
+                                                             "current_catalog",
+                                                             "current_date",
+                                                             "current_role",
+                                                             "current_schema",
+                                                             "current_time",
+                                                             "current_timestamp",
+                                                             "current_user",
+                                                             "default",
+                                                             "deferrable",
+                                                             "desc",
+                                                             "distinct",
+                                                             "do",
+                                                             "else",
+                                                             "end",
+                                                             "except",
+                                                             "false",
+                                                             "fetch",
+                                                             "for",
+                                                             "foreign",
+                                                             "freeze",
+                                                             "from",
+                                                             "full",
+                                                             "grant",
+                                                             "group",
+                                                             "having",
+                                                             "ilike",
+                                                             "in",
+                                                             "initially",
+                                                             "inner",
+                                                             "intersect",
+                                                             "into",
+                                                             "is",
+                                                             "isnull",
+                                                             "join",
+                                                             "lateral",
+                                                             "leading",
+                                                             "left",
+                                                             "like",
+                                                             "limit",
+                                                             "localtime",
+                                                             "localtimestamp",
+                                                             "natural",
+                                                             "not",
+                                                             "notnull",
+                                                             "null",
+                                                             "offset",
+                                                             "on",
+                                                             "only",
+                                                             "or",
+                                                             "order",
+                                                             "outer",
+                                                             "overlaps",
+                                                             "placing",
+                                                             "primary",
+                                                             "references",
+                                                             "returning",
+                                                             "right",
+                                                             "select",
+                                                             "session_user",
+                                                             "similar",
+                                                             "some",
+                                                             "symmetric",
+                                                             "system_user",
+                                                             "table",
+                                                             "tablesample",
+                                                             "then",
+                                                             "to",
+                                                             "trailing",
+                                                             "true",
+                                                             "union",
+                                                             "unique",
+                                                             "user",
+                                                             "using",
+                                                             "variadic",
+                                                             "verbose",
+                                                             "when",
+                                                             "where",
+                                                             "window",
+                                                             "with"};
 static_assert(std::is_sorted(ReservedWords.begin(), ReservedWords.end()));
 
 char asciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
@@ -47,7 +135,9 @@ bool identifierStart(unsigned char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c >= 0x80;
 }
 
-bool identifierPart(unsigned char c) { return identifierStart(c) || (c >= '0' && c <= '9') || c == '$'; }
+bool identifierPart(unsigned char c) {
+    return identifierStart(c) || (c >= '0' && c <= '9') || c == '$';
+}
 
 bool isReservedWord(const std::string& lower) {
     return std::binary_search(ReservedWords.begin(), ReservedWords.end(), std::string_view(lower));
@@ -63,11 +153,12 @@ void AppendQuotedName(std::string& out, std::string_view name) {
 void AppendColumnName(std::string& out, std::string_view name) {
     std::string lower(name);
     for (char& c : lower) c = asciiLower(c);
-    const bool plain = name.empty() ||
-                       (identifierStart(static_cast<unsigned char>(name.front())) &&
-                        std::all_of(name.begin() + 1, name.end(),
-                                    [](char c) { return identifierPart(static_cast<unsigned char>(c)); }) &&
-                        !isReservedWord(lower));
+    const bool plain =
+        name.empty() ||
+        (identifierStart(static_cast<unsigned char>(name.front())) &&
+         std::all_of(name.begin() + 1, name.end(),
+                     [](char c) { return identifierPart(static_cast<unsigned char>(c)); }) &&
+         !isReservedWord(lower));
     if (plain) {
         out.append(name);
         return;
@@ -115,9 +206,9 @@ static const char* FindSpecial(const char* p, const char* end) {
     const __m128i lf = _mm_set1_epi8('\n');
     for (; end - p >= 16; p += 16) {
         const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-        const __m128i hit = _mm_or_si128(_mm_cmpeq_epi8(chunk, quote),
-                                         _mm_or_si128(_mm_cmpeq_epi8(chunk, cr),
-                                                      _mm_cmpeq_epi8(chunk, lf)));
+        const __m128i hit =
+            _mm_or_si128(_mm_cmpeq_epi8(chunk, quote),
+                         _mm_or_si128(_mm_cmpeq_epi8(chunk, cr), _mm_cmpeq_epi8(chunk, lf)));
         if (const int mask = _mm_movemask_epi8(hit); mask != 0) return p + __builtin_ctz(mask);
     }
 #endif
@@ -138,11 +229,20 @@ void AppendEscapedText(std::string& out, std::string_view text) { appendDoubling
 void AppendEscapeStringBody(std::string& out, std::string_view text) {
     for (const char c : text) {
         switch (c) {
-        case '\'': out.append("''", 2); break;
-        case '\\': out.append("\\\\", 2); break;
-        case '\r': out.append("\\r", 2); break;
-        case '\n': out.append("\\n", 2); break;
-        default: out += c;
+        case '\'':
+            out.append("''", 2);
+            break;
+        case '\\':
+            out.append("\\\\", 2);
+            break;
+        case '\r':
+            out.append("\\r", 2);
+            break;
+        case '\n':
+            out.append("\\n", 2);
+            break;
+        default:
+            out += c;
         }
     }
 }

@@ -30,10 +30,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             try {
                 auto table = db->OpenTableAt(e.page, e.name);
                 readAll(*table);
-            } catch (const platform::Error&) {
-            }
+            } catch (const platform::Error&) {}
         }
-    } catch (const platform::Error&) {
-    }
+    } catch (const platform::Error&) {}
     return 0;
 }

@@ -12,12 +12,18 @@ namespace {
 
 std::vector<Column> allColumns() {
     std::vector<Column> c = {
-        Column::of("Flag", ColumnType::Boolean),   Column::of("B", ColumnType::Byte),
-        Column::of("I", ColumnType::Integer),      Column::of("L", ColumnType::Long),
-        Column::of("Money", ColumnType::Currency), Column::of("S", ColumnType::Single),
-        Column::of("D", ColumnType::Double),       Column::of("When", ColumnType::DateTime),
-        Column::of("Bin", ColumnType::Binary, 8),  Column::of("T", ColumnType::Text, 50),
-        Column::of("M", ColumnType::Memo),         Column::of("G", ColumnType::Guid),
+        Column::of("Flag", ColumnType::Boolean),
+        Column::of("B", ColumnType::Byte),
+        Column::of("I", ColumnType::Integer),
+        Column::of("L", ColumnType::Long),
+        Column::of("Money", ColumnType::Currency),
+        Column::of("S", ColumnType::Single),
+        Column::of("D", ColumnType::Double),
+        Column::of("When", ColumnType::DateTime),
+        Column::of("Bin", ColumnType::Binary, 8),
+        Column::of("T", ColumnType::Text, 50),
+        Column::of("M", ColumnType::Memo),
+        Column::of("G", ColumnType::Guid),
         Column::decimal("Dec", 18, 4),
     };
     Column chained = Column::of("Long", ColumnType::Memo);
@@ -30,13 +36,21 @@ std::vector<Column> allColumns() {
 }
 
 Row row(int i) {
-    return {Variant::boolean(i % 2 == 0), Variant::integer(i % 256), Variant::integer(-i),
-            Variant::integer(i * 100000), Variant::currency(i * 12345), Variant::single(1.5f * i),
-            Variant::real(i / 3.0), Variant::date(40000.25 + i), Variant::binary("\x01\x00\x02"),
+    return {Variant::boolean(i % 2 == 0),
+            Variant::integer(i % 256),
+            Variant::integer(-i),
+            Variant::integer(i * 100000),
+            Variant::currency(i * 12345),
+            Variant::single(1.5f * i),
+            Variant::real(i / 3.0),
+            Variant::date(40000.25 + i),
+            Variant::binary("\x01\x00\x02"),
             i % 3 == 0 ? Variant::null() : Variant::text("t\xC3\xA4xt " + std::to_string(i)),
             Variant::text("memo " + std::to_string(i)),
-            Variant::text("{12345678-1234-5678-9ABC-DEF012345678}"), Variant::decimal("-12.5"),
-            Variant::text(std::string(5000, 'x')), Variant::binary(std::string(300, '\x07'))};
+            Variant::text("{12345678-1234-5678-9ABC-DEF012345678}"),
+            Variant::decimal("-12.5"),
+            Variant::text(std::string(5000, 'x')),
+            Variant::binary(std::string(300, '\x07'))};
 }
 
 void write(const std::string& path, WriterOptions options, bool ace) {

@@ -20,8 +20,8 @@ int FieldList::Count() const { return fields_ ? static_cast<int>(fields_->size()
 
 const Field& FieldList::Item(int position) const {
     if (!fields_ || position < 0 || position >= Count())
-        throw Error(errors::ItemNotFound,
-                    "Item cannot be found in the collection corresponding to the requested name or ordinal.");
+        throw Error(errors::ItemNotFound, "Item cannot be found in the collection corresponding to "
+                                          "the requested name or ordinal.");
     return (*fields_)[static_cast<std::size_t>(position)];
 }
 
@@ -30,8 +30,9 @@ const Field& FieldList::Item(std::string_view name) const {
         for (const Field& f : *fields_)
             if (sameName(f.name, name)) return f;
     }
-    throw Error(errors::ItemNotFound,
-                "Item cannot be found in the collection corresponding to the requested name or ordinal.");
+    throw Error(
+        errors::ItemNotFound,
+        "Item cannot be found in the collection corresponding to the requested name or ordinal.");
 }
 
 void Recordset::attach(std::unique_ptr<Cursor> cursor) {
@@ -43,8 +44,7 @@ void Recordset::Open(std::string_view source, Connection& connection) {
     if (cursor_)
         throw Error(errors::ObjectClosed, "Operation is not allowed when the object is open.");
     auto cursor = connection.Execute(source);
-    if (!cursor)
-        throw Error(errors::ObjectClosed, "The statement returned no rows to open.");
+    if (!cursor) throw Error(errors::ObjectClosed, "The statement returned no rows to open.");
     attach(std::move(cursor));
 }
 
@@ -61,7 +61,10 @@ Cursor& Recordset::open() const {
 }
 
 bool Recordset::Eof() const { return open().atEnd(); }
-bool Recordset::Bof() const { open(); return bof_; }
+bool Recordset::Bof() const {
+    open();
+    return bof_;
+}
 std::int64_t Recordset::RecordCount() const { return open().recordCount(); }
 
 void Recordset::MoveNext() {

@@ -105,8 +105,8 @@ void RegionalText::appendNumber(double value, int digits, std::string& out) cons
         return;
     }
     std::array<char, 40> buf;
-    const auto r =
-        std::to_chars(buf.data(), buf.data() + buf.size(), value, std::chars_format::general, digits);
+    const auto r = std::to_chars(buf.data(), buf.data() + buf.size(), value,
+                                 std::chars_format::general, digits);
     std::string_view text(buf.data(), static_cast<std::size_t>(r.ptr - buf.data()));
     // A negative value that rounds to zero digits is written as plain zero.
     if (text.front() == '-' && text.find_first_not_of("0.", 1) == std::string_view::npos &&

@@ -18,13 +18,10 @@ using std::chrono::sys_days;
 constexpr sys_days OleEpoch = sys_days{std::chrono::year{1899} / 12 / 30};
 constexpr long long SecondsPerDay = 86400;
 // Day numbers of 0001-01-01 and 9999-12-31 relative to the epoch.
-constexpr long long FirstDay =
-    (sys_days{std::chrono::year{1} / 1 / 1} - OleEpoch).count();
-constexpr long long LastDay =
-    (sys_days{std::chrono::year{9999} / 12 / 31} - OleEpoch).count();
+constexpr long long FirstDay = (sys_days{std::chrono::year{1} / 1 / 1} - OleEpoch).count();
+constexpr long long LastDay = (sys_days{std::chrono::year{9999} / 12 / 31} - OleEpoch).count();
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
-
 
 // Reads minDigits..maxDigits digits at pos; fails when a further digit follows.
 bool readNumber(std::string_view text, std::size_t& pos, int minDigits, int maxDigits, int& value) {
@@ -68,7 +65,8 @@ void appendDigits(unsigned value, int width, std::string& out) {
 } // namespace
 
 std::optional<DateTime> RegionalText::TryFromOleDate(double oleDate) {
-    if (!(oleDate > static_cast<double>(FirstDay) - 1 && oleDate < static_cast<double>(LastDay) + 1))
+    if (!(oleDate > static_cast<double>(FirstDay) - 1 &&
+          oleDate < static_cast<double>(LastDay) + 1))
         return std::nullopt;
     const double whole = std::trunc(oleDate);
     long long day = static_cast<long long>(whole);
@@ -119,7 +117,8 @@ void RegionalText::appendDateValue(double oleDate, std::string& out) const {
             if (which == 0)
                 appendDigits(static_cast<unsigned>(t->year), 4, out);
             else
-                appendDigits(static_cast<unsigned>(which == 1 ? t->month : t->day), dayMonthWidth, out);
+                appendDigits(static_cast<unsigned>(which == 1 ? t->month : t->day), dayMonthWidth,
+                             out);
         };
         // Field order as indices: 0 year, 1 month, 2 day.
         const int order[3][3] = {{1, 2, 0}, {2, 1, 0}, {0, 1, 2}};

@@ -16,7 +16,8 @@ bool isPlainC(const char* name) {
            std::strncmp(name, "C.", 2) == 0;
 }
 
-// The conversions of an strftime form in order (d, m, y, H, I, M, S), with the text between the first two of them.
+// The conversions of an strftime form in order (d, m, y, H, I, M, S), with the text between the
+// first two of them.
 struct FormatShape {
     char fields[4] = {};
     int count = 0;
@@ -41,20 +42,69 @@ FormatShape shapeOf(std::string_view format) {
         while (i < format.size() && std::strchr("-_0^#EO", format[i]) != nullptr) ++i;
         if (i >= format.size()) break;
         switch (format[i]) {
-        case 'd': case 'e': add('d'); break;
-        case 'm': add('m'); break;
-        case 'y': case 'Y': case 'C': add('y'); break;
-        case 'D': add('m'); between = "/"; add('d'); add('y'); break;
-        case 'F': add('y'); between = "-"; add('m'); add('d'); break;
-        case 'H': case 'k': add('H'); break;
-        case 'I': case 'l': add('I'); shape.twelveHour = true; break;
-        case 'M': add('M'); break;
-        case 'S': add('S'); break;
-        case 'T': add('H'); between = ":"; add('M'); add('S'); break;
-        case 'R': add('H'); between = ":"; add('M'); break;
-        case 'r': add('I'); between = ":"; add('M'); add('S'); shape.twelveHour = true; break;
-        case 'p': case 'P': break;
-        default: between += format[i]; break;
+        case 'd':
+        case 'e':
+            add('d');
+            break;
+        case 'm':
+            add('m');
+            break;
+        case 'y':
+        case 'Y':
+        case 'C':
+            add('y');
+            break;
+        case 'D':
+            add('m');
+            between = "/";
+            add('d');
+            add('y');
+            break;
+        case 'F':
+            add('y');
+            between = "-";
+            add('m');
+            add('d');
+            break;
+        case 'H':
+        case 'k':
+            add('H');
+            break;
+        case 'I':
+        case 'l':
+            add('I');
+            shape.twelveHour = true;
+            break;
+        case 'M':
+            add('M');
+            break;
+        case 'S':
+            add('S');
+            break;
+        case 'T':
+            add('H');
+            between = ":";
+            add('M');
+            add('S');
+            break;
+        case 'R':
+            add('H');
+            between = ":";
+            add('M');
+            break;
+        case 'r':
+            add('I');
+            between = ":";
+            add('M');
+            add('S');
+            shape.twelveHour = true;
+            break;
+        case 'p':
+        case 'P':
+            break;
+        default:
+            between += format[i];
+            break;
         }
     }
     return shape;
@@ -76,7 +126,8 @@ RegionalText::Conventions RegionalText::EnglishUS() { return {}; }
 RegionalText::Conventions RegionalText::FromLocaleFormats(std::string_view decimalPoint,
                                                           std::string_view dateFormat,
                                                           std::string_view timeFormat,
-                                                          std::string_view am, std::string_view pm) {
+                                                          std::string_view am,
+                                                          std::string_view pm) {
     Conventions c;
     if (!decimalPoint.empty()) c.decimalSeparator = decimalPoint;
 

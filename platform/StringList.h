@@ -23,7 +23,9 @@ public:
     void Clear() override { items_.clear(); }
     void AddItem(std::string_view text) override { items_.emplace_back(text); }
     int ListCount() const override { return static_cast<int>(items_.size()); }
-    std::string List(int index) const override { return items_.at(static_cast<std::size_t>(index)); }
+    std::string List(int index) const override {
+        return items_.at(static_cast<std::size_t>(index));
+    }
     void RemoveItem(int index) override { items_.erase(items_.begin() + index); }
     const std::vector<std::string>& items() const { return items_; }
 

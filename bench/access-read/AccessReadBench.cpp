@@ -32,11 +32,10 @@ int main(int argc, char** argv) {
     {
         AccessWriter w(path);
         TableWriter& t = w.addTable(
-            "Bench", {Column::of("id", ColumnType::Long), Column::of("name", ColumnType::Text, 50),
-                      Column::of("amount", ColumnType::Currency),
-                      Column::of("ratio", ColumnType::Double),
-                      Column::of("when", ColumnType::DateTime),
-                      Column::of("note", ColumnType::Memo)});
+            "Bench",
+            {Column::of("id", ColumnType::Long), Column::of("name", ColumnType::Text, 50),
+             Column::of("amount", ColumnType::Currency), Column::of("ratio", ColumnType::Double),
+             Column::of("when", ColumnType::DateTime), Column::of("note", ColumnType::Memo)});
         for (long i = 0; i < rows; ++i)
             t.addRow({Variant::integer(i), Variant::text("customer " + std::to_string(i)),
                       Variant::currency(i * 1234), Variant::real(i / 7.0),
@@ -54,8 +53,7 @@ int main(int argc, char** argv) {
     rs.Open("SELECT * FROM `Bench`", *connection);
     long read = 0;
     std::size_t bytes = 0;
-    for (; !rs.Eof(); rs.MoveNext(), ++read)
-        bytes += rs.Fields().Item(1).value.payload().size();
+    for (; !rs.Eof(); rs.MoveNext(), ++read) bytes += rs.Fields().Item(1).value.payload().size();
     const double ours = seconds(start);
     std::printf("reader:     %ld rows in %.3f s, %.0f rows/s (%zu text bytes)\n", read, ours,
                 read / ours, bytes);

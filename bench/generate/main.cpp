@@ -15,11 +15,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
-#include <unistd.h>
 #include <string>
-#include <ctime>
+#include <unistd.h>
 
 using namespace tabulant;
 using platform::Variant;
@@ -141,7 +141,8 @@ int main(int argc, char** argv) {
     std::filesystem::remove(file);
 
     if (!prompts.ErrorReports().empty()) {
-        std::fprintf(stderr, "the run reported a failure:\n%s\n", prompts.ErrorReports()[0].c_str());
+        std::fprintf(stderr, "the run reported a failure:\n%s\n",
+                     prompts.ErrorReports()[0].c_str());
         return 1;
     }
     const std::int64_t statements = preview.lineCount;

@@ -55,8 +55,8 @@ std::vector<std::string> statements(int rows) {
     out.reserve(static_cast<std::size_t>(rows));
     for (int i = 1; i <= rows; ++i)
         out.push_back("INSERT INTO \"bench\" (\"ID\", \"Name\", \"Amount\", \"Seen\") VALUES (" +
-                      std::to_string(i) + ", 'Row " + std::to_string(i) +
-                      " Ωμέγα', " + std::to_string(i) + ".25, TRUE);");
+                      std::to_string(i) + ", 'Row " + std::to_string(i) + " Ωμέγα', " +
+                      std::to_string(i) + ".25, TRUE);");
     return out;
 }
 
@@ -64,7 +64,8 @@ Timing odbcRun(const std::string& connectionString, const std::vector<std::strin
     auto connection = db::CreateOdbcConnection();
     connection->Open(connectionString);
     connection->Execute("DROP TABLE IF EXISTS \"bench\"");
-    connection->Execute("CREATE TABLE \"bench\" (\"ID\" NUMERIC, \"Name\" TEXT, \"Amount\" NUMERIC, \"Seen\" BOOL)");
+    connection->Execute("CREATE TABLE \"bench\" (\"ID\" NUMERIC, \"Name\" TEXT, \"Amount\" "
+                        "NUMERIC, \"Seen\" BOOL)");
     const auto start = std::chrono::steady_clock::now();
     const double cpuStart = cpuSeconds(RUSAGE_SELF);
     for (const std::string& s : sql) connection->Execute(s);
@@ -96,10 +97,12 @@ int main(int argc, char** argv) {
         {
             std::ofstream out(file);
             out << "DROP TABLE IF EXISTS \"bench\";\n"
-                   "CREATE TABLE \"bench\" (\"ID\" NUMERIC, \"Name\" TEXT, \"Amount\" NUMERIC, \"Seen\" BOOL);\n";
+                   "CREATE TABLE \"bench\" (\"ID\" NUMERIC, \"Name\" TEXT, \"Amount\" NUMERIC, "
+                   "\"Seen\" BOOL);\n";
         }
-        const std::string psql = readLine(dir + "/bindir") + "/psql -X -q -v ON_ERROR_STOP=1 -h 127.0.0.1 -p " +
-                                 port + " -U tabulant -d tabulant";
+        const std::string psql = readLine(dir + "/bindir") +
+                                 "/psql -X -q -v ON_ERROR_STOP=1 -h 127.0.0.1 -p " + port +
+                                 " -U tabulant -d tabulant";
         run("PGPASSWORD=tabulant " + psql + " -f " + file + " >/dev/null 2>&1");
         {
             std::ofstream out(file);
@@ -107,8 +110,12 @@ int main(int argc, char** argv) {
         }
         // The machine is shared: each figure is the best of three rounds, taken in turn.
         constexpr int Rounds = 3;
-        const std::vector<std::string> variants = {"", ";UseServerSidePrepare=0", ";UseServerSidePrepare=1",
-                                                   ";Protocol=7.4-0", ";Protocol=7.4-1", ";Parse=0;UpdatableCursors=0"};
+        const std::vector<std::string> variants = {"",
+                                                   ";UseServerSidePrepare=0",
+                                                   ";UseServerSidePrepare=1",
+                                                   ";Protocol=7.4-0",
+                                                   ";Protocol=7.4-1",
+                                                   ";Parse=0;UpdatableCursors=0"};
         Timing psqlBest;
         std::vector<Timing> best(variants.size());
         for (int round = 0; round < Rounds; ++round) {
@@ -116,8 +123,9 @@ int main(int argc, char** argv) {
             const double cpuStart = cpuSeconds(RUSAGE_CHILDREN);
             if (run("PGPASSWORD=tabulant " + psql + " -f " + file + " >/dev/null 2>&1") != 0)
                 throw std::runtime_error("psql failed");
-            psqlBest.keepBest(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(),
-                              cpuSeconds(RUSAGE_CHILDREN) - cpuStart);
+            psqlBest.keepBest(
+                std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(),
+                cpuSeconds(RUSAGE_CHILDREN) - cpuStart);
             run("PGPASSWORD=tabulant " + psql + " -c 'TRUNCATE \"bench\"'");
             for (std::size_t v = 0; v < variants.size(); ++v) {
                 const Timing t = odbcRun(base + variants[v], sql);
@@ -126,11 +134,15 @@ int main(int argc, char** argv) {
         }
         std::printf("%d single-row INSERT statements, autocommit, best of %d\n", rows, Rounds);
         std::printf("%-40s %9s %12s %10s\n", "", "rows/s", "x psql", "client us/row");
-        std::printf("%-40s %9.0f %12s %10.1f\n", "psql -f", rows / psqlBest.wall, "1.00", psqlBest.cpu / rows * 1e6);
+        std::printf("%-40s %9.0f %12s %10.1f\n", "psql -f", rows / psqlBest.wall, "1.00",
+                    psqlBest.cpu / rows * 1e6);
         for (std::size_t v = 0; v < variants.size(); ++v)
             std::printf("%-40s %9.0f %12.2f %10.1f\n",
-                        ("ODBC" + (variants[v].empty() ? std::string(" (our connection as it is)") : variants[v])).c_str(),
-                        rows / best[v].wall, psqlBest.wall / best[v].wall, best[v].cpu / rows * 1e6);
+                        ("ODBC" + (variants[v].empty() ? std::string(" (our connection as it is)")
+                                                       : variants[v]))
+                            .c_str(),
+                        rows / best[v].wall, psqlBest.wall / best[v].wall,
+                        best[v].cpu / rows * 1e6);
     } catch (const std::exception& e) {
         std::cerr << e.what() << '\n';
         status = 1;

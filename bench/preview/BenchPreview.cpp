@@ -70,15 +70,18 @@ struct TimedConnection final : platform::Connection {
         executeMs += msSince(t0);
         return result;
     }
-    std::unique_ptr<platform::Cursor> OpenSchema(int schema) override { return inner.OpenSchema(schema); }
+    std::unique_ptr<platform::Cursor> OpenSchema(int schema) override {
+        return inner.OpenSchema(schema);
+    }
     void Close() override { inner.Close(); }
     bool IsOpen() const override { return inner.IsOpen(); }
 };
 
 std::string insertLine(long i, const char* table) {
-    return "INSERT INTO \"" + std::string(table) + "\" (\"ID\", \"Customer\", \"Amount\", \"Note\") VALUES (" +
-           std::to_string(i) + ", 'Customer " + std::to_string(i % 9973) + "', " +
-           std::to_string(i % 100000) + ".25, 'values of row " + std::to_string(i) + "');";
+    return "INSERT INTO \"" + std::string(table) +
+           "\" (\"ID\", \"Customer\", \"Amount\", \"Note\") VALUES (" + std::to_string(i) +
+           ", 'Customer " + std::to_string(i % 9973) + "', " + std::to_string(i % 100000) +
+           ".25, 'values of row " + std::to_string(i) + "');";
 }
 
 // Runs `action` inside the next modal loop (the preview or a dialog it opens).
@@ -167,7 +170,8 @@ int main(int argc, char** argv) {
     });
     windows.ShowPreview();
 
-    const double bytesPerLine = static_cast<double>(rssShown - rssBefore) / static_cast<double>(lines);
+    const double bytesPerLine =
+        static_cast<double>(rssShown - rssBefore) / static_cast<double>(lines);
     const double textPerLine = static_cast<double>(textBytes) / static_cast<double>(lines);
     std::cout << "lines:            " << lines << " (" << textPerLine << " bytes of text each)\n"
               << "fill:             " << fillMs << " ms\n"
@@ -175,18 +179,21 @@ int main(int argc, char** argv) {
               << "memory:           " << bytesPerLine << " bytes per line, "
               << bytesPerLine / textPerLine << " x the text (filled, not shown: "
               << static_cast<double>(rssFilled - rssBefore) / static_cast<double>(lines) << ")\n"
-              << "find and replace: " << replaceMs << " ms (" << changed << " sampled lines changed)\n";
+              << "find and replace: " << replaceMs << " ms (" << changed
+              << " sampled lines changed)\n";
 
     // Execution against a throwaway server, beside psql -f of the same lines.
     std::string execRatio = "n/a";
     const std::string dir = "/tmp/tabulant-bench-preview-" + std::to_string(getpid());
-    const std::string port = run(std::string(TABULANT_PG_CLUSTER_SCRIPT) + " start " + dir + " 2>&1 | tail -n 1");
+    const std::string port =
+        run(std::string(TABULANT_PG_CLUSTER_SCRIPT) + " start " + dir + " 2>&1 | tail -n 1");
     if (port.empty() || port.find_first_not_of("0123456789") != std::string::npos) {
         std::cout << "execution:        skipped (no server: " << port << ")\n";
     } else {
         const std::string psqlBase = "PGPASSWORD=tabulant psql -X -q -h 127.0.0.1 -p " + port +
                                      " -U tabulant -d tabulant -v ON_ERROR_STOP=1";
-        const char* create = "(\"ID\" NUMERIC, \"Customer\" TEXT, \"Amount\" NUMERIC, \"Note\" TEXT)";
+        const char* create =
+            "(\"ID\" NUMERIC, \"Customer\" TEXT, \"Amount\" NUMERIC, \"Note\" TEXT)";
         try {
             auto connection = db::CreateOdbcConnection();
             connection->Open("Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=" + port +
@@ -195,7 +202,8 @@ int main(int argc, char** argv) {
             windows.setConnection([&] { return &timed; });
             windows.ClearPreviewList();
             windows.AddPreviewLine(std::string("CREATE TABLE \"bench_exec\" ") + create);
-            for (long i = 1; i <= execLines; ++i) windows.AddPreviewLine(insertLine(i, "bench_exec"));
+            for (long i = 1; i <= execLines; ++i)
+                windows.AddPreviewLine(insertLine(i, "bench_exec"));
             double execMs = 0;
             whenModal([&](QWidget& preview) {
                 const auto t0 = Clock::now();
@@ -214,12 +222,15 @@ int main(int argc, char** argv) {
             const auto t0 = Clock::now();
             const int rc = std::system((psqlBase + " -f " + file + " >/dev/null").c_str());
             const double psqlMs = msSince(t0);
-            const std::string rows = run(psqlBase + " -t -A -c 'select (select count(*) from bench_exec), (select count(*) from psql_exec)'");
+            const std::string rows =
+                run(psqlBase + " -t -A -c 'select (select count(*) from bench_exec), (select "
+                               "count(*) from psql_exec)'");
             const double ratio = psqlMs / execMs;
             std::cout << "execution:        " << execLines + 1 << " lines in " << execMs << " ms ("
-                      << (execLines + 1) / execMs * 1000 << " lines/s), psql -f " << psqlMs << " ms (rc "
-                      << rc << "), rows " << rows << (sqlFormOK ? "" : ", not run to its end")
-                      << "; " << 100.0 * timed.executeMs / execMs << " % of it inside the driver\n";
+                      << (execLines + 1) / execMs * 1000 << " lines/s), psql -f " << psqlMs
+                      << " ms (rc " << rc << "), rows " << rows
+                      << (sqlFormOK ? "" : ", not run to its end") << "; "
+                      << 100.0 * timed.executeMs / execMs << " % of it inside the driver\n";
             char buf[32];
             std::snprintf(buf, sizeof buf, "%.2f", ratio);
             execRatio = buf;

@@ -59,11 +59,13 @@ Bench::~Bench() {
 
 int Bench::Run() {
     if (RunShell("command -v mdb-export psql >/dev/null").exitCode != 0)
-        throw std::runtime_error("mdb-export and psql are needed (packages mdbtools, postgresql-client)");
+        throw std::runtime_error(
+            "mdb-export and psql are needed (packages mdbtools, postgresql-client)");
     MakeWorkDir();
     say("bench-run: %s rows in one table, %s tables of %s rows, %s rows direct (%s without "
         "waiting for commits), %d runs each\n",
-        Grouped(static_cast<double>(o_.rows)).c_str(), Grouped(static_cast<double>(o_.tables)).c_str(),
+        Grouped(static_cast<double>(o_.rows)).c_str(),
+        Grouped(static_cast<double>(o_.tables)).c_str(),
         Grouped(static_cast<double>(o_.tableRows)).c_str(),
         Grouped(static_cast<double>(o_.directRows)).c_str(),
         Grouped(static_cast<double>(o_.asyncRows)).c_str(), o_.repeat);
@@ -102,10 +104,13 @@ void Bench::WriteFiles() {
     const auto write = [](const fs::path& path, std::uint64_t rows, std::uint64_t tables) {
         ThrowIfInterrupted();
         const auto start = std::chrono::steady_clock::now();
-        accesswriter::writeBigDatabase(path, rows, static_cast<int>(tables), accesswriter::Format::Jet4);
-        const double s = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        accesswriter::writeBigDatabase(path, rows, static_cast<int>(tables),
+                                       accesswriter::Format::Jet4);
+        const double s =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         say("wrote %s: %s x %s rows, %.0f MB, %.1f s\n", path.filename().c_str(),
-            Grouped(static_cast<double>(tables)).c_str(), Grouped(static_cast<double>(rows)).c_str(),
+            Grouped(static_cast<double>(tables)).c_str(),
+            Grouped(static_cast<double>(rows)).c_str(),
             static_cast<double>(fs::file_size(path)) / 1048576.0, s);
     };
     write(big_, o_.rows, 1);
@@ -129,7 +134,8 @@ void Bench::PrepareServer() {
                                        true);
     const auto at = r.output.find("create: CREATE TABLE " + quoted(kFirstTable));
     if (r.exitCode != 0 || at == std::string::npos)
-        throw std::runtime_error("the CREATE TABLE statement of the direct table was not generated");
+        throw std::runtime_error(
+            "the CREATE TABLE statement of the direct table was not generated");
     std::string create = r.output.substr(at + 8, r.output.find('\n', at) - at - 8);
     create.replace(13, kFirstTable.size() + 2, quoted(kTemplate));
     DropTable(kTemplate);
@@ -140,20 +146,21 @@ void Bench::PrepareServer() {
 }
 
 void Bench::ExportStatements(const fs::path& file, const fs::path& to) {
-    const ProcessResult r = RunShell("mdb-export -I postgres -B -S 1 " + ShellQuote(file.string()) +
-                                     " " + ShellQuote(kFirstTable) + " > " + ShellQuote(to.string()));
+    const ProcessResult r =
+        RunShell("mdb-export -I postgres -B -S 1 " + ShellQuote(file.string()) + " " +
+                 ShellQuote(kFirstTable) + " > " + ShellQuote(to.string()));
     if (r.exitCode != 0) throw std::runtime_error("mdb-export could not write " + to.string());
 }
 
 Bench::OurRun Bench::Ours(const std::string& kind, const fs::path& file, std::uint64_t rows,
                           std::uint64_t tables) {
     OurRun run;
-    run.process = RunProcess({self_, "--measure", kind, file.string(),
-                              std::to_string(cluster_->Port())},
-                             true);
+    run.process = RunProcess(
+        {self_, "--measure", kind, file.string(), std::to_string(cluster_->Port())}, true);
     const auto at = run.process.output.find("result ");
     if (run.process.exitCode != 0 || at == std::string::npos)
-        throw std::runtime_error("our " + kind + " run over " + file.filename().string() + " failed");
+        throw std::runtime_error("our " + kind + " run over " + file.filename().string() +
+                                 " failed");
     const std::string line = run.process.output.substr(at, run.process.output.find('\n', at) - at);
     if (field(line, "errors") != 0)
         throw std::runtime_error("our " + kind + " run reported errors:\n" + run.process.output);
@@ -236,10 +243,10 @@ ProcessResult Bench::IntoPeerTable(const std::string& command, std::uint64_t row
 
 ProcessResult Bench::CopyReference(const fs::path& file, std::uint64_t rows) {
     RecreateFromTemplate(kCopyTable);
-    ProcessResult r = RunShell("mdb-export " + ShellQuote(file.string()) + " " +
-                               ShellQuote(kFirstTable) + " | " + cluster_->PsqlCommand() + " -c " +
-                               ShellQuote("\\copy " + quoted(kCopyTable) +
-                                          " FROM pstdin WITH (FORMAT csv, HEADER true)"));
+    ProcessResult r = RunShell(
+        "mdb-export " + ShellQuote(file.string()) + " " + ShellQuote(kFirstTable) + " | " +
+        cluster_->PsqlCommand() + " -c " +
+        ShellQuote("\\copy " + quoted(kCopyTable) + " FROM pstdin WITH (FORMAT csv, HEADER true)"));
     if (r.exitCode != 0) throw std::runtime_error("the COPY reference failed");
     ExpectRows(kCopyTable, rows);
     DropTable(kCopyTable);
@@ -268,16 +275,20 @@ void Bench::Round(int round) {
         return run.process;
     };
 
-    pair(readOne_, "read 1", [&] { return Ours("read", big_, o_.rows, 1).process; },
-         [&] { return Peer(ExportCommand(big_, 1, "")); });
-    pair(generateOne_, "generate 1", [&] { return generated(big_, o_.rows, 1); },
-         [&] { return Peer(ExportCommand(big_, 1, "-I postgres -B -S 1")); });
-    pair(generateMany_, "generate many", [&] { return generated(many_, o_.tableRows, o_.tables); },
-         [&] { return Peer(ExportCommand(many_, o_.tables, "-I postgres -B -S 1")); });
+    pair(
+        readOne_, "read 1", [&] { return Ours("read", big_, o_.rows, 1).process; },
+        [&] { return Peer(ExportCommand(big_, 1, "")); });
+    pair(
+        generateOne_, "generate 1", [&] { return generated(big_, o_.rows, 1); },
+        [&] { return Peer(ExportCommand(big_, 1, "-I postgres -B -S 1")); });
+    pair(
+        generateMany_, "generate many", [&] { return generated(many_, o_.tableRows, o_.tables); },
+        [&] { return Peer(ExportCommand(many_, o_.tables, "-I postgres -B -S 1")); });
     // Each commit waits for its flush to the disk, as on a server left as installed.
     cluster_->SetSynchronousCommit(o_.durable);
-    pair(directPair_, "direct", [&] { return direct(direct_, o_.directRows); },
-         [&] { return PeerDirect(direct_, o_.directRows); });
+    pair(
+        directPair_, "direct", [&] { return direct(direct_, o_.directRows); },
+        [&] { return PeerDirect(direct_, o_.directRows); });
     directReplay_.Add(PeerReplay(directSql_, o_.directRows));
     say("round %d %-14s %s s\n", round, "psql -f", directReplay_.Times().c_str());
     copy_.Add(CopyReference(async_, o_.asyncRows));
@@ -285,8 +296,9 @@ void Bench::Round(int round) {
     // The same without waiting for each commit's flush: what is left is the work of the two
     // clients and the server's own per-statement work.
     cluster_->SetSynchronousCommit(false);
-    pair(asyncPair_, "direct async", [&] { return direct(async_, o_.asyncRows); },
-         [&] { return PeerDirect(async_, o_.asyncRows); });
+    pair(
+        asyncPair_, "direct async", [&] { return direct(async_, o_.asyncRows); },
+        [&] { return PeerDirect(async_, o_.asyncRows); });
     asyncReplay_.Add(PeerReplay(asyncSql_, o_.asyncRows));
     say("round %d %-14s %s s\n", round, "async psql -f", asyncReplay_.Times().c_str());
 }
@@ -298,8 +310,8 @@ void Bench::MeasureMemory() {
     generateMemoryHwmKb_ = Ours("generate", memory_, o_.memoryRows, 1).hwmKb;
     directMemoryHwmKb_ = OursDirect(memory_, o_.memoryRows).hwmKb;
     say("peak memory at %s rows: generate %s, direct %s\n",
-        Grouped(static_cast<double>(o_.memoryRows)).c_str(), Megabytes(generateMemoryHwmKb_).c_str(),
-        Megabytes(directMemoryHwmKb_).c_str());
+        Grouped(static_cast<double>(o_.memoryRows)).c_str(),
+        Megabytes(generateMemoryHwmKb_).c_str(), Megabytes(directMemoryHwmKb_).c_str());
     if (o_.directAtFullSize) {
         directFullHwmKb_ = OursDirect(big_, o_.rows).hwmKb;
         say("peak memory of direct at %s rows: %s\n", Grouped(static_cast<double>(o_.rows)).c_str(),

@@ -41,8 +41,8 @@ private:
     void MeasureMemory();
     void PrintReport() const;
 
-    OurRun Ours(const std::string& kind, const std::filesystem::path& file,
-                std::uint64_t rows, std::uint64_t tables);
+    OurRun Ours(const std::string& kind, const std::filesystem::path& file, std::uint64_t rows,
+                std::uint64_t tables);
     OurRun OursDirect(const std::filesystem::path& file, std::uint64_t rows);
     ProcessResult Peer(const std::string& command);
     ProcessResult PeerDirect(const std::filesystem::path& file, std::uint64_t rows);
@@ -70,10 +70,10 @@ private:
     // producer that runs beside it in the pipe.
     Series directReplay_, asyncReplay_;
     Series copy_;
-    Gaps directGaps_, generateGaps_; // the worst of every run
-    long directHwmKb_ = 0, generateHwmKb_ = 0;           // at direct/async rows and at rows
+    Gaps directGaps_, generateGaps_;                       // the worst of every run
+    long directHwmKb_ = 0, generateHwmKb_ = 0;             // at direct/async rows and at rows
     long directMemoryHwmKb_ = 0, generateMemoryHwmKb_ = 0; // at memoryRows
-    long directFullHwmKb_ = 0;                            // at rows, with --direct-full
+    long directFullHwmKb_ = 0;                             // at rows, with --direct-full
 };
 
 } // namespace tabulant::bench

@@ -19,8 +19,9 @@ std::string ratio(const Side& ours, const Side& theirs) {
 
 void row(const std::string& name, const Side& ours, const Side& peer, bool withCpu) {
     std::printf("%-36s %10s %12s %12s %10s %8s\n", name.c_str(),
-                Grouped(static_cast<double>(ours.rows)).c_str(), Grouped(ours.RowsPerSecond()).c_str(),
-                Grouped(peer.RowsPerSecond()).c_str(), ratio(ours, peer).c_str(),
+                Grouped(static_cast<double>(ours.rows)).c_str(),
+                Grouped(ours.RowsPerSecond()).c_str(), Grouped(peer.RowsPerSecond()).c_str(),
+                ratio(ours, peer).c_str(),
                 withCpu ? Ratio(peer.series.MedianCpu(), ours.series.MedianCpu()).c_str() : "-");
 }
 
@@ -34,17 +35,19 @@ void Bench::PrintReport() const {
     const Side generateOurs{generateOne_.ours, o_.rows}, generatePeer{generateOne_.peer, o_.rows};
     const Side manyOurs{generateMany_.ours, o_.tables * o_.tableRows},
         manyPeer{generateMany_.peer, o_.tables * o_.tableRows};
-    const Side directOurs{directPair_.ours, o_.directRows}, directPeer{directPair_.peer, o_.directRows};
+    const Side directOurs{directPair_.ours, o_.directRows},
+        directPeer{directPair_.peer, o_.directRows};
     const Side asyncOurs{asyncPair_.ours, o_.asyncRows}, asyncPeer{asyncPair_.peer, o_.asyncRows};
     const Side copy{copy_, o_.asyncRows};
     const Side directReplay{directReplay_, o_.directRows}, asyncReplay{asyncReplay_, o_.asyncRows};
 
-    std::printf("\nMedians of %d runs; rows per second by wall clock on a shared machine. ours/peer\n"
-                "divides our rows per second by the peer's, measured in the same rounds; CPU divides\n"
-                "the peer's process time (user + system) by ours (the server's time is in neither).\n"
-                "psql -f runs the peer's INSERT statements from a file: the same client work as the\n"
-                "peer route's psql, without mdb-export producing them beside it.\n\n",
-                o_.repeat);
+    std::printf(
+        "\nMedians of %d runs; rows per second by wall clock on a shared machine. ours/peer\n"
+        "divides our rows per second by the peer's, measured in the same rounds; CPU divides\n"
+        "the peer's process time (user + system) by ours (the server's time is in neither).\n"
+        "psql -f runs the peer's INSERT statements from a file: the same client work as the\n"
+        "peer route's psql, without mdb-export producing them beside it.\n\n",
+        o_.repeat);
     std::printf("%-36s %10s %12s %12s %10s %8s\n", "measurement", "rows", "ours rows/s",
                 "peer rows/s", "ours/peer", "CPU");
     row("(a) read, 1 table", readOurs, readPeer, true);
@@ -72,16 +75,17 @@ void Bench::PrintReport() const {
                 "(opening: click to first processed events; between: between processed events;\n"
                 "closing: last processed events to the end of the click):\n");
     const auto gaps = [](const char* what, const Gaps& g) {
-        std::printf("  %-9s opening %6.1f / %5.1f   between %6.1f / %5.1f   closing %6.1f / %5.1f\n",
-                    what, ms(g.opening.wallUs), ms(g.opening.cpuUs), ms(g.between.wallUs),
-                    ms(g.between.cpuUs), ms(g.closing.wallUs), ms(g.closing.cpuUs));
+        std::printf(
+            "  %-9s opening %6.1f / %5.1f   between %6.1f / %5.1f   closing %6.1f / %5.1f\n", what,
+            ms(g.opening.wallUs), ms(g.opening.cpuUs), ms(g.between.wallUs), ms(g.between.cpuUs),
+            ms(g.closing.wallUs), ms(g.closing.cpuUs));
     };
     gaps("direct", directGaps_);
     gaps("generate", generateGaps_);
 
-    std::printf("ratios: read=%s generate=%s direct=%s copy=%s\n", ratio(readOurs, readPeer).c_str(),
-                ratio(generateOurs, generatePeer).c_str(), ratio(directOurs, directPeer).c_str(),
-                ratio(directOurs, copy).c_str());
+    std::printf("ratios: read=%s generate=%s direct=%s copy=%s\n",
+                ratio(readOurs, readPeer).c_str(), ratio(generateOurs, generatePeer).c_str(),
+                ratio(directOurs, directPeer).c_str(), ratio(directOurs, copy).c_str());
 }
 
 } // namespace tabulant::bench

@@ -91,8 +91,10 @@ private slots:
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<bool>("valid");
         QTest::newRow("none") << QStringList{} << true;
-        QTest::newRow("sizes") << QStringList{"--rows", "10", "--direct-rows", "5", "--repeat", "1"} << true;
-        QTest::newRow("flags") << QStringList{"--no-direct-full", "--no-durability", "--keep"} << true;
+        QTest::newRow("sizes") << QStringList{"--rows", "10", "--direct-rows", "5", "--repeat", "1"}
+                               << true;
+        QTest::newRow("flags") << QStringList{"--no-direct-full", "--no-durability", "--keep"}
+                               << true;
         QTest::newRow("zero rows") << QStringList{"--rows", "0"} << false;
         QTest::newRow("not a number") << QStringList{"--rows", "1e6"} << false;
         QTest::newRow("negative") << QStringList{"--tables", "-2"} << false;
@@ -107,7 +109,8 @@ private slots:
     }
 
     void optionValues() {
-        const auto o = parse({"--rows", "10", "--async-rows", "7", "--work", "/tmp/x", "--no-durability"});
+        const auto o =
+            parse({"--rows", "10", "--async-rows", "7", "--work", "/tmp/x", "--no-durability"});
         QVERIFY(o);
         QCOMPARE(o->rows, 10u);
         QCOMPARE(o->asyncRows, 7u);

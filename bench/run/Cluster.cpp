@@ -71,9 +71,26 @@ std::string Cluster::PsqlCommand() const {
 }
 
 std::string Cluster::Psql(std::string_view sql) const {
-    const ProcessResult r = RunProcess({bindir_ + "/psql", "-X", "-q", "-At", "-v", "ON_ERROR_STOP=1", "-v", "VERBOSITY=terse",
-                                        "-h", "127.0.0.1", "-p", std::to_string(port_), "-U", User,
-                                        "-d", Database, "-c", "SET client_min_messages = warning", "-c", std::string(sql)},
+    const ProcessResult r = RunProcess({bindir_ + "/psql",
+                                        "-X",
+                                        "-q",
+                                        "-At",
+                                        "-v",
+                                        "ON_ERROR_STOP=1",
+                                        "-v",
+                                        "VERBOSITY=terse",
+                                        "-h",
+                                        "127.0.0.1",
+                                        "-p",
+                                        std::to_string(port_),
+                                        "-U",
+                                        User,
+                                        "-d",
+                                        Database,
+                                        "-c",
+                                        "SET client_min_messages = warning",
+                                        "-c",
+                                        std::string(sql)},
                                        true);
     if (r.exitCode != 0) throw std::runtime_error("psql failed on: " + std::string(sql));
     std::string out = r.output;

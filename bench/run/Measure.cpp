@@ -80,8 +80,10 @@ Outcome convert(const std::string& file, bool direct, const std::string& port, b
     window.user = "tabulant";
     window.password = "tabulant";
     window.database = "tabulant";
-    if (direct) window.Direct();
-    else window.PreviewPerFile();
+    if (direct)
+        window.Direct();
+    else
+        window.PreviewPerFile();
 
     fakes::FakePreview preview;
     preview.keepLines = printCreate;
@@ -115,7 +117,9 @@ Outcome convert(const std::string& file, bool direct, const std::string& port, b
 
 int RunMeasure(const std::vector<std::string>& args) {
     if (args.size() < 2) {
-        std::fprintf(stderr, "usage: bench-run --measure read|generate|direct FILE [PORT] [--print-create]\n");
+        std::fprintf(
+            stderr,
+            "usage: bench-run --measure read|generate|direct FILE [PORT] [--print-create]\n");
         return 2;
     }
     const std::string& kind = args[0];
@@ -124,9 +128,12 @@ int RunMeasure(const std::vector<std::string>& args) {
     const bool printCreate = args.size() > 3 && args[3] == "--print-create";
     try {
         Outcome outcome;
-        if (kind == "read") outcome = readAll(file);
-        else if (kind == "generate") outcome = convert(file, false, port, printCreate);
-        else if (kind == "direct") outcome = convert(file, true, port, false);
+        if (kind == "read")
+            outcome = readAll(file);
+        else if (kind == "generate")
+            outcome = convert(file, false, port, printCreate);
+        else if (kind == "direct")
+            outcome = convert(file, true, port, false);
         else {
             std::fprintf(stderr, "bench-run: unknown measurement %s\n", kind.c_str());
             return 2;
@@ -137,8 +144,9 @@ int RunMeasure(const std::vector<std::string>& args) {
                     "closing_us=%lld closing_cpu_us=%lld\n",
                     ll(outcome.statements), ll(outcome.bytes), outcome.errors.size(),
                     ll(outcome.yields), peakResidentKb(), ll(outcome.opening.wallUs),
-                    ll(outcome.opening.cpuUs), ll(outcome.between.wallUs), ll(outcome.between.cpuUs),
-                    ll(outcome.closing.wallUs), ll(outcome.closing.cpuUs));
+                    ll(outcome.opening.cpuUs), ll(outcome.between.wallUs),
+                    ll(outcome.between.cpuUs), ll(outcome.closing.wallUs),
+                    ll(outcome.closing.cpuUs));
         for (std::size_t i = 0; i < outcome.errors.size() && i < 3; ++i)
             std::printf("error: %s\n", outcome.errors[i].c_str());
         return 0;

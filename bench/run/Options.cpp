@@ -36,9 +36,18 @@ std::optional<Options> ParseOptions(int argc, char** argv) {
     Options o;
     for (int i = 1; i < argc; ++i) {
         const std::string_view a = argv[i];
-        if (a == "--no-direct-full") { o.directAtFullSize = false; continue; }
-        if (a == "--no-durability") { o.durable = false; continue; }
-        if (a == "--keep") { o.keep = true; continue; }
+        if (a == "--no-direct-full") {
+            o.directAtFullSize = false;
+            continue;
+        }
+        if (a == "--no-durability") {
+            o.durable = false;
+            continue;
+        }
+        if (a == "--keep") {
+            o.keep = true;
+            continue;
+        }
         if (a == "--help" || a == "-h" || i + 1 >= argc) {
             std::fputs(Usage, stderr);
             return std::nullopt;
@@ -46,16 +55,26 @@ std::optional<Options> ParseOptions(int argc, char** argv) {
         const char* v = argv[++i];
         std::uint64_t n = 0;
         bool ok = true;
-        if (a == "--work") o.workDir = v;
-        else if (!number(v, n)) ok = false;
-        else if (a == "--rows") o.rows = n;
-        else if (a == "--tables") o.tables = n;
-        else if (a == "--table-rows") o.tableRows = n;
-        else if (a == "--direct-rows") o.directRows = n;
-        else if (a == "--async-rows") o.asyncRows = n;
-        else if (a == "--memory-rows") o.memoryRows = n;
-        else if (a == "--repeat" && n <= 100) o.repeat = static_cast<int>(n);
-        else ok = false;
+        if (a == "--work")
+            o.workDir = v;
+        else if (!number(v, n))
+            ok = false;
+        else if (a == "--rows")
+            o.rows = n;
+        else if (a == "--tables")
+            o.tables = n;
+        else if (a == "--table-rows")
+            o.tableRows = n;
+        else if (a == "--direct-rows")
+            o.directRows = n;
+        else if (a == "--async-rows")
+            o.asyncRows = n;
+        else if (a == "--memory-rows")
+            o.memoryRows = n;
+        else if (a == "--repeat" && n <= 100)
+            o.repeat = static_cast<int>(n);
+        else
+            ok = false;
         if (!ok) {
             std::fprintf(stderr, "bench-run: bad option %s %s\n%s", argv[i - 1], v, Usage);
             return std::nullopt;

@@ -65,8 +65,10 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, bool captureOutpu
         char buffer[4096];
         for (;;) {
             const ssize_t n = read(out[0], buffer, sizeof buffer);
-            if (n > 0) result.output.append(buffer, static_cast<std::size_t>(n));
-            else if (n == 0 || errno != EINTR || (interruptible && interrupted)) break;
+            if (n > 0)
+                result.output.append(buffer, static_cast<std::size_t>(n));
+            else if (n == 0 || errno != EINTR || (interruptible && interrupted))
+                break;
         }
         close(out[0]);
     }
@@ -93,8 +95,10 @@ ProcessResult RunShell(const std::string& command, bool captureOutput) {
 std::string ShellQuote(const std::string& text) {
     std::string quoted = "'";
     for (char c : text) {
-        if (c == '\'') quoted += "'\\''";
-        else quoted += c;
+        if (c == '\'')
+            quoted += "'\\''";
+        else
+            quoted += c;
     }
     return quoted + "'";
 }

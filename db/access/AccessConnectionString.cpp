@@ -30,9 +30,8 @@ std::string_view trim(std::string_view s) {
 
 // Consumes `word` (any letter case) and the blanks after it.
 bool take(std::string_view& s, std::string_view word) {
-    if (s.size() < word.size() ||
-        !std::equal(word.begin(), word.end(), s.begin(),
-                    [](char a, char b) { return lower(a) == lower(b); }))
+    if (s.size() < word.size() || !std::equal(word.begin(), word.end(), s.begin(),
+                                              [](char a, char b) { return lower(a) == lower(b); }))
         return false;
     s.remove_prefix(word.size());
     s = trim(s);

@@ -36,8 +36,7 @@ private:
 } // namespace
 
 std::shared_ptr<AccessDatabase> AccessDatabase::Open(std::shared_ptr<ByteSource> bytes,
-                                                     std::string path,
-                                                     std::string_view password) {
+                                                     std::string path, std::string_view password) {
     std::shared_ptr<AccessDatabase> db(new AccessDatabase());
     db->path_ = std::move(path);
     std::uint8_t first[4096] = {};
@@ -107,15 +106,19 @@ void AccessDatabase::readCatalog() {
 std::string AccessDatabase::TableType(const CatalogEntry& e) {
     switch (e.type) {
     case 1:
-        if ((e.flags & (SystemFlag | AltSystemFlag)) != 0 || platform::StartsWithNoCase(e.name, "MSys"))
+        if ((e.flags & (SystemFlag | AltSystemFlag)) != 0 ||
+            platform::StartsWithNoCase(e.name, "MSys"))
             return "SYSTEM TABLE";
         // Access's own scratch tables (left behind by clipboard operations and the like) hold no
         // data of the user's.
         if (e.name.starts_with("~")) return "ACCESS TABLE";
         return "TABLE";
-    case 4: return "PASS-THROUGH";
-    case 6: return "LINK";
-    default: return {};
+    case 4:
+        return "PASS-THROUGH";
+    case 6:
+        return "LINK";
+    default:
+        return {};
     }
 }
 
@@ -124,8 +127,7 @@ std::unique_ptr<AccessTableCursor> AccessDatabase::OpenTableAt(std::uint32_t pag
     TextDecoder text(format_.jet3, header_.codePage);
     TableDefinition def = TableDefinition::Read(*pages_, format_, text, page, name);
     applyResultTypes(def);
-    return std::make_unique<AccessTableCursor>(shared_from_this(), std::move(def),
-                                               std::move(name));
+    return std::make_unique<AccessTableCursor>(shared_from_this(), std::move(def), std::move(name));
 }
 
 void AccessDatabase::applyResultTypes(TableDefinition& def) const {

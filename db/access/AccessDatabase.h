@@ -19,10 +19,10 @@ namespace tabulant::db {
 // One object of the database's catalogue (a row of MSysObjects).
 struct CatalogEntry {
     std::string name;
-    int type = 0;             // 1 local table, 4 ODBC-linked table, 5 query, 6 linked table, ...
+    int type = 0; // 1 local table, 4 ODBC-linked table, 5 query, 6 linked table, ...
     std::uint32_t flags = 0;
-    std::uint32_t page = 0;   // the table definition page of a local table
-    std::string properties;   // LvProp of a local table (its column properties)
+    std::uint32_t page = 0; // the table definition page of a local table
+    std::string properties; // LvProp of a local table (its column properties)
 };
 
 // An open Access file: header checked, password checked, catalogue read. Cursors share it and
@@ -33,8 +33,8 @@ struct TableDefinition;
 class AccessDatabase : public std::enable_shared_from_this<AccessDatabase> {
 public:
     // `path` is only used in error messages.
-    static std::shared_ptr<AccessDatabase> Open(std::shared_ptr<ByteSource> bytes,
-                                                std::string path, std::string_view password);
+    static std::shared_ptr<AccessDatabase> Open(std::shared_ptr<ByteSource> bytes, std::string path,
+                                                std::string_view password);
 
     // What the tables schema reports for a catalogue entry ("TABLE" for user tables), or an
     // empty text for objects that are not tables.

@@ -12,19 +12,17 @@ Error UnrecognizedFormat(std::string_view path) {
 }
 
 Error CannotOpenFile(std::string_view path) {
-    return Error(accesserrors::Failure,
-                 "Could not find file '" + std::string(path) + "'.");
+    return Error(accesserrors::Failure, "Could not find file '" + std::string(path) + "'.");
 }
 
 Error DamagedTable(std::string_view table) {
-    return Error(accesserrors::Failure, "The table '" + std::string(table) +
-                                            "' is damaged and cannot be read.");
+    return Error(accesserrors::Failure,
+                 "The table '" + std::string(table) + "' is damaged and cannot be read.");
 }
 
 Error NoSuchTable(std::string_view table) {
     return Error(accesserrors::NoSuchTable,
-                 "The database engine cannot find the input table or query '" +
-                     std::string(table) +
+                 "The database engine cannot find the input table or query '" + std::string(table) +
                      "'. Make sure it exists and that its name is spelled correctly.");
 }
 

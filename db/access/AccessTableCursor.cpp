@@ -31,9 +31,8 @@ struct AccessTableCursor::Crack {
 AccessTableCursor::AccessTableCursor(std::shared_ptr<AccessDatabase> database,
                                      TableDefinition definition, std::string name)
     : db_(std::move(database)), def_(std::move(definition)), name_(std::move(name)),
-      crack_(std::make_unique<Crack>()),
-      text_(db_->Format().jet3, db_->Header().codePage), longValues_(db_->Pages(), db_->Format()),
-      values_(text_, longValues_),
+      crack_(std::make_unique<Crack>()), text_(db_->Format().jet3, db_->Header().codePage),
+      longValues_(db_->Pages(), db_->Format()), values_(text_, longValues_),
       scanner_(db_->Pages(), db_->Format(), def_.page,
                UsageMapPages(db_->Pages(), db_->Format(), def_.usageMap, missingPages_), name_) {
     // Pages of the table beyond the end of the file: its rows there are lost, so reading what is
@@ -105,8 +104,7 @@ void AccessTableCursor::decodeRow() {
     if (size < countSize + 1) throw DamagedTable(name_);
     // Columns added after a row was written lie past the row's own column count. The row's null
     // mask, one bit per column it counts, must lie inside the row before libmdb reads it.
-    const unsigned rowColumns =
-        jet3 ? k.handle->pg_buf[start] : le::u16(k.handle->pg_buf + start);
+    const unsigned rowColumns = jet3 ? k.handle->pg_buf[start] : le::u16(k.handle->pg_buf + start);
     if ((rowColumns + 7) / 8 + countSize > size ||
         mdb_crack_row(k.table, static_cast<int>(start), size, k.fields.data()) < 0)
         throw DamagedTable(name_);
@@ -132,8 +130,10 @@ void AccessTableCursor::decodeRow() {
         const auto n = static_cast<std::size_t>(f.siz);
         if (c.type == coltype::Complex && !c.calculated()) {
             if (n < 4) throw DamagedTable(name_);
-            if (complex_) complex_->Text(c, le::u32(data), v);
-            else v.setNull();
+            if (complex_)
+                complex_->Text(c, le::u32(data), v);
+            else
+                v.setNull();
             continue;
         }
         if (!values_.Decode(c, data, n, v)) throw DamagedTable(name_);

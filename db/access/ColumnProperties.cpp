@@ -60,8 +60,8 @@ std::map<std::string, int> CalculatedResultTypes(std::string_view properties) {
                 const std::size_t nameIndex = le::u16(p + q + 4);
                 const std::size_t dataSize = le::u16(p + q + 6);
                 if (valueLength < 8 || valueLength > end - q) break;
-                if (nameIndex < names.size() && names[nameIndex] == "ResultType" &&
-                    dataSize >= 1 && 8 + dataSize <= valueLength && !column.empty())
+                if (nameIndex < names.size() && names[nameIndex] == "ResultType" && dataSize >= 1 &&
+                    8 + dataSize <= valueLength && !column.empty())
                     out[column] = p[q + 8];
                 q += valueLength;
             }

@@ -71,9 +71,12 @@ void ComplexValues::load(Source& s) {
             if (!first) it->second += ';';
             first = false;
             const platform::Variant& v = f[static_cast<std::size_t>(column)].value;
-            if (v.kind() == platform::Variant::Kind::Text) it->second += v.payload();
-            else if (v.kind() == platform::Variant::Kind::Integer) it->second += std::to_string(v.asInteger());
-            else if (!v.isNull()) text.AppendText(v, it->second);
+            if (v.kind() == platform::Variant::Kind::Text)
+                it->second += v.payload();
+            else if (v.kind() == platform::Variant::Kind::Integer)
+                it->second += std::to_string(v.asInteger());
+            else if (!v.isNull())
+                text.AppendText(v, it->second);
         }
     }
 }
@@ -86,8 +89,10 @@ void ComplexValues::Text(const ColumnDef& column, std::uint32_t key, platform::V
     }
     if (!it->second.loaded) load(it->second);
     auto value = it->second.values.find(key);
-    if (value == it->second.values.end()) out.setNull();
-    else out.setText(value->second);
+    if (value == it->second.values.end())
+        out.setNull();
+    else
+        out.setText(value->second);
 }
 
 } // namespace tabulant::db

@@ -29,8 +29,7 @@ RowSlot DataPage::Slot(unsigned row) const {
     const std::size_t start = raw & OffsetMask;
     // Rows are packed downwards from the end of the page, so a row ends where the one before
     // it starts.
-    const std::size_t end =
-        row == 0 ? f_.pageSize : (le::u16(p_ + rco + 2 * row) & OffsetMask);
+    const std::size_t end = row == 0 ? f_.pageSize : (le::u16(p_ + rco + 2 * row) & OffsetMask);
     const std::size_t tableEnd = rco + 2 + 2 * static_cast<std::size_t>(SlotCount());
     s.deleted = (raw & DeletedFlag) != 0;
     s.overflow = (raw & OverflowFlag) != 0;

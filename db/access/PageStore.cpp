@@ -23,8 +23,8 @@ public:
         if (offset > size_ || size > size_ - offset) return false;
         std::size_t done = 0;
         while (done < size) {
-            const ssize_t n = ::pread(fd_, out + done, size - done,
-                                      static_cast<off_t>(offset + done));
+            const ssize_t n =
+                ::pread(fd_, out + done, size - done, static_cast<off_t>(offset + done));
             if (n <= 0) return false;
             done += static_cast<std::size_t>(n);
         }

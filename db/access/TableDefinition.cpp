@@ -14,8 +14,7 @@ namespace {
 
 // Offsets inside a table definition, per format.
 struct Layout {
-    std::size_t varCols, numCols, realIndexes, usageMap, columnsStart, realIndexEntry,
-        columnEntry;
+    std::size_t varCols, numCols, realIndexes, usageMap, columnsStart, realIndexEntry, columnEntry;
     std::size_t colNum, colVar, colFixedOffset, colSize, colFlags, colPrecision, colScale;
 };
 constexpr Layout Jet3Layout{23, 25, 31, 35, 43, 8, 18, 1, 3, 14, 16, 13, 9, 10};
@@ -70,8 +69,7 @@ TableDefinition TableDefinition::Read(PageStore& pages, const JetFormat& f, Text
     const std::uint32_t realIndexes = le::u32(&b[L.realIndexes]);
     // Access allows 255 columns and 32 indexes; more can only be damage. (The count of variable
     // columns may include deleted ones, so it is not compared with the column count.)
-    if (columnCount > 255 || realIndexes > 1000)
-        throw DamagedTable(tableName);
+    if (columnCount > 255 || realIndexes > 1000) throw DamagedTable(tableName);
 
     std::size_t pos = L.columnsStart + std::size_t{realIndexes} * L.realIndexEntry;
     need(pos + std::size_t{columnCount} * L.columnEntry);

@@ -27,7 +27,7 @@ struct ColumnDef {
     int fixedOffset = 0; // place in the row's fixed area
     int size = 0;        // bytes in the row (0 for Yes/No and long values)
     int flags = 0;
-    int extFlags = 0;    // Jet 4 and later only
+    int extFlags = 0; // Jet 4 and later only
     int precision = 0;
     int scale = 0;
 

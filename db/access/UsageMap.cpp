@@ -33,7 +33,8 @@ std::vector<std::uint32_t> UsageMapPages(PageStore& pages, const JetFormat& form
     if (map.empty()) return out;
     if (map[0] == 0) {
         if (map.size() < 5) return out;
-        addBits(map.data() + 5, map.size() - 5, le::u32(map.data() + 1), pages.PageCount(), out, missing);
+        addBits(map.data() + 5, map.size() - 5, le::u32(map.data() + 1), pages.PageCount(), out,
+                missing);
     } else if (map[0] == 1) {
         const std::size_t perPage = (format.pageSize - 4) * 8;
         std::vector<std::uint8_t> bitmap(format.pageSize);

@@ -43,32 +43,50 @@ bool digits(const std::uint8_t* p, std::size_t n, std::int64_t& value) {
 
 std::int16_t AdoTypeCode(const ColumnDef& c) {
     switch (c.type) {
-    case coltype::Boolean: return 11;
-    case coltype::Byte: return 17;
-    case coltype::Integer: return 2;
-    case coltype::Long: return 3;
-    case coltype::Money: return 6;
-    case coltype::Float: return 4;
-    case coltype::Double: return 5;
-    case coltype::DateTime: return 7;
-    case coltype::Binary: return c.fixed() ? 128 : 204;
-    case coltype::Text: return c.fixed() ? 130 : 202;
-    case coltype::Ole: return 205;
-    case coltype::Memo: return 203;
-    case coltype::Guid: return 72;
-    case coltype::Numeric: return 131;
-    case coltype::Complex: return 203;
-    case coltype::BigInt: return 20;
-    case coltype::ExtendedDate: return 202;
-    default: return c.fixed() ? 128 : 204;
+    case coltype::Boolean:
+        return 11;
+    case coltype::Byte:
+        return 17;
+    case coltype::Integer:
+        return 2;
+    case coltype::Long:
+        return 3;
+    case coltype::Money:
+        return 6;
+    case coltype::Float:
+        return 4;
+    case coltype::Double:
+        return 5;
+    case coltype::DateTime:
+        return 7;
+    case coltype::Binary:
+        return c.fixed() ? 128 : 204;
+    case coltype::Text:
+        return c.fixed() ? 130 : 202;
+    case coltype::Ole:
+        return 205;
+    case coltype::Memo:
+        return 203;
+    case coltype::Guid:
+        return 72;
+    case coltype::Numeric:
+        return 131;
+    case coltype::Complex:
+        return 203;
+    case coltype::BigInt:
+        return 20;
+    case coltype::ExtendedDate:
+        return 202;
+    default:
+        return c.fixed() ? 128 : 204;
     }
 }
 
 void ValueDecoder::AppendGuid(const std::uint8_t* p, std::string& out) {
     char buffer[40];
-    std::snprintf(buffer, sizeof buffer,
-                  "{%08X-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}", le::u32(p), le::u16(p + 4),
-                  le::u16(p + 6), p[8], p[9], p[10], p[11], p[12], p[13], p[14], p[15]);
+    std::snprintf(buffer, sizeof buffer, "{%08X-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}",
+                  le::u32(p), le::u16(p + 4), le::u16(p + 6), p[8], p[9], p[10], p[11], p[12],
+                  p[13], p[14], p[15]);
     out += buffer;
 }
 
@@ -189,15 +207,41 @@ bool ValueDecoder::decodeAs(int type, const ColumnDef& c, const std::uint8_t* p,
                             Variant& out) {
     auto need = [&](std::size_t k) { return n >= k; };
     switch (type) {
-    case coltype::Boolean: out.setBoolean(n > 0 && p[0] != 0); return true;
-    case coltype::Byte: if (!need(1)) return false; out.setInteger(p[0]); return true;
-    case coltype::Integer: if (!need(2)) return false; out.setInteger(le::i16(p)); return true;
-    case coltype::Long: if (!need(4)) return false; out.setInteger(le::i32(p)); return true;
-    case coltype::BigInt: if (!need(8)) return false; out.setInteger(le::i64(p)); return true;
-    case coltype::Money: if (!need(8)) return false; out.setCurrency(le::i64(p)); return true;
-    case coltype::Float: if (!need(4)) return false; out.setSingle(le::f32(p)); return true;
-    case coltype::Double: if (!need(8)) return false; out.setDouble(le::f64(p)); return true;
-    case coltype::DateTime: if (!need(8)) return false; out.setDate(le::f64(p)); return true;
+    case coltype::Boolean:
+        out.setBoolean(n > 0 && p[0] != 0);
+        return true;
+    case coltype::Byte:
+        if (!need(1)) return false;
+        out.setInteger(p[0]);
+        return true;
+    case coltype::Integer:
+        if (!need(2)) return false;
+        out.setInteger(le::i16(p));
+        return true;
+    case coltype::Long:
+        if (!need(4)) return false;
+        out.setInteger(le::i32(p));
+        return true;
+    case coltype::BigInt:
+        if (!need(8)) return false;
+        out.setInteger(le::i64(p));
+        return true;
+    case coltype::Money:
+        if (!need(8)) return false;
+        out.setCurrency(le::i64(p));
+        return true;
+    case coltype::Float:
+        if (!need(4)) return false;
+        out.setSingle(le::f32(p));
+        return true;
+    case coltype::Double:
+        if (!need(8)) return false;
+        out.setDouble(le::f64(p));
+        return true;
+    case coltype::DateTime:
+        if (!need(8)) return false;
+        out.setDate(le::f64(p));
+        return true;
     case coltype::Guid:
         if (!need(16)) return false;
         AppendGuid(p, out.resetPayload(Variant::Kind::Text));

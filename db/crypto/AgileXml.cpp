@@ -21,23 +21,19 @@ std::string_view LocalName(std::string_view name) {
     return colon == std::string_view::npos ? name : name.substr(colon + 1);
 }
 
-bool IsSpace(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
-}
+bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
 // Reads the attributes of the start tag whose name ends at `pos`; false when the tag is cut off.
 bool ReadAttributes(std::string_view xml, std::size_t& pos, Attributes& out) {
     for (;;) {
-        while (pos < xml.size() && IsSpace(xml[pos]))
-            ++pos;
+        while (pos < xml.size() && IsSpace(xml[pos])) ++pos;
         if (pos >= xml.size()) return false;
         if (xml[pos] == '>') return true;
         if (xml[pos] == '/') return pos + 1 < xml.size() && xml[pos + 1] == '>';
         const std::size_t eq = xml.find('=', pos);
         if (eq == std::string_view::npos || eq + 1 >= xml.size()) return false;
         std::string_view name = xml.substr(pos, eq - pos);
-        while (!name.empty() && IsSpace(name.back()))
-            name.remove_suffix(1);
+        while (!name.empty() && IsSpace(name.back())) name.remove_suffix(1);
         const char quote = xml[eq + 1];
         if (quote != '"' && quote != '\'') return false;
         const std::size_t end = xml.find(quote, eq + 2);

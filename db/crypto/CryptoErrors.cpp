@@ -4,9 +4,7 @@
 
 namespace tabulant::db::crypto {
 
-void ThrowInvalidPassword() {
-    throw platform::Error(kInvalidPasswordNumber, kInvalidPasswordText);
-}
+void ThrowInvalidPassword() { throw platform::Error(kInvalidPasswordNumber, kInvalidPasswordText); }
 
 void ThrowUnsupported(const std::string& what) {
     throw platform::Error(platform::errors::Generic, "Unsupported encryption: " + what);

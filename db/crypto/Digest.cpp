@@ -51,8 +51,7 @@ std::vector<std::uint8_t> Digest::Hash(HashAlgorithm algorithm,
     std::vector<std::uint8_t> out(Size(algorithm));
     unsigned int len = 0;
     bool ok = ctx && EVP_DigestInit_ex(ctx.get(), Md(algorithm), nullptr) == 1;
-    for (Bytes part : parts)
-        ok = ok && EVP_DigestUpdate(ctx.get(), part.data(), part.size()) == 1;
+    for (Bytes part : parts) ok = ok && EVP_DigestUpdate(ctx.get(), part.data(), part.size()) == 1;
     ok = ok && EVP_DigestFinal_ex(ctx.get(), out.data(), &len) == 1;
     if (!ok || len != out.size()) throw std::runtime_error("message digest failed");
     return out;

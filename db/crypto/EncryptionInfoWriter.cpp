@@ -34,8 +34,7 @@ std::vector<std::uint8_t> BinaryHeader(const BinaryKeyInfo& key) {
     header.U32(key.providerType);
     header.U32(0);
     header.U32(0);
-    for (char c : key.provider)
-        header.U16(static_cast<unsigned char>(c));
+    for (char c : key.provider) header.U16(static_cast<unsigned char>(c));
     header.U16(0);
     return std::move(header.bytes());
 }

@@ -13,9 +13,7 @@ namespace {
 
 constexpr std::array<std::uint8_t, 4> kHeaderKey{0xC7, 0xDA, 0x39, 0x6B};
 
-std::size_t BlockLength(std::uint8_t format) {
-    return format == 0 ? 126 : 128;
-}
+std::size_t BlockLength(std::uint8_t format) { return format == 0 ? 126 : 128; }
 
 // The four key-stream bytes that cover the encoding key field.
 std::array<std::uint8_t, 4> KeyFieldStream() {

@@ -36,7 +36,8 @@ std::unique_ptr<PageDecryptor> Unlock(const EncryptionInfo& info, std::string_vi
 
 // Makes the encoding key at 0x3E of a (copied) page 0 read 0, so that a reader that applies
 // Jet page decoding by that key (libmdb's own file reading does) takes already decrypted pages
-// as plain. The rest of page 0 is left as it is. Throws like ReadEncryption when page0 is too short.
+// as plain. The rest of page 0 is left as it is. Throws like ReadEncryption when page0 is too
+// short.
 void ClearEncodingKey(std::span<std::uint8_t> page0);
 
 } // namespace tabulant::db::crypto

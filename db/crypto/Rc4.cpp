@@ -9,8 +9,7 @@ namespace tabulant::db::crypto {
 Rc4::Rc4(std::span<const std::uint8_t> key) {
     if (key.empty() || key.size() > s_.size())
         throw std::invalid_argument("RC4 key must be 1 to 256 bytes");
-    for (std::uint32_t n = 0; n < s_.size(); ++n)
-        s_[n] = n;
+    for (std::uint32_t n = 0; n < s_.size(); ++n) s_[n] = n;
     std::uint32_t j = 0;
     for (std::size_t n = 0; n < s_.size(); ++n) {
         j = (j + s_[n] + key[n % key.size()]) & 0xFF;
@@ -18,9 +17,7 @@ Rc4::Rc4(std::span<const std::uint8_t> key) {
     }
 }
 
-Rc4::~Rc4() {
-    OPENSSL_cleanse(s_.data(), sizeof s_);
-}
+Rc4::~Rc4() { OPENSSL_cleanse(s_.data(), sizeof s_); }
 
 void Rc4::Apply(std::span<std::uint8_t> data) {
     // Local copies: writes through the byte pointer could alias the members, which would make

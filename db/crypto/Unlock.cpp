@@ -38,9 +38,7 @@ std::unique_ptr<PageDecryptor> Unlock(const EncryptionInfo& info, std::string_vi
     return Unlock(info, password ? std::u16string_view(*password) : std::u16string_view());
 }
 
-void ClearEncodingKey(std::span<std::uint8_t> page0) {
-    HeaderBlock::WriteEncodingKey(page0, 0);
-}
+void ClearEncodingKey(std::span<std::uint8_t> page0) { HeaderBlock::WriteEncodingKey(page0, 0); }
 
 std::vector<std::uint8_t> FitTo(std::vector<std::uint8_t> bytes, std::size_t size,
                                 std::uint8_t fill) {

@@ -54,9 +54,9 @@ bool CheckDataProvider(const Services& services, platform::ShellOpen& shell,
         description = "unknown failure";
     }
 
-    const bool providerMissing = number == platform::errors::ProviderNotFound ||
-                                 shell::LowerCase(description).find("provider cannot be found") !=
-                                     std::string::npos;
+    const bool providerMissing =
+        number == platform::errors::ProviderNotFound ||
+        shell::LowerCase(description).find("provider cannot be found") != std::string::npos;
     if (!providerMissing) {
         std::cerr << shell::ProductName << ": the Access reader cannot be used (" << description
                   << "); the program ends.\n";
@@ -74,8 +74,7 @@ bool CheckDataProvider(const Services& services, platform::ShellOpen& shell,
         for (const char* page : {AccessEngine2010Page, AccessEngine2016Page}) {
             try {
                 shell.Open(page);
-            } catch (...) {
-            }
+            } catch (...) {}
         }
     }
     return false;

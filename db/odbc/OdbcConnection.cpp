@@ -28,8 +28,10 @@ constexpr SQLINTEGER PsqlOdbcCommLogAttribute = 65537;
 // resets the connection's debug flag instead of its log flag), so the last line is not written
 // either. A driver that counts straight, or one without the attribute, is left as it was.
 void silenceCommunicationLog(SQLHDBC dbc) {
-    SQLSetConnectAttrW(dbc, PsqlOdbcCommLogAttribute, reinterpret_cast<SQLPOINTER>(1), SQL_IS_UINTEGER);
-    SQLSetConnectAttrW(dbc, PsqlOdbcCommLogAttribute, reinterpret_cast<SQLPOINTER>(0), SQL_IS_UINTEGER);
+    SQLSetConnectAttrW(dbc, PsqlOdbcCommLogAttribute, reinterpret_cast<SQLPOINTER>(1),
+                       SQL_IS_UINTEGER);
+    SQLSetConnectAttrW(dbc, PsqlOdbcCommLogAttribute, reinterpret_cast<SQLPOINTER>(0),
+                       SQL_IS_UINTEGER);
 }
 
 [[noreturn]] void throwNotOpen() {
@@ -62,9 +64,9 @@ public:
         if (wide.size() > static_cast<std::size_t>(SHRT_MAX))
             throw platform::Error(platform::errors::Generic,
                                   SqlExceptionText("22001", "The connection string is too long."));
-        const SQLRETURN rc =
-            SQLDriverConnectW(session->dbc(), nullptr, wide.data(), static_cast<SQLSMALLINT>(wide.size()),
-                              nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT);
+        const SQLRETURN rc = SQLDriverConnectW(session->dbc(), nullptr, wide.data(),
+                                               static_cast<SQLSMALLINT>(wide.size()), nullptr, 0,
+                                               nullptr, SQL_DRIVER_NOPROMPT);
         if (!SQL_SUCCEEDED(rc))
             ThrowSqlException(SQL_HANDLE_DBC, session->dbc(), "The connection cannot be opened.");
         session->markConnected();
@@ -77,13 +79,15 @@ public:
         // The driver ends the text at a NUL, so "UPDATE t SET a = 1<NUL> WHERE ..." would run
         // without its WHERE clause. PostgreSQL accepts no NUL in any text anyway.
         if (statementText.find('\0') != std::string_view::npos)
-            throw platform::Error(platform::errors::Generic,
-                                  SqlExceptionText("22021", "The statement holds a NUL character, which "
-                                                            "PostgreSQL does not accept; nothing was executed."));
+            throw platform::Error(
+                platform::errors::Generic,
+                SqlExceptionText("22021", "The statement holds a NUL character, which "
+                                          "PostgreSQL does not accept; nothing was executed."));
         SQLHSTMT statement = reusableStatement();
         text_.clear();
         AppendUtf16(statementText, text_);
-        SQLRETURN rc = SQLExecDirectW(statement, text_.data(), static_cast<SQLINTEGER>(text_.size()));
+        SQLRETURN rc =
+            SQLExecDirectW(statement, text_.data(), static_cast<SQLINTEGER>(text_.size()));
         if (rc == SQL_ERROR || rc == SQL_INVALID_HANDLE) failStatement(statement);
 
         SQLSMALLINT columns = 0;
@@ -99,8 +103,9 @@ public:
     }
 
     std::unique_ptr<platform::Cursor> OpenSchema(int) override {
-        throw platform::Error(platform::errors::Generic,
-                              SqlExceptionText("HYC00", "The schema is not offered by this connection."));
+        throw platform::Error(
+            platform::errors::Generic,
+            SqlExceptionText("HYC00", "The schema is not offered by this connection."));
     }
 
     void Close() override {

@@ -14,36 +14,68 @@ namespace {
 
 // ADO DataTypeEnum codes, as the callers of a record set expect them.
 enum AdoType : std::int16_t {
-    adSmallInt = 2, adInteger = 3, adSingle = 4, adDouble = 5, adBoolean = 11, adTinyInt = 16,
-    adBigInt = 20, adGUID = 72, adBinary = 128, adWChar = 130, adNumeric = 131, adDBDate = 133,
-    adDBTime = 134, adDBTimeStamp = 135, adVarWChar = 202, adLongVarWChar = 203,
-    adVarBinary = 204, adLongVarBinary = 205,
+    adSmallInt = 2,
+    adInteger = 3,
+    adSingle = 4,
+    adDouble = 5,
+    adBoolean = 11,
+    adTinyInt = 16,
+    adBigInt = 20,
+    adGUID = 72,
+    adBinary = 128,
+    adWChar = 130,
+    adNumeric = 131,
+    adDBDate = 133,
+    adDBTime = 134,
+    adDBTimeStamp = 135,
+    adVarWChar = 202,
+    adLongVarWChar = 203,
+    adVarBinary = 204,
+    adLongVarBinary = 205,
 };
 
 std::int16_t adoTypeOf(SQLSMALLINT sqlType) {
     switch (sqlType) {
-    case SQL_SMALLINT: return adSmallInt;
-    case SQL_INTEGER: return adInteger;
-    case SQL_TINYINT: return adTinyInt;
-    case SQL_BIGINT: return adBigInt;
-    case SQL_REAL: return adSingle;
+    case SQL_SMALLINT:
+        return adSmallInt;
+    case SQL_INTEGER:
+        return adInteger;
+    case SQL_TINYINT:
+        return adTinyInt;
+    case SQL_BIGINT:
+        return adBigInt;
+    case SQL_REAL:
+        return adSingle;
     case SQL_FLOAT:
-    case SQL_DOUBLE: return adDouble;
-    case SQL_BIT: return adBoolean;
+    case SQL_DOUBLE:
+        return adDouble;
+    case SQL_BIT:
+        return adBoolean;
     case SQL_NUMERIC:
-    case SQL_DECIMAL: return adNumeric;
-    case SQL_TYPE_DATE: return adDBDate;
-    case SQL_TYPE_TIME: return adDBTime;
-    case SQL_TYPE_TIMESTAMP: return adDBTimeStamp;
-    case SQL_GUID: return adGUID;
-    case SQL_BINARY: return adBinary;
-    case SQL_VARBINARY: return adVarBinary;
-    case SQL_LONGVARBINARY: return adLongVarBinary;
+    case SQL_DECIMAL:
+        return adNumeric;
+    case SQL_TYPE_DATE:
+        return adDBDate;
+    case SQL_TYPE_TIME:
+        return adDBTime;
+    case SQL_TYPE_TIMESTAMP:
+        return adDBTimeStamp;
+    case SQL_GUID:
+        return adGUID;
+    case SQL_BINARY:
+        return adBinary;
+    case SQL_VARBINARY:
+        return adVarBinary;
+    case SQL_LONGVARBINARY:
+        return adLongVarBinary;
     case SQL_CHAR:
-    case SQL_WCHAR: return adWChar;
+    case SQL_WCHAR:
+        return adWChar;
     case SQL_LONGVARCHAR:
-    case SQL_WLONGVARCHAR: return adLongVarWChar;
-    default: return adVarWChar;
+    case SQL_WLONGVARCHAR:
+        return adLongVarWChar;
+    default:
+        return adVarWChar;
     }
 }
 
@@ -90,24 +122,46 @@ OdbcRowReader::OdbcRowReader(SQLHSTMT statement, SQLSMALLINT columnCount)
         std::array<SQLWCHAR, 256> name{};
         SQLSMALLINT nameLength = 0, sqlType = 0, digits = 0, nullable = 0;
         SQLULEN size = 0;
-        const SQLRETURN rc =
-            SQLDescribeColW(statement_, static_cast<SQLUSMALLINT>(i), name.data(),
-                            static_cast<SQLSMALLINT>(name.size()), &nameLength, &sqlType, &size,
-                            &digits, &nullable);
+        const SQLRETURN rc = SQLDescribeColW(statement_, static_cast<SQLUSMALLINT>(i), name.data(),
+                                             static_cast<SQLSMALLINT>(name.size()), &nameLength,
+                                             &sqlType, &size, &digits, &nullable);
         if (!SQL_SUCCEEDED(rc))
             ThrowSqlException(SQL_HANDLE_STMT, statement_, "The result columns cannot be read.");
-        const auto used = std::min<std::size_t>(static_cast<std::size_t>(nameLength), name.size() - 1);
+        const auto used =
+            std::min<std::size_t>(static_cast<std::size_t>(nameLength), name.size() - 1);
         Read read = Read::Text;
         switch (sqlType) {
-        case SQL_SMALLINT: case SQL_INTEGER: case SQL_TINYINT: case SQL_BIGINT:
-            read = Read::Integer; break;
-        case SQL_REAL: read = Read::Single; break;
-        case SQL_FLOAT: case SQL_DOUBLE: read = Read::Double; break;
-        case SQL_BIT: read = Read::Boolean; break;
-        case SQL_NUMERIC: case SQL_DECIMAL: read = Read::Decimal; break;
-        case SQL_TYPE_DATE: case SQL_TYPE_TIMESTAMP: read = Read::Date; break;
-        case SQL_BINARY: case SQL_VARBINARY: case SQL_LONGVARBINARY: read = Read::Binary; break;
-        default: break;
+        case SQL_SMALLINT:
+        case SQL_INTEGER:
+        case SQL_TINYINT:
+        case SQL_BIGINT:
+            read = Read::Integer;
+            break;
+        case SQL_REAL:
+            read = Read::Single;
+            break;
+        case SQL_FLOAT:
+        case SQL_DOUBLE:
+            read = Read::Double;
+            break;
+        case SQL_BIT:
+            read = Read::Boolean;
+            break;
+        case SQL_NUMERIC:
+        case SQL_DECIMAL:
+            read = Read::Decimal;
+            break;
+        case SQL_TYPE_DATE:
+        case SQL_TYPE_TIMESTAMP:
+            read = Read::Date;
+            break;
+        case SQL_BINARY:
+        case SQL_VARBINARY:
+        case SQL_LONGVARBINARY:
+            read = Read::Binary;
+            break;
+        default:
+            break;
         }
         columns_.push_back({ToUtf8(name.data(), used), adoTypeOf(sqlType), read});
     }
@@ -123,7 +177,8 @@ std::vector<platform::Field> OdbcRowReader::Columns() const {
 bool OdbcRowReader::Fetch(std::vector<platform::Field>& fields) {
     const SQLRETURN rc = SQLFetch(statement_);
     if (rc == SQL_NO_DATA) return false;
-    if (!SQL_SUCCEEDED(rc)) ThrowSqlException(SQL_HANDLE_STMT, statement_, "The next row cannot be read.");
+    if (!SQL_SUCCEEDED(rc))
+        ThrowSqlException(SQL_HANDLE_STMT, statement_, "The next row cannot be read.");
     for (std::size_t i = 0; i < columns_.size(); ++i)
         readValue(static_cast<SQLUSMALLINT>(i + 1), columns_[i].read, fields[i].value);
     return true;
@@ -139,25 +194,37 @@ void OdbcRowReader::readValue(SQLUSMALLINT number, Read read, platform::Variant&
     switch (read) {
     case Read::Integer: {
         SQLBIGINT v = 0;
-        if (get(SQL_C_SBIGINT, &v, 0)) value.setInteger(v); else value.setNull();
+        if (get(SQL_C_SBIGINT, &v, 0))
+            value.setInteger(v);
+        else
+            value.setNull();
         return;
     }
     case Read::Single:
     case Read::Double: {
         double v = 0;
-        if (!get(SQL_C_DOUBLE, &v, 0)) value.setNull();
-        else if (read == Read::Single) value.setSingle(static_cast<float>(v));
-        else value.setDouble(v);
+        if (!get(SQL_C_DOUBLE, &v, 0))
+            value.setNull();
+        else if (read == Read::Single)
+            value.setSingle(static_cast<float>(v));
+        else
+            value.setDouble(v);
         return;
     }
     case Read::Boolean: {
         unsigned char v = 0;
-        if (get(SQL_C_BIT, &v, 0)) value.setBoolean(v != 0); else value.setNull();
+        if (get(SQL_C_BIT, &v, 0))
+            value.setBoolean(v != 0);
+        else
+            value.setNull();
         return;
     }
     case Read::Date: {
         SQL_TIMESTAMP_STRUCT v{};
-        if (get(SQL_C_TYPE_TIMESTAMP, &v, sizeof v)) value.setDate(oleDate(v)); else value.setNull();
+        if (get(SQL_C_TYPE_TIMESTAMP, &v, sizeof v))
+            value.setDate(oleDate(v));
+        else
+            value.setNull();
         return;
     }
     case Read::Binary: {
@@ -188,9 +255,11 @@ bool OdbcRowReader::readLong(SQLUSMALLINT number, SQLSMALLINT cType, std::string
     // The driver answers 01004 (truncated) while pieces remain and SQL_NO_DATA after the last.
     for (;;) {
         SQLLEN indicator = 0;
-        const SQLRETURN rc = SQLGetData(statement_, number, cType, chunk_.data(), capacity, &indicator);
+        const SQLRETURN rc =
+            SQLGetData(statement_, number, cType, chunk_.data(), capacity, &indicator);
         if (rc == SQL_NO_DATA) break;
-        if (!SQL_SUCCEEDED(rc)) ThrowSqlException(SQL_HANDLE_STMT, statement_, "A value cannot be read.");
+        if (!SQL_SUCCEEDED(rc))
+            ThrowSqlException(SQL_HANDLE_STMT, statement_, "A value cannot be read.");
         if (indicator == SQL_NULL_DATA) return false;
         // A character piece that fills the buffer ends with a terminator the driver put there.
         const SQLLEN room = wide ? capacity - static_cast<SQLLEN>(sizeof(SQLWCHAR)) : capacity;
@@ -199,7 +268,8 @@ bool OdbcRowReader::readLong(SQLUSMALLINT number, SQLSMALLINT cType, std::string
             wideValue_.insert(wideValue_.end(), chunk_.begin(),
                               chunk_.begin() + bytes / static_cast<SQLLEN>(sizeof(SQLWCHAR)));
         else
-            out.append(reinterpret_cast<const char*>(chunk_.data()), static_cast<std::size_t>(bytes));
+            out.append(reinterpret_cast<const char*>(chunk_.data()),
+                       static_cast<std::size_t>(bytes));
         if (rc == SQL_SUCCESS) break;
     }
     if (wide) AppendUtf8(wideValue_.data(), wideValue_.size(), out);

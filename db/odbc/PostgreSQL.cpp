@@ -17,7 +17,8 @@ namespace {
 constexpr std::string_view Separators = ";{}";
 constexpr std::string_view PasswordSpecials = ";{}+%";
 
-void appendValue(std::string& out, const std::string& value, std::string_view specials = Separators) {
+void appendValue(std::string& out, const std::string& value,
+                 std::string_view specials = Separators) {
     if (value.find_first_of(specials) == std::string::npos) {
         out += value;
         return;

@@ -30,7 +30,8 @@ bool makePrivateFile(const std::string& path) {
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
     if (fd < 0) return false;
     struct stat st {};
-    const bool ok = ::fstat(fd, &st) == 0 && ((st.st_mode & 07777) == 0600 || ::fchmod(fd, 0600) == 0);
+    const bool ok =
+        ::fstat(fd, &st) == 0 && ((st.st_mode & 07777) == 0600 || ::fchmod(fd, 0600) == 0);
     ::close(fd);
     return ok;
 }
@@ -45,14 +46,15 @@ IniSettingsStore::IniSettingsStore(std::string filePath)
     settings_->setAtomicSyncRequired(true);
     // An existing file gets its mode mended at once, not only at the next change.
     struct stat st {};
-    if (::stat(path_.c_str(), &st) == 0 && (st.st_mode & 07777) != 0600) ::chmod(path_.c_str(), 0600);
+    if (::stat(path_.c_str(), &st) == 0 && (st.st_mode & 07777) != 0600)
+        ::chmod(path_.c_str(), 0600);
 }
 
 IniSettingsStore::~IniSettingsStore() = default;
 
 std::string IniSettingsStore::DefaultPath() {
-    const QSettings user(QSettings::IniFormat, QSettings::UserScope, QString::fromLatin1(Organization),
-                         QString::fromLatin1(Section));
+    const QSettings user(QSettings::IniFormat, QSettings::UserScope,
+                         QString::fromLatin1(Organization), QString::fromLatin1(Section));
     return user.fileName().toStdString();
 }
 
@@ -70,7 +72,8 @@ void IniSettingsStore::Write(std::string_view key, std::string_view value) {
         lastWriteSucceeded_ = false;
         return;
     }
-    settings_->setValue(keyOf(key), QString::fromUtf8(value.data(), static_cast<qsizetype>(value.size())));
+    settings_->setValue(keyOf(key),
+                        QString::fromUtf8(value.data(), static_cast<qsizetype>(value.size())));
     settings_->sync();
     lastWriteSucceeded_ = settings_->status() == QSettings::NoError;
 }

@@ -48,8 +48,10 @@ std::string LowerCase(std::string_view text) {
             continue;
         }
         char32_t c = b & (0xFF >> (len + 1));
-        for (int k = 1; k < len; ++k) c = (c << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
-        platform::AppendUtf8(static_cast<char32_t>(towlower_l(static_cast<wint_t>(c), utf8Locale())), out);
+        for (int k = 1; k < len; ++k)
+            c = (c << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
+        platform::AppendUtf8(
+            static_cast<char32_t>(towlower_l(static_cast<wint_t>(c), utf8Locale())), out);
         i += static_cast<std::size_t>(len);
     }
     return out;

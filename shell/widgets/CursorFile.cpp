@@ -136,13 +136,15 @@ CursorImage ReadCursorFile(const QByteArray& bytes) {
         result.image = decodeBitmap(image);
     }
     if (result.image.isNull()) invalid();
-    result.hotspot = QPoint(qMin(hotX, result.image.width() - 1), qMin(hotY, result.image.height() - 1));
+    result.hotspot =
+        QPoint(qMin(hotX, result.image.width() - 1), qMin(hotY, result.image.height() - 1));
     return result;
 }
 
 QCursor LoadCursorFile(const QString& path) {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) throw platform::Error(FileAccessError, "Path/File access error");
+    if (!file.open(QIODevice::ReadOnly))
+        throw platform::Error(FileAccessError, "Path/File access error");
     const CursorImage cursor = ReadCursorFile(file.readAll());
     return QCursor(QPixmap::fromImage(cursor.image), cursor.hotspot.x(), cursor.hotspot.y());
 }

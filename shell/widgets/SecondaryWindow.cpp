@@ -11,8 +11,8 @@
 
 namespace tabulant::shell {
 
-int SetUpSecondaryWindow(Trap& trap, QWidget& window, WindowPointer& pointer,
-                         std::string_view role, int firstLine) {
+int SetUpSecondaryWindow(Trap& trap, QWidget& window, WindowPointer& pointer, std::string_view role,
+                         int firstLine) {
     trap(firstLine, [&] { SetWindowColors(window); });
     trap(firstLine + 2, [&] { window.setWindowIcon(ApplicationIcon()); });
     trap(firstLine + 4, [&] {
@@ -27,7 +27,8 @@ int SetUpSecondaryWindow(Trap& trap, QWidget& window, WindowPointer& pointer,
 void LoadHandPointer(Trap& trap, WindowPointer& pointer, int conditionLine, int loadLine) {
     const std::string path = HandCursorPath();
     if (trap.Condition(conditionLine, [&] { return FileExists(path); }))
-        trap(loadLine, [&] { pointer.setCustomCursor(LoadCursorFile(QString::fromStdString(path))); });
+        trap(loadLine,
+             [&] { pointer.setCustomCursor(LoadCursorFile(QString::fromStdString(path))); });
 }
 
 } // namespace tabulant::shell

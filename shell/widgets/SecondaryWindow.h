@@ -24,8 +24,8 @@ class WindowPointer;
 //
 //     shell::Trap trap(prompts, "Form3.Form_Load");
 //     int line = shell::SetUpSecondaryWindow(trap, *this, pointer_, "Find and Replace");
-int SetUpSecondaryWindow(Trap& trap, QWidget& window, WindowPointer& pointer,
-                         std::string_view role, int firstLine = 100);
+int SetUpSecondaryWindow(Trap& trap, QWidget& window, WindowPointer& pointer, std::string_view role,
+                         int firstLine = 100);
 
 // The hand pointer step on its own (the main window numbers it differently): if the cursor file
 // exists (step conditionLine), load it into the pointer (step loadLine).

@@ -44,7 +44,8 @@ bool WindowPointer::eventFilter(QObject* watched, QEvent* event) {
         // A move that a child ignored is passed on to its parent; it is over the child, not over
         // the parent's background.
         auto* widget = static_cast<QWidget*>(watched);
-        const bool overChild = type == QEvent::MouseMove &&
+        const bool overChild =
+            type == QEvent::MouseMove &&
             widget->childAt(static_cast<QMouseEvent*>(event)->position().toPoint());
         const QVariant wanted = watched->property(HoverProperty);
         if (wanted.isValid() && !overChild) hover(wanted.toInt());

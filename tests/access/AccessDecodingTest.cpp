@@ -11,7 +11,9 @@ using namespace tabulant;
 namespace {
 
 std::string bytes(const QByteArray& hex) { return QByteArray::fromHex(hex).toStdString(); }
-const std::uint8_t* u8(const std::string& s) { return reinterpret_cast<const std::uint8_t*>(s.data()); }
+const std::uint8_t* u8(const std::string& s) {
+    return reinterpret_cast<const std::uint8_t*>(s.data());
+}
 
 // A property list with one name pool and one column block holding the given properties
 // (name index, value bytes).
@@ -57,18 +59,27 @@ void AccessDecodingTest::decimal_data() {
     QTest::addColumn<QByteArray>("stored"); // sign byte, then four words most significant first
     QTest::addColumn<int>("scale");
     QTest::addColumn<QString>("text");
-    QTest::newRow("zero") << QByteArray("00" "00000000000000000000000000000000") << 4 << "0";
-    QTest::newRow("negative zero") << QByteArray("80" "00000000000000000000000000000000") << 2
-                                   << "0";
-    QTest::newRow("trailing zeros dropped")
-        << QByteArray("00" "000000000000000000000000" "08e6ff02") << 6 << "50.325";
-    QTest::newRow("negative fraction only")
-        << QByteArray("80" "000000000000000000000000" "05000000") << 3 << "-0.005";
-    QTest::newRow("all 128 bits")
-        << QByteArray("00" "ffffffffffffffffffffffffffffffff") << 0
-        << "340282366920938463463374607431768211455";
-    QTest::newRow("scale 28") << QByteArray("00" "000000000000000000000000" "01000000") << 28
-                              << "0.0000000000000000000000000001";
+    QTest::newRow("zero") << QByteArray("00"
+                                        "00000000000000000000000000000000")
+                          << 4 << "0";
+    QTest::newRow("negative zero") << QByteArray("80"
+                                                 "00000000000000000000000000000000")
+                                   << 2 << "0";
+    QTest::newRow("trailing zeros dropped") << QByteArray("00"
+                                                          "000000000000000000000000"
+                                                          "08e6ff02")
+                                            << 6 << "50.325";
+    QTest::newRow("negative fraction only") << QByteArray("80"
+                                                          "000000000000000000000000"
+                                                          "05000000")
+                                            << 3 << "-0.005";
+    QTest::newRow("all 128 bits") << QByteArray("00"
+                                                "ffffffffffffffffffffffffffffffff")
+                                  << 0 << "340282366920938463463374607431768211455";
+    QTest::newRow("scale 28") << QByteArray("00"
+                                            "000000000000000000000000"
+                                            "01000000")
+                              << 28 << "0.0000000000000000000000000001";
 }
 
 void AccessDecodingTest::decimal() {
@@ -86,9 +97,14 @@ void AccessDecodingTest::calculatedDecimal_data() {
     QTest::addColumn<QString>("text");
     QTest::newRow("16 bytes") << QByteArray("0e000a0000000000ec04b01fe7ae0000")
                               << "19230.7692307692";
-    QTest::newRow("no length") << QByteArray("0000060000000000" "08e6ff0200000000") << "50.325";
-    QTest::newRow("negative") << QByteArray("0e00040100000000" "35288a0100000000") << "-2583.1477";
-    QTest::newRow("high word") << QByteArray("0e00000001000000" "0000000000000000")
+    QTest::newRow("no length") << QByteArray("0000060000000000"
+                                             "08e6ff0200000000")
+                               << "50.325";
+    QTest::newRow("negative") << QByteArray("0e00040100000000"
+                                            "35288a0100000000")
+                              << "-2583.1477";
+    QTest::newRow("high word") << QByteArray("0e00000001000000"
+                                             "0000000000000000")
                                << "18446744073709551616";
 }
 
@@ -104,16 +120,20 @@ void AccessDecodingTest::calculatedDecimal() {
 void AccessDecodingTest::extendedDate_data() {
     QTest::addColumn<QString>("stored"); // without the 3 closing bytes
     QTest::addColumn<QString>("text");   // empty: not readable
-    QTest::newRow("first day") << "0000000000000000000:000000000000:0000000" << "0001-01-01 00:00:00";
+    QTest::newRow("first day") << "0000000000000000000:000000000000:0000000"
+                               << "0001-01-01 00:00:00";
     QTest::newRow("fraction") << "0000000000000737589:000000081912:3456789"
                               << "2020-06-14 22:45:12.3456789";
     QTest::newRow("fraction trimmed") << "0000000000000737589:000000081912:1000000"
                                       << "2020-06-14 22:45:12.1";
     QTest::newRow("last day") << "0000000000003652058:000000086399:9999999"
                               << "9999-12-31 23:59:59.9999999";
-    QTest::newRow("past the last day") << "0000000000003652059:000000000000:0000000" << "";
-    QTest::newRow("not digits") << "00000000000000x0000:000000000000:0000000" << "";
-    QTest::newRow("too short") << "0000000000000000000:0000" << "";
+    QTest::newRow("past the last day") << "0000000000003652059:000000000000:0000000"
+                                       << "";
+    QTest::newRow("not digits") << "00000000000000x0000:000000000000:0000000"
+                                << "";
+    QTest::newRow("too short") << "0000000000000000000:0000"
+                               << "";
 }
 
 void AccessDecodingTest::extendedDate() {
@@ -140,10 +160,14 @@ void AccessDecodingTest::text_data() {
     QTest::addColumn<QString>("text");
     QTest::newRow("plain utf-16") << QByteArray("4100e400") << QString::fromUtf8("A\xC3\xA4");
     QTest::newRow("compressed") << QByteArray("fffe41e4") << QString::fromUtf8("A\xC3\xA4");
-    QTest::newRow("compressed with a wide run")
-        << QByteArray("fffe41001c0420040041") << QString::fromUtf8("A\xD0\x9C\xD0\xA0" "A");
-    QTest::newRow("surrogate pair") << QByteArray("3dd800de") << QString::fromUtf8("\xF0\x9F\x98\x80");
-    QTest::newRow("lone high surrogate") << QByteArray("3dd84100") << QString::fromUtf8("\xEF\xBF\xBD" "A");
+    QTest::newRow("compressed with a wide run") << QByteArray("fffe41001c0420040041")
+                                                << QString::fromUtf8("A\xD0\x9C\xD0\xA0"
+                                                                     "A");
+    QTest::newRow("surrogate pair")
+        << QByteArray("3dd800de") << QString::fromUtf8("\xF0\x9F\x98\x80");
+    QTest::newRow("lone high surrogate") << QByteArray("3dd84100")
+                                         << QString::fromUtf8("\xEF\xBF\xBD"
+                                                              "A");
     QTest::newRow("lone low surrogate") << QByteArray("00de") << QString::fromUtf8("\xEF\xBF\xBD");
     QTest::newRow("odd byte ignored") << QByteArray("410042") << "A";
 }

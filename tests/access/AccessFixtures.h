@@ -37,7 +37,7 @@ struct OpenedTable {
 };
 
 inline std::unique_ptr<platform::Connection> OpenAccess(const std::string& path,
-                                                       const std::string& password = {}) {
+                                                        const std::string& password = {}) {
     db::FixedConnectionFields fields;
     fields.accessFile = path;
     fields.accessPassword = password;

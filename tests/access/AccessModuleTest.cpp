@@ -1,12 +1,12 @@
 // The Access module: the connection string it builds and the reader parses back, and the table
 // list filling over the real reader and over an in-memory connection.
 #include "AccessFixtures.h"
-#include "fakes/InMemoryConnectionFactory.h"
-#include "fakes/CountingEventLoop.h"
-#include "fakes/ScriptedPrompts.h"
 #include "db/ProviderConnectionFactory.h"
 #include "db/access/Access.h"
 #include "db/access/AccessConnectionString.h"
+#include "fakes/CountingEventLoop.h"
+#include "fakes/InMemoryConnectionFactory.h"
+#include "fakes/ScriptedPrompts.h"
 #include "platform/Error.h"
 
 #include <QTest>
@@ -39,12 +39,18 @@ void AccessModuleTest::connectionString_data() {
     const QString jet = "PROVIDER=Microsoft.Jet.OLEDB.4.0;Data Source=";
     const QString ace = "Provider=Microsoft.ACE.OLEDB.12.0;Data Source=";
     const QString pw = ";JET OLEDB:Database Password=";
-    QTest::newRow("mdb") << "/d/a.mdb" << "" << jet + "/d/a.mdb" + pw;
-    QTest::newRow("accdb") << "/d/a.accdb" << "x" << ace + "/d/a.accdb" + pw + "x";
-    QTest::newRow("upper-case ending") << "/d/A.ACCDB" << "" << ace + "/d/A.ACCDB" + pw;
-    QTest::newRow("no dot before accdb") << "/d/myaccdb" << "" << ace + "/d/myaccdb" + pw;
-    QTest::newRow("shorter than five") << "a.db" << "" << jet + "a.db" + pw;
-    QTest::newRow("password kept as typed") << "/d/a.mdb" << "a;b=c" << jet + "/d/a.mdb" + pw + "a;b=c";
+    QTest::newRow("mdb") << "/d/a.mdb"
+                         << "" << jet + "/d/a.mdb" + pw;
+    QTest::newRow("accdb") << "/d/a.accdb"
+                           << "x" << ace + "/d/a.accdb" + pw + "x";
+    QTest::newRow("upper-case ending") << "/d/A.ACCDB"
+                                       << "" << ace + "/d/A.ACCDB" + pw;
+    QTest::newRow("no dot before accdb") << "/d/myaccdb"
+                                         << "" << ace + "/d/myaccdb" + pw;
+    QTest::newRow("shorter than five") << "a.db"
+                                       << "" << jet + "a.db" + pw;
+    QTest::newRow("password kept as typed") << "/d/a.mdb"
+                                            << "a;b=c" << jet + "/d/a.mdb" + pw + "a;b=c";
 }
 
 void AccessModuleTest::connectionString() {
@@ -73,11 +79,16 @@ void AccessModuleTest::connectionStringReadsTheWindowWhenNoSourceIsGiven() {
 void AccessModuleTest::parsedBack_data() {
     QTest::addColumn<QString>("source");
     QTest::addColumn<QString>("password");
-    QTest::newRow("plain") << "/d/a.mdb" << "pw";
-    QTest::newRow("empty password") << "/d/a.accdb" << "";
-    QTest::newRow("semicolons in both") << "/d/x;y=z.mdb" << ";a;b=;";
-    QTest::newRow("key text in the path") << "/d/Data Source=q.mdb" << "p";
-    QTest::newRow("blanks") << "/d/my file.accdb" << " spaced ";
+    QTest::newRow("plain") << "/d/a.mdb"
+                           << "pw";
+    QTest::newRow("empty password") << "/d/a.accdb"
+                                    << "";
+    QTest::newRow("semicolons in both") << "/d/x;y=z.mdb"
+                                        << ";a;b=;";
+    QTest::newRow("key text in the path") << "/d/Data Source=q.mdb"
+                                          << "p";
+    QTest::newRow("blanks") << "/d/my file.accdb"
+                            << " spaced ";
 }
 
 void AccessModuleTest::parsedBack() {
@@ -94,13 +105,20 @@ void AccessModuleTest::parsedBack() {
 void AccessModuleTest::selectStatement_data() {
     QTest::addColumn<QString>("statement");
     QTest::addColumn<QString>("table"); // empty: refused
-    QTest::newRow("grave accents") << "SELECT * FROM `Order Details`" << "Order Details";
-    QTest::newRow("quotes inside") << "SELECT * FROM `ab\"\"x 'y'`" << "ab\"\"x 'y'";
-    QTest::newRow("brackets") << "select * from [t 1]" << "t 1";
-    QTest::newRow("bare, semicolon") << "  SELECT  *  FROM  Orders ; " << "Orders";
-    QTest::newRow("other statement") << "DELETE FROM `T`" << "";
-    QTest::newRow("unclosed accent") << "SELECT * FROM `T" << "";
-    QTest::newRow("no table") << "SELECT * FROM " << "";
+    QTest::newRow("grave accents") << "SELECT * FROM `Order Details`"
+                                   << "Order Details";
+    QTest::newRow("quotes inside") << "SELECT * FROM `ab\"\"x 'y'`"
+                                   << "ab\"\"x 'y'";
+    QTest::newRow("brackets") << "select * from [t 1]"
+                              << "t 1";
+    QTest::newRow("bare, semicolon") << "  SELECT  *  FROM  Orders ; "
+                                     << "Orders";
+    QTest::newRow("other statement") << "DELETE FROM `T`"
+                                     << "";
+    QTest::newRow("unclosed accent") << "SELECT * FROM `T"
+                                     << "";
+    QTest::newRow("no table") << "SELECT * FROM "
+                              << "";
 }
 
 void AccessModuleTest::selectStatement() {

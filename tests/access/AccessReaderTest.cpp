@@ -21,7 +21,10 @@ Column with(Column c, void (*change)(Column&)) {
     return c;
 }
 
-std::string nonBmp() { return "a\xF0\x9F\x98\x80" "b\xF0\x90\x8D\x88"; } // a😀b𐍈
+std::string nonBmp() {
+    return "a\xF0\x9F\x98\x80"
+           "b\xF0\x90\x8D\x88";
+} // a😀b𐍈
 
 } // namespace
 
@@ -72,8 +75,8 @@ void AccessReaderTest::value_data() {
     add("last date", ace, Column::of("c", ColumnType::DateTime), Variant::date(last), 7,
         Variant::date(last));
     const std::string bytes("\x00\xFF\x00\x10", 4);
-    add("binary with zeros", jet4, Column::of("c", ColumnType::Binary, 10),
-        Variant::binary(bytes), 204, Variant::binary(bytes));
+    add("binary with zeros", jet4, Column::of("c", ColumnType::Binary, 10), Variant::binary(bytes),
+        204, Variant::binary(bytes));
     add("fixed binary", ace,
         with(Column::of("c", ColumnType::Binary, 4), [](Column& c) { c.fixedLength = true; }),
         Variant::binary(bytes), 128, Variant::binary(bytes));
@@ -91,7 +94,11 @@ void AccessReaderTest::value_data() {
     add("jet 3 text", jet3, Column::of("c", ColumnType::Text, 20), Variant::text("Ums\xC3\xA4tze"),
         202, Variant::text("Ums\xC3\xA4tze"));
     add("jet 3 byte undefined in the code page", jet3, Column::of("c", ColumnType::Text, 20),
-        Variant::binary("a\x81" "b"), 202, Variant::text("a\xC2\x81" "b"));
+        Variant::binary("a\x81"
+                        "b"),
+        202,
+        Variant::text("a\xC2\x81"
+                      "b"));
     add("jet 3 cyrillic code page", jet3, Column::of("c", ColumnType::Text, 20),
         Variant::binary("\xCC\xE8\xF0"), 202, Variant::text("\xD0\x9C\xD0\xB8\xD1\x80"), 1251);
     const std::string memo(10000, 'm');
@@ -100,15 +107,14 @@ void AccessReaderTest::value_data() {
                                  std::pair{"chained memo", LongValueStorage::Chained}}) {
         Column c = Column::of("c", ColumnType::Memo);
         c.storage = storage;
-        const std::string text = storage == LongValueStorage::Inline ? "short memo\r\nline"
+        const std::string text = storage == LongValueStorage::Inline       ? "short memo\r\nline"
                                  : storage == LongValueStorage::SinglePage ? std::string(1500, 'p')
                                                                            : memo + nonBmp();
         add(name, jet4, c, Variant::text(text), 203, Variant::text(text));
     }
     add("jet 3 chained memo", jet3,
-        with(Column::of("c", ColumnType::Memo), [](Column& c) {
-            c.storage = LongValueStorage::Chained;
-        }),
+        with(Column::of("c", ColumnType::Memo),
+             [](Column& c) { c.storage = LongValueStorage::Chained; }),
         Variant::text(memo), 203, Variant::text(memo));
     add("hyperlink", jet4,
         with(Column::of("c", ColumnType::Memo), [](Column& c) { c.hyperlink = true; }),
@@ -151,8 +157,10 @@ void AccessReaderTest::value() {
     WriterOptions options;
     options.format = format;
     options.codePage = static_cast<std::uint16_t>(codePage);
-    writeDatabase(path, {{"T", {Column::of("id", ColumnType::Long), column},
-                          {{Variant::integer(1), stored}, {Variant::integer(2), Variant::null()}}}},
+    writeDatabase(path,
+                  {{"T",
+                    {Column::of("id", ColumnType::Long), column},
+                    {{Variant::integer(1), stored}, {Variant::integer(2), Variant::null()}}}},
                   options);
 
     OpenedTable t = OpenTable(path, "T");
@@ -176,7 +184,8 @@ void AccessReaderTest::nullAndEmptyTextDiffer() {
     WriterOptions options;
     options.format = Format::Ace2007;
     writeDatabase(path,
-                  {{"T", {Column::of("t", ColumnType::Text, 10), Column::of("m", ColumnType::Memo)},
+                  {{"T",
+                    {Column::of("t", ColumnType::Text, 10), Column::of("m", ColumnType::Memo)},
                     {{Variant::text(""), Variant::text("")}, {Variant::null(), Variant::null()}}}},
                   options);
     OpenedTable t = OpenTable(path, "T");
@@ -193,8 +202,8 @@ void AccessReaderTest::deletedRowsAreSkippedAndMovedRowsFollowed() {
     const std::string path = dir.Path("moved.mdb");
     {
         AccessWriter w(path);
-        TableWriter& t = w.addTable("T", {Column::of("n", ColumnType::Long),
-                                          Column::of("s", ColumnType::Text, 20)});
+        TableWriter& t = w.addTable(
+            "T", {Column::of("n", ColumnType::Long), Column::of("s", ColumnType::Text, 20)});
         t.addRow({Variant::integer(1), Variant::text("kept")});
         t.addRow({Variant::integer(2), Variant::text("deleted")}, RowKind::Deleted);
         t.addRow({Variant::integer(3), Variant::text("moved")}, RowKind::Moved);
@@ -204,7 +213,8 @@ void AccessReaderTest::deletedRowsAreSkippedAndMovedRowsFollowed() {
     OpenedTable t = OpenTable(path, "T");
     QCOMPARE(t.rows.RecordCount(), 3);
     std::vector<std::int64_t> seen;
-    for (; !t.rows.Eof(); t.rows.MoveNext()) seen.push_back(t.rows.Fields().Item(0).value.asInteger());
+    for (; !t.rows.Eof(); t.rows.MoveNext())
+        seen.push_back(t.rows.Fields().Item(0).value.asInteger());
     std::sort(seen.begin(), seen.end());
     QCOMPARE(seen, (std::vector<std::int64_t>{1, 3, 4}));
 }
@@ -215,8 +225,8 @@ void AccessReaderTest::countsAndReadsRowsAcrossManyPages() {
     const int rows = 5000;
     {
         AccessWriter w(path);
-        TableWriter& t = w.addTable("Big", {Column::of("n", ColumnType::Long),
-                                            Column::of("s", ColumnType::Text, 50)});
+        TableWriter& t = w.addTable(
+            "Big", {Column::of("n", ColumnType::Long), Column::of("s", ColumnType::Text, 50)});
         for (int i = 0; i < rows; ++i)
             t.addRow({Variant::integer(i), Variant::text("row " + std::to_string(i))});
         w.finish();

@@ -29,8 +29,7 @@ inline std::vector<std::uint8_t> PlainAceImage(std::size_t pages, std::uint8_t f
     std::copy(engine.begin(), engine.end(), image.begin() + 4);
     image[HeaderBlock::kFormatOffset] = format;
     HeaderBlock::WriteEncodingKey(image, 0);
-    for (std::size_t i = 4096; i < image.size(); ++i)
-        image[i] = std::uint8_t(i * 31 + i / 4096);
+    for (std::size_t i = 4096; i < image.size(); ++i) image[i] = std::uint8_t(i * 31 + i / 4096);
     return image;
 }
 

@@ -23,8 +23,7 @@ namespace {
 const char* kPassword = "Test123";
 
 void FixedRandom(std::span<std::uint8_t> out) {
-    for (std::size_t i = 0; i < out.size(); ++i)
-        out[i] = std::uint8_t(0x5A + i);
+    for (std::size_t i = 0; i < out.size(); ++i) out[i] = std::uint8_t(0x5A + i);
 }
 
 // Page 0 of a file encrypted by our own writer (tiny spin count: only the layout matters here).
@@ -40,9 +39,7 @@ Bytes EncryptedPage0(Scheme scheme, std::uint32_t keyBits,
     return {encrypted.begin(), encrypted.begin() + 4096};
 }
 
-EncryptionInfo Read(const Bytes& page0) {
-    return ReadEncryption(page0);
-}
+EncryptionInfo Read(const Bytes& page0) { return ReadEncryption(page0); }
 
 // Offsets inside the info block of a binary (CryptoAPI-style) scheme, counted from 0x299.
 constexpr std::size_t kLength = kEncryptionInfoOffset;
@@ -54,8 +51,7 @@ constexpr std::size_t kAlgIdHash = kAlgId + 4;
 constexpr std::size_t kKeyBits = kAlgIdHash + 4;
 
 void Put32(Bytes& page, std::size_t at, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i)
-        page[at + i] = std::uint8_t(v >> (8 * i));
+    for (int i = 0; i < 4; ++i) page[at + i] = std::uint8_t(v >> (8 * i));
 }
 void Put16(Bytes& page, std::size_t at, std::uint32_t v) {
     page[at] = std::uint8_t(v);
@@ -65,9 +61,7 @@ std::uint32_t Get32(const Bytes& page, std::size_t at) {
     return page[at] | page[at + 1] << 8 | page[at + 2] << 16 | std::uint32_t(page[at + 3]) << 24;
 }
 // Offset of the salt size field: right after the header.
-std::size_t SaltSizeAt(const Bytes& page) {
-    return kHeaderSize + 4 + Get32(page, kHeaderSize);
-}
+std::size_t SaltSizeAt(const Bytes& page) { return kHeaderSize + 4 + Get32(page, kHeaderSize); }
 
 Bytes Patched(Bytes page, const std::function<void(Bytes&)>& patch) {
     patch(page);

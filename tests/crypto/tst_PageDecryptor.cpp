@@ -148,8 +148,7 @@ private slots:
         const Bytes plain = test::PlainAceImage(5);
         const Bytes encrypted = EncryptDatabase(plain, "Secret \xe2\x82\xac!", options);
         QCOMPARE(encrypted.size(), plain.size());
-        for (std::size_t n = 1; n < 5; ++n)
-            QVERIFY(Page(encrypted, n) != Page(plain, n));
+        for (std::size_t n = 1; n < 5; ++n) QVERIFY(Page(encrypted, n) != Page(plain, n));
 
         Bytes page0 = Page(encrypted, 0);
         const EncryptionInfo info = ReadEncryption(page0);

@@ -87,9 +87,9 @@ void ConversionRunTest::ordersInDirectMode() {
                  orders.insert}));
     QCOMPARE(qs(h.prompts.Messages()), QStringList{"Done."});
     QCOMPARE(h.prompts.Entries().size(), std::size_t(1));
-    QCOMPARE(qs(h.window.log), qs({"pointer 11", "text Please wait.. Processing table Orders",
-                                   "value 100", "text ", "pointer 0", "value 0",
-                                   "text Progress Bar"}));
+    QCOMPARE(qs(h.window.log),
+             qs({"pointer 11", "text Please wait.. Processing table Orders", "value 100", "text ",
+                 "pointer 0", "value 0", "text Progress Bar"}));
     QCOMPARE(h.preview.datatypeRows.size(), std::size_t(5));
     QVERIFY(h.run.postgresql_conn && !h.run.postgresql_conn->IsOpen());
     QCOMPARE(h.run.postgresql_conn->CommandTimeout(), 5000);
@@ -206,8 +206,8 @@ void ConversionRunTest::perTablePreview() {
     QCOMPARE(int(h.preview.shown.size()), shows);
     const char* order[] = {"Gamma", "Beta", "Alpha"};
     for (int s = 0; s < shows; ++s)
-        QCOMPARE(qs(h.preview.shown[s]), qs({Create(order[s]), Insert(order[s], 1),
-                                            Insert(order[s], 2)}));
+        QCOMPARE(qs(h.preview.shown[s]),
+                 qs({Create(order[s]), Insert(order[s], 1), Insert(order[s], 2)}));
     QCOMPARE(datatypeRows, std::vector<std::size_t>(shows, 2));
     QVERIFY(h.Executed().empty());
     QCOMPARE(qs(h.prompts.Messages()), QStringList{"Done."});
@@ -298,9 +298,9 @@ void ConversionRunTest::failingStatementsAreReportedAndPassedOver() {
     QCOMPARE(reports[0], shell::ErrorReportText("Form1.PushButton7_Click", 172, dropError));
     QCOMPARE(reports[1], shell::ErrorReportText("Form1.PushButton7_Click", 324, createError));
     // Everything was still tried, in order, and the next table followed.
-    QCOMPARE(qs(h.Executed()), qs({R"(DROP TABLE "Orders")", Create("Orders"), Insert("Orders", 1),
-                                   Insert("Orders", 2), Insert("Orders", 3), Create("Other"),
-                                   Insert("Other", 1)}));
+    QCOMPARE(qs(h.Executed()),
+             qs({R"(DROP TABLE "Orders")", Create("Orders"), Insert("Orders", 1),
+                 Insert("Orders", 2), Insert("Orders", 3), Create("Other"), Insert("Other", 1)}));
     QCOMPARE(h.prompts.Entries().back().text, std::string("Done."));
 }
 
@@ -315,8 +315,9 @@ void ConversionRunTest::missingAccessFile() {
     QCOMPARE(e.size(), std::size_t(4));
     QCOMPARE(e[0].text, std::string("Unable to access the database"));
     QCOMPARE(h.ReportLines(), (std::vector<int>{130, 476}));
-    QCOMPARE(e[1].text, shell::ErrorReportText("Form1.PushButton7_Click", 130,
-                                               "Could not find file '" + h.window.accessFile + "'."));
+    QCOMPARE(e[1].text,
+             shell::ErrorReportText("Form1.PushButton7_Click", 130,
+                                    "Could not find file '" + h.window.accessFile + "'."));
     QCOMPARE(e[3].text, std::string("Done."));
     QVERIFY(h.Executed().empty());
     QVERIFY(h.window.list2.items().empty());
@@ -335,7 +336,8 @@ void ConversionRunTest::unreadableTableIsReportedAndTheRunGoesOn() {
     QCOMPARE(lines.front(), 178);
     QCOMPARE(lines.back(), 438);
     const Strings executed = h.Executed();
-    QCOMPARE(qs(Strings(executed.end() - 2, executed.end())), qs({Create("Good"), Insert("Good", 1)}));
+    QCOMPARE(qs(Strings(executed.end() - 2, executed.end())),
+             qs({Create("Good"), Insert("Good", 1)}));
     QCOMPARE(h.prompts.Entries().back().text, std::string("Done."));
 }
 

@@ -1,6 +1,6 @@
+#include "engine/Datatype.h"
 #include "engine/ColumnNames.h"
 #include "engine/CreateTableBuilder.h"
-#include "engine/Datatype.h"
 #include "fakes/CountingEventLoop.h"
 #include "fakes/FakePreview.h"
 #include "fakes/InMemoryTable.h"
@@ -38,8 +38,8 @@ Built BuildCreate(const std::string& table, std::vector<ColumnDef> columns) {
 }
 
 std::vector<ColumnDef> Orders() {
-    return {{"Order ID", 3}, {"Customer Name", 202}, {"Order Date", 7}, {"Paid", 11},
-            {"Photo", 205}};
+    return {
+        {"Order ID", 3}, {"Customer Name", 202}, {"Order Date", 7}, {"Paid", 11}, {"Photo", 205}};
 }
 
 } // namespace
@@ -62,21 +62,49 @@ private slots:
 void DatatypeTest::adoTypeName_data() {
     QTest::addColumn<int>("code");
     QTest::addColumn<QString>("name");
-    const std::pair<int, const char*> named[] = {
-        {0, "adEmpty"}, {2, "adSmallInt"}, {3, "adInteger"}, {4, "adSingle"}, {5, "adDouble"},
-        {6, "adCurrency"}, {7, "adDate"}, {8, "adBSTR"}, {9, "adIDispatch"}, {10, "adError"},
-        {11, "adBoolean"}, {12, "adVariant"}, {13, "adIUnknown"}, {14, "adDecimal"},
-        {16, "adTinyInt"}, {17, "adUnsignedTinyInt"}, {18, "adUnsignedSmallInt"},
-        {19, "adUnsignedInt"}, {20, "adBigInt"}, {21, "adUnsignedBigInt"}, {64, "adFileTime"},
-        {72, "adGUID"}, {128, "adBinary"}, {129, "adChar"}, {130, "adWChar"},
-        {131, "adNumeric"}, {132, "adUserDefined"}, {133, "adDBDate"}, {134, "adDBTime"},
-        {135, "adDBTimeStamp"}, {136, "adChapter"}, {138, "adPropVariant"},
-        {139, "adVarNumeric"}, {200, "adVarChar"}, {201, "adLongVarChar"},
-        {202, "adVarWChar"}, {203, "adLongVarWChar"}, {204, "adVarBinary"},
-        {205, "adLongVarBinary"}};
+    const std::pair<int, const char*> named[] = {{0, "adEmpty"},
+                                                 {2, "adSmallInt"},
+                                                 {3, "adInteger"},
+                                                 {4, "adSingle"},
+                                                 {5, "adDouble"},
+                                                 {6, "adCurrency"},
+                                                 {7, "adDate"},
+                                                 {8, "adBSTR"},
+                                                 {9, "adIDispatch"},
+                                                 {10, "adError"},
+                                                 {11, "adBoolean"},
+                                                 {12, "adVariant"},
+                                                 {13, "adIUnknown"},
+                                                 {14, "adDecimal"},
+                                                 {16, "adTinyInt"},
+                                                 {17, "adUnsignedTinyInt"},
+                                                 {18, "adUnsignedSmallInt"},
+                                                 {19, "adUnsignedInt"},
+                                                 {20, "adBigInt"},
+                                                 {21, "adUnsignedBigInt"},
+                                                 {64, "adFileTime"},
+                                                 {72, "adGUID"},
+                                                 {128, "adBinary"},
+                                                 {129, "adChar"},
+                                                 {130, "adWChar"},
+                                                 {131, "adNumeric"},
+                                                 {132, "adUserDefined"},
+                                                 {133, "adDBDate"},
+                                                 {134, "adDBTime"},
+                                                 {135, "adDBTimeStamp"},
+                                                 {136, "adChapter"},
+                                                 {138, "adPropVariant"},
+                                                 {139, "adVarNumeric"},
+                                                 {200, "adVarChar"},
+                                                 {201, "adLongVarChar"},
+                                                 {202, "adVarWChar"},
+                                                 {203, "adLongVarWChar"},
+                                                 {204, "adVarBinary"},
+                                                 {205, "adLongVarBinary"}};
     QCOMPARE(std::size(named), std::size_t(39));
     for (auto [code, name] : named) QTest::addRow("%d", code) << code << name;
-    for (int unknown : {1, 15, 22, 137, 206, -1, 32767}) QTest::addRow("%d", unknown) << unknown << "";
+    for (int unknown : {1, 15, 22, 137, 206, -1, 32767})
+        QTest::addRow("%d", unknown) << unknown << "";
 }
 
 void DatatypeTest::adoTypeName() {
@@ -91,7 +119,13 @@ void DatatypeTest::typeRules_data() {
     QTest::addColumn<QString>("keyword");
     QTest::addColumn<QString>("postgres");
     QTest::addColumn<bool>("numeric");
-    struct Case { int order; const char* keyword; const char* pg; bool numeric; std::vector<int> codes; };
+    struct Case {
+        int order;
+        const char* keyword;
+        const char* pg;
+        bool numeric;
+        std::vector<int> codes;
+    };
     const Case cases[] = {
         {0, "", "", false, {205}},
         {1, "varwchar", "TEXT", false, {202, 203}},
@@ -104,13 +138,13 @@ void DatatypeTest::typeRules_data() {
         {8, "bool", "BOOL", true, {11}},
         {9, "date", "TEXT", false, {7, 133}},
         {10, "timestamp", "TEXT", false, {135}},
-        {11, "OTHER TYPES", "TEXT", false,
-         {4, 131, 139, 129, 130, 200, 8, 72, 128, 204, 134, 0, 10, 9, 13, 12, 138, 132, 136, 64,
-          1, 999}},
+        {11, "OTHER TYPES", "TEXT", false, {4, 131, 139, 129, 130, 200, 8,   72,  128, 204, 134,
+                                            0, 10,  9,   13,  12,  138, 132, 136, 64,  1,   999}},
     };
     for (const Case& c : cases)
         for (int code : c.codes)
-            QTest::addRow("%s %d", qPrintable(q(engine::AdoTypeName(static_cast<std::int16_t>(code)))), code)
+            QTest::addRow("%s %d",
+                          qPrintable(q(engine::AdoTypeName(static_cast<std::int16_t>(code)))), code)
                 << code << c.order << c.keyword << c.pg << c.numeric;
 }
 
@@ -120,7 +154,8 @@ void DatatypeTest::typeRules() {
     QFETCH(QString, keyword);
     QFETCH(QString, postgres);
     QFETCH(bool, numeric);
-    const engine::TypeRule& rule = engine::TypeRuleFor(engine::TypeKey(static_cast<std::int16_t>(code)));
+    const engine::TypeRule& rule =
+        engine::TypeRuleFor(engine::TypeKey(static_cast<std::int16_t>(code)));
     QCOMPARE(rule.order, order);
     QCOMPARE(q(rule.keyword), keyword);
     QCOMPARE(q(rule.postgresType), postgres);
@@ -131,12 +166,14 @@ void DatatypeTest::typeRules() {
 void DatatypeTest::columnNames_data() {
     QTest::addColumn<QStringList>("fields");
     QTest::addColumn<QStringList>("columns");
-    QTest::newRow("blanks removed, cut to 8")
-        << QStringList{" Unit Price ", "Product Description"} << QStringList{"UnitPric", "ProductD"};
+    QTest::newRow("blanks removed, cut to 8") << QStringList{" Unit Price ", "Product Description"}
+                                              << QStringList{"UnitPric", "ProductD"};
     QTest::newRow("same first 8 characters")
         << QStringList{"Ship Address", "Ship Addr2"} << QStringList{"ShipAddr", "ShipAdd1"};
-    QTest::newRow("letter case ignored") << QStringList{"NAME", "Name"} << QStringList{"NAME", "Name1"};
-    QTest::newRow("suffixes accumulate") << QStringList{"A", "A", "A"} << QStringList{"A", "A1", "A12"};
+    QTest::newRow("letter case ignored")
+        << QStringList{"NAME", "Name"} << QStringList{"NAME", "Name1"};
+    QTest::newRow("suffixes accumulate")
+        << QStringList{"A", "A", "A"} << QStringList{"A", "A1", "A12"};
     QTest::newRow("counter on the 7-character cut")
         << QStringList{"Customer", "Customer", "Customer"}
         << QStringList{"Customer", "Custome1", "Custome2"};
@@ -154,8 +191,7 @@ void DatatypeTest::columnNames() {
     QFETCH(QStringList, columns);
     engine::ColumnNames names;
     QStringList got;
-    for (const QString& f : fields)
-        got << q(names.Unique(engine::BaseColumnName(f.toStdString())));
+    for (const QString& f : fields) got << q(names.Unique(engine::BaseColumnName(f.toStdString())));
     QCOMPARE(got, columns);
 }
 
@@ -165,35 +201,46 @@ void DatatypeTest::createTable_data() {
     QTest::addColumn<QStringList>("names");
     QTest::addColumn<QString>("statement");
     QTest::addColumn<QString>("numericColumns");
-    QTest::newRow("Orders") << "Orders" << QList<int>{3, 202, 7, 11, 205}
+    QTest::newRow("Orders")
+        << "Orders" << QList<int>{3, 202, 7, 11, 205}
         << QStringList{"Order ID", "Customer Name", "Order Date", "Paid", "Photo"}
         << R"(CREATE TABLE "Orders"(OrderID NUMERIC,Customer TEXT,OrderDat TEXT,Paid BOOL);)"
         << "0, 3, ";
     QTest::newRow("only texts") << "Notes" << QList<int>{202, 203} << QStringList{"Title", "Body"}
-        << R"(CREATE TABLE "Notes"(Title TEXT,Body TEXT);)" << "";
-    QTest::newRow("left-out field last and first") << "P" << QList<int>{205, 5, 205}
-        << QStringList{"Pic", "Price", "Pic2"} << R"(CREATE TABLE "P"(Price NUMERIC);)" << "1, ";
+                                << R"(CREATE TABLE "Notes"(Title TEXT,Body TEXT);)"
+                                << "";
+    QTest::newRow("left-out field last and first")
+        << "P" << QList<int>{205, 5, 205} << QStringList{"Pic", "Price", "Pic2"}
+        << R"(CREATE TABLE "P"(Price NUMERIC);)"
+        << "1, ";
     // Names the server would refuse unquoted are quoted, lower-cased as the server folds names;
     // every other name is written exactly as before.
-    QTest::newRow("reserved words quoted in lower case") << "Users" << QList<int>{3, 202, 202}
-        << QStringList{"Order", "User", "Desc2"}
-        << R"(CREATE TABLE "Users"("order" NUMERIC,"user" TEXT,Desc2 TEXT);)" << "0, ";
+    QTest::newRow("reserved words quoted in lower case")
+        << "Users" << QList<int>{3, 202, 202} << QStringList{"Order", "User", "Desc2"}
+        << R"(CREATE TABLE "Users"("order" NUMERIC,"user" TEXT,Desc2 TEXT);)"
+        << "0, ";
     QTest::newRow("punctuation and a leading digit quoted")
         << "P" << QList<int>{5, 202, 202, 202, 202}
         << QStringList{"Weight (kg)", "E-Mail", "1st Name", "Nr.", "Size\"In"}
         << R"(CREATE TABLE "P"("weight(k" NUMERIC,"e-mail" TEXT,"1stname" TEXT,"nr." TEXT,"size""in" TEXT);)"
         << "0, ";
-    QTest::newRow("plain names as they are") << "P" << QList<int>{202, 202, 202, 202}
+    QTest::newRow("plain names as they are")
+        << "P" << QList<int>{202, 202, 202, 202}
         << QStringList{"_Key", "a$b", "Gr\u00f6\u00dfe", "Select1"}
-        << QString::fromUtf8("CREATE TABLE \"P\"(_Key TEXT,a$b TEXT,Gr\u00f6\u00dfe TEXT,Select1 TEXT);")
+        << QString::fromUtf8(
+               "CREATE TABLE \"P\"(_Key TEXT,a$b TEXT,Gr\u00f6\u00dfe TEXT,Select1 TEXT);")
         << "";
-    QTest::newRow("double quote in the table name is doubled") << R"(Sales "old")"
-        << QList<int>{3} << QStringList{"ID"} << R"(CREATE TABLE "Sales ""old"""(ID NUMERIC);)"
+    QTest::newRow("double quote in the table name is doubled")
+        << R"(Sales "old")" << QList<int>{3} << QStringList{"ID"}
+        << R"(CREATE TABLE "Sales ""old"""(ID NUMERIC);)"
         << "0, ";
-    QTest::newRow("every field long binary: no column") << "Pictures" << QList<int>{205, 205}
-        << QStringList{"Front", "Back"} << R"(CREATE TABLE "Pictures"();)" << "";
-    QTest::newRow("unknown code is text") << "X" << QList<int>{77} << QStringList{"Odd"}
-        << R"(CREATE TABLE "X"(Odd TEXT);)" << "";
+    QTest::newRow("every field long binary: no column")
+        << "Pictures" << QList<int>{205, 205} << QStringList{"Front", "Back"}
+        << R"(CREATE TABLE "Pictures"();)"
+        << "";
+    QTest::newRow("unknown code is text")
+        << "X" << QList<int>{77} << QStringList{"Odd"} << R"(CREATE TABLE "X"(Odd TEXT);)"
+        << "";
 }
 
 void DatatypeTest::createTable() {

@@ -55,11 +55,13 @@ const std::map<std::string, std::pair<std::string, std::string>>& Checks() {
           "it's<CR><LF>'x'<LF>line3<CR>end C:\\dir"}},
         {"only line breaks is a text, not null", {"memo = E'\\r\\n\\n'", "t"}},
         {"backslash without line breaks stays single", {"memo", "C:\\dir\\x41"}},
-        {"a number or date with a line break stays text", {"a = E'1,5\\r\\n2', b = E'12/24/2021\\n'", "t|t"}},
+        {"a number or date with a line break stays text",
+         {"a = E'1,5\\r\\n2', b = E'12/24/2021\\n'", "t|t"}},
         {"column names the server reserves or cannot read unquoted",
          {R"("order", "weight(k", "1stname", "e-mail", "user")", "7|2.5|Ann|a@b.c|t"}},
         {"long value written whole", {"length(memo)", "300"}},
-        {"numbers in a comma system", {"d, c, e, big", "12.5|-1.2345|-123.45|100000000000000000000"}},
+        {"numbers in a comma system",
+         {"d, c, e, big", "12.5|-1.2345|-123.45|100000000000000000000"}},
         {"non-finite doubles quoted", {"a, b, c", "NaN|Infinity|-Infinity"}},
         {"short binary as hex text", {"key", "\\x00ff"}},
         {"every field long binary", {"count(*)", "1"}},
@@ -88,7 +90,8 @@ void PostgresTest::statementCases_data() {
 
 void PostgresTest::statementCases() {
     QFETCH(int, index);
-    const testcases::StatementCase& c = testcases::StatementCases()[static_cast<std::size_t>(index)];
+    const testcases::StatementCase& c =
+        testcases::StatementCases()[static_cast<std::size_t>(index)];
     fakes::InMemoryTable t;
     t.name = "engine_case" + std::to_string(index) + "_" + c.table;
     t.columns = c.columns;
@@ -118,19 +121,33 @@ void PostgresTest::statementCases() {
 void PostgresTest::variedTableThroughTheRun() {
     const double nan = std::numeric_limits<double>::quiet_NaN();
     const double inf = std::numeric_limits<double>::infinity();
-    const std::vector<Variant> doubles = {
-        Variant::real(0), Variant::real(-0.0), Variant::real(1.7976931348623157e308),
-        Variant::real(4.9406564584124654e-324), Variant::real(nan), Variant::real(inf),
-        Variant::real(-inf), Variant::real(1.0 / 3), Variant()};
-    const std::vector<Variant> texts = {
-        Variant::text(""), Variant::text("O'Brien"), Variant::text("a\r\nb\rc\nd"),
-        Variant::text("back\\slash"), Variant::text("üñíçødé ☃ 𝄞"), Variant::text("--x; DROP"),
-        Variant::text("$$dollar$$"), Variant::text("\"dq\""), Variant::text("12/24/2021 9:30 PM"),
-        Variant::text("1.5"), Variant::text("''"), Variant()};
-    const std::vector<Variant> dates = {
-        testcases::DateValue(1, 1, 1), testcases::DateValue(9999, 12, 31, 23, 59, 59),
-        testcases::DateValue(1899, 12, 30, 6, 7, 8), testcases::DateValue(2021, 8, 31),
-        Variant::date(-1.25), Variant()};
+    const std::vector<Variant> doubles = {Variant::real(0),
+                                          Variant::real(-0.0),
+                                          Variant::real(1.7976931348623157e308),
+                                          Variant::real(4.9406564584124654e-324),
+                                          Variant::real(nan),
+                                          Variant::real(inf),
+                                          Variant::real(-inf),
+                                          Variant::real(1.0 / 3),
+                                          Variant()};
+    const std::vector<Variant> texts = {Variant::text(""),
+                                        Variant::text("O'Brien"),
+                                        Variant::text("a\r\nb\rc\nd"),
+                                        Variant::text("back\\slash"),
+                                        Variant::text("üñíçødé ☃ 𝄞"),
+                                        Variant::text("--x; DROP"),
+                                        Variant::text("$$dollar$$"),
+                                        Variant::text("\"dq\""),
+                                        Variant::text("12/24/2021 9:30 PM"),
+                                        Variant::text("1.5"),
+                                        Variant::text("''"),
+                                        Variant()};
+    const std::vector<Variant> dates = {testcases::DateValue(1, 1, 1),
+                                        testcases::DateValue(9999, 12, 31, 23, 59, 59),
+                                        testcases::DateValue(1899, 12, 30, 6, 7, 8),
+                                        testcases::DateValue(2021, 8, 31),
+                                        Variant::date(-1.25),
+                                        Variant()};
     const std::vector<Variant> currencies = {Variant::currency(INT64_MIN),
                                              Variant::currency(INT64_MAX), Variant::currency(5),
                                              Variant()};
@@ -142,17 +159,28 @@ void PostgresTest::variedTableThroughTheRun() {
                                            Variant::binary(""), Variant()};
 
     fakes::InMemoryConnectionFactory factory;
-    fakes::InMemoryTable& t = factory.access.Add(
-        "engine_varied", {{"Id", 3}, {"Dbl", 5}, {"Txt", 202}, {"Memo", 203}, {"At", 7},
-                          {"Money", 6}, {"Exact", 14}, {"Numeric", 131}, {"Flag", 11},
-                          {"Small", 17}, {"Single", 4}, {"Raw", 204}, {"Guid", 72},
-                          {"Pic", 205}});
+    fakes::InMemoryTable& t = factory.access.Add("engine_varied", {{"Id", 3},
+                                                                   {"Dbl", 5},
+                                                                   {"Txt", 202},
+                                                                   {"Memo", 203},
+                                                                   {"At", 7},
+                                                                   {"Money", 6},
+                                                                   {"Exact", 14},
+                                                                   {"Numeric", 131},
+                                                                   {"Flag", 11},
+                                                                   {"Small", 17},
+                                                                   {"Single", 4},
+                                                                   {"Raw", 204},
+                                                                   {"Guid", 72},
+                                                                   {"Pic", 205}});
     const int rows = 240;
     for (int i = 0; i < rows; ++i) {
-        auto pick = [i](const std::vector<Variant>& v, int shift) { return v[(i + shift) % v.size()]; };
+        auto pick = [i](const std::vector<Variant>& v, int shift) {
+            return v[(i + shift) % v.size()];
+        };
         t.rows.push_back({Variant::integer(i), pick(doubles, 0), pick(texts, 0), pick(texts, 5),
-                          pick(dates, 0), pick(currencies, 0), pick(decimals, 0),
-                          pick(decimals, 1), pick(bools, 0), Variant::integer(i % 256),
+                          pick(dates, 0), pick(currencies, 0), pick(decimals, 0), pick(decimals, 1),
+                          pick(bools, 0), Variant::integer(i % 256),
                           Variant::single(static_cast<float>(i) / 7), pick(binaries, 0),
                           Variant::text("{6F9619FF-8B86-D011-B42D-00C04FC964FF}"),
                           Variant::binary("\x89PNG")});
@@ -196,31 +224,29 @@ void PostgresTest::wholeRunFromAnAccessFile() {
     Column exact = Column::decimal("Exact", 18, 4);
     WriterOptions options;
     options.format = Format::Ace2016;
-    writeDatabase(path,
-                  {{"engine_run_Orders",
-                    {Column::of("Order ID", ColumnType::Long),
-                     Column::of("Customer Name", ColumnType::Text, 100),
-                     Column::of("Order Date", ColumnType::DateTime),
-                     Column::of("Paid", ColumnType::Boolean), Column::of("Photo", ColumnType::Ole),
-                     Column::of("Amount", ColumnType::Currency),
-                     Column::of("Ratio", ColumnType::Single),
-                     Column::of("Score", ColumnType::Double), exact,
-                     Column::of("Note", ColumnType::Memo), Column::of("Small", ColumnType::Byte)},
-                    {{Variant::integer(17), Variant::text("O'Brien"),
-                      Variant::date(oleDate(2021, 8, 31)), Variant::boolean(true),
-                      Variant::binary("\x89PNG"), Variant::currency(123450),
-                      Variant::single(1.5f), Variant::real(2.25), Variant::decimal("-12.3400"),
-                      Variant::text(std::string(300, 'm')), Variant::integer(255)},
-                     {Variant::integer(18), Variant(), Variant::date(oleDate(2021, 8, 31, 14, 5)),
-                      Variant::boolean(false), Variant(), Variant(), Variant(), Variant(),
-                      Variant(), Variant::text("line one\r\nline two"), Variant()}}},
-                   {"engine_run_Pictures",
-                    {Column::of("Front", ColumnType::Ole), Column::of("Back", ColumnType::Ole)},
-                    {{Variant::binary("a"), Variant()}, {Variant(), Variant::binary("b")}}},
-                   {R"(engine_run_Sales "old")",
-                    {Column::of("Id", ColumnType::Long), Column::of("Name", ColumnType::Text)},
-                    {{Variant::integer(1), Variant::text("x")}}}},
-                  options);
+    writeDatabase(
+        path,
+        {{"engine_run_Orders",
+          {Column::of("Order ID", ColumnType::Long),
+           Column::of("Customer Name", ColumnType::Text, 100),
+           Column::of("Order Date", ColumnType::DateTime), Column::of("Paid", ColumnType::Boolean),
+           Column::of("Photo", ColumnType::Ole), Column::of("Amount", ColumnType::Currency),
+           Column::of("Ratio", ColumnType::Single), Column::of("Score", ColumnType::Double), exact,
+           Column::of("Note", ColumnType::Memo), Column::of("Small", ColumnType::Byte)},
+          {{Variant::integer(17), Variant::text("O'Brien"), Variant::date(oleDate(2021, 8, 31)),
+            Variant::boolean(true), Variant::binary("\x89PNG"), Variant::currency(123450),
+            Variant::single(1.5f), Variant::real(2.25), Variant::decimal("-12.3400"),
+            Variant::text(std::string(300, 'm')), Variant::integer(255)},
+           {Variant::integer(18), Variant(), Variant::date(oleDate(2021, 8, 31, 14, 5)),
+            Variant::boolean(false), Variant(), Variant(), Variant(), Variant(), Variant(),
+            Variant::text("line one\r\nline two"), Variant()}}},
+         {"engine_run_Pictures",
+          {Column::of("Front", ColumnType::Ole), Column::of("Back", ColumnType::Ole)},
+          {{Variant::binary("a"), Variant()}, {Variant(), Variant::binary("b")}}},
+         {R"(engine_run_Sales "old")",
+          {Column::of("Id", ColumnType::Long), Column::of("Name", ColumnType::Text)},
+          {{Variant::integer(1), Variant::text("x")}}}},
+        options);
 
     TestServer& server = TestServer::shared();
     server.psql(R"(DROP TABLE IF EXISTS "engine_run_Orders", "engine_run_Pictures", )"
@@ -255,10 +281,27 @@ void PostgresTest::wholeRunFromAnAccessFile() {
 // Whether written bare or quoted, every column name must be accepted and name the column that
 // PostgreSQL's folding of a bare name gives: ASCII letters lower-cased, all else kept.
 void PostgresTest::columnNamesAsTheServerFoldsThem() {
-    const std::vector<std::string> names = {
-        "Order", "User", "SELECT", "end", "notnull", "Desc2", "_x", "a$b", "$ab", "1st", "E-Mail",
-        "Weight(k", "Nr.", "Size\"In", "a b", "Gr\xc3\xb6\xc3\x9f" "e", "\xc3\x84" "BC", "%&'",
-        "Cost_\xe2\x82\xac"};
+    const std::vector<std::string> names = {"Order",
+                                            "User",
+                                            "SELECT",
+                                            "end",
+                                            "notnull",
+                                            "Desc2",
+                                            "_x",
+                                            "a$b",
+                                            "$ab",
+                                            "1st",
+                                            "E-Mail",
+                                            "Weight(k",
+                                            "Nr.",
+                                            "Size\"In",
+                                            "a b",
+                                            "Gr\xc3\xb6\xc3\x9f"
+                                            "e",
+                                            "\xc3\x84"
+                                            "BC",
+                                            "%&'",
+                                            "Cost_\xe2\x82\xac"};
     std::string create = "CREATE TABLE engine_names(";
     std::string expected;
     for (std::size_t i = 0; i < names.size(); ++i) {
@@ -280,9 +323,10 @@ void PostgresTest::columnNamesAsTheServerFoldsThem() {
     } catch (const platform::Error& e) {
         QFAIL(qPrintable(q(e.description() + "\n" + create)));
     }
-    QCOMPARE(q(server.psql("SELECT attname FROM pg_attribute WHERE attrelid = 'engine_names'::regclass "
-                           "AND attnum > 0 ORDER BY attnum")),
-             q(expected));
+    QCOMPARE(
+        q(server.psql("SELECT attname FROM pg_attribute WHERE attrelid = 'engine_names'::regclass "
+                      "AND attnum > 0 ORDER BY attnum")),
+        q(expected));
 }
 
 QTEST_GUILESS_MAIN(PostgresTest)

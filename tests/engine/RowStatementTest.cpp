@@ -65,7 +65,8 @@ void RowStatementTest::literals_data() {
 
 void RowStatementTest::literals() {
     QFETCH(int, index);
-    const testcases::StatementCase& c = testcases::StatementCases()[static_cast<std::size_t>(index)];
+    const testcases::StatementCase& c =
+        testcases::StatementCases()[static_cast<std::size_t>(index)];
     fakes::InMemoryTable t;
     t.name = c.table;
     t.columns = c.columns;
@@ -174,14 +175,15 @@ void RowStatementTest::valuesMatchTheirTexts() {
         const testcases::Generated g = testcases::Generate(t, regional);
         return g.inserts.empty() ? std::string("(none)") : g.inserts[0];
     };
-    const double dates[] = {44439.0, 44439.5, 44439.999999, 0.0, 0.25, 1.0, -1.5, -657434.0,
-                            2958465.99998, 35000.0001157, 2958466.0, 1e300};
+    const double dates[] = {44439.0, 44439.5,   44439.999999,  0.0,           0.25,      1.0,
+                            -1.5,    -657434.0, 2958465.99998, 35000.0001157, 2958466.0, 1e300};
     for (double d : dates) {
         const Variant date = Variant::date(d);
         QCOMPARE(q(literal(7, date)), q(literal(202, Variant::text(regional.Text(date)))));
     }
-    const Variant numbers[] = {Variant::real(1.0 / 3), Variant::real(1e20), Variant::real(-1.25e-5),
-                               Variant::real(-0.5), Variant::single(1.5f), Variant::currency(-5),
+    const Variant numbers[] = {Variant::real(1.0 / 3),     Variant::real(1e20),
+                               Variant::real(-1.25e-5),    Variant::real(-0.5),
+                               Variant::single(1.5f),      Variant::currency(-5),
                                Variant::decimal("-0.010"), Variant::integer(INT64_MIN)};
     for (const Variant& n : numbers)
         QCOMPARE(q(literal(5, n)), q(literal(5, Variant::text(regional.Text(n)))));
@@ -205,10 +207,14 @@ void RowStatementTest::otherDecimalSeparatorsBecomePoints() {
                      {Variant::real(-1.5), Variant::currency(12345), Variant::decimal("0.25")})),
              q(R"(INSERT INTO "A" VALUES (-1.5, 1.2345, 0.25);)"));
     // Without numeric fields a number text is written quoted, with its point.
-    QCOMPARE(q(first({{"T", 202}}, {Variant::text("2\xd9\xab""5")})), q(R"(INSERT INTO "A" VALUES ('2.5');)"));
+    QCOMPARE(q(first({{"T", 202}}, {Variant::text("2\xd9\xab"
+                                                  "5")})),
+             q(R"(INSERT INTO "A" VALUES ('2.5');)"));
     // Beside numeric fields a text is left as it is.
-    QCOMPARE(q(first({{"Id", 3}, {"T", 202}}, {Variant::integer(1), Variant::text("2\xd9\xab""5")})),
-             q("INSERT INTO \"A\" VALUES (1, '2\xd9\xab""5');"));
+    QCOMPARE(q(first({{"Id", 3}, {"T", 202}}, {Variant::integer(1), Variant::text("2\xd9\xab"
+                                                                                  "5")})),
+             q("INSERT INTO \"A\" VALUES (1, '2\xd9\xab"
+               "5');"));
 }
 
 QTEST_GUILESS_MAIN(RowStatementTest)

@@ -5,15 +5,13 @@
 
 namespace tabulant::testing {
 
-RunHarness::RunHarness()
-    : run(window, preview, prompts, events, factory, regional) {
+RunHarness::RunHarness() : run(window, preview, prompts, events, factory, regional) {
     window.accessFile = folder.filePath("orders.accdb").toStdString();
     QFile file(QString::fromStdString(window.accessFile));
     file.open(QIODevice::WriteOnly);
 }
 
-fakes::InMemoryTable& RunHarness::AddTable(std::string name,
-                                           std::vector<fakes::ColumnDef> columns,
+fakes::InMemoryTable& RunHarness::AddTable(std::string name, std::vector<fakes::ColumnDef> columns,
                                            std::vector<std::vector<platform::Variant>> rows) {
     return factory.access.Add(std::move(name), std::move(columns), std::move(rows));
 }

@@ -47,29 +47,32 @@ std::string Md5(const std::string& text) {
 // edges, a third with times of day alone, zeros and texts that must not be read as SQL.
 std::vector<aw::TableData> AllTypes() {
     aw::Column bin = Column::of("Bin", ColumnType::Binary, 8);
-    return {{"DirTypes",
-             {Column::of("Id", ColumnType::Long), Column::of("Quoted", ColumnType::Text, 255),
-              Column::of("Greek", ColumnType::Text, 100), Column::of("Emoji", ColumnType::Text, 50),
-              Column::of("Notes", ColumnType::Memo), Column::of("Cur", ColumnType::Currency),
-              Column::decimal("Amount", 28, 6), Column::of("Old", ColumnType::DateTime),
-              Column::of("Last", ColumnType::DateTime), Column::of("Paid", ColumnType::Boolean),
-              Column::of("Guid", ColumnType::Guid), bin, Column::of("Big", ColumnType::LargeNumber),
-              Column::of("Dbl", ColumnType::Double), Column::of("Sng", ColumnType::Single)},
-             {{V::integer(1), V::text("O'Brien said \"hi\"\r\nline two\nthree\rfour in C:\\dir"),
-               V::text("\xce\x9a\xce\xb1\xce\xbb\xce\xb7\xce\xbc\xe1\xbd\xb3\xcf\x81\xce\xb1"),
-               V::text("smile \xf0\x9f\x98\x80 party \xf0\x9f\x8e\x89"), V::text(LongMemo()),
-               V::currency(Max64), V::decimal("-12345678901234567890.123456"),
-               V::date(aw::oleDate(1850, 3, 4)), V::date(aw::oleDate(9999, 12, 31)), V::boolean(true),
-               V::text("{6F9619FF-8B86-D011-B42D-00C04FC964FF}"), V::binary(std::string("\0\1\xff\0AB", 6)),
-               V::integer(Max64), V::real(0.1), V::single(1.5f)},
-              {V::integer(2), V::text(""), V::null(), V::null(), V::null(), V::currency(-12345),
-               V::decimal("0.5"), V::date(aw::oleDate(1850, 3, 4, 10, 20, 30)),
-               V::date(aw::oleDate(9999, 12, 31, 23, 59, 59)), V::boolean(false), V::null(), V::null(),
-               V::integer(Min64), V::real(1e20), V::single(0.1f)},
-              {V::integer(3), V::text("C:\\temp\\x41 100%"), V::null(), V::text("'); DROP TABLE \"DirTypes\"; --"),
-               V::text(""), V::currency(0), V::decimal("0"), V::date(aw::oleDate(1899, 12, 30, 8, 5, 0)),
-               V::date(aw::oleDate(1899, 12, 30)), V::boolean(false), V::null(), V::null(), V::integer(0),
-               V::real(std::numeric_limits<double>::quiet_NaN()), V::single(-0.5f)}}}};
+    return {
+        {"DirTypes",
+         {Column::of("Id", ColumnType::Long), Column::of("Quoted", ColumnType::Text, 255),
+          Column::of("Greek", ColumnType::Text, 100), Column::of("Emoji", ColumnType::Text, 50),
+          Column::of("Notes", ColumnType::Memo), Column::of("Cur", ColumnType::Currency),
+          Column::decimal("Amount", 28, 6), Column::of("Old", ColumnType::DateTime),
+          Column::of("Last", ColumnType::DateTime), Column::of("Paid", ColumnType::Boolean),
+          Column::of("Guid", ColumnType::Guid), bin, Column::of("Big", ColumnType::LargeNumber),
+          Column::of("Dbl", ColumnType::Double), Column::of("Sng", ColumnType::Single)},
+         {{V::integer(1), V::text("O'Brien said \"hi\"\r\nline two\nthree\rfour in C:\\dir"),
+           V::text("\xce\x9a\xce\xb1\xce\xbb\xce\xb7\xce\xbc\xe1\xbd\xb3\xcf\x81\xce\xb1"),
+           V::text("smile \xf0\x9f\x98\x80 party \xf0\x9f\x8e\x89"), V::text(LongMemo()),
+           V::currency(Max64), V::decimal("-12345678901234567890.123456"),
+           V::date(aw::oleDate(1850, 3, 4)), V::date(aw::oleDate(9999, 12, 31)), V::boolean(true),
+           V::text("{6F9619FF-8B86-D011-B42D-00C04FC964FF}"),
+           V::binary(std::string("\0\1\xff\0AB", 6)), V::integer(Max64), V::real(0.1),
+           V::single(1.5f)},
+          {V::integer(2), V::text(""), V::null(), V::null(), V::null(), V::currency(-12345),
+           V::decimal("0.5"), V::date(aw::oleDate(1850, 3, 4, 10, 20, 30)),
+           V::date(aw::oleDate(9999, 12, 31, 23, 59, 59)), V::boolean(false), V::null(), V::null(),
+           V::integer(Min64), V::real(1e20), V::single(0.1f)},
+          {V::integer(3), V::text("C:\\temp\\x41 100%"), V::null(),
+           V::text("'); DROP TABLE \"DirTypes\"; --"), V::text(""), V::currency(0), V::decimal("0"),
+           V::date(aw::oleDate(1899, 12, 30, 8, 5, 0)), V::date(aw::oleDate(1899, 12, 30)),
+           V::boolean(false), V::null(), V::null(), V::integer(0),
+           V::real(std::numeric_limits<double>::quiet_NaN()), V::single(-0.5f)}}}};
 }
 
 } // namespace
@@ -101,32 +104,76 @@ private slots:
         // dates take the mm/dd/yyyy form, with the time when there is one.
         QTest::newRow("text") << "replace(replace(quoted, chr(13), '<CR>'), chr(10), '<LF>')"
                               << "O'Brien said \"hi\"<CR><LF>line two<LF>three<CR>four in C:\\dir"
-                              << "<null>" << "C:\\temp\\x41 100%";
-        QTest::newRow("Greek") << "greek" << QString::fromUtf8("\xce\x9a\xce\xb1\xce\xbb\xce\xb7\xce\xbc\xe1\xbd\xb3\xcf\x81\xce\xb1") << "<null>" << "<null>";
-        QTest::newRow("beyond the BMP") << "emoji" << QString::fromUtf8("smile \xf0\x9f\x98\x80 party \xf0\x9f\x8e\x89") << "<null>" << "'); DROP TABLE \"DirTypes\"; --";
-        QTest::newRow("memo, whole") << "length(notes) || ' ' || md5(notes)"
-                                     << QString("70000 %1").arg(QString::fromStdString(Md5(LongMemo())))
-                                     << "<null>" << "<null>";
-        QTest::newRow("currency") << "cur" << "922337203685477.5807" << "-1.2345" << "0";
-        QTest::newRow("decimal") << "amount" << "-12345678901234567890.123456" << "0.5" << "0";
-        QTest::newRow("before 1900") << "old" << "03/04/1850" << "03/04/1850 10:20:30" << "12/30/1899 08:05:00";
-        QTest::newRow("last day") << "last" << "12/31/9999" << "12/31/9999 23:59:59" << "12/30/1899 00:00:00";
-        QTest::newRow("Yes/No") << "paid" << "true" << "false" << "false";
-        QTest::newRow("GUID") << "guid" << "{6F9619FF-8B86-D011-B42D-00C04FC964FF}" << "<null>" << "<null>";
-        QTest::newRow("short binary") << "bin" << "\\x0001ff004142" << "<null>" << "<null>";
-        QTest::newRow("Large Number") << "big" << "9223372036854775807" << "-9223372036854775808" << "0";
-        QTest::newRow("double") << "dbl" << "0.1" << "100000000000000000000" << "NaN";
-        QTest::newRow("single, a text column") << "sng" << "1.5" << "0.1" << "-0.5";
-        QTest::newRow("column types") << "pg_typeof(cur)::text || pg_typeof(quoted)::text || pg_typeof(paid)::text"
-                                      << "numerictextboolean" << "numerictextboolean" << "numerictextboolean";
+                              << "<null>"
+                              << "C:\\temp\\x41 100%";
+        QTest::newRow("Greek")
+            << "greek"
+            << QString::fromUtf8(
+                   "\xce\x9a\xce\xb1\xce\xbb\xce\xb7\xce\xbc\xe1\xbd\xb3\xcf\x81\xce\xb1")
+            << "<null>"
+            << "<null>";
+        QTest::newRow("beyond the BMP")
+            << "emoji" << QString::fromUtf8("smile \xf0\x9f\x98\x80 party \xf0\x9f\x8e\x89")
+            << "<null>"
+            << "'); DROP TABLE \"DirTypes\"; --";
+        QTest::newRow("memo, whole")
+            << "length(notes) || ' ' || md5(notes)"
+            << QString("70000 %1").arg(QString::fromStdString(Md5(LongMemo()))) << "<null>"
+            << "<null>";
+        QTest::newRow("currency") << "cur"
+                                  << "922337203685477.5807"
+                                  << "-1.2345"
+                                  << "0";
+        QTest::newRow("decimal") << "amount"
+                                 << "-12345678901234567890.123456"
+                                 << "0.5"
+                                 << "0";
+        QTest::newRow("before 1900") << "old"
+                                     << "03/04/1850"
+                                     << "03/04/1850 10:20:30"
+                                     << "12/30/1899 08:05:00";
+        QTest::newRow("last day") << "last"
+                                  << "12/31/9999"
+                                  << "12/31/9999 23:59:59"
+                                  << "12/30/1899 00:00:00";
+        QTest::newRow("Yes/No") << "paid"
+                                << "true"
+                                << "false"
+                                << "false";
+        QTest::newRow("GUID") << "guid"
+                              << "{6F9619FF-8B86-D011-B42D-00C04FC964FF}"
+                              << "<null>"
+                              << "<null>";
+        QTest::newRow("short binary") << "bin"
+                                      << "\\x0001ff004142"
+                                      << "<null>"
+                                      << "<null>";
+        QTest::newRow("Large Number") << "big"
+                                      << "9223372036854775807"
+                                      << "-9223372036854775808"
+                                      << "0";
+        QTest::newRow("double") << "dbl"
+                                << "0.1"
+                                << "100000000000000000000"
+                                << "NaN";
+        QTest::newRow("single, a text column") << "sng"
+                                               << "1.5"
+                                               << "0.1"
+                                               << "-0.5";
+        QTest::newRow("column types")
+            << "pg_typeof(cur)::text || pg_typeof(quoted)::text || pg_typeof(paid)::text"
+            << "numerictextboolean"
+            << "numerictextboolean"
+            << "numerictextboolean";
     }
     void valueArrivesIntact() {
         QFETCH(QString, column);
         QFETCH(QString, first);
         QFETCH(QString, second);
         QFETCH(QString, third);
-        const std::string rows = TestServer::shared().psql(
-            "SELECT coalesce((" + column.toStdString() + ")::text, '<null>') FROM \"DirTypes\" ORDER BY id");
+        const std::string rows =
+            TestServer::shared().psql("SELECT coalesce((" + column.toStdString() +
+                                      ")::text, '<null>') FROM \"DirTypes\" ORDER BY id");
         QCOMPARE(QString::fromStdString(rows), first + "\n" + second + "\n" + third);
     }
 
@@ -151,15 +198,21 @@ private slots:
 
     // Table names as Access allows them reach the server as written, each with its own rows.
     void tableNamesArriveAsWritten() {
-        const std::vector<std::string> names{
-            "Dir Order Details", "Dir Sales \"old\"", "Dir O'Neil's", "Dir Gr\xc3\xb6\xc3\x9f" "e \xce\x94",
-            "Dir select", "Dir 100% ; -- x"};
+        const std::vector<std::string> names{"Dir Order Details",
+                                             "Dir Sales \"old\"",
+                                             "Dir O'Neil's",
+                                             "Dir Gr\xc3\xb6\xc3\x9f"
+                                             "e \xce\x94",
+                                             "Dir select",
+                                             "Dir 100% ; -- x"};
         TestServer& server = TestServer::shared();
         std::vector<aw::TableData> tables;
         for (std::size_t i = 0; i < names.size(); ++i) {
             server.psql("DROP TABLE IF EXISTS " + Quoted(names[i]));
-            tables.push_back({names[i], {Column::of("N", ColumnType::Long)},
-                              {{V::integer(std::int64_t(i))}, {V::integer(std::int64_t(i) + 100)}}});
+            tables.push_back(
+                {names[i],
+                 {Column::of("N", ColumnType::Long)},
+                 {{V::integer(std::int64_t(i))}, {V::integer(std::int64_t(i) + 100)}}});
         }
         Program p;
         aw::writeDatabase(p.path("names.mdb"), tables);
@@ -169,8 +222,9 @@ private slots:
 
         QCOMPARE(p.reportedSteps(), std::vector<std::string>{});
         for (std::size_t i = 0; i < names.size(); ++i)
-            QCOMPARE(server.psql("SELECT string_agg(n::text, ',' ORDER BY n) FROM " + Quoted(names[i])),
-                     std::to_string(i) + "," + std::to_string(i + 100));
+            QCOMPARE(
+                server.psql("SELECT string_agg(n::text, ',' ORDER BY n) FROM " + Quoted(names[i])),
+                std::to_string(i) + "," + std::to_string(i + 100));
     }
 
     // A table that exists on the server raises the question, whatever its letter case. DROP
@@ -182,11 +236,18 @@ private slots:
         QTest::addColumn<bool>("yes");
         QTest::addColumn<QString>("reports");
         QTest::addColumn<QString>("tables");
-        QTest::newRow("same case, Yes") << "DirSameYes" << "DirSameYes" << true << "" << "DirSameYes";
-        QTest::newRow("same case, No") << "DirSameNo" << "DirSameNo" << false << "" << "DirSameNo";
-        QTest::newRow("other case, Yes") << "DirOtherYes" << "dirotheryes" << true
-                                         << "Form1.PushButton7_Click:172" << "DirOtherYes,dirotheryes";
-        QTest::newRow("other case, No") << "DirOtherNo" << "dirotherno" << false << "" << "dirotherno";
+        QTest::newRow("same case, Yes") << "DirSameYes"
+                                        << "DirSameYes" << true << ""
+                                        << "DirSameYes";
+        QTest::newRow("same case, No") << "DirSameNo"
+                                       << "DirSameNo" << false << ""
+                                       << "DirSameNo";
+        QTest::newRow("other case, Yes") << "DirOtherYes"
+                                         << "dirotheryes" << true << "Form1.PushButton7_Click:172"
+                                         << "DirOtherYes,dirotheryes";
+        QTest::newRow("other case, No") << "DirOtherNo"
+                                        << "dirotherno" << false << ""
+                                        << "dirotherno";
     }
     void overwriteQuestion() {
         QFETCH(QString, access);
@@ -197,28 +258,39 @@ private slots:
         const std::string table = access.toStdString();
         const std::string old = onServer.toStdString();
         TestServer& server = TestServer::shared();
-        server.psql("DROP TABLE IF EXISTS " + Quoted(table) + ", " + Quoted(old) + "; CREATE TABLE " +
-                    Quoted(old) + " (old text); INSERT INTO " + Quoted(old) + " VALUES ('before')");
+        server.psql("DROP TABLE IF EXISTS " + Quoted(table) + ", " + Quoted(old) +
+                    "; CREATE TABLE " + Quoted(old) + " (old text); INSERT INTO " + Quoted(old) +
+                    " VALUES ('before')");
         Program p;
-        aw::writeDatabase(p.path("shop.mdb"),
-                          {{table, {Column::of("ID", ColumnType::Long), Column::of("Name", ColumnType::Text, 20)},
-                            {{V::integer(1), V::text("new")}, {V::integer(2), V::text("newer")}}}});
+        aw::writeDatabase(
+            p.path("shop.mdb"),
+            {{table,
+              {Column::of("ID", ColumnType::Long), Column::of("Name", ColumnType::Text, 20)},
+              {{V::integer(1), V::text("new")}, {V::integer(2), V::text("newer")}}}});
         p.open(server, p.path("shop.mdb"));
         p.directMode();
         p.prompts.Script(yes ? Answer::Yes : Answer::No);
         p.startConverting();
 
-        QCOMPARE(p.prompts.Questions(), std::vector<std::string>{"Would you like to overwrite " + table + "?"});
+        QCOMPARE(p.prompts.Questions(),
+                 std::vector<std::string>{"Would you like to overwrite " + table + "?"});
         QCOMPARE(p.prompts.Entries().front().title, std::string("Overwrite?"));
         QCOMPARE(Joined(p.reportedSteps()), reports);
         if (!reports.isEmpty())
-            QVERIFY(p.prompts.ErrorReports()[0].find("table \"" + table + "\" does not exist") != std::string::npos);
+            QVERIFY(p.prompts.ErrorReports()[0].find("table \"" + table + "\" does not exist") !=
+                    std::string::npos);
         QCOMPARE(p.prompts.Messages(), std::vector<std::string>{"Done."});
-        QCOMPARE(server.psql("SELECT string_agg(tablename, ',' ORDER BY tablename COLLATE \"C\") FROM pg_tables "
-                             "WHERE lower(tablename) = lower('" + table + "')"),
-                 tables.toStdString());
-        if (yes) QCOMPARE(server.psql("SELECT * FROM " + Quoted(table) + " ORDER BY 1"), std::string("1|new\n2|newer"));
-        if (old != table || !yes) QCOMPARE(server.psql("SELECT * FROM " + Quoted(old)), std::string("before"));
+        QCOMPARE(
+            server.psql(
+                "SELECT string_agg(tablename, ',' ORDER BY tablename COLLATE \"C\") FROM pg_tables "
+                "WHERE lower(tablename) = lower('" +
+                table + "')"),
+            tables.toStdString());
+        if (yes)
+            QCOMPARE(server.psql("SELECT * FROM " + Quoted(table) + " ORDER BY 1"),
+                     std::string("1|new\n2|newer"));
+        if (old != table || !yes)
+            QCOMPARE(server.psql("SELECT * FROM " + Quoted(old)), std::string("before"));
     }
 
     // PostgreSQL keeps only the first 63 bytes of a name, so a long name (here 53 Cyrillic
@@ -233,20 +305,30 @@ private slots:
     void longNameIsRecognisedOnTheServer() {
         QFETCH(bool, yes);
         QFETCH(QString, rows);
-        const std::string name = "\xd0\xa1\xd0\xb2\xd0\xb5\xd0\xb4\xd0\xb5\xd0\xbd\xd0\xb8\xd1\x8f\x20\xd0\xbe\x20\xd0\xb7\xd0\xb0\xd0\xba\xd0\xb0\xd0\xb7\xd0\xb0\xd1\x85\x20\xd0\xbf\xd0\xbe\xd1\x81\xd1\x82\xd0\xbe\xd1\x8f\xd0\xbd\xd0\xbd\xd1\x8b\xd1\x85\x20\xd0\xbf\xd0\xbe\xd0\xba\xd1\x83\xd0\xbf\xd0\xb0\xd1\x82\xd0\xb5\xd0\xbb\xd0\xb5\xd0\xb9\x20\xd0\xb7\xd0\xb0\x20\x32\x30\x32\x31\x20\xd0\xb3\xd0\xbe\xd0\xb4";
+        const std::string name =
+            "\xd0\xa1\xd0\xb2\xd0\xb5\xd0\xb4\xd0\xb5\xd0\xbd\xd0\xb8\xd1\x8f\x20\xd0\xbe\x20\xd0"
+            "\xb7\xd0\xb0\xd0\xba\xd0\xb0\xd0\xb7\xd0\xb0\xd1\x85\x20\xd0\xbf\xd0\xbe\xd1\x81\xd1"
+            "\x82\xd0\xbe\xd1\x8f\xd0\xbd\xd0\xbd\xd1\x8b\xd1\x85\x20\xd0\xbf\xd0\xbe\xd0\xba\xd1"
+            "\x83\xd0\xbf\xd0\xb0\xd1\x82\xd0\xb5\xd0\xbb\xd0\xb5\xd0\xb9\x20\xd0\xb7\xd0\xb0\x20"
+            "\x32\x30\x32\x31\x20\xd0\xb3\xd0\xbe\xd0\xb4";
         TestServer& server = TestServer::shared();
         server.psql("DROP TABLE IF EXISTS " + Quoted(name) + "; CREATE TABLE " + Quoted(name) +
                     " (old text); INSERT INTO " + Quoted(name) + " VALUES ('before')");
         Program p;
-        aw::writeDatabase(p.path("long.mdb"), {{name, {Column::of("N", ColumnType::Long)}, {{V::integer(1)}, {V::integer(2)}}}});
+        aw::writeDatabase(
+            p.path("long.mdb"),
+            {{name, {Column::of("N", ColumnType::Long)}, {{V::integer(1)}, {V::integer(2)}}}});
         p.open(server, p.path("long.mdb"));
         p.directMode();
         p.prompts.Script(yes ? Answer::Yes : Answer::No);
         p.startConverting();
 
-        QCOMPARE(p.prompts.Questions(), std::vector<std::string>{"Would you like to overwrite " + name + "?"});
+        QCOMPARE(p.prompts.Questions(),
+                 std::vector<std::string>{"Would you like to overwrite " + name + "?"});
         QCOMPARE(p.reportedSteps(), std::vector<std::string>{});
-        QCOMPARE(QString::fromStdString(server.psql("SELECT * FROM " + Quoted(name) + " ORDER BY 1")), rows);
+        QCOMPARE(
+            QString::fromStdString(server.psql("SELECT * FROM " + Quoted(name) + " ORDER BY 1")),
+            rows);
     }
 
     // The server stops while rows are being inserted: every later statement fails and is
@@ -254,10 +336,16 @@ private slots:
     void serverStopsInTheMiddleOfTheRun() {
         PrivateTestServer server;
         Program p;
-        aw::TableData big{"StopBig", {Column::of("N", ColumnType::Long), Column::of("T", ColumnType::Text, 20)}, {}};
-        for (int i = 1; i <= 40; ++i) big.rows.push_back({V::integer(i), V::text("row " + std::to_string(i))});
-        aw::TableData after{"StopAfter", {Column::of("N", ColumnType::Long)}, {{V::integer(1)}, {V::integer(2)}}};
-        aw::writeDatabase(p.path("stop.mdb"), {big, after}); // listed StopAfter, StopBig: StopBig goes first
+        aw::TableData big{
+            "StopBig",
+            {Column::of("N", ColumnType::Long), Column::of("T", ColumnType::Text, 20)},
+            {}};
+        for (int i = 1; i <= 40; ++i)
+            big.rows.push_back({V::integer(i), V::text("row " + std::to_string(i))});
+        aw::TableData after{
+            "StopAfter", {Column::of("N", ColumnType::Long)}, {{V::integer(1)}, {V::integer(2)}}};
+        aw::writeDatabase(p.path("stop.mdb"),
+                          {big, after}); // listed StopAfter, StopBig: StopBig goes first
         p.open(server, p.path("stop.mdb"));
         p.directMode();
 
@@ -269,7 +357,8 @@ private slots:
         QVERIFY(rowsAtStop >= 5);
         QVERIFY(rowsAtStop < 40);
         const int lost = 40 - rowsAtStop;
-        std::vector<std::string> expected(static_cast<std::size_t>(lost), "Form1.PushButton7_Click:432");
+        std::vector<std::string> expected(static_cast<std::size_t>(lost),
+                                          "Form1.PushButton7_Click:432");
         expected.push_back("Form1.PushButton7_Click:324");
         expected.insert(expected.end(), 2, "Form1.PushButton7_Click:432");
         QCOMPARE(p.reportedSteps(), expected);
@@ -284,7 +373,8 @@ private slots:
         server.start();
         QCOMPARE(server.psql("SELECT count(*), max(n) FROM \"StopBig\""),
                  std::to_string(rowsAtStop) + "|" + std::to_string(rowsAtStop));
-        QCOMPARE(server.psql("SELECT count(*) FROM pg_tables WHERE tablename = 'StopAfter'"), std::string("0"));
+        QCOMPARE(server.psql("SELECT count(*) FROM pg_tables WHERE tablename = 'StopAfter'"),
+                 std::string("0"));
     }
 };
 

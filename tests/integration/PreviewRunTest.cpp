@@ -23,19 +23,26 @@ void WriteShop(const std::string& path, const std::string& prefix,
                const std::string& gammaKey = "Flag") {
     using aw::Column;
     using aw::ColumnType;
-    aw::writeDatabase(path, {
-        {prefix + "Alpha", {Column::of("ID", ColumnType::Long), Column::of("Name", ColumnType::Text, 50)},
-         {{V::integer(1), V::text("Anna")}, {V::integer(2), V::text("O'Brien")}}},
-        {prefix + "Beta", {Column::of("Qty", ColumnType::Double), Column::of("Note", ColumnType::Text, 20)},
-         {{V::real(2.5), V::text("x")}, {V::null(), V::text("y")}, {V::real(-1), V::text("z")}}},
-        {prefix + "Gamma", {Column::of(gammaKey, ColumnType::Boolean), Column::of("Label", ColumnType::Text, 20)},
-         {{V::boolean(true), V::text("on")}, {V::boolean(false), V::text("off")}}},
-    });
+    aw::writeDatabase(
+        path,
+        {
+            {prefix + "Alpha",
+             {Column::of("ID", ColumnType::Long), Column::of("Name", ColumnType::Text, 50)},
+             {{V::integer(1), V::text("Anna")}, {V::integer(2), V::text("O'Brien")}}},
+            {prefix + "Beta",
+             {Column::of("Qty", ColumnType::Double), Column::of("Note", ColumnType::Text, 20)},
+             {{V::real(2.5), V::text("x")},
+              {V::null(), V::text("y")},
+              {V::real(-1), V::text("z")}}},
+            {prefix + "Gamma",
+             {Column::of(gammaKey, ColumnType::Boolean), Column::of("Label", ColumnType::Text, 20)},
+             {{V::boolean(true), V::text("on")}, {V::boolean(false), V::text("off")}}},
+        });
 }
 
 void DropShop(TestServer& server, const std::string& prefix) {
-    server.psql("DROP TABLE IF EXISTS " + Quoted(prefix + "Alpha") + ", " + Quoted(prefix + "Beta") +
-                ", " + Quoted(prefix + "Gamma"));
+    server.psql("DROP TABLE IF EXISTS " + Quoted(prefix + "Alpha") + ", " +
+                Quoted(prefix + "Beta") + ", " + Quoted(prefix + "Gamma"));
 }
 
 // A fresh shop file in the program's folder, opened in the main window, with none of its tables
@@ -50,7 +57,8 @@ void OpenShop(Program& p, TestServer& server, const std::string& prefix,
 // The shop's tables that exist on the server, in name order.
 std::string ExistingShopTables(TestServer& server, const std::string& prefix) {
     return server.psql("SELECT coalesce(string_agg(tablename, ',' ORDER BY tablename), '') "
-                       "FROM pg_tables WHERE tablename LIKE '" + prefix + "%'");
+                       "FROM pg_tables WHERE tablename LIKE '" +
+                       prefix + "%'");
 }
 
 std::string Rows(TestServer& server, const std::string& table, const std::string& order) {
@@ -142,16 +150,18 @@ private slots:
         server.psql(R"(DROP TABLE IF EXISTS "PtCase", ptcase; CREATE TABLE ptcase (old text);
                        INSERT INTO ptcase VALUES ('before'))");
         Program p;
-        aw::writeDatabase(p.path("case.mdb"),
-                          {{"PtCase", {aw::Column::of("N", aw::ColumnType::Long)}, {{V::integer(7)}}}});
+        aw::writeDatabase(
+            p.path("case.mdb"),
+            {{"PtCase", {aw::Column::of("N", aw::ColumnType::Long)}, {{V::integer(7)}}}});
         p.open(server, p.path("case.mdb"));
         p.previewPerTable();
         p.prompts.Script(platform::Prompts::Answer::Yes);
 
         PreviewPlayer player({[&](ui::Form2& w) {
-            QCOMPARE(PreviewLinesOf(w), (std::vector<std::string>{R"(DROP TABLE "PtCase")",
-                                                                  R"(CREATE TABLE "PtCase"(N NUMERIC);)",
-                                                                  R"(INSERT INTO "PtCase" VALUES (7);)"}));
+            QCOMPARE(PreviewLinesOf(w),
+                     (std::vector<std::string>{R"(DROP TABLE "PtCase")",
+                                               R"(CREATE TABLE "PtCase"(N NUMERIC);)",
+                                               R"(INSERT INTO "PtCase" VALUES (7);)"}));
             Click(w, "PushButton1");
             QCOMPARE(SelectedLine(w), 1);
             QVERIFY(ErrorBoxText(w).contains(R"(table "PtCase" does not exist)"));
@@ -162,10 +172,12 @@ private slots:
         p.startConverting();
 
         QCOMPARE(player.shown(), 1);
-        QCOMPARE(p.prompts.Questions(), std::vector<std::string>{"Would you like to overwrite PtCase?"});
+        QCOMPARE(p.prompts.Questions(),
+                 std::vector<std::string>{"Would you like to overwrite PtCase?"});
         QCOMPARE(p.prompts.Messages(), (std::vector<std::string>{"Error found.", "Done."}));
         QCOMPARE(p.reportedSteps(), std::vector<std::string>{});
-        QCOMPARE(server.psql("SELECT string_agg(tablename, ',') FROM pg_tables WHERE lower(tablename) = 'ptcase'"),
+        QCOMPARE(server.psql("SELECT string_agg(tablename, ',') FROM pg_tables WHERE "
+                             "lower(tablename) = 'ptcase'"),
                  std::string("PtCase"));
         QCOMPARE(server.psql(R"(SELECT * FROM "PtCase")"), std::string("7"));
         VerifyRunEnded(p);
@@ -192,8 +204,14 @@ private slots:
             });
             Click(w, "PushButton7");
         };
-        PreviewPlayer player({[&](ui::Form2& w) { view(w); Click(w, "PushButton9"); },
-                              [&](ui::Form2& w) { view(w); Click(w, "PushButton5"); }});
+        PreviewPlayer player({[&](ui::Form2& w) {
+                                  view(w);
+                                  Click(w, "PushButton9");
+                              },
+                              [&](ui::Form2& w) {
+                                  view(w);
+                                  Click(w, "PushButton5");
+                              }});
         p.startConverting();
 
         QCOMPARE(player.shown(), 2);
@@ -220,7 +238,8 @@ private slots:
         OpenShop(p, server, pre);
         p.previewPerFile();
 
-        PreviewPlayer player({[&](ui::Form2& w) { Click(w, execute ? "PushButton1" : "PushButton5"); }});
+        PreviewPlayer player(
+            {[&](ui::Form2& w) { Click(w, execute ? "PushButton1" : "PushButton5"); }});
         p.startConverting();
 
         // One window with every table's statements, the last listed table first.
@@ -280,7 +299,8 @@ private slots:
         QCOMPARE(afterEdit.front(), corrected);
         QCOMPARE(afterEdit.size(), std::size_t(10));
         QVERIFY(p.form->run().SQLFormOK);
-        QCOMPARE(ExistingShopTables(server, "PfFix"), std::string("PfFixAlpha,PfFixBeta,PfFixGamma"));
+        QCOMPARE(ExistingShopTables(server, "PfFix"),
+                 std::string("PfFixAlpha,PfFixBeta,PfFixGamma"));
         QCOMPARE(server.psql(R"(SELECT "order", label FROM "PfFixGamma" ORDER BY 2)"), GammaRows);
         QCOMPARE(Rows(server, "PfFixAlpha", "1"), AlphaRows);
         QCOMPARE(Rows(server, "PfFixBeta", "1"), BetaRows);
@@ -319,7 +339,8 @@ private slots:
         QVERIFY(rowsAtStop >= 5 && rowsAtStop < 40);
         // Line 1 creates the table, line n + 1 inserts row n: the first line not sent is the next.
         QCOMPARE(errorLines, (std::vector<int>{rowsAtStop + 2, 1}));
-        QCOMPARE(p.prompts.Messages(), (std::vector<std::string>{"Error found.", "Error found.", "Done."}));
+        QCOMPARE(p.prompts.Messages(),
+                 (std::vector<std::string>{"Error found.", "Error found.", "Done."}));
         QCOMPARE(p.reportedSteps(), std::vector<std::string>{});
         QVERIFY(!p.form->run().SQLFormOK);
         VerifyRunEnded(p);

@@ -38,8 +38,8 @@ Program::Program()
     : settings(folder.filePath("Tabulant.ini").toStdString()),
       preview(prompts, clipboard, shellOpen, events) {
     shell::SetProgramFolder(folder.path().toStdString());
-    form = std::make_unique<ui::Form1>(ui::Form1Services{prompts, settings, connections, events,
-                                                         shellOpen, regional, preview});
+    form = std::make_unique<ui::Form1>(
+        ui::Form1Services{prompts, settings, connections, events, shellOpen, regional, preview});
     preview.setOwner(form.get());
     preview.setConnection([this] { return form->postgresql_conn(); });
     preview.setSQLFormOK([this] { form->setSQLFormOK(); });

@@ -33,9 +33,11 @@ void Encrypt(const std::string& path, const std::string& password, crypto::Schem
     options.scheme = scheme;
     options.keyBits = scheme == crypto::Scheme::Agile ? 256 : 128;
     options.spinCount = 1000; // Access uses 100,000; the scheme is the same
-    const std::vector<std::uint8_t> protectedFile = crypto::EncryptDatabase(plain, password, options);
+    const std::vector<std::uint8_t> protectedFile =
+        crypto::EncryptDatabase(plain, password, options);
     std::ofstream(path, std::ios::binary | std::ios::trunc)
-        .write(reinterpret_cast<const char*>(protectedFile.data()), std::streamsize(protectedFile.size()));
+        .write(reinterpret_cast<const char*>(protectedFile.data()),
+               std::streamsize(protectedFile.size()));
 }
 
 // A file holding the table `table` with three rows, protected by `password` the given way: a
@@ -48,8 +50,11 @@ std::string WriteProtected(Program& p, const std::string& table, const std::stri
     const std::string path = p.path(scheme ? "locked.accdb" : "locked.mdb");
     aw::writeDatabase(path,
                       {{table,
-                        {aw::Column::of("ID", aw::ColumnType::Long), aw::Column::of("Name", aw::ColumnType::Text, 30)},
-                        {{V::integer(1), V::text("Anna")}, {V::integer(2), V::text("B\xc3\xa4r")}, {V::integer(3), V::null()}}}},
+                        {aw::Column::of("ID", aw::ColumnType::Long),
+                         aw::Column::of("Name", aw::ColumnType::Text, 30)},
+                        {{V::integer(1), V::text("Anna")},
+                         {V::integer(2), V::text("B\xc3\xa4r")},
+                         {V::integer(3), V::null()}}}},
                       options);
     if (scheme) Encrypt(path, password, *scheme);
     return path;
@@ -71,10 +76,14 @@ private slots:
         QTest::newRow("Jet 4, right") << "LockJetRight" << jet << umlaut << umlaut;
         QTest::newRow("Jet 4, wrong") << "LockJetWrong" << jet << umlaut << "Passwort 1";
         QTest::newRow("Jet 4, none typed") << "LockJetNone" << jet << umlaut << "";
-        QTest::newRow("agile, right") << "LockAgileRight" << std::optional(crypto::Scheme::Agile) << euro << euro;
-        QTest::newRow("agile, wrong") << "LockAgileWrong" << std::optional(crypto::Scheme::Agile) << euro << "geheim";
-        QTest::newRow("RC4 CryptoAPI, right") << "LockRc4Right" << std::optional(crypto::Scheme::Rc4CryptoApi) << euro << euro;
-        QTest::newRow("RC4 CryptoAPI, wrong") << "LockRc4Wrong" << std::optional(crypto::Scheme::Rc4CryptoApi) << euro << "x";
+        QTest::newRow("agile, right")
+            << "LockAgileRight" << std::optional(crypto::Scheme::Agile) << euro << euro;
+        QTest::newRow("agile, wrong")
+            << "LockAgileWrong" << std::optional(crypto::Scheme::Agile) << euro << "geheim";
+        QTest::newRow("RC4 CryptoAPI, right")
+            << "LockRc4Right" << std::optional(crypto::Scheme::Rc4CryptoApi) << euro << euro;
+        QTest::newRow("RC4 CryptoAPI, wrong")
+            << "LockRc4Wrong" << std::optional(crypto::Scheme::Rc4CryptoApi) << euro << "x";
     }
     void convertsWithTheRightPasswordOnly() {
         QFETCH(QString, tableName);
@@ -120,7 +129,8 @@ private slots:
         QTest::addColumn<QString>("description");
         const QStringList all{"Form1.PushButton7_Click:124", "Form1.PushButton7_Click:130",
                               "Form1.PushButton7_Click:476"};
-        QTest::newRow("missing") << QByteArray() << QStringList{"Unable to access the database", "Done."}
+        QTest::newRow("missing") << QByteArray()
+                                 << QStringList{"Unable to access the database", "Done."}
                                  << all.mid(1) << "";
         QTest::newRow("not a database") << QByteArray(8192, 'x') << QStringList{"Done."} << all
                                         << "Unrecognized database format '";
@@ -134,7 +144,8 @@ private slots:
         QFETCH(QString, description);
         Program p;
         const std::string path = p.path("broken.mdb");
-        if (!content.isNull()) std::ofstream(path, std::ios::binary).write(content.data(), content.size());
+        if (!content.isNull())
+            std::ofstream(path, std::ios::binary).write(content.data(), content.size());
         p.open(TestServer::shared(), path);
         p.directMode();
         p.startConverting();
@@ -145,7 +156,8 @@ private slots:
         QCOMPARE(shown, messages);
         QCOMPARE(reported, steps);
         if (!description.isEmpty())
-            QVERIFY(QString::fromStdString(p.prompts.ErrorReports()[0]).startsWith(description + QString::fromStdString(path)));
+            QVERIFY(QString::fromStdString(p.prompts.ErrorReports()[0])
+                        .startsWith(description + QString::fromStdString(path)));
         QCOMPARE(p.form->List2().ListCount(), 0);
         QVERIFY(!p.form->run().ConversionRunning());
     }

@@ -38,7 +38,8 @@ const std::string MissingProviderText =
     "You are getting this error because:\r\n\r\n"
     "1. Microsoft Access is not installed on your computer.\r\n\r\n"
     "2. A set of Microsoft components to transfer data is not installed on your computer.\r\n\r\n"
-    "You need to download and install Microsoft Access Database Engine 2010 or 2016 to solve this problem.\r\n\r\n"
+    "You need to download and install Microsoft Access Database Engine 2010 or 2016 to solve this "
+    "problem.\r\n\r\n"
     "Would you like me to open the Microsoft site now so you can do this?\r\n\r\n"
     "(If you have any further questions please email a screenshot of this error message to "
     "support@quorvane.com)";
@@ -59,11 +60,16 @@ private slots:
         QTest::addColumn<bool>("yes");
         QTest::addColumn<QStringList>("pages");
         const QStringList both = {db::AccessEngine2010Page, db::AccessEngine2016Page};
-        QTest::newRow("3706, Yes") << 3706 << "Provider cannot be found. It may not be properly installed." << true << both;
+        QTest::newRow("3706, Yes")
+            << 3706 << "Provider cannot be found. It may not be properly installed." << true
+            << both;
         QTest::newRow("3706, No") << 3706 << "Provider cannot be found." << false << QStringList();
         QTest::newRow("number only") << 3706 << "Class not registered" << true << both;
-        QTest::newRow("phrase only, capitals") << -2147467259 << "ADO could not find the specified provider: PROVIDER CANNOT BE FOUND" << true << both;
-        QTest::newRow("phrase inside, lower case") << 0 << "the provider cannot be found here" << false << QStringList();
+        QTest::newRow("phrase only, capitals")
+            << -2147467259 << "ADO could not find the specified provider: PROVIDER CANNOT BE FOUND"
+            << true << both;
+        QTest::newRow("phrase inside, lower case")
+            << 0 << "the provider cannot be found here" << false << QStringList();
     }
     void missingProvider() {
         QFETCH(int, number);
@@ -75,7 +81,8 @@ private slots:
         RecordingShell shell;
         const db::Services services{connections_, prompts, events_, fields_};
 
-        QVERIFY(!db::CheckDataProvider(services, shell, failingWith(number, description.toStdString())));
+        QVERIFY(!db::CheckDataProvider(services, shell,
+                                       failingWith(number, description.toStdString())));
 
         QCOMPARE(prompts.Questions(), std::vector<std::string>{MissingProviderText});
         QCOMPARE(prompts.Entries().front().title, std::string()); // the application title
@@ -91,7 +98,8 @@ private slots:
         RecordingShell shell;
         shell.fail = true;
         const db::Services services{connections_, prompts, events_, fields_};
-        QVERIFY(!db::CheckDataProvider(services, shell, failingWith(3706, "Provider cannot be found.")));
+        QVERIFY(!db::CheckDataProvider(services, shell,
+                                       failingWith(3706, "Provider cannot be found.")));
         QCOMPARE(shell.opened.size(), std::size_t(2)); // the first failure does not stop the second
     }
 
@@ -120,7 +128,8 @@ private slots:
         fakes::ScriptedPrompts prompts;
         RecordingShell shell;
         const db::Services services{connections_, prompts, events_, fields_};
-        QVERIFY(db::CheckDataProvider(services, shell, [] { return std::unique_ptr<platform::Connection>(); }));
+        QVERIFY(db::CheckDataProvider(services, shell,
+                                      [] { return std::unique_ptr<platform::Connection>(); }));
         QVERIFY(prompts.Entries().empty());
         QVERIFY(shell.opened.empty());
     }

@@ -1,5 +1,5 @@
-#include "db/ProviderConnectionFactory.h"
 #include "db/odbc/OdbcConnection.h"
+#include "db/ProviderConnectionFactory.h"
 #include "pgserver/TestServer.h"
 #include "platform/Error.h"
 #include "platform/Recordset.h"
@@ -21,15 +21,17 @@ using testing::TestServer;
 
 namespace {
 
-std::unique_ptr<platform::Connection> openConnection(const std::string& connectionString,
-                                                     int cursorLocation = platform::Connection::adUseClient) {
+std::unique_ptr<platform::Connection>
+openConnection(const std::string& connectionString,
+               int cursorLocation = platform::Connection::adUseClient) {
     auto c = db::CreateOdbcConnection();
     c->CursorLocation(cursorLocation);
     c->Open(connectionString);
     return c;
 }
 
-std::unique_ptr<platform::Connection> openShared(int cursorLocation = platform::Connection::adUseClient) {
+std::unique_ptr<platform::Connection>
+openShared(int cursorLocation = platform::Connection::adUseClient) {
     return openConnection(TestServer::shared().connectionString(), cursorLocation);
 }
 
@@ -59,7 +61,8 @@ std::vector<std::string> lines(const std::string& text) {
 // psqlODBC's communication log of this process: /tmp/psqlodbc_<...><user><pid>.log.
 std::vector<std::filesystem::path> communicationLogs() {
     const passwd* user = getpwuid(getuid());
-    const std::string suffix = std::string(user ? user->pw_name : "") + std::to_string(getpid()) + ".log";
+    const std::string suffix =
+        std::string(user ? user->pw_name : "") + std::to_string(getpid()) + ".log";
     std::vector<std::filesystem::path> found;
     for (const auto& entry : std::filesystem::directory_iterator("/tmp")) {
         const std::string name = entry.path().filename().string();
@@ -97,7 +100,8 @@ private slots:
         QCOMPARE(rs.Fields().Item(0).name, std::string("tablename"));
         // RecordCount is what the table list relies on; a server-side cursor cannot know it.
         QCOMPARE(rs.RecordCount(), cursorLocation == platform::Connection::adUseClient
-                                       ? static_cast<std::int64_t>(expected.size()) : -1);
+                                       ? static_cast<std::int64_t>(expected.size())
+                                       : -1);
         QCOMPARE(firstColumn(rs), expected);
         // The statement handle is free again for the next statement.
         QVERIFY(c->Execute("insert into odbc_ints values (1)") == nullptr);
@@ -108,7 +112,8 @@ private slots:
         QTest::newRow("insert") << "insert into odbc_ints values (2)";
         QTest::newRow("update of no row") << "update odbc_ints set a = 3 where a = -1";
         QTest::newRow("notice") << "drop table if exists odbc_never_there";
-        QTest::newRow("two statements") << "insert into odbc_ints values (4); insert into odbc_ints values (5)";
+        QTest::newRow("two statements")
+            << "insert into odbc_ints values (4); insert into odbc_ints values (5)";
     }
     void statementsWithoutRowsGiveNoCursor() {
         QFETCH(QString, statement);
@@ -122,7 +127,8 @@ private slots:
         QTest::addColumn<int>("kind");
         QTest::addColumn<QString>("text"); // payload, or the number printed
         QTest::newRow("integer") << "42::int" << int(Kind::Integer) << "42";
-        QTest::newRow("bigint beyond double") << "9007199254740993::bigint" << int(Kind::Integer) << "9007199254740993";
+        QTest::newRow("bigint beyond double")
+            << "9007199254740993::bigint" << int(Kind::Integer) << "9007199254740993";
         QTest::newRow("negative smallint") << "(-7)::smallint" << int(Kind::Integer) << "-7";
         QTest::newRow("numeric keeps scale") << "1.50::numeric" << int(Kind::Decimal) << "1.50";
         QTest::newRow("numeric NaN") << "'NaN'::numeric" << int(Kind::Text) << "NaN";
@@ -130,8 +136,12 @@ private slots:
         QTest::newRow("null") << "null::int" << int(Kind::Null) << "";
         QTest::newRow("empty text is not null") << "''::text" << int(Kind::Text) << "";
         QTest::newRow("greek and emoji") << "'Ωμέγα 😀'::text" << int(Kind::Text) << "Ωμέγα 😀";
-        QTest::newRow("bytea") << "'\\x00ff41'::bytea" << int(Kind::Binary) << QString::fromLatin1("\0\xff" "A", 3);
-        QTest::newRow("timestamp") << "'2024-02-29 12:00'::timestamp" << int(Kind::Date) << "45351.5";
+        QTest::newRow("bytea") << "'\\x00ff41'::bytea" << int(Kind::Binary)
+                               << QString::fromLatin1("\0\xff"
+                                                      "A",
+                                                      3);
+        QTest::newRow("timestamp")
+            << "'2024-02-29 12:00'::timestamp" << int(Kind::Date) << "45351.5";
         QTest::newRow("date before 1899-12-30") << "'1899-12-29'::date" << int(Kind::Date) << "-1";
     }
     void valuesKeepTheirKind() {
@@ -143,11 +153,18 @@ private slots:
         const platform::Variant& v = rs.Fields().Item(0).value;
         QCOMPARE(int(v.kind()), kind);
         switch (v.kind()) {
-        case platform::Variant::Kind::Integer: QCOMPARE(QString::number(v.asInteger()), text); break;
+        case platform::Variant::Kind::Integer:
+            QCOMPARE(QString::number(v.asInteger()), text);
+            break;
         case platform::Variant::Kind::Double:
-        case platform::Variant::Kind::Date: QCOMPARE(v.asDouble(), text.toDouble()); break;
-        case platform::Variant::Kind::Binary: QCOMPARE(QByteArray::fromStdString(v.payload()), text.toLatin1()); break;
-        default: QCOMPARE(QString::fromStdString(v.payload()), text);
+        case platform::Variant::Kind::Date:
+            QCOMPARE(v.asDouble(), text.toDouble());
+            break;
+        case platform::Variant::Kind::Binary:
+            QCOMPARE(QByteArray::fromStdString(v.payload()), text.toLatin1());
+            break;
+        default:
+            QCOMPARE(QString::fromStdString(v.payload()), text);
         }
     }
 
@@ -164,14 +181,28 @@ private slots:
         QTest::addColumn<QString>("statement");
         QTest::addColumn<QString>("state");
         QTest::addColumn<QString>("message");
-        QTest::newRow("syntax") << "selec 1" << "42601" << "syntax error at or near \"selec\"";
-        QTest::newRow("missing table") << "select * from odbc_no_such_table" << "42P01" << "does not exist";
-        QTest::newRow("bad value") << "insert into odbc_ints values ('x')" << "22P02" << "invalid input syntax";
-        QTest::newRow("second of two") << "insert into odbc_ints values (6); insert into odbc_ints values ('y')"
-                                       << "22P02" << "\"y\"";
-        QTest::newRow("table exists") << "create table odbc_ints (a int)" << "42P07" << "already exists";
-        QTest::newRow("division by zero") << "select 1/0" << "22012" << "division by zero";
-        QTest::newRow("greek in message") << "select * from \"Ωμέγα\"" << "42P01" << "\"Ωμέγα\"";
+        QTest::newRow("syntax") << "selec 1"
+                                << "42601"
+                                << "syntax error at or near \"selec\"";
+        QTest::newRow("missing table") << "select * from odbc_no_such_table"
+                                       << "42P01"
+                                       << "does not exist";
+        QTest::newRow("bad value") << "insert into odbc_ints values ('x')"
+                                   << "22P02"
+                                   << "invalid input syntax";
+        QTest::newRow("second of two")
+            << "insert into odbc_ints values (6); insert into odbc_ints values ('y')"
+            << "22P02"
+            << "\"y\"";
+        QTest::newRow("table exists") << "create table odbc_ints (a int)"
+                                      << "42P07"
+                                      << "already exists";
+        QTest::newRow("division by zero") << "select 1/0"
+                                          << "22012"
+                                          << "division by zero";
+        QTest::newRow("greek in message") << "select * from \"Ωμέγα\""
+                                          << "42P01"
+                                          << "\"Ωμέγα\"";
     }
     void failuresAreSqlExceptions() {
         QFETCH(QString, statement);
@@ -200,7 +231,8 @@ private slots:
         const std::string statement("update odbc_nul set b = 'z'\0 where a = 1", 40);
         const std::string d = failureOf([&] { c->Execute(statement); });
         QVERIFY2(d.starts_with("SQLException: [22021]"), d.c_str());
-        QCOMPARE(server.psql("select string_agg(b, ',' order by a) from odbc_nul"), std::string("x,y"));
+        QCOMPARE(server.psql("select string_agg(b, ',' order by a) from odbc_nul"),
+                 std::string("x,y"));
     }
 
     // A cursor may outlive its connection: one read whole keeps its rows, one that streams
@@ -248,7 +280,9 @@ private slots:
             c->Close();
         }
         if (how == 2)
-            QVERIFY(!failureOf([&] { c->Open(TestServer::shared().connectionString("tabulant", "wrong")); }).empty());
+            QVERIFY(!failureOf([&] {
+                         c->Open(TestServer::shared().connectionString("tabulant", "wrong"));
+                     }).empty());
         QVERIFY(!c->IsOpen());
         const std::string d = failureOf([&] { c->Execute("select 1"); });
         QVERIFY2(d.starts_with("SQLException: [08003]"), d.c_str());
@@ -286,10 +320,18 @@ private slots:
         QTest::addColumn<QString>("database");
         QTest::addColumn<bool>("closedPort");
         QTest::addColumn<QString>("message");
-        QTest::newRow("wrong password") << "tabulant" << "wrong" << "tabulant" << false << "password authentication failed";
-        QTest::newRow("empty password") << "tabulant" << "" << "tabulant" << false << "password";
-        QTest::newRow("unknown database") << "tabulant" << "tabulant" << "odbc_none" << false << "\"odbc_none\" does not exist";
-        QTest::newRow("nothing listening") << "tabulant" << "tabulant" << "tabulant" << true << "refused";
+        QTest::newRow("wrong password") << "tabulant"
+                                        << "wrong"
+                                        << "tabulant" << false << "password authentication failed";
+        QTest::newRow("empty password") << "tabulant"
+                                        << ""
+                                        << "tabulant" << false << "password";
+        QTest::newRow("unknown database") << "tabulant"
+                                          << "tabulant"
+                                          << "odbc_none" << false << "\"odbc_none\" does not exist";
+        QTest::newRow("nothing listening") << "tabulant"
+                                           << "tabulant"
+                                           << "tabulant" << true << "refused";
     }
     void failedOpenCarriesDriverMessage() {
         QFETCH(QString, user);
@@ -297,8 +339,8 @@ private slots:
         QFETCH(QString, database);
         QFETCH(bool, closedPort);
         QFETCH(QString, message);
-        std::string cs = TestServer::shared().connectionString(user.toStdString(), password.toStdString(),
-                                                               database.toStdString());
+        std::string cs = TestServer::shared().connectionString(
+            user.toStdString(), password.toStdString(), database.toStdString());
         if (closedPort) cs.replace(cs.find(";Port=") + 6, TestServer::shared().port().size(), "1");
         auto c = db::CreateOdbcConnection();
         const std::string d = failureOf([&] { c->Open(cs); });
@@ -320,8 +362,10 @@ private slots:
 
     void unknownDriverFails() {
         auto c = db::CreateOdbcConnection();
-        const std::string d = failureOf([&] { c->Open("Driver={No Such Driver};Server=localhost"); });
-        QVERIFY2(d.starts_with("SQLException: [") && d.find("No Such Driver") != std::string::npos, d.c_str());
+        const std::string d =
+            failureOf([&] { c->Open("Driver={No Such Driver};Server=localhost"); });
+        QVERIFY2(d.starts_with("SQLException: [") && d.find("No Such Driver") != std::string::npos,
+                 d.c_str());
     }
 
     void commandTimeoutCancelsStatement() {
@@ -349,7 +393,8 @@ private slots:
         auto c = db::CreateOdbcConnection();
         c->ConnectionTimeout(2);
         const std::string cs = "Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=" +
-                               std::to_string(ntohs(address.sin_port)) + ";Uid=tabulant;Pwd=tabulant;Database=tabulant";
+                               std::to_string(ntohs(address.sin_port)) +
+                               ";Uid=tabulant;Pwd=tabulant;Database=tabulant";
         const std::string d = failureOf([&] { c->Open(cs); });
         close(silent);
         QVERIFY2(d.find("timeout") != std::string::npos, d.c_str());
@@ -362,17 +407,22 @@ private slots:
         PrivateTestServer server;
         server.psql("create table series (n int)");
         auto c = openConnection(server.connectionString());
-        for (int n = 1; n <= 3; ++n) c->Execute("insert into series values (" + std::to_string(n) + ")");
+        for (int n = 1; n <= 3; ++n)
+            c->Execute("insert into series values (" + std::to_string(n) + ")");
         server.stop();
         std::vector<std::string> failures;
         for (int n = 4; n <= 6; ++n)
-            failures.push_back(failureOf([&] { c->Execute("insert into series values (" + std::to_string(n) + ")"); }));
+            failures.push_back(failureOf(
+                [&] { c->Execute("insert into series values (" + std::to_string(n) + ")"); }));
         server.start();
         failures.push_back(failureOf([&] { c->Execute("insert into series values (7)"); }));
-        for (const std::string& d : failures) QVERIFY2(d.starts_with("SQLException: [") && d.find("] ") == 20, d.c_str());
+        for (const std::string& d : failures)
+            QVERIFY2(d.starts_with("SQLException: [") && d.find("] ") == 20, d.c_str());
         QVERIFY2(failures.front().find("terminating connection") != std::string::npos ||
-                     failures.front().find("connection") != std::string::npos, failures.front().c_str());
-        QCOMPARE(server.psql("select string_agg(n::text, ',' order by n) from series"), std::string("1,2,3"));
+                     failures.front().find("connection") != std::string::npos,
+                 failures.front().c_str());
+        QCOMPARE(server.psql("select string_agg(n::text, ',' order by n) from series"),
+                 std::string("1,2,3"));
         c->Close();
         // A new connection works again.
         auto again = openConnection(server.connectionString());
@@ -389,7 +439,8 @@ private slots:
         }
         {
             auto failed = db::CreateOdbcConnection();
-            failureOf([&] { failed->Open(TestServer::shared().connectionString("tabulant", "wrong")); });
+            failureOf(
+                [&] { failed->Open(TestServer::shared().connectionString("tabulant", "wrong")); });
         }
         openShared(); // released without Close
         QCOMPARE(communicationLogs(), std::vector<std::filesystem::path>{});

@@ -1,5 +1,5 @@
-#include "db/ProviderConnectionFactory.h"
 #include "db/odbc/PostgreSQL.h"
+#include "db/ProviderConnectionFactory.h"
 #include "fakes/CountingEventLoop.h"
 #include "fakes/ScriptedPrompts.h"
 #include "pgserver/TestServer.h"
@@ -72,19 +72,58 @@ private slots:
         QTest::addColumn<QString>("database");
         QTest::addColumn<QString>("port"); // empty: the server's
         QTest::addColumn<bool>("works");
-        QTest::newRow("right") << "tabulant" << "tabulant" << "tabulant" << "" << true;
-        QTest::newRow("password with semicolon") << "odbc_semicolon" << "a;b" << "tabulant" << "" << true;
-        QTest::newRow("password with braces") << "odbc_braces" << "{x}};y" << "tabulant" << "" << true;
-        QTest::newRow("password with plus and percent") << "odbc_plus" << "a+b%41" << "tabulant" << "" << true;
-        QTest::newRow("password ending in percent") << "odbc_percent" << "100%" << "tabulant" << "" << true;
-        QTest::newRow("greek user, space in password") << "odbc Ω" << "pä ss" << "tabulant" << "" << true;
-        QTest::newRow("wrong password") << "tabulant" << "wrong" << "tabulant" << "" << false;
-        QTest::newRow("password cut at semicolon") << "odbc_semicolon" << "a" << "tabulant" << "" << false;
-        QTest::newRow("empty password") << "tabulant" << "" << "tabulant" << "" << false;
-        QTest::newRow("unknown user") << "odbc_nobody" << "x" << "tabulant" << "" << false;
-        QTest::newRow("unknown database") << "tabulant" << "tabulant" << "odbc_none" << "" << false;
-        QTest::newRow("nothing listening") << "tabulant" << "tabulant" << "tabulant" << "1" << false;
-        QTest::newRow("port not a number") << "tabulant" << "tabulant" << "tabulant" << "abc" << false;
+        QTest::newRow("right") << "tabulant"
+                               << "tabulant"
+                               << "tabulant"
+                               << "" << true;
+        QTest::newRow("password with semicolon") << "odbc_semicolon"
+                                                 << "a;b"
+                                                 << "tabulant"
+                                                 << "" << true;
+        QTest::newRow("password with braces") << "odbc_braces"
+                                              << "{x}};y"
+                                              << "tabulant"
+                                              << "" << true;
+        QTest::newRow("password with plus and percent") << "odbc_plus"
+                                                        << "a+b%41"
+                                                        << "tabulant"
+                                                        << "" << true;
+        QTest::newRow("password ending in percent") << "odbc_percent"
+                                                    << "100%"
+                                                    << "tabulant"
+                                                    << "" << true;
+        QTest::newRow("greek user, space in password") << "odbc Ω"
+                                                       << "pä ss"
+                                                       << "tabulant"
+                                                       << "" << true;
+        QTest::newRow("wrong password") << "tabulant"
+                                        << "wrong"
+                                        << "tabulant"
+                                        << "" << false;
+        QTest::newRow("password cut at semicolon") << "odbc_semicolon"
+                                                   << "a"
+                                                   << "tabulant"
+                                                   << "" << false;
+        QTest::newRow("empty password") << "tabulant"
+                                        << ""
+                                        << "tabulant"
+                                        << "" << false;
+        QTest::newRow("unknown user") << "odbc_nobody"
+                                      << "x"
+                                      << "tabulant"
+                                      << "" << false;
+        QTest::newRow("unknown database") << "tabulant"
+                                          << "tabulant"
+                                          << "odbc_none"
+                                          << "" << false;
+        QTest::newRow("nothing listening") << "tabulant"
+                                           << "tabulant"
+                                           << "tabulant"
+                                           << "1" << false;
+        QTest::newRow("port not a number") << "tabulant"
+                                           << "tabulant"
+                                           << "tabulant"
+                                           << "abc" << false;
     }
     void settings() {
         QFETCH(QString, user);
@@ -92,8 +131,8 @@ private slots:
         QFETCH(QString, database);
         QFETCH(QString, port);
         QFETCH(bool, works);
-        db::FixedConnectionFields f = TestServer::shared().fields(user.toStdString(), password.toStdString(),
-                                                                  database.toStdString());
+        db::FixedConnectionFields f = TestServer::shared().fields(
+            user.toStdString(), password.toStdString(), database.toStdString());
         if (!port.isEmpty()) f.port = port.toStdString();
 
         Harness probe(f);
@@ -128,7 +167,8 @@ private slots:
         QCOMPARE(h.prompts.ErrorReports().size(), std::size_t(1));
         const std::string report = h.prompts.ErrorReports().front();
         QVERIFY2(report.starts_with("ActiveX component can't create object\r\n"), report.c_str());
-        QVERIFY2(report.find("in Varnolet2021/08/31.Form1.PushButton3_Click at line 100") != std::string::npos,
+        QVERIFY2(report.find("in Varnolet2021/08/31.Form1.PushButton3_Click at line 100") !=
+                     std::string::npos,
                  report.c_str());
         QCOMPARE(h.prompts.Messages(), std::vector<std::string>{Failure});
         QCOMPARE(h.pointers, (std::vector<int>{11, 0}));
@@ -145,14 +185,20 @@ private slots:
         c->CommandTimeout(5000);
         c->ConnectionTimeout(5000);
         c->Open(db::PostgreSQLConnectionString(server.fields()));
-        QVERIFY(c->Execute("CREATE TABLE \"odbc run Ω\" (\"Name\" TEXT, \"Amount\" NUMERIC, \"Done\" BOOL)") == nullptr);
-        QVERIFY(c->Execute("INSERT INTO \"odbc run Ω\" (\"Name\", \"Amount\", \"Done\") VALUES ('Ωμέγα 😀', 12.50, TRUE);") == nullptr);
-        QVERIFY(c->Execute("INSERT INTO \"odbc run Ω\" (\"Name\", \"Amount\", \"Done\") VALUES (NULL, -1, FALSE);") == nullptr);
+        QVERIFY(
+            c->Execute(
+                "CREATE TABLE \"odbc run Ω\" (\"Name\" TEXT, \"Amount\" NUMERIC, \"Done\" BOOL)") ==
+            nullptr);
+        QVERIFY(c->Execute("INSERT INTO \"odbc run Ω\" (\"Name\", \"Amount\", \"Done\") VALUES "
+                           "('Ωμέγα 😀', 12.50, TRUE);") == nullptr);
+        QVERIFY(c->Execute("INSERT INTO \"odbc run Ω\" (\"Name\", \"Amount\", \"Done\") VALUES "
+                           "(NULL, -1, FALSE);") == nullptr);
         platform::Recordset timeout(c->Execute("show statement_timeout"));
         QCOMPARE(timeout.Fields().Item(0).value.payload(), std::string("5000s"));
         timeout.Close();
         c->Close();
-        QCOMPARE(server.psql("select coalesce(\"Name\", 'null'), \"Amount\", \"Done\" from \"odbc run Ω\" order by 2 desc"),
+        QCOMPARE(server.psql("select coalesce(\"Name\", 'null'), \"Amount\", \"Done\" from \"odbc "
+                             "run Ω\" order by 2 desc"),
                  std::string("Ωμέγα 😀|12.50|t\nnull|-1|f"));
     }
 
@@ -166,9 +212,11 @@ private slots:
         // Other tests create and drop tables on the same server meanwhile: what the list must
         // hold is every table that exists before and after it is filled, and nothing that
         // existed at neither time.
-        const std::vector<std::string> before = lines(server.psql("select tablename from pg_tables;"));
+        const std::vector<std::string> before =
+            lines(server.psql("select tablename from pg_tables;"));
         db::FillPostgreSQLTableList(h.services(), list);
-        const std::vector<std::string> after = lines(server.psql("select tablename from pg_tables;"));
+        const std::vector<std::string> after =
+            lines(server.psql("select tablename from pg_tables;"));
 
         const std::vector<std::string>& got = list.items();
         QCOMPARE(got.front(), std::string("kept"));

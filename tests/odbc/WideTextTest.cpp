@@ -28,7 +28,8 @@ private slots:
         QCOMPARE(static_cast<int>(wide.size()), units);
         // Qt's own converter is the reference for the UTF-16 form.
         const QString reference = QString::fromUtf8(utf8);
-        QCOMPARE(QString::fromUtf16(reinterpret_cast<const char16_t*>(wide.data()), wide.size()), reference);
+        QCOMPARE(QString::fromUtf16(reinterpret_cast<const char16_t*>(wide.data()), wide.size()),
+                 reference);
         QCOMPARE(QByteArray::fromStdString(ToUtf8(wide.data(), wide.size())), utf8);
     }
 
@@ -37,17 +38,21 @@ private slots:
         QTest::addColumn<QString>("expected");
         QTest::newRow("lone continuation") << QByteArray("a\x80z") << QStringLiteral("a\uFFFDz");
         QTest::newRow("cut sequence at end") << QByteArray("a\xce") << QStringLiteral("a\uFFFD");
-        QTest::newRow("cut sequence inside") << QByteArray("\xe4\xb8z") << QStringLiteral("\uFFFD\uFFFDz");
+        QTest::newRow("cut sequence inside")
+            << QByteArray("\xe4\xb8z") << QStringLiteral("\uFFFD\uFFFDz");
         QTest::newRow("overlong slash") << QByteArray("\xc0\xaf") << QStringLiteral("\uFFFD\uFFFD");
-        QTest::newRow("encoded surrogate") << QByteArray("\xed\xa0\x80") << QStringLiteral("\uFFFD\uFFFD\uFFFD");
-        QTest::newRow("beyond U+10FFFF") << QByteArray("\xf4\x90\x80\x80") << QStringLiteral("\uFFFD\uFFFD\uFFFD\uFFFD");
+        QTest::newRow("encoded surrogate")
+            << QByteArray("\xed\xa0\x80") << QStringLiteral("\uFFFD\uFFFD\uFFFD");
+        QTest::newRow("beyond U+10FFFF")
+            << QByteArray("\xf4\x90\x80\x80") << QStringLiteral("\uFFFD\uFFFD\uFFFD\uFFFD");
         QTest::newRow("invalid lead") << QByteArray("\xff") << QStringLiteral("\uFFFD");
     }
     void malformedBecomesReplacement() {
         QFETCH(QByteArray, utf8);
         QFETCH(QString, expected);
         const std::vector<SQLWCHAR> wide = ToUtf16(utf8.toStdString());
-        QCOMPARE(QString::fromUtf16(reinterpret_cast<const char16_t*>(wide.data()), wide.size()), expected);
+        QCOMPARE(QString::fromUtf16(reinterpret_cast<const char16_t*>(wide.data()), wide.size()),
+                 expected);
     }
 
     void loneSurrogatesFromDriver() {

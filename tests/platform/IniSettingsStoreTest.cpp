@@ -62,19 +62,32 @@ void IniSettingsStoreTest::valuesSurviveARestart_data() {
     QTest::addColumn<QString>("key");
     QTest::addColumn<QString>("value");
 
-    QTest::newRow("plain") << "PostgreSQLServer" << "db.example.org";
-    QTest::newRow("check box") << "Check1" << "0";
-    QTest::newRow("option word") << "Option1" << "True";
-    QTest::newRow("INI syntax") << "PostgreSQLPassword" << "a=b;c[d]#e";
-    QTest::newRow("section header") << "AccessPassword" << "[Tabulant]\nCheck1=0";
-    QTest::newRow("comma list") << "PostgreSQLUser" << "a,b, c";
-    QTest::newRow("quotes and backslash") << "AccessMDBFile" << "C:\\db\\\"x\".mdb";
-    QTest::newRow("line breaks") << "PostgreSQLPassword" << "one\r\ntwo\nthree\r";
-    QTest::newRow("blanks around") << "PostgreSQLDatabase" << "  spaced  ";
-    QTest::newRow("non-ASCII") << "AccessMDBFile" << "/home/zoë/Daten/Übersicht 東京 🙂.accdb";
-    QTest::newRow("at sign first") << "PostgreSQLPassword" << "@Variant(0)";
-    QTest::newRow("tab and control") << "PostgreSQLPassword" << "a\tb\x01z";
-    QTest::newRow("percent") << "PostgreSQLPassword" << "100%20off";
+    QTest::newRow("plain") << "PostgreSQLServer"
+                           << "db.example.org";
+    QTest::newRow("check box") << "Check1"
+                               << "0";
+    QTest::newRow("option word") << "Option1"
+                                 << "True";
+    QTest::newRow("INI syntax") << "PostgreSQLPassword"
+                                << "a=b;c[d]#e";
+    QTest::newRow("section header") << "AccessPassword"
+                                    << "[Tabulant]\nCheck1=0";
+    QTest::newRow("comma list") << "PostgreSQLUser"
+                                << "a,b, c";
+    QTest::newRow("quotes and backslash") << "AccessMDBFile"
+                                          << "C:\\db\\\"x\".mdb";
+    QTest::newRow("line breaks") << "PostgreSQLPassword"
+                                 << "one\r\ntwo\nthree\r";
+    QTest::newRow("blanks around") << "PostgreSQLDatabase"
+                                   << "  spaced  ";
+    QTest::newRow("non-ASCII") << "AccessMDBFile"
+                               << "/home/zoë/Daten/Übersicht 東京 🙂.accdb";
+    QTest::newRow("at sign first") << "PostgreSQLPassword"
+                                   << "@Variant(0)";
+    QTest::newRow("tab and control") << "PostgreSQLPassword"
+                                     << "a\tb\x01z";
+    QTest::newRow("percent") << "PostgreSQLPassword"
+                             << "100%20off";
     QTest::newRow("long") << "AccessPassword" << QString(5000, QChar('x'));
 }
 

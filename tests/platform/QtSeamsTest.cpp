@@ -75,7 +75,8 @@ void QtSeamsTest::qtLoopRunsPendingEvents() {
     QtEventLoop loop;
     loop.setInterval(std::chrono::milliseconds(0));
     int ran = 0;
-    QMetaObject::invokeMethod(qApp, [&] { ++ran; }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        qApp, [&] { ++ran; }, Qt::QueuedConnection);
     for (int i = 0; i < 15; ++i) loop.yield();
     QCOMPARE(ran, 0);
     loop.yield();
@@ -119,9 +120,10 @@ void QtSeamsTest::clipboardClear() {
 void QtSeamsTest::mailtoLinkArrivesIntact() {
     LinkCatcher catcher;
     QDesktopServices::setUrlHandler("mailto", &catcher, "open");
-    const QByteArray link = "mailto:support@example.com?subject=Tabulant&body=Here%20is%20the%20error"
-                            "%20message%20that%20I%20get%3A%20%0ASQLException%20%2342P01%3A%20a%26b"
-                            "%3Fc%3Dd%0D%0Aline%202%20%C3%BC%25";
+    const QByteArray link =
+        "mailto:support@example.com?subject=Tabulant&body=Here%20is%20the%20error"
+        "%20message%20that%20I%20get%3A%20%0ASQLException%20%2342P01%3A%20a%26b"
+        "%3Fc%3Dd%0D%0Aline%202%20%C3%BC%25";
     QVERIFY(QtShellOpen().Open(link.toStdString()));
     QDesktopServices::unsetUrlHandler("mailto");
     QCOMPARE(catcher.opened.size(), 1);

@@ -1,5 +1,5 @@
-#include "platform/Error.h"
 #include "platform/Recordset.h"
+#include "platform/Error.h"
 
 #include <QtTest>
 
@@ -33,7 +33,8 @@ public:
 private:
     void load() {
         if (atEnd()) return;
-        for (std::size_t i = 0; i < fields_.size(); ++i) fields_[i].value.setInteger(rows_[row_][i]);
+        for (std::size_t i = 0; i < fields_.size(); ++i)
+            fields_[i].value.setInteger(rows_[row_][i]);
     }
     std::vector<Field> fields_;
     std::vector<std::vector<std::int64_t>> rows_;
@@ -78,8 +79,9 @@ private slots:
 };
 
 void RecordsetTest::walksRows() {
-    Recordset rs(std::make_unique<RowsCursor>(std::vector<std::string>{"ID", "Qty"},
-                                              std::vector<std::vector<std::int64_t>>{{1, 10}, {2, 20}}));
+    Recordset rs(
+        std::make_unique<RowsCursor>(std::vector<std::string>{"ID", "Qty"},
+                                     std::vector<std::vector<std::int64_t>>{{1, 10}, {2, 20}}));
     QVERIFY(rs.IsOpen());
     QVERIFY(!rs.Bof());
     QVERIFY(!rs.Eof());
@@ -117,9 +119,10 @@ void RecordsetTest::closedRecordsetRefusesEveryRead_data() {
     QTest::addColumn<std::function<void(Recordset&)>>("action");
     QTest::newRow("Eof") << std::function<void(Recordset&)>([](Recordset& r) { r.Eof(); });
     QTest::newRow("Bof") << std::function<void(Recordset&)>([](Recordset& r) { r.Bof(); });
-    QTest::newRow("RecordCount")
-        << std::function<void(Recordset&)>([](Recordset& r) { r.RecordCount(); });
-    QTest::newRow("MoveNext") << std::function<void(Recordset&)>([](Recordset& r) { r.MoveNext(); });
+    QTest::newRow("RecordCount") << std::function<void(Recordset&)>(
+        [](Recordset& r) { r.RecordCount(); });
+    QTest::newRow("MoveNext") << std::function<void(Recordset&)>(
+        [](Recordset& r) { r.MoveNext(); });
     QTest::newRow("Fields") << std::function<void(Recordset&)>([](Recordset& r) { r.Fields(); });
     QTest::newRow("Close") << std::function<void(Recordset&)>([](Recordset& r) { r.Close(); });
 }
@@ -156,8 +159,9 @@ void RecordsetTest::fieldLookup() {
     QFETCH(QString, name);
     QFETCH(int, position);
     QFETCH(long, expected);
-    Recordset rs(std::make_unique<RowsCursor>(std::vector<std::string>{"ID", "Name", "Order Date"},
-                                              std::vector<std::vector<std::int64_t>>{{10, 20, 30}}));
+    Recordset rs(
+        std::make_unique<RowsCursor>(std::vector<std::string>{"ID", "Name", "Order Date"},
+                                     std::vector<std::vector<std::int64_t>>{{10, 20, 30}}));
     long got = 0;
     const long number = errorNumber([&] {
         const FieldList fields = rs.Fields();

@@ -86,82 +86,125 @@ void RegionalTextTest::textForms_data() {
     QTest::addColumn<QString>("enUS");
     QTest::addColumn<QString>("commaDmy");
 
-    QTest::newRow("null") << Variant::null() << "" << "";
-    QTest::newRow("true") << Variant::boolean(true) << "True" << "True";
-    QTest::newRow("false") << Variant::boolean(false) << "False" << "False";
-    QTest::newRow("int") << Variant::integer(-42) << "-42" << "-42";
+    QTest::newRow("null") << Variant::null() << ""
+                          << "";
+    QTest::newRow("true") << Variant::boolean(true) << "True"
+                          << "True";
+    QTest::newRow("false") << Variant::boolean(false) << "False"
+                           << "False";
+    QTest::newRow("int") << Variant::integer(-42) << "-42"
+                         << "-42";
     QTest::newRow("int min") << Variant::integer(std::numeric_limits<std::int64_t>::min())
-                             << "-9223372036854775808" << "-9223372036854775808";
+                             << "-9223372036854775808"
+                             << "-9223372036854775808";
 
-    QTest::newRow("single 1.5") << Variant::single(1.5f) << "1.5" << "1,5";
-    QTest::newRow("single 0.1") << Variant::single(0.1f) << "0.1" << "0,1";
-    QTest::newRow("single big") << Variant::single(12345678.0f) << "1.234568E+07" << "1,234568E+07";
-    QTest::newRow("single 7 digits") << Variant::single(1234567.0f) << "1234567" << "1234567";
-    QTest::newRow("single small") << Variant::single(0.00001234f) << "1.234E-05" << "1,234E-05";
+    QTest::newRow("single 1.5") << Variant::single(1.5f) << "1.5"
+                                << "1,5";
+    QTest::newRow("single 0.1") << Variant::single(0.1f) << "0.1"
+                                << "0,1";
+    QTest::newRow("single big") << Variant::single(12345678.0f) << "1.234568E+07"
+                                << "1,234568E+07";
+    QTest::newRow("single 7 digits") << Variant::single(1234567.0f) << "1234567"
+                                     << "1234567";
+    QTest::newRow("single small") << Variant::single(0.00001234f) << "1.234E-05"
+                                  << "1,234E-05";
 
-    QTest::newRow("double half") << Variant::real(12.5) << "12.5" << "12,5";
-    QTest::newRow("double 1E+20") << Variant::real(1e20) << "1E+20" << "1E+20";
-    QTest::newRow("double 1E+15") << Variant::real(1e15) << "1E+15" << "1E+15";
+    QTest::newRow("double half") << Variant::real(12.5) << "12.5"
+                                 << "12,5";
+    QTest::newRow("double 1E+20") << Variant::real(1e20) << "1E+20"
+                                  << "1E+20";
+    QTest::newRow("double 1E+15") << Variant::real(1e15) << "1E+15"
+                                  << "1E+15";
     QTest::newRow("double 15 digits") << Variant::real(123456789012345.0) << "123456789012345"
                                       << "123456789012345";
-    QTest::newRow("double 0.0001") << Variant::real(0.0001) << "0.0001" << "0,0001";
-    QTest::newRow("double 1E-05") << Variant::real(0.00001) << "1E-05" << "1E-05";
+    QTest::newRow("double 0.0001") << Variant::real(0.0001) << "0.0001"
+                                   << "0,0001";
+    QTest::newRow("double 1E-05") << Variant::real(0.00001) << "1E-05"
+                                  << "1E-05";
     QTest::newRow("double third") << Variant::real(1.0 / 3) << "0.333333333333333"
                                   << "0,333333333333333";
-    QTest::newRow("double 0.1+0.2") << Variant::real(0.1 + 0.2) << "0.3" << "0,3";
-    QTest::newRow("double -0") << Variant::real(-0.0) << "0" << "0";
-    QTest::newRow("double 1E+100") << Variant::real(1e100) << "1E+100" << "1E+100";
-    QTest::newRow("double -2.5E-300") << Variant::real(-2.5e-300) << "-2.5E-300" << "-2,5E-300";
+    QTest::newRow("double 0.1+0.2") << Variant::real(0.1 + 0.2) << "0.3"
+                                    << "0,3";
+    QTest::newRow("double -0") << Variant::real(-0.0) << "0"
+                               << "0";
+    QTest::newRow("double 1E+100") << Variant::real(1e100) << "1E+100"
+                                   << "1E+100";
+    QTest::newRow("double -2.5E-300") << Variant::real(-2.5e-300) << "-2.5E-300"
+                                      << "-2,5E-300";
     QTest::newRow("double NaN") << Variant::real(std::numeric_limits<double>::quiet_NaN()) << "NaN"
                                 << "NaN";
     QTest::newRow("double +inf") << Variant::real(std::numeric_limits<double>::infinity())
-                                 << "Infinity" << "Infinity";
+                                 << "Infinity"
+                                 << "Infinity";
     QTest::newRow("single -inf") << Variant::single(-std::numeric_limits<float>::infinity())
-                                 << "-Infinity" << "-Infinity";
+                                 << "-Infinity"
+                                 << "-Infinity";
 
-    QTest::newRow("currency 0") << Variant::currency(0) << "0" << "0";
-    QTest::newRow("currency 1.5") << Variant::currency(15000) << "1.5" << "1,5";
-    QTest::newRow("currency -1.5") << Variant::currency(-15000) << "-1.5" << "-1,5";
-    QTest::newRow("currency 0.0009") << Variant::currency(9) << "0.0009" << "0,0009";
+    QTest::newRow("currency 0") << Variant::currency(0) << "0"
+                                << "0";
+    QTest::newRow("currency 1.5") << Variant::currency(15000) << "1.5"
+                                  << "1,5";
+    QTest::newRow("currency -1.5") << Variant::currency(-15000) << "-1.5"
+                                   << "-1,5";
+    QTest::newRow("currency 0.0009") << Variant::currency(9) << "0.0009"
+                                     << "0,0009";
     QTest::newRow("currency max") << Variant::currency(std::numeric_limits<std::int64_t>::max())
-                                  << "922337203685477.5807" << "922337203685477,5807";
+                                  << "922337203685477.5807"
+                                  << "922337203685477,5807";
     QTest::newRow("currency min") << Variant::currency(std::numeric_limits<std::int64_t>::min())
-                                  << "-922337203685477.5808" << "-922337203685477,5808";
+                                  << "-922337203685477.5808"
+                                  << "-922337203685477,5808";
 
-    QTest::newRow("decimal 1.50") << Variant::decimal("1.50") << "1.5" << "1,5";
-    QTest::newRow("decimal 1.000") << Variant::decimal("1.000") << "1" << "1";
-    QTest::newRow("decimal -0.50") << Variant::decimal("-0.50") << "-0.5" << "-0,5";
-    QTest::newRow("decimal -0.00") << Variant::decimal("-0.00") << "0" << "0";
+    QTest::newRow("decimal 1.50") << Variant::decimal("1.50") << "1.5"
+                                  << "1,5";
+    QTest::newRow("decimal 1.000") << Variant::decimal("1.000") << "1"
+                                   << "1";
+    QTest::newRow("decimal -0.50") << Variant::decimal("-0.50") << "-0.5"
+                                   << "-0,5";
+    QTest::newRow("decimal -0.00") << Variant::decimal("-0.00") << "0"
+                                   << "0";
     QTest::newRow("decimal 28 digits")
         << Variant::decimal("1234567890123456789012345678") << "1234567890123456789012345678"
         << "1234567890123456789012345678";
-    QTest::newRow("decimal 100") << Variant::decimal("100") << "100" << "100";
+    QTest::newRow("decimal 100") << Variant::decimal("100") << "100"
+                                 << "100";
 
-    QTest::newRow("date zero") << Variant::date(0.0) << "12:00:00 AM" << "00:00:00";
+    QTest::newRow("date zero") << Variant::date(0.0) << "12:00:00 AM"
+                               << "00:00:00";
     QTest::newRow("date 3.34") << Variant::date(3.34) << "1/2/1900 8:09:36 AM"
                                << "02.01.1900 08:09:36";
-    QTest::newRow("date 365") << Variant::date(365.0) << "12/30/1900" << "30.12.1900";
+    QTest::newRow("date 365") << Variant::date(365.0) << "12/30/1900"
+                              << "30.12.1900";
     QTest::newRow("date 365.25") << Variant::date(365.25) << "12/30/1900 6:00:00 AM"
                                  << "30.12.1900 06:00:00";
     QTest::newRow("date noon") << Variant::date(44439.5) << "8/31/2021 12:00:00 PM"
                                << "31.08.2021 12:00:00";
     QTest::newRow("date negative") << Variant::date(-49192.24) << "4/24/1765 5:45:36 AM"
                                    << "24.04.1765 05:45:36";
-    QTest::newRow("time only") << Variant::date(0.75) << "6:00:00 PM" << "18:00:00";
-    QTest::newRow("time only, negative") << Variant::date(-0.5) << "12:00:00 PM" << "12:00:00";
-    QTest::newRow("date 9999-12-31") << Variant::date(2958465.0) << "12/31/9999" << "31.12.9999";
-    QTest::newRow("date year 100") << Variant::date(-657434.0) << "1/1/0100" << "01.01.0100";
-    QTest::newRow("date rounds to next day") << Variant::date(44439.0 + 86399.6 / 86400)
-                                             << "9/1/2021" << "01.09.2021";
-    QTest::newRow("date out of range") << Variant::date(1e7) << "10000000" << "10000000";
+    QTest::newRow("time only") << Variant::date(0.75) << "6:00:00 PM"
+                               << "18:00:00";
+    QTest::newRow("time only, negative") << Variant::date(-0.5) << "12:00:00 PM"
+                                         << "12:00:00";
+    QTest::newRow("date 9999-12-31") << Variant::date(2958465.0) << "12/31/9999"
+                                     << "31.12.9999";
+    QTest::newRow("date year 100") << Variant::date(-657434.0) << "1/1/0100"
+                                   << "01.01.0100";
+    QTest::newRow("date rounds to next day")
+        << Variant::date(44439.0 + 86399.6 / 86400) << "9/1/2021"
+        << "01.09.2021";
+    QTest::newRow("date out of range") << Variant::date(1e7) << "10000000"
+                                       << "10000000";
     QTest::newRow("date NaN") << Variant::date(std::numeric_limits<double>::quiet_NaN()) << "NaN"
                               << "NaN";
 
-    QTest::newRow("text") << Variant::text("O'Brien\r\n") << "O'Brien\r\n" << "O'Brien\r\n";
-    QTest::newRow("empty text") << Variant::text("") << "" << "";
+    QTest::newRow("text") << Variant::text("O'Brien\r\n") << "O'Brien\r\n"
+                          << "O'Brien\r\n";
+    QTest::newRow("empty text") << Variant::text("") << ""
+                                << "";
     QTest::newRow("binary") << Variant::binary(std::string("\x00\x7f\xff\x10", 4)) << "\\x007fff10"
                             << "\\x007fff10";
-    QTest::newRow("empty binary") << Variant::binary("") << "\\x" << "\\x";
+    QTest::newRow("empty binary") << Variant::binary("") << "\\x"
+                                  << "\\x";
 }
 
 void RegionalTextTest::textForms() {
@@ -262,16 +305,17 @@ void RegionalTextTest::readDate_data() {
 
     QTest::newRow("date") << false << "8/31/2021" << true << dt(2021, 8, 31);
     QTest::newRow("padded date") << false << "08/31/2021" << true << dt(2021, 8, 31);
-    QTest::newRow("date and time") << false << "8/31/2021 2:05:00 PM" << true
-                                   << dt(2021, 8, 31, 14, 5);
-    QTest::newRow("lower-case pm") << false << "8/31/2021 2:05 pm" << true << dt(2021, 8, 31, 14, 5);
+    QTest::newRow("date and time")
+        << false << "8/31/2021 2:05:00 PM" << true << dt(2021, 8, 31, 14, 5);
+    QTest::newRow("lower-case pm")
+        << false << "8/31/2021 2:05 pm" << true << dt(2021, 8, 31, 14, 5);
     QTest::newRow("24-hour time") << false << "8/31/2021 14:05" << true << dt(2021, 8, 31, 14, 5);
     QTest::newRow("midnight AM") << false << "12:00:00 AM" << true << dt(1899, 12, 30);
     QTest::newRow("noon PM") << false << "12:30 PM" << true << dt(1899, 12, 30, 12, 30);
     QTest::newRow("time only") << false << "23:59:59" << true << dt(1899, 12, 30, 23, 59, 59);
     QTest::newRow("iso") << false << "2021-08-31" << true << dt(2021, 8, 31);
-    QTest::newRow("iso with time") << false << "2021-08-31 14:05:09" << true
-                                   << dt(2021, 8, 31, 14, 5, 9);
+    QTest::newRow("iso with time")
+        << false << "2021-08-31 14:05:09" << true << dt(2021, 8, 31, 14, 5, 9);
     QTest::newRow("leap day") << false << "2/29/2020" << true << dt(2020, 2, 29);
     QTest::newRow("leap day 2000") << false << "2/29/2000" << true << dt(2000, 2, 29);
     QTest::newRow("no leap day 1900") << false << "2/29/1900" << false << none;
@@ -303,8 +347,8 @@ void RegionalTextTest::readDate_data() {
 
     QTest::newRow("dmy date") << true << "31.08.2021" << true << dt(2021, 8, 31);
     QTest::newRow("dmy short fields") << true << "1.2.2021" << true << dt(2021, 2, 1);
-    QTest::newRow("dmy date and time") << true << "31.08.2021 14:05:00" << true
-                                       << dt(2021, 8, 31, 14, 5);
+    QTest::newRow("dmy date and time")
+        << true << "31.08.2021 14:05:00" << true << dt(2021, 8, 31, 14, 5);
     QTest::newRow("dmy iso") << true << "2021-08-31 14:05" << true << dt(2021, 8, 31, 14, 5);
     QTest::newRow("dmy slash date") << true << "8/31/2021" << false << none;
     QTest::newRow("dmy designator") << true << "2:05 PM" << false << none;
@@ -313,8 +357,8 @@ void RegionalTextTest::readDate_data() {
     QTest::newRow("dmy 1.5") << true << "1.5" << false << none;
 
     // Points between hours, minutes and seconds.
-    QTest::newRow("point time with date") << true << "31.08.2021 14.05" << true
-                                          << dt(2021, 8, 31, 14, 5);
+    QTest::newRow("point time with date")
+        << true << "31.08.2021 14.05" << true << dt(2021, 8, 31, 14, 5);
     QTest::newRow("point time alone") << true << "14.05.09" << true << dt(1899, 12, 30, 14, 5, 9);
     QTest::newRow("point time alone, no seconds") << true << "1.25" << false << none;
 }
@@ -357,7 +401,8 @@ void RegionalTextTest::datePatterns_data() {
 
     QTest::newRow("afternoon") << false << dt(2021, 8, 31, 14, 5) << "08/31/2021"
                                << "08/31/2021 14:05:00";
-    QTest::newRow("midnight") << false << dt(2021, 1, 2) << "01/02/2021" << "01/02/2021 00:00:00";
+    QTest::newRow("midnight") << false << dt(2021, 1, 2) << "01/02/2021"
+                              << "01/02/2021 00:00:00";
     QTest::newRow("early year") << false << dt(1, 1, 1, 1, 2, 3) << "01/01/0001"
                                 << "01/01/0001 01:02:03";
     QTest::newRow("last moment") << false << dt(9999, 12, 31, 23, 59, 59) << "12/31/9999"
@@ -393,7 +438,8 @@ void RegionalTextTest::oleDates_data() {
     QTest::newRow("1765") << -49192.24 << dt(1765, 4, 24, 5, 45, 36);
     QTest::newRow("2021") << 44439.0 << dt(2021, 8, 31);
     QTest::newRow("9999-12-31") << 2958465.0 << dt(9999, 12, 31);
-    QTest::newRow("9999-12-31 23:59:59") << 2958465.0 + 86399.0 / 86400 << dt(9999, 12, 31, 23, 59, 59);
+    QTest::newRow("9999-12-31 23:59:59")
+        << 2958465.0 + 86399.0 / 86400 << dt(9999, 12, 31, 23, 59, 59);
     QTest::newRow("0001-01-01") << -693593.0 << dt(1, 1, 1);
 }
 
@@ -420,7 +466,8 @@ void RegionalTextTest::oleDatesRoundTrip() {
     std::uniform_int_distribution<int> second(0, 86399);
     for (double day = -693593; day <= 2958465; day += 331) {
         const int s = second(random);
-        const DateTime moment = RegionalText::FromOleDate(day < 0 ? day - s / 86400.0 : day + s / 86400.0);
+        const DateTime moment =
+            RegionalText::FromOleDate(day < 0 ? day - s / 86400.0 : day + s / 86400.0);
         QCOMPARE(moment.hour * 3600 + moment.minute * 60 + moment.second, s);
         QVERIFY(RegionalText::FromOleDate(RegionalText::ToOleDate(moment)) == moment);
         QCOMPARE(RegionalText::ToOleDate(dt(moment.year, moment.month, moment.day)), day);
@@ -435,16 +482,51 @@ void RegionalTextTest::conventionsFromLocaleFormats_data() {
     QTest::addColumn<QString>("sample");
 
     // The sample is 31 August 2021, 14:05:09 and twelve and a half, as the locale writes them.
-    QTest::newRow("en_US") << "." << "%m/%d/%Y" << "%r" << "AM" << "8/31/2021 2:05:09 PM|12.5";
-    QTest::newRow("de_DE") << "," << "%d.%m.%Y" << "%T" << "" << "31.08.2021 14:05:09|12,5";
-    QTest::newRow("en_GB") << "." << "%d/%m/%y" << "%T" << "am" << "31/08/2021 14:05:09|12.5";
-    QTest::newRow("sv_SE") << "," << "%Y-%m-%d" << "%H:%M:%S" << "" << "2021-08-31 14:05:09|12,5";
-    QTest::newRow("fi_FI") << "," << "%d.%m.%Y" << "%H.%M.%S" << "" << "31.08.2021 14.05.09|12,5";
-    QTest::newRow("cs_CZ") << "," << "%-d.%-m.%Y" << "%H:%M:%S" << "" << "31.08.2021 14:05:09|12,5";
-    QTest::newRow("sk_SK") << "," << "%d. %m. %Y" << "%H:%M:%S" << "" << "31.08.2021 14:05:09|12,5";
-    QTest::newRow("zh_CN words") << "." << "%Y年%m月%d日" << "%H时%M分%S秒" << ""
+    QTest::newRow("en_US") << "."
+                           << "%m/%d/%Y"
+                           << "%r"
+                           << "AM"
+                           << "8/31/2021 2:05:09 PM|12.5";
+    QTest::newRow("de_DE") << ","
+                           << "%d.%m.%Y"
+                           << "%T"
+                           << ""
+                           << "31.08.2021 14:05:09|12,5";
+    QTest::newRow("en_GB") << "."
+                           << "%d/%m/%y"
+                           << "%T"
+                           << "am"
+                           << "31/08/2021 14:05:09|12.5";
+    QTest::newRow("sv_SE") << ","
+                           << "%Y-%m-%d"
+                           << "%H:%M:%S"
+                           << ""
+                           << "2021-08-31 14:05:09|12,5";
+    QTest::newRow("fi_FI") << ","
+                           << "%d.%m.%Y"
+                           << "%H.%M.%S"
+                           << ""
+                           << "31.08.2021 14.05.09|12,5";
+    QTest::newRow("cs_CZ") << ","
+                           << "%-d.%-m.%Y"
+                           << "%H:%M:%S"
+                           << ""
+                           << "31.08.2021 14:05:09|12,5";
+    QTest::newRow("sk_SK") << ","
+                           << "%d. %m. %Y"
+                           << "%H:%M:%S"
+                           << ""
+                           << "31.08.2021 14:05:09|12,5";
+    QTest::newRow("zh_CN words") << "."
+                                 << "%Y年%m月%d日"
+                                 << "%H时%M分%S秒"
+                                 << ""
                                  << "2021/08/31 14:05:09|12.5";
-    QTest::newRow("D and T") << "." << "%D" << "%I:%M:%S %p" << "" << "8/31/2021 2:05:09 PM|12.5";
+    QTest::newRow("D and T") << "."
+                             << "%D"
+                             << "%I:%M:%S %p"
+                             << ""
+                             << "8/31/2021 2:05:09 PM|12.5";
 }
 
 void RegionalTextTest::conventionsFromLocaleFormats() {
@@ -455,10 +537,11 @@ void RegionalTextTest::conventionsFromLocaleFormats() {
     QFETCH(QString, sample);
     const bool twelveHour = timeFormat.contains("%r") || timeFormat.contains("%I");
     const RegionalText r(RegionalText::FromLocaleFormats(
-        radix.toStdString(), dateFormat.toStdString(), timeFormat.toStdString(), amWord.toStdString(),
-        twelveHour && !amWord.isEmpty() ? "PM" : ""));
+        radix.toStdString(), dateFormat.toStdString(), timeFormat.toStdString(),
+        amWord.toStdString(), twelveHour && !amWord.isEmpty() ? "PM" : ""));
     const double moment = RegionalText::ToOleDate(dt(2021, 8, 31, 14, 5, 9));
-    const QString text = str(r.Text(Variant::date(moment))) + "|" + str(r.Text(Variant::real(12.5)));
+    const QString text =
+        str(r.Text(Variant::date(moment))) + "|" + str(r.Text(Variant::real(12.5)));
     QCOMPARE(text, sample);
     const auto read = r.ReadDate(r.Text(Variant::date(moment)));
     QVERIFY(read && *read == dt(2021, 8, 31, 14, 5, 9));
@@ -480,8 +563,10 @@ void RegionalTextTest::plainCLocaleIsEnglishUS() {
 void RegionalTextTest::processLocale_data() {
     QTest::addColumn<QString>("locale");
     QTest::addColumn<QString>("sample");
-    QTest::newRow("de_DE") << "de_DE" << "31.08.2021 14:05:09|12,5";
-    QTest::newRow("en_US") << "en_US" << "8/31/2021 2:05:09 PM|12.5";
+    QTest::newRow("de_DE") << "de_DE"
+                           << "31.08.2021 14:05:09|12,5";
+    QTest::newRow("en_US") << "en_US"
+                           << "8/31/2021 2:05:09 PM|12.5";
 }
 
 // Compiles the locale from the system's sources into a scratch folder, so the test does not
@@ -510,9 +595,9 @@ void RegionalTextTest::processLocale() {
 void RegionalTextTest::hotPathsDoNotAllocate() {
     const RegionalText r;
     const Variant values[] = {
-        Variant::boolean(true),        Variant::integer(-123456789), Variant::single(1.25f),
-        Variant::real(1.0 / 3),        Variant::real(1e20),           Variant::currency(-15000),
-        Variant::decimal("-12.3400"),  Variant::date(44439.5858),     Variant::text("O'Brien"),
+        Variant::boolean(true),       Variant::integer(-123456789), Variant::single(1.25f),
+        Variant::real(1.0 / 3),       Variant::real(1e20),          Variant::currency(-15000),
+        Variant::decimal("-12.3400"), Variant::date(44439.5858),    Variant::text("O'Brien"),
         Variant::binary("\x01\x02"),
     };
     std::string out;

@@ -64,15 +64,18 @@ void ShellCoreTest::trapReportsAndGoesOn() {
     shell::Trap trap(prompts, "Form1.PushButton7_Click");
     std::vector<int> ran;
     trap(100, [&] { ran.push_back(100); });
-    trap(102, [&] { throw platform::Error(3704, "Operation is not allowed when the object is closed."); });
+    trap(102, [&] {
+        throw platform::Error(3704, "Operation is not allowed when the object is closed.");
+    });
     trap(104, [&] { throw std::runtime_error("plain failure"); });
     trap(106, [&] { throw 42; });
     trap(108, [&] { ran.push_back(108); });
     QCOMPARE(ran, (std::vector<int>{100, 108}));
     const auto reports = prompts.ErrorReports();
     QCOMPARE(reports.size(), std::size_t(3));
-    QCOMPARE(reports[0], shell::ErrorReportText("Form1.PushButton7_Click", 102,
-                                                "Operation is not allowed when the object is closed."));
+    QCOMPARE(reports[0],
+             shell::ErrorReportText("Form1.PushButton7_Click", 102,
+                                    "Operation is not allowed when the object is closed."));
     QCOMPARE(reports[1], shell::ErrorReportText("Form1.PushButton7_Click", 104, "plain failure"));
     QVERIFY(q(reports[2]).contains("at line 106"));
 }
@@ -103,7 +106,8 @@ void ShellCoreTest::listContainsText_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<bool>("found");
     QTest::newRow("empty list") << QStringList{} << "a" << false;
-    QTest::newRow("other letter case") << QStringList{"pg_class", "customers"} << "Customers" << true;
+    QTest::newRow("other letter case")
+        << QStringList{"pg_class", "customers"} << "Customers" << true;
     QTest::newRow("whole entries only") << QStringList{"customers2"} << "customers" << false;
     QTest::newRow("no trimming") << QStringList{"customers "} << "customers" << false;
     QTest::newRow("letters beyond ASCII") << QStringList{"größe"} << "GRÖSSE" << false;
@@ -124,9 +128,10 @@ void ShellCoreTest::listRemoveText_data() {
     QTest::addColumn<QStringList>("list");
     QTest::addColumn<QString>("text");
     QTest::addColumn<QStringList>("left");
-    QTest::newRow("exact match only") << QStringList{"orders", "Orders", "ORDERS"} << "orders"
-                                      << QStringList{"Orders", "ORDERS"};
-    QTest::newRow("every equal entry") << QStringList{"a", "b", "a", "a"} << "a" << QStringList{"b"};
+    QTest::newRow("exact match only")
+        << QStringList{"orders", "Orders", "ORDERS"} << "orders" << QStringList{"Orders", "ORDERS"};
+    QTest::newRow("every equal entry")
+        << QStringList{"a", "b", "a", "a"} << "a" << QStringList{"b"};
     QTest::newRow("nothing to remove") << QStringList{"a"} << "b" << QStringList{"a"};
     QTest::newRow("empty list") << QStringList{} << "a" << QStringList{};
 }

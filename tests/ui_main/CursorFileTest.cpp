@@ -1,7 +1,7 @@
 // Reading .cur files: the shipped hand pointer, every bitmap depth the reader claims, PNG images,
 // and damaged files, which must fail with "Invalid picture" rather than crash or load garbage.
-#include "platform/Error.h"
 #include "shell/widgets/CursorFile.h"
+#include "platform/Error.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -13,22 +13,38 @@ using tabulant::shell::ReadCursorFile;
 namespace {
 
 void put16(QByteArray& b, quint16 v) { b.append(char(v & 0xFF)).append(char(v >> 8)); }
-void put32(QByteArray& b, quint32 v) { put16(b, quint16(v & 0xFFFF)); put16(b, quint16(v >> 16)); }
+void put32(QByteArray& b, quint32 v) {
+    put16(b, quint16(v & 0xFFFF));
+    put16(b, quint16(v >> 16));
+}
 
 // A cursor file with one image and the hotspot (hx, hy).
 QByteArray wrap(const QByteArray& image, int w, int h, int hx, int hy) {
     QByteArray b;
-    put16(b, 0); put16(b, 2); put16(b, 1);
+    put16(b, 0);
+    put16(b, 2);
+    put16(b, 1);
     b.append(char(w)).append(char(h)).append(char(0)).append(char(0));
-    put16(b, quint16(hx)); put16(b, quint16(hy));
-    put32(b, quint32(image.size())); put32(b, 22);
+    put16(b, quint16(hx));
+    put16(b, quint16(hy));
+    put32(b, quint32(image.size()));
+    put32(b, 22);
     return b + image;
 }
 
 QByteArray infoHeader(int w, int h, int bits, int colours = 0) {
     QByteArray b;
-    put32(b, 40); put32(b, quint32(w)); put32(b, quint32(h * 2)); put16(b, 1); put16(b, quint16(bits));
-    put32(b, 0); put32(b, 0); put32(b, 0); put32(b, 0); put32(b, quint32(colours)); put32(b, 0);
+    put32(b, 40);
+    put32(b, quint32(w));
+    put32(b, quint32(h * 2));
+    put16(b, 1);
+    put16(b, quint16(bits));
+    put32(b, 0);
+    put32(b, 0);
+    put32(b, 0);
+    put32(b, 0);
+    put32(b, quint32(colours));
+    put32(b, 0);
     return b;
 }
 
@@ -42,16 +58,22 @@ QByteArray bitmap2x2(int bits) {
     const QRgb colours[4] = {qRgb(255, 0, 0), qRgb(0, 255, 0), qRgb(0, 0, 255), qRgb(9, 9, 9)};
     QByteArray b = infoHeader(2, 2, bits, bits <= 8 ? 4 : 0);
     if (bits <= 8)
-        for (QRgb c : colours) b.append(char(qBlue(c))).append(char(qGreen(c))).append(char(qRed(c))).append(char(0));
+        for (QRgb c : colours)
+            b.append(char(qBlue(c))).append(char(qGreen(c))).append(char(qRed(c))).append(char(0));
     const int rows[2][2] = {{2, 3}, {0, 1}}; // bottom row first
     for (const auto& row : rows) {
         QByteArray line;
-        if (bits == 4) line.append(char(row[0] << 4 | row[1]));
-        else if (bits == 8) line.append(char(row[0])).append(char(row[1]));
-        else if (bits == 1) line.append(char((row[0] & 1) << 7 | (row[1] & 1) << 6));
+        if (bits == 4)
+            line.append(char(row[0] << 4 | row[1]));
+        else if (bits == 8)
+            line.append(char(row[0])).append(char(row[1]));
+        else if (bits == 1)
+            line.append(char((row[0] & 1) << 7 | (row[1] & 1) << 6));
         else
             for (int i : row) {
-                line.append(char(qBlue(colours[i]))).append(char(qGreen(colours[i]))).append(char(qRed(colours[i])));
+                line.append(char(qBlue(colours[i])))
+                    .append(char(qGreen(colours[i])))
+                    .append(char(qRed(colours[i])));
                 if (bits == 32) line.append(char(0)); // alpha left at zero: the mask decides
             }
         b += padRow(line);
@@ -73,7 +95,7 @@ private slots:
         const auto cursor = ReadCursorFile(f.readAll());
         QCOMPARE(cursor.image.size(), QSize(32, 32));
         QCOMPARE(cursor.hotspot, QPoint(6, 0));
-        QCOMPARE(qAlpha(cursor.image.pixel(6, 0)), 255);  // the fingertip's outline
+        QCOMPARE(qAlpha(cursor.image.pixel(6, 0)), 255); // the fingertip's outline
         QCOMPARE(cursor.image.pixel(6, 2), qRgb(255, 255, 255));
         QCOMPARE(qAlpha(cursor.image.pixel(31, 31)), 0);
     }
@@ -126,7 +148,8 @@ private slots:
         hugeWidth[22 + 6] = char(0x40);
         QByteArray badPng = wrap(QByteArray("\x89PNG\r\n\x1a\n broken", 16), 2, 2, 0, 0);
         QTest::newRow("empty") << QByteArray();
-        QTest::newRow("text") << QByteArray("this is not a cursor, only a text file of some length");
+        QTest::newRow("text") << QByteArray(
+            "this is not a cursor, only a text file of some length");
         QTest::newRow("icon, not cursor") << iconType;
         QTest::newRow("no images") << noImages;
         QTest::newRow("image offset past the end") << offsetPastEnd;

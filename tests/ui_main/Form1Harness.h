@@ -34,11 +34,12 @@ class Form1Harness {
 public:
     // settingsFile: the store to open (a restart passes the first harness's file).
     explicit Form1Harness(const QString& settingsFile = {})
-        : settingsPath(settingsFile.isEmpty() ? settingsDir.filePath("Tabulant.ini") : settingsFile),
+        : settingsPath(settingsFile.isEmpty() ? settingsDir.filePath("Tabulant.ini")
+                                              : settingsFile),
           store(settingsPath.toStdString()) {
         shell::SetProgramFolder(folder.path().toStdString());
-        form = std::make_unique<ui::Form1>(ui::Form1Services{
-            prompts, store, connections, events, shellOpen, regional, preview});
+        form = std::make_unique<ui::Form1>(
+            ui::Form1Services{prompts, store, connections, events, shellOpen, regional, preview});
     }
 
     template <class W> W* child(const char* name) const {
@@ -50,7 +51,7 @@ public:
     std::string stored(const char* key) const { return store.Read(key, "<absent>"); }
     void writeFile(const QString& relative, const QByteArray& bytes) const;
 
-    QTemporaryDir folder;       // the program folder
+    QTemporaryDir folder; // the program folder
     QTemporaryDir settingsDir;
     QString settingsPath;
     platform::IniSettingsStore store;

@@ -5,8 +5,8 @@
 
 #include "AccessWriter.h"
 #include "engine/ConversionRun.h"
-#include "shell/widgets/WindowPointer.h"
 #include "pgserver/TestServer.h"
+#include "shell/widgets/WindowPointer.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
@@ -36,8 +36,11 @@ private slots:
     void testConnection_data() {
         QTest::addColumn<QString>("password");
         QTest::addColumn<QString>("message");
-        QTest::newRow("right password") << "tabulant" << "Connection successful.";
-        QTest::newRow("wrong password") << "wrong" << "Could not connect. Please check with your administrator.";
+        QTest::newRow("right password") << "tabulant"
+                                        << "Connection successful.";
+        QTest::newRow("wrong password")
+            << "wrong"
+            << "Could not connect. Please check with your administrator.";
     }
     void testConnection() {
         QFETCH(QString, password);
@@ -65,8 +68,10 @@ private slots:
         using aw::Column;
         using aw::ColumnType;
         using V = platform::Variant;
-        aw::writeDatabase(mdb.toStdString(),
-            {{"F1New", {Column::of("ID", ColumnType::Long), Column::of("Name", ColumnType::Text, 50)},
+        aw::writeDatabase(
+            mdb.toStdString(),
+            {{"F1New",
+              {Column::of("ID", ColumnType::Long), Column::of("Name", ColumnType::Text, 50)},
               {{V::integer(1), V::text("Anna")}, {V::integer(2), V::text("O'Brien")}}},
              {"F1Yes", {Column::of("Qty", ColumnType::Double)}, {{V::real(2.5)}, {V::null()}}},
              {"F1No", {Column::of("Flag", ColumnType::Boolean)}, {{V::boolean(true)}}}});
@@ -80,12 +85,14 @@ private slots:
         h.prompts.Script({Answer::Yes, Answer::No});
         QTest::mouseClick(h.child<QPushButton>("PushButton7"), Qt::LeftButton);
 
-        QCOMPARE(h.prompts.Questions(), (std::vector<std::string>{"Would you like to overwrite F1Yes?",
-                                                                  "Would you like to overwrite F1No?"}));
+        QCOMPARE(h.prompts.Questions(),
+                 (std::vector<std::string>{"Would you like to overwrite F1Yes?",
+                                           "Would you like to overwrite F1No?"}));
         QCOMPARE(h.prompts.Entries()[0].title, std::string("Overwrite?"));
         QCOMPARE(h.prompts.ErrorReports(), std::vector<std::string>{});
         QCOMPARE(h.prompts.Messages(), std::vector<std::string>{"Done."});
-        QCOMPARE(server.psql(R"(select id, name from "F1New" order by 1)"), std::string("1|Anna\n2|O'Brien"));
+        QCOMPARE(server.psql(R"(select id, name from "F1New" order by 1)"),
+                 std::string("1|Anna\n2|O'Brien"));
         QCOMPARE(server.psql(R"(select count(*), sum(qty) from "F1Yes")"), std::string("2|2.5"));
         QCOMPARE(server.psql(R"(select * from "F1No")"), std::string("kept"));
         QCOMPARE(h.form->pointer().state(), 0);

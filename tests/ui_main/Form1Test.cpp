@@ -54,7 +54,8 @@ private slots:
         QVERIFY(h.child<QRadioButton>("Option2")->isEnabled());
         QCOMPARE(h.form->windowTitle(), QStringLiteral("Tabulant"));
         QCOMPARE(platform::ApplicationTitle(), std::string("Tabulant"));
-        QVERIFY(h.form->PreviewEnabled() && h.form->Option1Selected() && !h.form->Option2Selected());
+        QVERIFY(h.form->PreviewEnabled() && h.form->Option1Selected() &&
+                !h.form->Option2Selected());
         // Opening writes back what it read; no option key is written until an option is clicked.
         QCOMPARE(h.stored("Check1"), std::string("1"));
         QCOMPARE(h.stored("PostgreSQLServer"), std::string("localhost"));
@@ -76,7 +77,8 @@ private slots:
         h.prompts.Script(platform::Prompts::Answer::Yes);
         h.form->setProviderCheck([](const db::Services& s, platform::ShellOpen& shell) {
             return db::CheckDataProvider(s, shell, []() -> std::unique_ptr<platform::Connection> {
-                throw platform::Error(3706, "Provider cannot be found. It may not be properly installed.");
+                throw platform::Error(
+                    3706, "Provider cannot be found. It may not be properly installed.");
             });
         });
         QVERIFY(!h.form->Open());
@@ -93,12 +95,15 @@ private slots:
         Form1Harness h;
         QVERIFY(h.form->Open());
         for (QWidget* w : h.form->findChildren<QWidget*>()) {
-            const bool control = w->parentWidget() == h.form.get() || qobject_cast<QGroupBox*>(w->parentWidget());
+            const bool control =
+                w->parentWidget() == h.form.get() || qobject_cast<QGroupBox*>(w->parentWidget());
             if (!control || w->objectName().startsWith("List")) continue;
             const QRect inWindow(w->mapTo(h.form.get(), QPoint(0, 0)), w->size());
             QVERIFY2(h.form->rect().contains(inWindow), qPrintable(w->objectName()));
-            if (qobject_cast<QLabel*>(w) || qobject_cast<QCheckBox*>(w) || qobject_cast<QRadioButton*>(w))
-                QVERIFY2(w->width() >= w->sizeHint().width(), qPrintable(w->objectName() + " is cut"));
+            if (qobject_cast<QLabel*>(w) || qobject_cast<QCheckBox*>(w) ||
+                qobject_cast<QRadioButton*>(w))
+                QVERIFY2(w->width() >= w->sizeHint().width(),
+                         qPrintable(w->objectName() + " is cut"));
         }
     }
 
@@ -109,7 +114,8 @@ private slots:
         QCOMPARE(h.form->size(), QSize(qRound(8040 * scale), qRound(7725 * scale)));
         QCOMPARE(h.form->minimumSize(), h.form->maximumSize());
         QCOMPARE(h.form->palette().color(QPalette::Window), QColor(Qt::white));
-        QCOMPARE(h.child<QCheckBox>("Check1")->palette().color(QPalette::Window), QColor(Qt::white));
+        QCOMPARE(h.child<QCheckBox>("Check1")->palette().color(QPalette::Window),
+                 QColor(Qt::white));
         QVERIFY(h.child<QLineEdit>("Text7")->echoMode() == QLineEdit::Password);
         QVERIFY(h.child<QLineEdit>("Text6")->echoMode() == QLineEdit::Password);
         QCOMPARE(h.child<QPushButton>("PushButton7")->font().pointSizeF(), 11.25);
@@ -125,8 +131,8 @@ private slots:
         Form1Harness first;
         QVERIFY(first.form->Open());
         const std::pair<const char*, QString> typed[] = {
-            {"Text1", "db.example.org"}, {"Text9", "6543"}, {"Text3", "alice"},
-            {"Text7", "s3cret;pw"}, {"Text10", "sales"}, {"Text5", "/data/shop.accdb"},
+            {"Text1", "db.example.org"}, {"Text9", "6543"},   {"Text3", "alice"},
+            {"Text7", "s3cret;pw"},      {"Text10", "sales"}, {"Text5", "/data/shop.accdb"},
             {"Text6", "accpw"}};
         for (const auto& [box, value] : typed) {
             auto* edit = first.child<QLineEdit>(box);
@@ -169,29 +175,52 @@ private slots:
     }
 
     void storedStates_data() {
-        QTest::addColumn<QString>("check1");  // "-" leaves the key absent
+        QTest::addColumn<QString>("check1"); // "-" leaves the key absent
         QTest::addColumn<QString>("option1");
         QTest::addColumn<QString>("option2");
         QTest::addColumn<int>("checkValue"); // 0 cleared, 1 checked, 2 grayed
         QTest::addColumn<bool>("selected1");
         QTest::addColumn<bool>("selected2");
         QTest::addColumn<QStringList>("reports"); // "<description>@<line>"
-        QTest::newRow("cleared check box") << "0" << "-" << "-" << 0 << true << false << QStringList();
-        QTest::newRow("stored words") << "1" << "False" << "True" << 1 << false << true << QStringList();
-        QTest::newRow("numbers and letter case") << " 1 " << "0" << "TRUE" << 1 << false << true << QStringList();
-        QTest::newRow("fraction rounds like a whole number") << "1.0" << "-" << "-" << 1 << true << false << QStringList();
-        QTest::newRow("grayed check box") << "2" << "-" << "-" << 2 << true << false << QStringList();
-        QTest::newRow("both options cleared") << "1" << "False" << "False" << 1 << false << false << QStringList();
-        QTest::newRow("Check1 not a number") << "yes" << "-" << "-" << 1 << true << false
-                                              << QStringList{"Type mismatch@130"};
-        QTest::newRow("Check1 out of range") << "5" << "-" << "-" << 1 << true << false
-                                              << QStringList{"Invalid property value@130"};
-        QTest::newRow("Check1 beyond 16 bits") << "70000" << "-" << "-" << 1 << true << false
-                                                << QStringList{"Overflow@130"};
-        QTest::newRow("empty Check1") << "" << "-" << "-" << 1 << true << false
-                                       << QStringList{"Type mismatch@130"};
-        QTest::newRow("options unreadable") << "1" << "maybe" << "1,0" << 1 << true << false
-                                             << QStringList{"Type mismatch@132", "Type mismatch@134"};
+        QTest::newRow("cleared check box") << "0"
+                                           << "-"
+                                           << "-" << 0 << true << false << QStringList();
+        QTest::newRow("stored words") << "1"
+                                      << "False"
+                                      << "True" << 1 << false << true << QStringList();
+        QTest::newRow("numbers and letter case") << " 1 "
+                                                 << "0"
+                                                 << "TRUE" << 1 << false << true << QStringList();
+        QTest::newRow("fraction rounds like a whole number")
+            << "1.0"
+            << "-"
+            << "-" << 1 << true << false << QStringList();
+        QTest::newRow("grayed check box") << "2"
+                                          << "-"
+                                          << "-" << 2 << true << false << QStringList();
+        QTest::newRow("both options cleared") << "1"
+                                              << "False"
+                                              << "False" << 1 << false << false << QStringList();
+        QTest::newRow("Check1 not a number")
+            << "yes"
+            << "-"
+            << "-" << 1 << true << false << QStringList{"Type mismatch@130"};
+        QTest::newRow("Check1 out of range")
+            << "5"
+            << "-"
+            << "-" << 1 << true << false << QStringList{"Invalid property value@130"};
+        QTest::newRow("Check1 beyond 16 bits")
+            << "70000"
+            << "-"
+            << "-" << 1 << true << false << QStringList{"Overflow@130"};
+        QTest::newRow("empty Check1")
+            << ""
+            << "-"
+            << "-" << 1 << true << false << QStringList{"Type mismatch@130"};
+        QTest::newRow("options unreadable")
+            << "1"
+            << "maybe"
+            << "1,0" << 1 << true << false << QStringList{"Type mismatch@132", "Type mismatch@134"};
     }
     void storedStates() {
         QFETCH(QString, check1);
@@ -219,7 +248,8 @@ private slots:
             for (const auto& r : h.prompts.ErrorReports()) {
                 const QString text = QString::fromStdString(r);
                 QVERIFY(reportLine(r).startsWith("in Varnolet2021/08/31.Form1.Form_Load at line "));
-                got << text.section(QStringLiteral("\r\n"), 0, 0) + "@" + reportLine(r).section(' ', -1);
+                got << text.section(QStringLiteral("\r\n"), 0, 0) + "@" +
+                           reportLine(r).section(' ', -1);
             }
             QCOMPARE(got, reports);
             // Step 150 stores the state the check box ended with.
@@ -229,8 +259,8 @@ private slots:
 
     void settingConversions_data() {
         QTest::addColumn<QString>("text");
-        QTest::addColumn<int>("whole");     // -99: not a whole number
-        QTest::addColumn<int>("boolean");   // -1: not a boolean
+        QTest::addColumn<int>("whole");   // -99: not a whole number
+        QTest::addColumn<int>("boolean"); // -1: not a boolean
         QTest::newRow("one") << "1" << 1 << 1;
         QTest::newRow("zero") << "0" << 0 << 0;
         QTest::newRow("blanks") << "\t 2 " << 2 << 1;
@@ -268,8 +298,10 @@ private slots:
     void browse_data() {
         QTest::addColumn<QString>("chosen");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("cancelled") << "" << "/earlier/file.mdb";
-        QTest::newRow("chosen") << "/home/u/Shop Data;1.accdb" << "/home/u/Shop Data;1.accdb";
+        QTest::newRow("cancelled") << ""
+                                   << "/earlier/file.mdb";
+        QTest::newRow("chosen") << "/home/u/Shop Data;1.accdb"
+                                << "/home/u/Shop Data;1.accdb";
     }
     void browse() {
         QFETCH(QString, chosen);
@@ -310,7 +342,8 @@ private slots:
             << "PushButton5"
             << "This software transfers text-based and numeric fields but does not handle binary / "
                "pictures fields.\r\n\r\nUse SQL Preview if your tables contains less than 32767 "
-               "rows.\r\n\r\nQuestions? Please contact Team Quorvane at https://www.quorvane.com/contact";
+               "rows.\r\n\r\nQuestions? Please contact Team Quorvane at "
+               "https://www.quorvane.com/contact";
     }
     void helpTexts() {
         QFETCH(QString, button);
@@ -341,7 +374,8 @@ private slots:
         QTest::newRow("missing") << QByteArray() << QStringList() << false;
         QTest::newRow("our hand") << shipped.readAll() << QStringList() << true;
         QTest::newRow("damaged") << QByteArray("\0\0\2\0garbage", 11)
-                                 << QStringList{"in Varnolet2021/08/31.Form1.Form_Load at line 106"} << false;
+                                 << QStringList{"in Varnolet2021/08/31.Form1.Form_Load at line 106"}
+                                 << false;
     }
     void handCursor() {
         QFETCH(QByteArray, file);
@@ -387,12 +421,16 @@ private slots:
     void applicationTitle_data() {
         QTest::addColumn<QString>("product");
         QTest::addColumn<QString>("title");
-        QTest::newRow("no blank: whole name") << "Tabulant" << "Tabulant";
-        QTest::newRow("short name still loses its last word") << "Tabulant Pro" << "Tabulant";
+        QTest::newRow("no blank: whole name") << "Tabulant"
+                                              << "Tabulant";
+        QTest::newRow("short name still loses its last word") << "Tabulant Pro"
+                                                              << "Tabulant";
         const QString fifty = QString(35, 'a') + ' ' + QString(8, 'b') + ' ' + QString(5, 'c');
         QTest::newRow("fifty characters, two cuts") << fifty << QString(35, 'a');
-        QTest::newRow("no blank left after the first cut") << QString(45, 'a') + " b" << QString(45, 'a');
-        QTest::newRow("leading blank only") << " Tabulant" << "";
+        QTest::newRow("no blank left after the first cut")
+            << QString(45, 'a') + " b" << QString(45, 'a');
+        QTest::newRow("leading blank only") << " Tabulant"
+                                            << "";
     }
     void applicationTitle() {
         QFETCH(QString, product);

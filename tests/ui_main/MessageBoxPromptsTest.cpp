@@ -38,11 +38,16 @@ private slots:
     void displayText_data() {
         QTest::addColumn<QString>("program");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("plain") << "Done." << "Done.";
-        QTest::newRow("crlf") << "a\r\nb" << "a\nb";
-        QTest::newRow("two carriage returns") << "a\r\rb" << "a\n\nb";
-        QTest::newRow("report shape") << "d\r\nin X at line 1\r\rPlease" << "d\nin X at line 1\n\nPlease";
-        QTest::newRow("markup stays text") << "<b>x</b>" << "<b>x</b>";
+        QTest::newRow("plain") << "Done."
+                               << "Done.";
+        QTest::newRow("crlf") << "a\r\nb"
+                              << "a\nb";
+        QTest::newRow("two carriage returns") << "a\r\rb"
+                                              << "a\n\nb";
+        QTest::newRow("report shape") << "d\r\nin X at line 1\r\rPlease"
+                                      << "d\nin X at line 1\n\nPlease";
+        QTest::newRow("markup stays text") << "<b>x</b>"
+                                           << "<b>x</b>";
     }
     void displayText() {
         QFETCH(QString, program);
@@ -66,9 +71,12 @@ private slots:
         QTest::addColumn<int>("press");
         QTest::addColumn<int>("answer");
         QTest::addColumn<QString>("caption");
-        QTest::newRow("titled, yes") << "Overwrite?" << int(QMessageBox::Yes) << int(Answer::Yes) << "Overwrite?";
-        QTest::newRow("titled, no") << "Overwrite?" << int(QMessageBox::No) << int(Answer::No) << "Overwrite?";
-        QTest::newRow("untitled takes the application title") << "" << int(QMessageBox::Yes) << int(Answer::Yes) << "Tabulant";
+        QTest::newRow("titled, yes")
+            << "Overwrite?" << int(QMessageBox::Yes) << int(Answer::Yes) << "Overwrite?";
+        QTest::newRow("titled, no")
+            << "Overwrite?" << int(QMessageBox::No) << int(Answer::No) << "Overwrite?";
+        QTest::newRow("untitled takes the application title")
+            << "" << int(QMessageBox::Yes) << int(Answer::Yes) << "Tabulant";
     }
     void question() {
         QFETCH(QString, title);

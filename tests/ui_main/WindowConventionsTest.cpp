@@ -19,7 +19,6 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-
 using namespace tabulant;
 using shell::WindowPointer;
 
@@ -65,7 +64,7 @@ private slots:
         QFETCH(int, after);
         Window w;
         w.pointer.set(before);
-        QWidget* target = over == "button" ? static_cast<QWidget*>(w.button)
+        QWidget* target = over == "button"  ? static_cast<QWidget*>(w.button)
                           : over == "frame" ? static_cast<QWidget*>(w.frame)
                           : over == "text"  ? static_cast<QWidget*>(w.text)
                           : over == "label" ? static_cast<QWidget*>(w.label)
@@ -101,7 +100,8 @@ private slots:
         white.setColor(QPalette::Window, Qt::white);
         QApplication::setPalette(white);
         shell::SetWindowColors(w.window);
-        for (QWidget* painted : std::initializer_list<QWidget*>{&w.window, w.frame, w.label, w.check, w.option}) {
+        for (QWidget* painted :
+             std::initializer_list<QWidget*>{&w.window, w.frame, w.label, w.check, w.option}) {
             QCOMPARE(painted->palette().color(painted->backgroundRole()), face);
             QVERIFY(painted->autoFillBackground());
         }
@@ -162,7 +162,8 @@ private slots:
         QCOMPARE(int(prompts.ErrorReports().size()), reports);
         if (reports) {
             QVERIFY(QString::fromStdString(prompts.ErrorReports()[0])
-                        .startsWith("Invalid picture\r\nin Varnolet2021/08/31.Form3.Form_Load at line 108\r\r"));
+                        .startsWith("Invalid picture\r\nin Varnolet2021/08/31.Form3.Form_Load at "
+                                    "line 108\r\r"));
         }
         QCOMPARE(w.pointer.hasCustomCursor(), hand);
     }

@@ -2,10 +2,10 @@
 
 #include "PreviewWindowFixture.h"
 
+#include "shell/widgets/Twips.h"
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QStandardItemModel>
-#include "shell/widgets/Twips.h"
 
 #include <QStyle>
 #include <QStyleOptionViewItem>
@@ -21,7 +21,8 @@ namespace {
 using Lines = std::vector<std::string>;
 
 // Opens Find and Replace from the preview window and presses Replace with the given texts.
-void findAndReplace(Form2& w, const QString& find, const QString& replacement, QString* title = nullptr) {
+void findAndReplace(Form2& w, const QString& find, const QString& replacement,
+                    QString* title = nullptr) {
     OnNextModalThenClose([=](QWidget& dialog) {
         if (title) *title = dialog.windowTitle();
         QTest::keyClicks(dialog.findChild<QLineEdit*>("Text1"), find);
@@ -53,15 +54,19 @@ void PreviewDialogsTest::replaceChangesFirstOccurrencePerLine_data() {
     QTest::addColumn<QString>("replacement");
     QTest::addColumn<Lines>("expected");
 
-    QTest::newRow("type name") << Lines{"x VARCHAR(255) y", "other"} << "varchar" << "text"
-                               << Lines{"x text(255) y", "other"};
-    QTest::newRow("growth happens once") << Lines{"a", "b"} << "a" << "aa" << Lines{"aa", "b"};
-    QTest::newRow("quoted letter replaced whole") << Lines{"VALUES ('a', 'b')"} << "'a'" << "NULL"
-                                                  << Lines{"VALUES (NULL, 'b')"};
-    QTest::newRow("empty replacement deletes") << Lines{"DROP TABLE \"t\"", "DROP TABLE \"u\""}
-                                               << "table " << "" << Lines{"DROP \"t\"", "DROP \"u\""};
-    QTest::newRow("nothing found") << Lines{"a", "b"} << "zzz" << "y" << Lines{"a", "b"};
-    QTest::newRow("empty find text") << Lines{"a", ""} << "" << "y" << Lines{"a", ""};
+    QTest::newRow("type name") << Lines{"x VARCHAR(255) y", "other"} << "varchar"
+                               << "text" << Lines{"x text(255) y", "other"};
+    QTest::newRow("growth happens once") << Lines{"a", "b"} << "a"
+                                         << "aa" << Lines{"aa", "b"};
+    QTest::newRow("quoted letter replaced whole") << Lines{"VALUES ('a', 'b')"} << "'a'"
+                                                  << "NULL" << Lines{"VALUES (NULL, 'b')"};
+    QTest::newRow("empty replacement deletes")
+        << Lines{"DROP TABLE \"t\"", "DROP TABLE \"u\""} << "table "
+        << "" << Lines{"DROP \"t\"", "DROP \"u\""};
+    QTest::newRow("nothing found") << Lines{"a", "b"} << "zzz"
+                                   << "y" << Lines{"a", "b"};
+    QTest::newRow("empty find text") << Lines{"a", ""} << ""
+                                     << "y" << Lines{"a", ""};
 }
 
 void PreviewDialogsTest::replaceChangesFirstOccurrencePerLine() {
@@ -142,11 +147,20 @@ void PreviewDialogsTest::editLineWritesBackOnOk_data() {
     QTest::addColumn<QString>("typed"); // null: keep the text as shown
     QTest::addColumn<QString>("leaveBy");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("ok unchanged") << QString() << "PushButton2" << "SELECT 2";
-    QTest::newRow("ok with new text") << "SELECT 22;" << "PushButton2" << "SELECT 22;";
-    QTest::newRow("ok with empty text") << "" << "PushButton2" << "";
-    QTest::newRow("cancel") << "changed" << "PushButton1" << "SELECT 2";
-    QTest::newRow("close box") << "changed" << "close" << "SELECT 2";
+    QTest::newRow("ok unchanged") << QString() << "PushButton2"
+                                  << "SELECT 2";
+    QTest::newRow("ok with new text") << "SELECT 22;"
+                                      << "PushButton2"
+                                      << "SELECT 22;";
+    QTest::newRow("ok with empty text") << ""
+                                        << "PushButton2"
+                                        << "";
+    QTest::newRow("cancel") << "changed"
+                            << "PushButton1"
+                            << "SELECT 2";
+    QTest::newRow("close box") << "changed"
+                               << "close"
+                               << "SELECT 2";
 }
 
 void PreviewDialogsTest::editLineWritesBackOnOk() {
@@ -202,7 +216,8 @@ void PreviewDialogsTest::editLineOfVanishedLineIsReported() {
     QVERIFY(closed);
     QCOMPARE(f.prompts.ErrorReports().size(), std::size_t{1});
     QVERIFY(QString::fromStdString(f.prompts.ErrorReports()[0])
-                .startsWith("Index out of bounds\r\nin Varnolet2021/08/31.Form4.PushButton2_Click at line 100"));
+                .startsWith("Index out of bounds\r\nin Varnolet2021/08/31.Form4.PushButton2_Click "
+                            "at line 100"));
 }
 
 void PreviewDialogsTest::tickingACheckBoxOpensNoEditor() {
@@ -218,7 +233,8 @@ void PreviewDialogsTest::tickingACheckBoxOpensNoEditor() {
         option.initFrom(&list);
         option.rect = list.visualRect(first);
         option.features |= QStyleOptionViewItem::HasCheckIndicator;
-        const QRect box = list.style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &option, &list);
+        const QRect box =
+            list.style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &option, &list);
         // Another line is selected: a click meant for a check box must not edit that one.
         list.setCurrentIndex(w.PreviewList().index(1, 0));
         QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, box.center());
@@ -259,8 +275,8 @@ void PreviewDialogsTest::datatypeViewShowsTheRunsRows() {
         }
     });
     QCOMPARE(title, QString("Datatypes Conversion - Tabulant"));
-    QCOMPARE(headers, (QStringList{"MS Access Table", "MS Access Table Field", "MS Access Field Datatype",
-                                   "New PostgreSQL Datatype"}));
+    QCOMPARE(headers, (QStringList{"MS Access Table", "MS Access Table Field",
+                                   "MS Access Field Datatype", "New PostgreSQL Datatype"}));
     QCOMPARE(firstRow, (QStringList{"Orders", "Amount", "decimal", "NUMERIC"}));
     QCOMPARE(rows, 2);
     QVERIFY(f.prompts.Entries().empty());

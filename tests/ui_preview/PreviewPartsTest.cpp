@@ -25,7 +25,9 @@ public:
     bool marked(std::size_t r) const override { return marks[r]; }
 };
 
-std::string lineText(const PreviewLines& lines, std::size_t i) { return std::string(lines.line(i)); }
+std::string lineText(const PreviewLines& lines, std::size_t i) {
+    return std::string(lines.line(i));
+}
 
 } // namespace
 
@@ -103,11 +105,11 @@ void PreviewPartsTest::rewriteStopsWhenTheListChangesUnderIt() {
     PreviewLines lines;
     for (int i = 0; i < 3; ++i) lines.append("a");
     QVERIFY_THROWS_EXCEPTION(std::logic_error, lines.rewrite(
-        [&](std::size_t, std::string&) {
-            lines.clear();
-            return false;
-        },
-        [](std::size_t, std::size_t) {}));
+                                                   [&](std::size_t, std::string&) {
+                                                       lines.clear();
+                                                       return false;
+                                                   },
+                                                   [](std::size_t, std::size_t) {}));
 }
 
 void PreviewPartsTest::replaceFirstOccurrence_data() {
@@ -116,25 +118,51 @@ void PreviewPartsTest::replaceFirstOccurrence_data() {
     QTest::addColumn<QString>("replacement");
     QTest::addColumn<QString>("expected"); // null: no change
 
-    QTest::newRow("case ignored, replacement as typed")
-        << "x VARCHAR(255) y" << "varchar" << "text" << "x text(255) y";
-    QTest::newRow("first occurrence only") << "a, a, a" << "A" << "b" << "b, a, a";
-    QTest::newRow("replacement holding the find text") << "a" << "a" << "aa" << "aa";
-    QTest::newRow("find text whose last letter occurs earlier")
-        << "x = 'a' and 'b'" << "'a'" << "'z'" << "x = 'z' and 'b'";
-    QTest::newRow("overlapping start") << "aab" << "ab" << "X" << "aX";
-    QTest::newRow("empty replacement deletes") << "DROP TABLE t" << "table " << "" << "DROP t";
-    QTest::newRow("not found") << "abc" << "abd" << "x" << QString();
-    QTest::newRow("find longer than line") << "ab" << "abc" << "x" << QString();
-    QTest::newRow("empty find changes nothing") << "abc" << "" << "x" << QString();
-    QTest::newRow("empty line") << "" << "a" << "x" << QString();
-    QTest::newRow("non-ASCII line") << QString::fromUtf8("Größe 'Äpfel' ÄPFEL")
-                                    << QString::fromUtf8("äpfel") << "Birnen"
-                                    << QString::fromUtf8("Größe 'Birnen' ÄPFEL");
+    QTest::newRow("case ignored, replacement as typed") << "x VARCHAR(255) y"
+                                                        << "varchar"
+                                                        << "text"
+                                                        << "x text(255) y";
+    QTest::newRow("first occurrence only") << "a, a, a"
+                                           << "A"
+                                           << "b"
+                                           << "b, a, a";
+    QTest::newRow("replacement holding the find text") << "a"
+                                                       << "a"
+                                                       << "aa"
+                                                       << "aa";
+    QTest::newRow("find text whose last letter occurs earlier") << "x = 'a' and 'b'"
+                                                                << "'a'"
+                                                                << "'z'"
+                                                                << "x = 'z' and 'b'";
+    QTest::newRow("overlapping start") << "aab"
+                                       << "ab"
+                                       << "X"
+                                       << "aX";
+    QTest::newRow("empty replacement deletes") << "DROP TABLE t"
+                                               << "table "
+                                               << ""
+                                               << "DROP t";
+    QTest::newRow("not found") << "abc"
+                               << "abd"
+                               << "x" << QString();
+    QTest::newRow("find longer than line") << "ab"
+                                           << "abc"
+                                           << "x" << QString();
+    QTest::newRow("empty find changes nothing") << "abc"
+                                                << ""
+                                                << "x" << QString();
+    QTest::newRow("empty line") << ""
+                                << "a"
+                                << "x" << QString();
+    QTest::newRow("non-ASCII line")
+        << QString::fromUtf8("Größe 'Äpfel' ÄPFEL") << QString::fromUtf8("äpfel") << "Birnen"
+        << QString::fromUtf8("Größe 'Birnen' ÄPFEL");
     QTest::newRow("non-ASCII find in ASCII line") << "Kelvin" << QString::fromUtf8("\u212A") << "C"
                                                   << "Celvin";
     QTest::newRow("ASCII find matching through a folded letter")
-        << QString::fromUtf8("Mi\u017Fs") << "ss" << "t" << "Mit";
+        << QString::fromUtf8("Mi\u017Fs") << "ss"
+        << "t"
+        << "Mit";
 }
 
 void PreviewPartsTest::replaceFirstOccurrence() {
@@ -216,20 +244,21 @@ void PreviewPartsTest::mailLinkEncodesSubjectAndBody_data() {
     QTest::addColumn<QByteArray>("expectedBodyTail");
     QTest::newRow("plain") << QByteArray("SQLException: 42P01 no table")
                            << QByteArray("SQLException%3A%2042P01%20no%20table");
-    QTest::newRow("separators of the link") << QByteArray("a&b=c?d#e%f+g")
-                                            << QByteArray("a%26b%3Dc%3Fd%23e%25f%2Bg");
-    QTest::newRow("line breaks as CR LF") << QByteArray("one\ntwo\r\nthree\rfour")
-                                          << QByteArray("one%0D%0Atwo%0D%0Athree%0D%0Afour");
-    QTest::newRow("UTF-8 bytes") << QByteArray("Gr\xC3\xB6\xC3\x9F" "e")
+    QTest::newRow("separators of the link")
+        << QByteArray("a&b=c?d#e%f+g") << QByteArray("a%26b%3Dc%3Fd%23e%25f%2Bg");
+    QTest::newRow("line breaks as CR LF")
+        << QByteArray("one\ntwo\r\nthree\rfour") << QByteArray("one%0D%0Atwo%0D%0Athree%0D%0Afour");
+    QTest::newRow("UTF-8 bytes") << QByteArray("Gr\xC3\xB6\xC3\x9F"
+                                               "e")
                                  << QByteArray("Gr%C3%B6%C3%9Fe");
 }
 
 void PreviewPartsTest::mailLinkEncodesSubjectAndBody() {
     QFETCH(QByteArray, error);
     QFETCH(QByteArray, expectedBodyTail);
-    const QByteArray expected =
-        "mailto:support@quorvane.com?subject=Tabulant&body="
-        "Here%20is%20the%20error%20message%20that%20I%20get%3A%20%0D%0A" + expectedBodyTail;
+    const QByteArray expected = "mailto:support@quorvane.com?subject=Tabulant&body="
+                                "Here%20is%20the%20error%20message%20that%20I%20get%3A%20%0D%0A" +
+                                expectedBodyTail;
     QCOMPARE(QByteArray::fromStdString(ErrorMailLink(error.toStdString())), expected);
 }
 

@@ -28,7 +28,8 @@ void PreviewPostgresTest::stopsAtRejectedLineAndRunsAgainFromTheStart() {
     f.connection = connection.get();
     std::vector<std::string> lines;
     for (int i = 1; i <= 10; ++i)
-        lines.push_back("INSERT INTO preview_stop VALUES (" + std::string(i == 5 ? "'five'" : std::to_string(i)) + ")");
+        lines.push_back("INSERT INTO preview_stop VALUES (" +
+                        std::string(i == 5 ? "'five'" : std::to_string(i)) + ")");
     f.fill(lines);
 
     f.show([&](Form2& w) {

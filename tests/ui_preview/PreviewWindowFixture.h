@@ -68,12 +68,17 @@ struct PreviewWindowFixture {
         const QModelIndexList rows = w.ListView1().selectionModel()->selectedRows();
         return rows.isEmpty() ? 0 : rows.first().row() + 1;
     }
-    static QString errorText(ui::Form2& w) { return w.findChild<QPlainTextEdit*>("Text1")->toPlainText(); }
-    static QProgressBar& progress(ui::Form2& w) { return *w.findChild<QProgressBar*>("ProgressBar1"); }
+    static QString errorText(ui::Form2& w) {
+        return w.findChild<QPlainTextEdit*>("Text1")->toPlainText();
+    }
+    static QProgressBar& progress(ui::Form2& w) {
+        return *w.findChild<QProgressBar*>("ProgressBar1");
+    }
     static void clickLine(ui::Form2& w, int n) {
         QTableView& list = w.ListView1();
         const QRect r = list.visualRect(w.PreviewList().index(n - 1, 0));
-        QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, QPoint(r.right() - 10, r.center().y()));
+        QTest::mouseClick(list.viewport(), Qt::LeftButton, {},
+                          QPoint(r.right() - 10, r.center().y()));
     }
 };
 

@@ -21,7 +21,8 @@ const std::string PasteHint =
     "\r\rClick a text area where you normally type and press Ctrl+V to paste the clipboard.";
 
 std::string report(const std::string& description, const std::string& location, int line) {
-    return description + "\r\nin Varnolet2021/08/31." + location + " at line " + std::to_string(line) +
+    return description + "\r\nin Varnolet2021/08/31." + location + " at line " +
+           std::to_string(line) +
            "\r\rPlease email screenshot of this message to support@quorvane.com";
 }
 } // namespace
@@ -48,13 +49,21 @@ void PreviewWindowTest::opensInItsRestingState() {
     Form2* w = f.windows.form2();
     QVERIFY(w);
     QCOMPARE(w->windowTitle(), QString("SQL Preview - Tabulant"));
-    QCOMPARE(w->ListView1().horizontalHeader()->model()->headerData(0, Qt::Horizontal), QVariant("SQL Preview"));
+    QCOMPARE(w->ListView1().horizontalHeader()->model()->headerData(0, Qt::Horizontal),
+             QVariant("SQL Preview"));
     QCOMPARE(w->ListView1().columnWidth(0), shell::TwipsToPixels(7000));
-    QCOMPARE(w->ListView1().toolTip(),
-             QString("Click item to edit it. Move | line to right and out of window to reveal full names."));
-    const char* captions[] = {"Execute SQL", "Copy SQL To Clipboard", "Find and Replace",
-                              "Copy Error Message To Clipboard", "< Back", "Jump To Error Line",
-                              "View Datatype Conversion", " Email Error Message To Quorvane",
+    QCOMPARE(
+        w->ListView1().toolTip(),
+        QString(
+            "Click item to edit it. Move | line to right and out of window to reveal full names."));
+    const char* captions[] = {"Execute SQL",
+                              "Copy SQL To Clipboard",
+                              "Find and Replace",
+                              "Copy Error Message To Clipboard",
+                              "< Back",
+                              "Jump To Error Line",
+                              "View Datatype Conversion",
+                              " Email Error Message To Quorvane",
                               "Skip Table / Do Not Execute SQL"};
     for (int i = 0; i < 9; ++i) {
         auto* b = w->findChild<QPushButton*>(QString("PushButton%1").arg(i + 1));
@@ -87,8 +96,10 @@ void PreviewWindowTest::exitsLeaveTheFlags_data() {
         const QString tag = stop ? " (stop set)" : " (stop clear)";
         QTest::newRow(qPrintable("back" + tag)) << "PushButton5" << stop << false << stop << 0;
         QTest::newRow(qPrintable("close box" + tag)) << "close" << stop << false << stop << 0;
-        QTest::newRow(qPrintable("skip table" + tag)) << "PushButton9" << stop << false << false << 0;
-        QTest::newRow(qPrintable("execute to the end" + tag)) << "PushButton1" << stop << true << stop << 3;
+        QTest::newRow(qPrintable("skip table" + tag))
+            << "PushButton9" << stop << false << false << 0;
+        QTest::newRow(qPrintable("execute to the end" + tag))
+            << "PushButton1" << stop << true << stop << 3;
     }
 }
 
@@ -267,9 +278,10 @@ void PreviewWindowTest::errorLineSurvivesIntoLaterOpenings() {
         Click(w, "PushButton6");
         QCOMPARE(PreviewWindowFixture::selectedLine(w), 2);
     });
-    QCOMPARE(f.prompts.ErrorReports(),
-             (std::vector<std::string>{report("Index out of bounds", "Form2.PushButton6_Click", 104),
-                                       report("Index out of bounds", "Form2.PushButton6_Click", 106)}));
+    QCOMPARE(
+        f.prompts.ErrorReports(),
+        (std::vector<std::string>{report("Index out of bounds", "Form2.PushButton6_Click", 104),
+                                  report("Index out of bounds", "Form2.PushButton6_Click", 106)}));
     QCOMPARE(f.windows.ErrorLine(), 5);
 }
 
@@ -336,13 +348,15 @@ void PreviewWindowTest::errorCommandsCopyAndMail() {
     });
     QCOMPARE(f.clipboard.text.value_or("none"),
              std::string("SQLException: 42P01 relation \"a&b\" does not exist"));
-    QCOMPARE(f.prompts.Messages(),
-             std::vector<std::string>{"Error message have been copied to the clipboard." + PasteHint});
-    QCOMPARE(f.shell.opened,
-             std::vector<std::string>{
-                 "mailto:support@quorvane.com?subject=Tabulant&body=Here%20is%20the%20error%20message"
-                 "%20that%20I%20get%3A%20%0D%0ASQLException%3A%2042P01%20relation%20%22a%26b%22%20does"
-                 "%20not%20exist"});
+    QCOMPARE(
+        f.prompts.Messages(),
+        std::vector<std::string>{"Error message have been copied to the clipboard." + PasteHint});
+    QCOMPARE(
+        f.shell.opened,
+        std::vector<std::string>{
+            "mailto:support@quorvane.com?subject=Tabulant&body=Here%20is%20the%20error%20message"
+            "%20that%20I%20get%3A%20%0D%0ASQLException%3A%2042P01%20relation%20%22a%26b%22%20does"
+            "%20not%20exist"});
 }
 
 QTEST_MAIN(PreviewWindowTest)

@@ -4,31 +4,26 @@
 
 namespace tabulant::accesswriter {
 
-std::vector<Column> bigColumns()
-{
+std::vector<Column> bigColumns() {
     return {
-        Column::of("ID", ColumnType::Long),
-        Column::of("Amount", ColumnType::Double),
-        Column::of("Price", ColumnType::Currency),
-        Column::of("Created", ColumnType::DateTime),
-        Column::of("Name", ColumnType::Text, 50),
-        Column::of("Notes", ColumnType::Memo),
-        Column::of("Active", ColumnType::Boolean),
-        Column::decimal("Ratio", 12, 4),
-        Column::of("Level", ColumnType::Byte),
-        Column::of("Remark", ColumnType::Text, 100),
+        Column::of("ID", ColumnType::Long),        Column::of("Amount", ColumnType::Double),
+        Column::of("Price", ColumnType::Currency), Column::of("Created", ColumnType::DateTime),
+        Column::of("Name", ColumnType::Text, 50),  Column::of("Notes", ColumnType::Memo),
+        Column::of("Active", ColumnType::Boolean), Column::decimal("Ratio", 12, 4),
+        Column::of("Level", ColumnType::Byte),     Column::of("Remark", ColumnType::Text, 100),
     };
 }
 
-void bigRow(std::uint64_t i, Row& row)
-{
-    static const char* const names[] = {"Alpha", "Bravo", "Charlie", "Delta", "Echo", "Foxtrot", "Golf", "Hotel"};
+void bigRow(std::uint64_t i, Row& row) {
+    static const char* const names[] = {"Alpha", "Bravo",   "Charlie", "Delta",
+                                        "Echo",  "Foxtrot", "Golf",    "Hotel"};
     row.resize(10);
     const auto n = static_cast<std::int64_t>(i);
     row[0].setInteger(n + 1);
     row[1].setDouble(static_cast<double>(n % 100000) * 1.25 - 300.5);
     row[2].setCurrency((n * 7919) % 100000000);
-    row[3].setDate(36526.0 + static_cast<double>(n % 9000) + static_cast<double>(n % 86400) / 86400.0);
+    row[3].setDate(36526.0 + static_cast<double>(n % 9000) +
+                   static_cast<double>(n % 86400) / 86400.0);
     std::string& name = row[4].resetPayload(platform::Variant::Kind::Text);
     name.append(names[i % 8]).append(" ").append(std::to_string(i));
     if (i % 10 == 3) {
@@ -37,21 +32,21 @@ void bigRow(std::uint64_t i, Row& row)
         std::string& notes = row[5].resetPayload(platform::Variant::Kind::Text);
         notes.append("Note for row ").append(std::to_string(i));
         // Every thousandth note is long enough to leave the row for a long-value page.
-        if (i % 1000 == 7)
-            notes.append(std::string(3000, 'n'));
+        if (i % 1000 == 7) notes.append(std::string(3000, 'n'));
     }
     row[6].setBoolean(i % 3 == 0);
     std::string& ratio = row[7].resetPayload(platform::Variant::Kind::Decimal);
-    if (i % 2 == 1)
-        ratio.push_back('-');
-    ratio.append(std::to_string(i % 1000)).append(".").append(std::to_string(10000 + i % 10000).substr(1));
+    if (i % 2 == 1) ratio.push_back('-');
+    ratio.append(std::to_string(i % 1000))
+        .append(".")
+        .append(std::to_string(10000 + i % 10000).substr(1));
     row[8].setInteger(n % 256);
     std::string& remark = row[9].resetPayload(platform::Variant::Kind::Text);
     remark.append("He said \"").append(std::to_string(i % 97)).append("\"\r\nand left");
 }
 
-void writeBigDatabase(const std::filesystem::path& path, std::uint64_t rows, int tables, Format format)
-{
+void writeBigDatabase(const std::filesystem::path& path, std::uint64_t rows, int tables,
+                      Format format) {
     WriterOptions options;
     options.format = format;
     AccessWriter writer(path, options);

@@ -9,7 +9,8 @@ namespace tabulant::accesswriter {
 
 // Tables "Big 1" .. "Big <tables>" of `rows` rows each, ten mixed columns with deterministic
 // contents (row i of every table is the same), streamed to disk.
-void writeBigDatabase(const std::filesystem::path& path, std::uint64_t rows, int tables, Format format);
+void writeBigDatabase(const std::filesystem::path& path, std::uint64_t rows, int tables,
+                      Format format);
 
 // The columns of a big table, and the values of its row `i` (0-based), reusing `row`.
 std::vector<Column> bigColumns();

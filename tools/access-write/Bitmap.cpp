@@ -5,15 +5,12 @@
 namespace tabulant::accesswriter {
 
 namespace {
-void put(std::string& s, std::uint32_t v, int bytes)
-{
-    for (int i = 0; i < bytes; ++i)
-        s.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
+void put(std::string& s, std::uint32_t v, int bytes) {
+    for (int i = 0; i < bytes; ++i) s.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
 }
 } // namespace
 
-std::string gradientBitmap(int width, int height)
-{
+std::string gradientBitmap(int width, int height) {
     const int stride = (width * 3 + 3) / 4 * 4;
     const auto imageSize = static_cast<std::uint32_t>(stride * height);
     std::string s = "BM";
@@ -35,7 +32,8 @@ std::string gradientBitmap(int width, int height)
         for (int x = 0; x < width; ++x) {
             const bool diagonal = x == y || x == width - 1 - y;
             s.push_back(static_cast<char>(diagonal ? 0xFF : 255 * x / (width > 1 ? width - 1 : 1)));
-            s.push_back(static_cast<char>(diagonal ? 0xFF : 255 * y / (height > 1 ? height - 1 : 1)));
+            s.push_back(
+                static_cast<char>(diagonal ? 0xFF : 255 * y / (height > 1 ? height - 1 : 1)));
             s.push_back(static_cast<char>(diagonal ? 0xFF : 0x80));
         }
         s.append(static_cast<std::size_t>(stride - width * 3), '\0');

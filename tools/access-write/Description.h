@@ -31,9 +31,7 @@ namespace tabulant::accesswriter {
 class DescriptionError : public AccessWriterError {
 public:
     DescriptionError(int line, const std::string& what)
-        : AccessWriterError("line " + std::to_string(line) + ": " + what)
-    {
-    }
+        : AccessWriterError("line " + std::to_string(line) + ": " + what) {}
 };
 
 // Writes the described file to `output`.

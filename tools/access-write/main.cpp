@@ -16,20 +16,19 @@ using namespace tabulant::accesswriter;
 namespace {
 
 const char* const kUsage =
-    "usage: access-write DESCRIPTION OUT          write the file a description gives ('-' = stdin)\n"
+    "usage: access-write DESCRIPTION OUT          write the file a description gives ('-' = "
+    "stdin)\n"
     "       access-write --sample OUT              write the program's sample database\n"
     "       access-write --big OUT --rows N [--tables T] [--format jet4|ace2010|...]\n"
     "                                              tables \"Big 1\"..\"Big T\" of N rows each\n";
 
-bool number(const char* s, std::uint64_t& out)
-{
+bool number(const char* s, std::uint64_t& out) {
     const char* end = s + std::strlen(s);
     auto [p, ec] = std::from_chars(s, end, out);
     return ec == std::errc() && p == end && p != s;
 }
 
-int describe(const std::string& description, const std::string& out)
-{
+int describe(const std::string& description, const std::string& out) {
     if (description == "-") {
         writeDescribed(std::cin, out);
         return 0;
@@ -43,8 +42,7 @@ int describe(const std::string& description, const std::string& out)
     return 0;
 }
 
-int big(int argc, char** argv)
-{
+int big(int argc, char** argv) {
     std::uint64_t rows = 0;
     std::uint64_t tables = 1;
     Format format = Format::Jet4;
@@ -63,8 +61,11 @@ int big(int argc, char** argv)
             format = Format::Jet4;
         } else if (a == "--format" && std::strncmp(v, "ace20", 5) == 0) {
             const std::string year = v + 3;
-            format = year == "2007" ? Format::Ace2007 : year == "2010" ? Format::Ace2010
-                : year == "2013"    ? Format::Ace2013 : year == "2016" ? Format::Ace2016 : Format::Ace2019;
+            format = year == "2007"   ? Format::Ace2007
+                     : year == "2010" ? Format::Ace2010
+                     : year == "2013" ? Format::Ace2013
+                     : year == "2016" ? Format::Ace2016
+                                      : Format::Ace2019;
         } else {
             std::cerr << "access-write: bad option " << a << " " << v << "\n" << kUsage;
             return 2;
@@ -80,11 +81,9 @@ int big(int argc, char** argv)
 
 } // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     try {
-        if (argc >= 3 && std::strcmp(argv[1], "--big") == 0)
-            return big(argc, argv);
+        if (argc >= 3 && std::strcmp(argv[1], "--big") == 0) return big(argc, argv);
         if (argc == 3 && std::strcmp(argv[1], "--sample") == 0)
             return describe(TABULANT_SAMPLE_DESCRIPTION, argv[2]);
         if (argc == 3 && (argv[1][0] != '-' || std::strcmp(argv[1], "-") == 0))

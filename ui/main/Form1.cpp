@@ -41,12 +41,17 @@ std::string text(const QLineEdit* box) { return box->text().toStdString(); }
 // A check box's value as it is stored: 0 cleared, 1 checked, 2 grayed.
 int checkValue(const QCheckBox* box) {
     switch (box->checkState()) {
-    case Qt::Checked: return 1;
-    case Qt::PartiallyChecked: return 2;
-    default: return 0;
+    case Qt::Checked:
+        return 1;
+    case Qt::PartiallyChecked:
+        return 2;
+    default:
+        return 0;
     }
 }
-QString qtext(std::string_view t) { return QString::fromUtf8(t.data(), static_cast<qsizetype>(t.size())); }
+QString qtext(std::string_view t) {
+    return QString::fromUtf8(t.data(), static_cast<qsizetype>(t.size()));
+}
 
 } // namespace
 
@@ -173,7 +178,9 @@ void Form1::setCheckValue(int value) {
     // A check box holds 0 (cleared), 1 (checked) or 2 (grayed).
     if (value < 0 || value > 2) throw platform::Error(380, "Invalid property value");
     Check1->setTristate(value == 2);
-    Check1->setCheckState(value == 1 ? Qt::Checked : value == 2 ? Qt::PartiallyChecked : Qt::Unchecked);
+    Check1->setCheckState(value == 1   ? Qt::Checked
+                          : value == 2 ? Qt::PartiallyChecked
+                                       : Qt::Unchecked);
 }
 
 void Form1::setOptionValue(QRadioButton* option, bool value) {
@@ -206,9 +213,7 @@ void Form1::SetMousePointer(int state) { pointer_->set(state); }
 
 void Form1::SetProgressValue(int percent) { ProgressBar1->setValue(std::clamp(percent, 0, 100)); }
 
-void Form1::SetProgressText(std::string_view t) {
-    ProgressBar1->setCaption(qtext(t));
-}
+void Form1::SetProgressText(std::string_view t) { ProgressBar1->setCaption(qtext(t)); }
 
 // Form_Unload: closing the main window ends the program with every window. A conversion run
 // that is yielding to the event loop lies below this call on the stack and cannot be unwound

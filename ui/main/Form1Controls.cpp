@@ -64,7 +64,8 @@ void placeLabel(QLabel* label, int left, int top) {
 void placeCaptioned(QWidget* w, int left, int top, int width, int height, int frameWidth) {
     place(w, left, top, width, height);
     const int room = shell::TwipsToPixels(frameWidth) - w->x() - shell::TwipsToPixels(60);
-    if (w->sizeHint().width() > w->width()) w->resize(std::min(w->sizeHint().width(), room), w->height());
+    if (w->sizeHint().width() > w->width())
+        w->resize(std::min(w->sizeHint().width(), room), w->height());
 }
 
 void maskWithStars(QLineEdit* box) {
@@ -126,14 +127,16 @@ void Form1::createControls() {
     ProgressBar1->setCaption(QStringLiteral("Progress Bar"));
 
     const QFont buttonFont = designFont(11.25);
-    for (QPushButton* b : {PushButton1, PushButton2, PushButton3, PushButton4, PushButton5, PushButton7}) {
+    for (QPushButton* b :
+         {PushButton1, PushButton2, PushButton3, PushButton4, PushButton5, PushButton7}) {
         b->setFont(buttonFont);
         b->setAutoDefault(false);
     }
     shell::SetBackgroundColors(*this, Qt::white);
 
     pointer_ = new shell::WindowPointer(*this);
-    pointer_->handOver({PushButton1, PushButton2, PushButton3, PushButton4, PushButton5, PushButton7});
+    pointer_->handOver(
+        {PushButton1, PushButton2, PushButton3, PushButton4, PushButton5, PushButton7});
     pointer_->defaultOver({this, Frame1, Frame2, Frame3, Text1, Text5, Text6, Text7});
     new shell::SelectAllOnFocus(this, {Text1, Text5, Text6, Text7, Text9});
 }
@@ -189,11 +192,16 @@ void Form1::connectHandlers() {
     connect(Check1, &QCheckBox::stateChanged, this, [this] { Check1_Click(); });
     // A grayed value (2) can be stored, but a click never leads back to it.
     connect(Check1, &QCheckBox::clicked, this, [this] { Check1->setTristate(false); });
-    connect(Option1, &QRadioButton::toggled, this, [this](bool on) { if (on) Option1_Click(); });
-    connect(Option2, &QRadioButton::toggled, this, [this](bool on) { if (on) Option2_Click(); });
+    connect(Option1, &QRadioButton::toggled, this, [this](bool on) {
+        if (on) Option1_Click();
+    });
+    connect(Option2, &QRadioButton::toggled, this, [this](bool on) {
+        if (on) Option2_Click();
+    });
 
     for (const TextSetting& t : textSettings())
-        connect(t.box, &QLineEdit::textChanged, this, [this, box = t.box, key = t.key] { saveText(key, box); });
+        connect(t.box, &QLineEdit::textChanged, this,
+                [this, box = t.box, key = t.key] { saveText(key, box); });
 }
 
 std::array<Form1::TextSetting, 7> Form1::textSettings() const {

@@ -128,8 +128,8 @@ void Form2::buildControls() {
     resize(760, 560);
 
     pointer_ = new shell::WindowPointer(*this);
-    pointer_->handOver({buttons_[0], buttons_[1], buttons_[2], buttons_[3], buttons_[4], buttons_[5],
-                        buttons_[6], buttons_[7], buttons_[8]});
+    pointer_->handOver({buttons_[0], buttons_[1], buttons_[2], buttons_[3], buttons_[4],
+                        buttons_[5], buttons_[6], buttons_[7], buttons_[8]});
     pointer_->defaultOver({this, frame2_, list_, list_->viewport()});
 }
 
@@ -173,7 +173,9 @@ void Form2::PushButton2_Click() {
                             context_.eventLoop);
     });
     setExecuting(false);
-    trap(102, [&] { context_.prompts.Message("Results have been copied to the clipboard." + CopiedHint); });
+    trap(102, [&] {
+        context_.prompts.Message("Results have been copied to the clipboard." + CopiedHint);
+    });
 }
 
 void Form2::PushButton3_Click() {

@@ -96,7 +96,8 @@ void Form2::PushButton1_Click() {
                 }))
                 continue;
             step(116, [&] {
-                platform::Connection* connection = context_.connection ? context_.connection() : nullptr;
+                platform::Connection* connection =
+                    context_.connection ? context_.connection() : nullptr;
                 if (!connection)
                     throw platform::Error(platform::errors::ObjectClosed,
                                           "SQLException: [08003] The connection is not open.");
@@ -107,7 +108,9 @@ void Form2::PushButton1_Click() {
         setExecuting(false);
     }
     if (!step.stopped()) {
-        step(118, [&] { if (context_.setSQLFormOK) context_.setSQLFormOK(); });
+        step(118, [&] {
+            if (context_.setSQLFormOK) context_.setSQLFormOK();
+        });
         step(120, [&] { pointer_->set(shell::WindowPointer::Default); });
         step(122, [&] { setProgress(0, "Progress Bar"); });
         step(124, [&] { close(); });

@@ -75,8 +75,10 @@ void Form3::reject() {
 }
 
 void Form3::closeEvent(QCloseEvent* event) {
-    if (replacing_) event->ignore();
-    else QDialog::closeEvent(event);
+    if (replacing_)
+        event->ignore();
+    else
+        QDialog::closeEvent(event);
 }
 
 // The rewrite lets events run between lines: a second Replace or a Cancel arriving then would

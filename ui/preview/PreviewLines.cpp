@@ -8,8 +8,8 @@ namespace tabulant::ui {
 
 namespace {
 [[noreturn]] void outOfRange(std::size_t index, std::size_t count) {
-    throw std::out_of_range("Line " + std::to_string(index + 1) + " does not exist; the list holds " +
-                            std::to_string(count) + " lines.");
+    throw std::out_of_range("Line " + std::to_string(index + 1) +
+                            " does not exist; the list holds " + std::to_string(count) + " lines.");
 }
 } // namespace
 

@@ -34,11 +34,12 @@ public:
     std::size_t textBytes() const;
 
     // Rewrites every line in order without building a copy of the whole list: one chunk at a time
-    // is rebuilt into a new buffer and swapped in, so the cost is linear in the text. `change(index,
-    // out)` reads line(index) and returns true when the line is to become `out`. While a chunk is
-    // being rebuilt, line() still answers its old text, so `change` may let events (repaints) run;
-    // changing the list meanwhile throws std::logic_error. `chunkDone(first, last)` is called after
-    // the lines [first, last) have been swapped in. A chunk whose rebuild throws keeps its old text.
+    // is rebuilt into a new buffer and swapped in, so the cost is linear in the text.
+    // `change(index, out)` reads line(index) and returns true when the line is to become `out`.
+    // While a chunk is being rebuilt, line() still answers its old text, so `change` may let events
+    // (repaints) run; changing the list meanwhile throws std::logic_error. `chunkDone(first, last)`
+    // is called after the lines [first, last) have been swapped in. A chunk whose rebuild throws
+    // keeps its old text.
     template <class Change, class ChunkDone> void rewrite(Change&& change, ChunkDone&& chunkDone);
 
 private:
@@ -74,7 +75,8 @@ void PreviewLines::rewrite(Change&& change, ChunkDone&& chunkDone) {
                 out.clear();
                 const std::uint64_t before = mutations_;
                 const bool replaced = change(first + k, out);
-                if (mutations_ != before) throw std::logic_error("The list changed while it was rewritten.");
+                if (mutations_ != before)
+                    throw std::logic_error("The list changed while it was rewritten.");
                 if (replaced) {
                     changed = true;
                     rebuilt.text.append(out);

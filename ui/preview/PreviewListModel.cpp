@@ -50,7 +50,9 @@ int PreviewListModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : published_;
 }
 
-int PreviewListModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : 1; }
+int PreviewListModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : 1;
+}
 
 QVariant PreviewListModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= published_) return {};

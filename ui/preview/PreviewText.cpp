@@ -33,8 +33,8 @@ std::string PercentEncode(std::string_view text) {
     out.reserve(text.size() * 3);
     for (const char ch : text) {
         const auto c = static_cast<unsigned char>(ch);
-        if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
-            c == '.' || c == '_' || c == '~') {
+        if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
+            c == '-' || c == '.' || c == '_' || c == '~') {
             out.push_back(ch);
         } else {
             out.push_back('%');

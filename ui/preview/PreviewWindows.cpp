@@ -54,7 +54,8 @@ void PreviewWindows::AddDatatypeRow(std::string_view table, std::string_view fie
     datatypeRows_->appendRow(row);
 }
 
-void PreviewWindows::SetLastDatatypeRow(std::string_view accessType, std::string_view postgresType) {
+void PreviewWindows::SetLastDatatypeRow(std::string_view accessType,
+                                        std::string_view postgresType) {
     const int last = datatypeRows_->rowCount() - 1;
     if (last < 0) throw std::out_of_range("Index out of bounds");
     datatypeRows_->setItem(last, 2, new QStandardItem(toQString(accessType)));

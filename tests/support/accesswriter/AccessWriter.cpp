@@ -19,8 +19,7 @@ namespace {
 // Fixtures are small, so the finished plain file is encrypted as a whole in memory and written
 // back over itself.
 void encryptInPlace(const std::filesystem::path& path, const std::string& password,
-                    const db::crypto::EncryptionOptions& options)
-{
+                    const db::crypto::EncryptionOptions& options) {
     std::ifstream in(path, std::ios::binary);
     const std::vector<std::uint8_t> plain{std::istreambuf_iterator<char>(in),
                                           std::istreambuf_iterator<char>()};
@@ -33,9 +32,9 @@ void encryptInPlace(const std::filesystem::path& path, const std::string& passwo
         throw AccessWriterError(std::string("cannot encrypt: ") + e.what());
     }
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(image.data()), static_cast<std::streamsize>(image.size()));
-    if (!out.flush())
-        throw AccessWriterError("cannot write " + path.string());
+    out.write(reinterpret_cast<const char*>(image.data()),
+              static_cast<std::streamsize>(image.size()));
+    if (!out.flush()) throw AccessWriterError("cannot write " + path.string());
 }
 
 } // namespace
@@ -43,8 +42,7 @@ void encryptInPlace(const std::filesystem::path& path, const std::string& passwo
 struct AccessWriter::Impl {
     Impl(const std::filesystem::path& path, WriterOptions o)
         : path(path), options(std::move(o)), layout(FormatLayout::of(options.format)),
-          file(path, layout, options.pageEncodingKey), longValues(file, layout)
-    {
+          file(path, layout, options.pageEncodingKey), longValues(file, layout) {
         file.allocate(); // 0: header
         file.allocate(); // 1: first usage-map page
         file.allocate(); // 2: the catalogue's table definition, where readers look for it
@@ -61,8 +59,7 @@ struct AccessWriter::Impl {
     bool finished = false;
 };
 
-void TableWriter::addRow(std::span<const platform::Variant> values, RowKind kind)
-{
+void TableWriter::addRow(std::span<const platform::Variant> values, RowKind kind) {
     s_->addRow(values, kind);
 }
 
@@ -71,12 +68,9 @@ std::uint64_t TableWriter::rowCount() const { return s_->rows; }
 const std::string& TableWriter::name() const { return s_->name; }
 
 AccessWriter::AccessWriter(const std::filesystem::path& path, WriterOptions options)
-    : d_(std::make_unique<Impl>(path, std::move(options)))
-{
-}
+    : d_(std::make_unique<Impl>(path, std::move(options))) {}
 
-AccessWriter::~AccessWriter()
-{
+AccessWriter::~AccessWriter() {
     if (!d_->finished) {
         try {
             finish();
@@ -86,48 +80,37 @@ AccessWriter::~AccessWriter()
 }
 
 TableWriter& AccessWriter::addTable(const std::string& name, std::vector<Column> columns,
-                                    TableOptions options)
-{
-    if (d_->finished)
-        throw AccessWriterError("the file is already finished");
+                                    TableOptions options) {
+    if (d_->finished) throw AccessWriterError("the file is already finished");
     for (const auto& t : d_->tables)
-        if (t->name == name)
-            throw AccessWriterError("table \"" + name + "\" is added twice");
-    d_->tables.push_back(std::make_unique<TableWriter::State>(name, std::move(columns), options,
-                                                              d_->file.allocate(), d_->file,
-                                                              d_->longValues, d_->layout,
-                                                              d_->options.codePage));
+        if (t->name == name) throw AccessWriterError("table \"" + name + "\" is added twice");
+    d_->tables.push_back(std::make_unique<TableWriter::State>(
+        name, std::move(columns), options, d_->file.allocate(), d_->file, d_->longValues,
+        d_->layout, d_->options.codePage));
     d_->handles.push_back(std::unique_ptr<TableWriter>(new TableWriter(d_->tables.back().get())));
     d_->items.push_back(CatalogItem{d_->tables.back().get(), {}});
     return *d_->handles.back();
 }
 
-void AccessWriter::addCatalogEntry(const CatalogEntry& entry)
-{
-    if (d_->finished)
-        throw AccessWriterError("the file is already finished");
+void AccessWriter::addCatalogEntry(const CatalogEntry& entry) {
+    if (d_->finished) throw AccessWriterError("the file is already finished");
     d_->items.push_back(CatalogItem{nullptr, entry});
 }
 
-void AccessWriter::finish()
-{
-    if (d_->finished)
-        throw AccessWriterError("the file is already finished");
+void AccessWriter::finish() {
+    if (d_->finished) throw AccessWriterError("the file is already finished");
     d_->finished = true;
     Impl& d = *d_;
-    for (auto& t : d.tables)
-        t->flush();
+    for (auto& t : d.tables) t->flush();
     std::unique_ptr<TableWriter::State> catalog =
         buildCatalog(d.items, d.options, d.file, d.longValues, d.layout);
     d.longValues.flush();
 
     UsageMaps maps(d.file, d.layout);
     std::vector<TableWriter::State*> all{catalog.get()};
-    for (auto& t : d.tables)
-        all.push_back(t.get());
+    for (auto& t : d.tables) all.push_back(t.get());
     std::vector<std::pair<std::uint32_t, std::uint32_t>> pointers;
-    for (TableWriter::State* t : all)
-        pointers.push_back(maps.add(t->pages));
+    for (TableWriter::State* t : all) pointers.push_back(maps.add(t->pages));
     maps.flush();
 
     auto allocate = [&] { return d.file.allocate(); };
@@ -146,13 +129,11 @@ void AccessWriter::finish()
 }
 
 void writeDatabase(const std::filesystem::path& path, const std::vector<TableData>& tables,
-                   const WriterOptions& options)
-{
+                   const WriterOptions& options) {
     AccessWriter w(path, options);
     for (const TableData& t : tables) {
         TableWriter& tw = w.addTable(t.name, t.columns, t.options);
-        for (const Row& r : t.rows)
-            tw.addRow(r);
+        for (const Row& r : t.rows) tw.addRow(r);
     }
     w.finish();
 }

@@ -65,29 +65,27 @@ enum class ColumnType : std::uint8_t {
 enum class LongValueStorage : std::uint8_t { Auto, Inline, SinglePage, Chained };
 
 struct Column {
-    std::string name;            // UTF-8; any characters
+    std::string name; // UTF-8; any characters
     ColumnType type = ColumnType::Long;
-    int size = 0;                // Text: characters (default 255); Binary: bytes (default 255)
-    bool fixedLength = false;    // Text and Binary only (flag 0x01)
-    bool hyperlink = false;      // Memo only (flag 0x80)
-    bool autoNumber = false;     // Long (flag 0x04) or Guid (flag 0x40)
-    bool compressedText = true;  // Text and Memo: "Unicode compression" (ext flag 0x01); values
-                                 // are stored compressed where the format allows it
-    bool calculated = false;     // ext flag 0xC0: every value carries the 20-byte prefix
-    int precision = 18;          // Decimal
-    int scale = 0;               // Decimal
+    int size = 0;               // Text: characters (default 255); Binary: bytes (default 255)
+    bool fixedLength = false;   // Text and Binary only (flag 0x01)
+    bool hyperlink = false;     // Memo only (flag 0x80)
+    bool autoNumber = false;    // Long (flag 0x04) or Guid (flag 0x40)
+    bool compressedText = true; // Text and Memo: "Unicode compression" (ext flag 0x01); values
+                                // are stored compressed where the format allows it
+    bool calculated = false;    // ext flag 0xC0: every value carries the 20-byte prefix
+    int precision = 18;         // Decimal
+    int scale = 0;              // Decimal
     LongValueStorage storage = LongValueStorage::Auto;
 
-    static Column of(std::string name, ColumnType type, int size = 0)
-    {
+    static Column of(std::string name, ColumnType type, int size = 0) {
         Column c;
         c.name = std::move(name);
         c.type = type;
         c.size = size;
         return c;
     }
-    static Column decimal(std::string name, int precision, int scale)
-    {
+    static Column decimal(std::string name, int precision, int scale) {
         Column c = of(std::move(name), ColumnType::Decimal);
         c.precision = precision;
         c.scale = scale;
@@ -121,13 +119,13 @@ enum class ObjectType : std::int16_t {
 };
 
 // Flags of MSysObjects rows often met in real files.
-inline constexpr std::uint32_t kSystemObjectFlags = 0x80000002u; // MSys* tables
-inline constexpr std::uint32_t kHiddenObjectFlags = 0x00000008u; // hidden user table
+inline constexpr std::uint32_t kSystemObjectFlags = 0x80000002u;    // MSys* tables
+inline constexpr std::uint32_t kHiddenObjectFlags = 0x00000008u;    // hidden user table
 inline constexpr std::uint32_t kTemporaryObjectFlags = 0x00001001u; // ~TMPCLP… tables
 
 struct TableOptions {
-    std::uint32_t flags = 0;      // MSysObjects.Flags
-    bool systemTable = false;     // TDEF marks it as system (0x53 instead of 0x4E)
+    std::uint32_t flags = 0;  // MSysObjects.Flags
+    bool systemTable = false; // TDEF marks it as system (0x53 instead of 0x4E)
     // Row count written into the definition instead of the true one (Access leaves 0 there
     // after an unclean close).
     std::optional<std::uint32_t> storedRowCount;
@@ -138,12 +136,12 @@ struct TableOptions {
 struct CatalogEntry {
     std::string name;
     ObjectType type = ObjectType::Query;
-    std::int32_t rawType = 0;          // when not 0, written instead of `type`
+    std::int32_t rawType = 0; // when not 0, written instead of `type`
     std::uint32_t flags = 0;
-    std::string foreignName;           // linked tables: name in the other database
-    std::string database;              // Type 6: path of the other database
-    std::string connect;               // Type 4: ODBC connection string
-    std::optional<std::int32_t> id;    // default: a fresh id that names no page of the file
+    std::string foreignName;        // linked tables: name in the other database
+    std::string database;           // Type 6: path of the other database
+    std::string connect;            // Type 4: ODBC connection string
+    std::optional<std::int32_t> id; // default: a fresh id that names no page of the file
 };
 
 struct WriterOptions {
@@ -172,11 +170,10 @@ class AccessWriter;
 class TableWriter {
 public:
     void addRow(std::span<const platform::Variant> values, RowKind kind = RowKind::Normal);
-    void addRow(std::initializer_list<platform::Variant> values, RowKind kind = RowKind::Normal)
-    {
+    void addRow(std::initializer_list<platform::Variant> values, RowKind kind = RowKind::Normal) {
         addRow(std::span<const platform::Variant>(values.begin(), values.size()), kind);
     }
-    std::uint64_t rowCount() const;           // rows written as Normal or Moved
+    std::uint64_t rowCount() const; // rows written as Normal or Moved
     const std::string& name() const;
 
     struct State; // the writer's own bookkeeping, not part of the interface

@@ -11,8 +11,7 @@ constexpr std::int32_t kRootContainerId = 0x0F000000;
 // Ids of entries without a definition lie far beyond any page a test file has.
 constexpr std::int32_t kFirstBareId = 0x00FFF000;
 
-std::vector<Column> catalogColumns()
-{
+std::vector<Column> catalogColumns() {
     std::vector<Column> c{
         Column::of("Id", ColumnType::Long),
         Column::of("ParentId", ColumnType::Long),
@@ -38,8 +37,7 @@ std::vector<Column> catalogColumns()
 Variant textOrNull(const std::string& s) { return s.empty() ? Variant::null() : Variant::text(s); }
 
 Row catalogRow(std::int32_t id, std::int32_t parent, const std::string& name, std::int32_t type,
-               std::uint32_t flags, double date, const CatalogEntry* extra)
-{
+               std::uint32_t flags, double date, const CatalogEntry* extra) {
     Row r(17);
     r[0] = Variant::integer(id);
     r[1] = Variant::integer(parent);
@@ -61,30 +59,33 @@ Row catalogRow(std::int32_t id, std::int32_t parent, const std::string& name, st
 std::unique_ptr<TableWriter::State> buildCatalog(const std::vector<CatalogItem>& items,
                                                  const WriterOptions& options, PageFile& file,
                                                  LongValueStore& longValues,
-                                                 const FormatLayout& layout)
-{
+                                                 const FormatLayout& layout) {
     TableOptions sys;
     sys.flags = kSystemObjectFlags;
     sys.systemTable = true;
-    auto catalog = std::make_unique<TableWriter::State>("MSysObjects", catalogColumns(), sys, 2, file,
-                                                        longValues, layout, options.codePage);
+    auto catalog = std::make_unique<TableWriter::State>("MSysObjects", catalogColumns(), sys, 2,
+                                                        file, longValues, layout, options.codePage);
     const double date = options.creationDate;
-    catalog->addRow(catalogRow(kTablesContainerId, kRootContainerId, "Tables", 3, 0x80000000u, date, nullptr),
-                    RowKind::Normal);
-    catalog->addRow(catalogRow(2, kTablesContainerId, "MSysObjects", 1, kSystemObjectFlags, date, nullptr),
-                    RowKind::Normal);
+    catalog->addRow(
+        catalogRow(kTablesContainerId, kRootContainerId, "Tables", 3, 0x80000000u, date, nullptr),
+        RowKind::Normal);
+    catalog->addRow(
+        catalogRow(2, kTablesContainerId, "MSysObjects", 1, kSystemObjectFlags, date, nullptr),
+        RowKind::Normal);
     std::int32_t bareId = kFirstBareId;
     for (const CatalogItem& item : items) {
         if (item.table) {
-            catalog->addRow(catalogRow(static_cast<std::int32_t>(item.table->tdefPage), kTablesContainerId,
-                                       item.table->name, 1, item.table->options.flags, date, nullptr),
+            catalog->addRow(catalogRow(static_cast<std::int32_t>(item.table->tdefPage),
+                                       kTablesContainerId, item.table->name, 1,
+                                       item.table->options.flags, date, nullptr),
                             RowKind::Normal);
             continue;
         }
         const CatalogEntry& e = item.entry;
         const std::int32_t id = e.id ? *e.id : bareId++;
         const std::int32_t type = e.rawType != 0 ? e.rawType : static_cast<std::int32_t>(e.type);
-        catalog->addRow(catalogRow(id, kTablesContainerId, e.name, type, e.flags, date, &e), RowKind::Normal);
+        catalog->addRow(catalogRow(id, kTablesContainerId, e.name, type, e.flags, date, &e),
+                        RowKind::Normal);
     }
     catalog->flush();
     return catalog;

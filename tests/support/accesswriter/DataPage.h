@@ -26,7 +26,9 @@ public:
     bool fits(std::size_t length) const { return rows_ < kMaxRows && length <= room(); }
     // Adds the row and returns its index; the caller has checked fits().
     std::uint32_t add(const std::uint8_t* data, std::size_t length, std::uint16_t flags = 0);
-    std::uint32_t add(const Bytes& row, std::uint16_t flags = 0) { return add(row.data(), row.size(), flags); }
+    std::uint32_t add(const Bytes& row, std::uint16_t flags = 0) {
+        return add(row.data(), row.size(), flags);
+    }
     // The finished page; the builder is then empty again for the same owner.
     Bytes& finish();
     void reset();

@@ -12,15 +12,15 @@ struct FormatLayout {
     bool jet3 = false;
     std::uint32_t pageSize = 4096;
     // data and long-value pages
-    std::uint32_t rowCountOffset = 12;   // row offsets follow right after the count
+    std::uint32_t rowCountOffset = 12; // row offsets follow right after the count
     // table definition
     std::uint32_t tdefRowsOffset = 16;
     std::uint32_t tdefAutoNumberOffset = 20;
     std::uint32_t tdefTableTypeOffset = 40;
     std::uint32_t tdefColumnsOffset = 63;
     std::uint32_t columnEntrySize = 25;
-    std::uint32_t columnNumberOffset = 5;   // then offset_V, col_num again
-    std::uint32_t columnMiscOffset = 11;    // precision/scale, sort order
+    std::uint32_t columnNumberOffset = 5; // then offset_V, col_num again
+    std::uint32_t columnMiscOffset = 11;  // precision/scale, sort order
     std::uint32_t columnFlagsOffset = 15;
     std::uint32_t columnFixedOffset = 21;
     std::uint32_t columnLengthOffset = 23;
@@ -33,11 +33,9 @@ struct FormatLayout {
     std::uint32_t tdefHeaderOffset() const { return tdefTableTypeOffset; }
     std::uint32_t columnCountSize() const { return jet3 ? 1 : 2; }
 
-    static FormatLayout of(Format f)
-    {
+    static FormatLayout of(Format f) {
         FormatLayout l;
-        if (f != Format::Jet3)
-            return l;
+        if (f != Format::Jet3) return l;
         l.jet3 = true;
         l.pageSize = 2048;
         l.rowCountOffset = 8;

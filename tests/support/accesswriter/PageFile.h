@@ -12,7 +12,8 @@ namespace tabulant::accesswriter {
 // order; page encoding, when asked for, is applied on the way to disk.
 class PageFile {
 public:
-    PageFile(const std::filesystem::path& path, const FormatLayout& layout, std::uint32_t encodingKey);
+    PageFile(const std::filesystem::path& path, const FormatLayout& layout,
+             std::uint32_t encodingKey);
     ~PageFile();
     PageFile(const PageFile&) = delete;
     PageFile& operator=(const PageFile&) = delete;

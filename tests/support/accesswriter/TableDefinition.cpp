@@ -6,12 +6,11 @@ namespace tabulant::accesswriter {
 
 namespace {
 
-void appendName(Bytes& b, const std::string& name, const FormatLayout& layout, std::uint16_t codePage)
-{
+void appendName(Bytes& b, const std::string& name, const FormatLayout& layout,
+                std::uint16_t codePage) {
     if (layout.jet3) {
         const Bytes n = codePageBytes(name, codePage);
-        if (n.size() > 255)
-            throw AccessWriterError("name too long: " + name);
+        if (n.size() > 255) throw AccessWriterError("name too long: " + name);
         append8(b, static_cast<std::uint32_t>(n.size()));
         b.insert(b.end(), n.begin(), n.end());
     } else {
@@ -23,8 +22,8 @@ void appendName(Bytes& b, const std::string& name, const FormatLayout& layout, s
 
 bool isText(ColumnType t) { return t == ColumnType::Text || t == ColumnType::Memo; }
 
-void appendColumn(Bytes& b, const ColumnLayout& c, const FormatLayout& layout, std::uint16_t codePage)
-{
+void appendColumn(Bytes& b, const ColumnLayout& c, const FormatLayout& layout,
+                  std::uint16_t codePage) {
     Bytes d(layout.columnEntrySize, 0);
     d[0] = static_cast<std::uint8_t>(c.def.type);
     const std::uint32_t n = layout.columnNumberOffset;
@@ -59,15 +58,14 @@ void appendColumn(Bytes& b, const ColumnLayout& c, const FormatLayout& layout, s
 } // namespace
 
 Bytes tableDefinition(const TableWriter::State& table, const FormatLayout& layout,
-                      std::uint16_t codePage, std::uint32_t usageMap, std::uint32_t freeMap)
-{
+                      std::uint16_t codePage, std::uint32_t usageMap, std::uint32_t freeMap) {
     Bytes b(layout.tdefColumnsOffset, 0);
     b[0] = 0x02;
     b[1] = 0x01;
-    if (!layout.jet3)
-        put32(&b[12], 1625);
-    put32(&b[layout.tdefRowsOffset], table.options.storedRowCount ? *table.options.storedRowCount
-                                                                   : static_cast<std::uint32_t>(table.rows));
+    if (!layout.jet3) put32(&b[12], 1625);
+    put32(&b[layout.tdefRowsOffset], table.options.storedRowCount
+                                         ? *table.options.storedRowCount
+                                         : static_cast<std::uint32_t>(table.rows));
     std::uint32_t t = layout.tdefTableTypeOffset;
     b[t] = table.options.systemTable ? 0x53 : 0x4E;
     const auto cols = static_cast<std::uint32_t>(table.columns.size());
@@ -86,8 +84,7 @@ Bytes tableDefinition(const TableWriter::State& table, const FormatLayout& layou
         put32(&b[layout.tdefAutoNumberOffset], static_cast<std::uint32_t>(table.rows + 1));
         b[layout.tdefAutoNumberOffset + 4] = 0x01;
     }
-    for (const ColumnLayout& c : table.columns)
-        appendName(b, c.def.name, layout, codePage);
+    for (const ColumnLayout& c : table.columns) appendName(b, c.def.name, layout, codePage);
     // End of the (empty) list of per-column usage maps.
     append16(b, 0xFFFF);
     put32(&b[8], static_cast<std::uint32_t>(b.size()));

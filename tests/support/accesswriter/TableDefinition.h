@@ -17,8 +17,7 @@ Bytes tableDefinition(const TableWriter::State& table, const FormatLayout& layou
 // Splits a definition into pages, allocating continuation pages from `allocate`.
 template <typename Allocate, typename Write>
 void writeDefinitionPages(const Bytes& def, std::uint32_t firstPage, const FormatLayout& layout,
-                          Allocate allocate, Write write)
-{
+                          Allocate allocate, Write write) {
     std::uint32_t page = firstPage;
     std::size_t at = 0;
     bool first = true;
@@ -26,7 +25,8 @@ void writeDefinitionPages(const Bytes& def, std::uint32_t firstPage, const Forma
         Bytes out(layout.pageSize, 0);
         const std::size_t start = first ? 0 : 8;
         const std::size_t take = std::min(def.size() - at, layout.pageSize - start);
-        std::copy_n(def.begin() + static_cast<std::ptrdiff_t>(at), take, out.begin() + static_cast<std::ptrdiff_t>(start));
+        std::copy_n(def.begin() + static_cast<std::ptrdiff_t>(at), take,
+                    out.begin() + static_cast<std::ptrdiff_t>(start));
         at += take;
         out[0] = 0x02;
         out[1] = 0x01;
@@ -39,8 +39,7 @@ void writeDefinitionPages(const Bytes& def, std::uint32_t firstPage, const Forma
         const std::uint32_t next = at < def.size() ? allocate() : 0;
         put32(&out[4], next);
         write(page, out);
-        if (next == 0)
-            break;
+        if (next == 0) break;
         page = next;
         first = false;
     }

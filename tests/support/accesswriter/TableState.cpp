@@ -11,15 +11,14 @@ constexpr std::uint32_t kInlineFlag = 0x80000000u;
 constexpr std::uint32_t kSinglePageFlag = 0x40000000u;
 } // namespace
 
-TableWriter::State::State(std::string tableName, std::vector<Column> defs, TableOptions tableOptions,
-                          std::uint32_t definitionPage, PageFile& file, LongValueStore& longValues,
-                          const FormatLayout& layout, std::uint16_t codePage)
+TableWriter::State::State(std::string tableName, std::vector<Column> defs,
+                          TableOptions tableOptions, std::uint32_t definitionPage, PageFile& file,
+                          LongValueStore& longValues, const FormatLayout& layout,
+                          std::uint16_t codePage)
     : name(std::move(tableName)), options(tableOptions), tdefPage(definitionPage), file_(file),
       longValues_(longValues), layout_(layout), codePage_(codePage), page_(layout, definitionPage),
-      movedPage_(layout, definitionPage)
-{
-    if (defs.empty())
-        throw AccessWriterError("table \"" + name + "\" has no columns");
+      movedPage_(layout, definitionPage) {
+    if (defs.empty()) throw AccessWriterError("table \"" + name + "\" has no columns");
     if (defs.size() > 255)
         throw AccessWriterError("table \"" + name + "\" has more than 255 columns");
     std::uint16_t number = 0;
@@ -38,18 +37,16 @@ TableWriter::State::State(std::string tableName, std::vector<Column> defs, Table
     }
 }
 
-void TableWriter::State::addRow(std::span<const platform::Variant> values, RowKind kind)
-{
+void TableWriter::State::addRow(std::span<const platform::Variant> values, RowKind kind) {
     if (values.size() != columns.size())
-        throw AccessWriterError("table \"" + name + "\": row has " + std::to_string(values.size())
-                                + " values for " + std::to_string(columns.size()) + " columns");
+        throw AccessWriterError("table \"" + name + "\": row has " + std::to_string(values.size()) +
+                                " values for " + std::to_string(columns.size()) + " columns");
     encodeRow(values, true);
     // Small long values are kept in the row only while the row still fits a page.
+    if (row_.size() > layout_.maxRowLength()) encodeRow(values, false);
     if (row_.size() > layout_.maxRowLength())
-        encodeRow(values, false);
-    if (row_.size() > layout_.maxRowLength())
-        throw AccessWriterError("table \"" + name + "\": row of " + std::to_string(row_.size())
-                                + " bytes does not fit a page");
+        throw AccessWriterError("table \"" + name + "\": row of " + std::to_string(row_.size()) +
+                                " bytes does not fit a page");
     switch (kind) {
     case RowKind::Normal:
         place(page_, pageNo_, open_, row_, 0);
@@ -59,7 +56,8 @@ void TableWriter::State::addRow(std::span<const platform::Variant> values, RowKi
         place(page_, pageNo_, open_, row_, DataPage::kDeleted);
         break;
     case RowKind::Moved: {
-        const std::uint32_t target = place(movedPage_, movedPageNo_, movedOpen_, row_, DataPage::kDeleted);
+        const std::uint32_t target =
+            place(movedPage_, movedPageNo_, movedOpen_, row_, DataPage::kDeleted);
         // The stub: row number, then the page in three bytes.
         Bytes stub(4);
         stub[0] = static_cast<std::uint8_t>(target & 0xFF);
@@ -74,8 +72,7 @@ void TableWriter::State::addRow(std::span<const platform::Variant> values, RowKi
 }
 
 std::uint32_t TableWriter::State::place(DataPage& page, std::uint32_t& pageNo, bool& open,
-                                        const Bytes& row, std::uint16_t flags)
-{
+                                        const Bytes& row, std::uint16_t flags) {
     if (open && !page.fits(row.size())) {
         file_.write(pageNo, page.finish());
         page.reset();
@@ -89,8 +86,7 @@ std::uint32_t TableWriter::State::place(DataPage& page, std::uint32_t& pageNo, b
     return pageRow(pageNo, page.add(row, flags));
 }
 
-void TableWriter::State::flush()
-{
+void TableWriter::State::flush() {
     if (open_) {
         file_.write(pageNo_, page_.finish());
         page_.reset();
@@ -104,15 +100,12 @@ void TableWriter::State::flush()
     std::sort(pages.begin(), pages.end());
 }
 
-void TableWriter::State::encodeRow(std::span<const platform::Variant> values, bool inlineAllowed)
-{
-    if (inlineAllowed)
-        stored_.assign(columns.size(), std::nullopt);
+void TableWriter::State::encodeRow(std::span<const platform::Variant> values, bool inlineAllowed) {
+    if (inlineAllowed) stored_.assign(columns.size(), std::nullopt);
     const std::size_t countSize = layout_.columnCountSize();
     row_.assign(countSize + fixedAreaSize, 0);
     row_[0] = static_cast<std::uint8_t>(columns.size());
-    if (countSize == 2)
-        row_[1] = static_cast<std::uint8_t>(columns.size() >> 8);
+    if (countSize == 2) row_[1] = static_cast<std::uint8_t>(columns.size() >> 8);
     const std::size_t maskSize = (columns.size() + 7) / 8;
     Bytes mask(maskSize, 0);
     offsets_.assign(varCount, 0);
@@ -121,20 +114,18 @@ void TableWriter::State::encodeRow(std::span<const platform::Variant> values, bo
         const platform::Variant& v = values[i];
         if (!c.fixed && !c.inNullMask)
             offsets_[c.varIndex] = static_cast<std::uint16_t>(row_.size());
-        if (v.isNull())
-            continue;
+        if (v.isNull()) continue;
         if (c.inNullMask) {
             const Bytes b = encodeValue(c, v, layout_, codePage_);
-            if (b[0] != 0)
-                mask[c.number / 8] |= static_cast<std::uint8_t>(1u << (c.number % 8));
+            if (b[0] != 0) mask[c.number / 8] |= static_cast<std::uint8_t>(1u << (c.number % 8));
             continue;
         }
         mask[c.number / 8] |= static_cast<std::uint8_t>(1u << (c.number % 8));
         Bytes b = encodeValue(c, v, layout_, codePage_);
-        if (c.def.calculated)
-            b = wrapCalculated(b);
+        if (c.def.calculated) b = wrapCalculated(b);
         if (c.fixed) {
-            std::copy(b.begin(), b.end(), row_.begin() + static_cast<std::ptrdiff_t>(countSize + c.fixedOffset));
+            std::copy(b.begin(), b.end(),
+                      row_.begin() + static_cast<std::ptrdiff_t>(countSize + c.fixedOffset));
         } else if (c.longValue) {
             appendLongValue(c, b, inlineAllowed);
         } else {
@@ -145,13 +136,13 @@ void TableWriter::State::encodeRow(std::span<const platform::Variant> values, bo
     row_.insert(row_.end(), mask.begin(), mask.end());
 }
 
-void TableWriter::State::appendLongValue(const ColumnLayout& c, const Bytes& value, bool inlineAllowed)
-{
+void TableWriter::State::appendLongValue(const ColumnLayout& c, const Bytes& value,
+                                         bool inlineAllowed) {
     LongValueStorage how = c.def.storage;
     if (how == LongValueStorage::Auto) {
-        how = value.size() <= kInlineLimit && inlineAllowed ? LongValueStorage::Inline
-            : value.size() <= longValues_.singlePageLimit() ? LongValueStorage::SinglePage
-                                                            : LongValueStorage::Chained;
+        how = value.size() <= kInlineLimit && inlineAllowed   ? LongValueStorage::Inline
+              : value.size() <= longValues_.singlePageLimit() ? LongValueStorage::SinglePage
+                                                              : LongValueStorage::Chained;
     }
     const auto length = static_cast<std::uint32_t>(value.size());
     if (length >= 0x40000000u)
@@ -174,23 +165,20 @@ void TableWriter::State::appendLongValue(const ColumnLayout& c, const Bytes& val
     std::optional<std::uint32_t>& pointer = stored_[c.number];
     if (!pointer) {
         pointer = how == LongValueStorage::SinglePage
-            ? longValues_.storeSingle(value)
-            : longValues_.storeChain(value, c.def.storage == LongValueStorage::Chained);
+                      ? longValues_.storeSingle(value)
+                      : longValues_.storeChain(value, c.def.storage == LongValueStorage::Chained);
     }
     put32(header + 4, *pointer);
     row_.insert(row_.end(), header, header + 12);
 }
 
-void TableWriter::State::appendTrailer(const std::vector<std::uint16_t>& offsets)
-{
-    if (varCount == 0)
-        return;
+void TableWriter::State::appendTrailer(const std::vector<std::uint16_t>& offsets) {
+    if (varCount == 0) return;
     const std::size_t eod = row_.size();
     const std::size_t n = offsets.size();
     if (!layout_.jet3) {
         append16(row_, static_cast<std::uint32_t>(eod));
-        for (std::size_t i = n; i-- > 0;)
-            append16(row_, offsets[i]);
+        for (std::size_t i = n; i-- > 0;) append16(row_, offsets[i]);
         append16(row_, static_cast<std::uint32_t>(n));
         return;
     }
@@ -201,15 +189,13 @@ void TableWriter::State::appendTrailer(const std::vector<std::uint16_t>& offsets
     for (;;) {
         const std::size_t total = eod + 1 + n + jumps + 1 + maskSize;
         const std::size_t want = (total - 1) / 256;
-        if (want == jumps)
-            break;
+        if (want == jumps) break;
         jumps = want;
     }
     std::vector<std::size_t> all(offsets.begin(), offsets.end());
     all.push_back(eod);
     append8(row_, static_cast<std::uint32_t>(eod & 0xFF));
-    for (std::size_t i = n; i-- > 0;)
-        append8(row_, offsets[i] & 0xFFu);
+    for (std::size_t i = n; i-- > 0;) append8(row_, offsets[i] & 0xFFu);
     for (std::size_t j = jumps; j-- > 0;) {
         std::uint32_t first = 0xFF;
         for (std::size_t i = 0; i < all.size(); ++i) {

@@ -7,8 +7,7 @@
 
 namespace tabulant::accesswriter {
 
-std::u16string utf16FromUtf8(std::string_view s)
-{
+std::u16string utf16FromUtf8(std::string_view s) {
     std::u16string out;
     out.reserve(s.size());
     for (std::size_t i = 0; i < s.size();) {
@@ -33,12 +32,11 @@ std::u16string utf16FromUtf8(std::string_view s)
             throw AccessWriterError("truncated UTF-8 in text value");
         for (int k = 1; k <= extra; ++k) {
             const auto d = static_cast<unsigned char>(s[i + k]);
-            if ((d & 0xC0) != 0x80)
-                throw AccessWriterError("malformed UTF-8 in text value");
+            if ((d & 0xC0) != 0x80) throw AccessWriterError("malformed UTF-8 in text value");
             cp = (cp << 6) | (d & 0x3F);
         }
-        const bool overlong = (extra == 1 && cp < 0x80) || (extra == 2 && cp < 0x800)
-            || (extra == 3 && cp < 0x10000);
+        const bool overlong =
+            (extra == 1 && cp < 0x80) || (extra == 2 && cp < 0x800) || (extra == 3 && cp < 0x10000);
         if (overlong || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
             throw AccessWriterError("malformed UTF-8 in text value");
         i += 1 + extra;
@@ -53,22 +51,18 @@ std::u16string utf16FromUtf8(std::string_view s)
     return out;
 }
 
-Bytes ucs2Bytes(const std::u16string& text)
-{
+Bytes ucs2Bytes(const std::u16string& text) {
     Bytes b;
     b.reserve(text.size() * 2);
-    for (char16_t u : text)
-        append16(b, u);
+    for (char16_t u : text) append16(b, u);
     return b;
 }
 
-Bytes compressedUnicode(const std::u16string& text)
-{
+Bytes compressedUnicode(const std::u16string& text) {
     Bytes b{0xFF, 0xFE};
     bool single = true;
     for (char16_t u : text) {
-        if ((u & 0xFF) == 0)
-            return {};
+        if ((u & 0xFF) == 0) return {};
         const bool wantSingle = (u >> 8) == 0;
         if (wantSingle != single) {
             b.push_back(0);
@@ -80,13 +74,11 @@ Bytes compressedUnicode(const std::u16string& text)
             append16(b, u);
         }
     }
-    if (b.size() >= text.size() * 2)
-        return {};
+    if (b.size() >= text.size() * 2) return {};
     return b;
 }
 
-Bytes codePageBytes(std::string_view utf8, std::uint16_t codePage)
-{
+Bytes codePageBytes(std::string_view utf8, std::uint16_t codePage) {
     const std::string target = "CP" + std::to_string(codePage);
     iconv_t cd = iconv_open(target.c_str(), "UTF-8");
     if (cd == reinterpret_cast<iconv_t>(-1))
@@ -99,7 +91,8 @@ Bytes codePageBytes(std::string_view utf8, std::uint16_t codePage)
     const std::size_t rc = iconv(cd, &in, &inLeft, &dst, &outLeft);
     iconv_close(cd);
     if (rc == static_cast<std::size_t>(-1))
-        throw AccessWriterError("text has characters outside code page " + std::to_string(codePage));
+        throw AccessWriterError("text has characters outside code page " +
+                                std::to_string(codePage));
     out.resize(out.size() - outLeft);
     return out;
 }

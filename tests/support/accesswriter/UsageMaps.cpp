@@ -3,12 +3,9 @@
 namespace tabulant::accesswriter {
 
 UsageMaps::UsageMaps(PageFile& file, const FormatLayout& layout)
-    : file_(file), layout_(layout), page_(layout, 0)
-{
-}
+    : file_(file), layout_(layout), page_(layout, 0) {}
 
-std::uint32_t UsageMaps::place(const Bytes& row)
-{
+std::uint32_t UsageMaps::place(const Bytes& row) {
     if (!page_.fits(row.size())) {
         flush();
         pageNo_ = file_.allocate();
@@ -16,16 +13,13 @@ std::uint32_t UsageMaps::place(const Bytes& row)
     return pageRow(pageNo_, page_.add(row));
 }
 
-void UsageMaps::flush()
-{
-    if (page_.empty())
-        return;
+void UsageMaps::flush() {
+    if (page_.empty()) return;
     file_.write(pageNo_, page_.finish());
     page_.reset();
 }
 
-std::pair<std::uint32_t, std::uint32_t> UsageMaps::add(const std::vector<std::uint32_t>& pages)
-{
+std::pair<std::uint32_t, std::uint32_t> UsageMaps::add(const std::vector<std::uint32_t>& pages) {
     Bytes freeMap{0x00};
     append32(freeMap, pages.empty() ? 0 : pages.front());
     freeMap.resize(5 + 64, 0);
@@ -46,8 +40,7 @@ std::pair<std::uint32_t, std::uint32_t> UsageMaps::add(const std::vector<std::ui
         map[0] = 0x01;
         std::size_t i = 0;
         for (std::uint32_t k = 0; k < count; ++k) {
-            if (i == pages.size() || pages[i] >= (k + 1) * perPage)
-                continue;
+            if (i == pages.size() || pages[i] >= (k + 1) * perPage) continue;
             Bytes bitmap(layout_.pageSize, 0);
             bitmap[0] = 0x05;
             bitmap[1] = 0x01;

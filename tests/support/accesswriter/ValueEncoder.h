@@ -12,13 +12,13 @@ namespace tabulant::accesswriter {
 // A column as it is laid out in the table definition and in every row.
 struct ColumnLayout {
     Column def;
-    std::uint16_t number = 0;      // col_num, also the null-mask bit
-    bool fixed = false;            // lives in the fixed area
-    bool inNullMask = false;       // a Yes/No: the value is the null-mask bit
-    bool longValue = false;        // Memo/OLE: a 12-byte header in the row
+    std::uint16_t number = 0; // col_num, also the null-mask bit
+    bool fixed = false;       // lives in the fixed area
+    bool inNullMask = false;  // a Yes/No: the value is the null-mask bit
+    bool longValue = false;   // Memo/OLE: a 12-byte header in the row
     std::uint16_t fixedOffset = 0;
     std::uint16_t varIndex = 0;
-    std::uint16_t length = 0;      // descriptor length
+    std::uint16_t length = 0; // descriptor length
     std::uint8_t flags = 0;
     std::uint8_t extFlags = 0;
 };

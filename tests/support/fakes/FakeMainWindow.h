@@ -16,7 +16,7 @@ public:
     std::string accessFile = "/data/orders.mdb", accessPassword;
     std::string server = "localhost", port = "5432", user = "tester", password, database = "db";
     bool previewEnabled = false;
-    bool option1 = true; // per file
+    bool option1 = true;  // per file
     bool option2 = false; // per table
     platform::VectorStringList list1, list2;
 
@@ -45,8 +45,16 @@ public:
 
     // Modes as the user sets them on the window.
     void Direct() { previewEnabled = false; }
-    void PreviewPerFile() { previewEnabled = true; option1 = true; option2 = false; }
-    void PreviewPerTable() { previewEnabled = true; option1 = false; option2 = true; }
+    void PreviewPerFile() {
+        previewEnabled = true;
+        option1 = true;
+        option2 = false;
+    }
+    void PreviewPerTable() {
+        previewEnabled = true;
+        option1 = false;
+        option2 = true;
+    }
 };
 
 } // namespace tabulant::fakes

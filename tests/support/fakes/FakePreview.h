@@ -25,7 +25,7 @@ public:
     std::vector<std::string> lines;
     std::vector<DatatypeRow> datatypeRows;
     std::vector<std::vector<std::string>> shown; // the lines at each ShowPreview
-    std::int64_t lineCount = 0;                 // lines added since the last clear
+    std::int64_t lineCount = 0;                  // lines added since the last clear
     std::int64_t bytes = 0;
     int clears = 0;
 

@@ -58,8 +58,10 @@ std::unique_ptr<platform::Cursor> InMemoryConnection::Execute(std::string_view s
     const InMemoryTable* table = db_.Find(name);
     if (!table)
         throw platform::Error(-2147217865, "The Microsoft Access database engine cannot find the "
-                                           "input table or query '" + std::string(name) + "'.");
-    if (!table->readFailure.empty()) throw platform::Error(platform::errors::Generic, table->readFailure);
+                                           "input table or query '" +
+                                               std::string(name) + "'.");
+    if (!table->readFailure.empty())
+        throw platform::Error(platform::errors::Generic, table->readFailure);
     return BorrowingCursor(*table);
 }
 

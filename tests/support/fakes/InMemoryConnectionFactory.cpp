@@ -9,7 +9,8 @@ std::unique_ptr<platform::Connection> InMemoryConnectionFactory::CreateConnectio
     ++created;
     return std::make_unique<db::RoutingConnection>(
         [this](db::ProviderKind kind) -> std::unique_ptr<platform::Connection> {
-            if (kind == db::ProviderKind::Access) return std::make_unique<InMemoryConnection>(access);
+            if (kind == db::ProviderKind::Access)
+                return std::make_unique<InMemoryConnection>(access);
             if (postgresConnection) return postgresConnection();
             return std::make_unique<RecordingConnection>(postgres);
         });

@@ -28,7 +28,7 @@ struct InMemoryTable {
     std::vector<ColumnDef> columns;
     std::vector<std::vector<platform::Variant>> rows;
 
-    RowGenerator generator;      // when set, used instead of `rows`
+    RowGenerator generator; // when set, used instead of `rows`
     std::int64_t generatedRows = 0;
 
     std::optional<std::int64_t> reportedCount; // RecordCount to report instead of the true one

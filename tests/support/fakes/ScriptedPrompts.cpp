@@ -9,8 +9,7 @@ void ScriptedPrompts::record(Kind kind, std::string_view text, std::string_view 
 
 void ScriptedPrompts::Message(std::string_view text) { record(Kind::Message, text); }
 
-platform::Prompts::Answer ScriptedPrompts::Question(std::string_view text,
-                                                    std::string_view title) {
+platform::Prompts::Answer ScriptedPrompts::Question(std::string_view text, std::string_view title) {
     Answer answer = default_;
     if (script_.empty()) {
         ++unscripted_;

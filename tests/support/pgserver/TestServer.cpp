@@ -28,7 +28,9 @@ std::string readLine(const std::filesystem::path& file) {
     return line;
 }
 
-QString q(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+QString q(std::string_view s) {
+    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
 
 // Runs a program to its end; returns its exit code, stdout and stderr.
 struct Outcome {
@@ -76,9 +78,11 @@ TestServer& TestServer::shared() {
     if (server.port_.empty() || !server.isRunning()) {
         server.port_ = readLine(std::filesystem::path(server.dir_) / "port");
         if (server.port_.empty() || !server.isRunning())
-            throw std::runtime_error("The test PostgreSQL server is not running. Run the test through "
-                                     "ctest (fixture postgres_server) or start it with: "
-                                     TABULANT_PG_CLUSTER_SCRIPT " start " + server.dir_);
+            throw std::runtime_error(
+                "The test PostgreSQL server is not running. Run the test through "
+                "ctest (fixture postgres_server) or start it with: " TABULANT_PG_CLUSTER_SCRIPT
+                " start " +
+                server.dir_);
     }
     return server;
 }
@@ -125,23 +129,24 @@ std::string TestServer::psql(std::string_view sql, std::string_view database) co
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("PGPASSWORD", q(Password));
     env.insert("PGCLIENTENCODING", "UTF8");
-    const Outcome o = runProcess(
-        q(bindir + "/psql"),
-        {"-X", "-q", "-A", "-t", "-v", "ON_ERROR_STOP=1", "-h", q(Host), "-p", q(port_), "-U",
-         q(User), "-d", q(database), "-c", q(sql)},
-        env);
+    const Outcome o = runProcess(q(bindir + "/psql"),
+                                 {"-X", "-q", "-A", "-t", "-v", "ON_ERROR_STOP=1", "-h", q(Host),
+                                  "-p", q(port_), "-U", q(User), "-d", q(database), "-c", q(sql)},
+                                 env);
     if (o.code != 0) throw std::runtime_error("psql failed: " + o.err);
     std::string out = o.out;
     while (!out.empty() && out.back() == '\n') out.pop_back();
     return out;
 }
 
-PrivateTestServer::PrivateTestServer() : TestServer([] {
-    std::filesystem::create_directories(stateFolder());
-    std::string pattern = stateFolder() + "/pg-private-XXXXXX";
-    if (!mkdtemp(pattern.data())) throw std::runtime_error("cannot create a folder for the cluster");
-    return pattern;
-}()) {
+PrivateTestServer::PrivateTestServer()
+    : TestServer([] {
+          std::filesystem::create_directories(stateFolder());
+          std::string pattern = stateFolder() + "/pg-private-XXXXXX";
+          if (!mkdtemp(pattern.data()))
+              throw std::runtime_error("cannot create a folder for the cluster");
+          return pattern;
+      }()) {
     start();
 }
 

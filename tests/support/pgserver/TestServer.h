@@ -39,7 +39,8 @@ public:
 
     // The main window's five PostgreSQL fields for this server; other accounts or databases
     // (roles the test created) by argument.
-    db::FixedConnectionFields fields(std::string_view user = User, std::string_view password = Password,
+    db::FixedConnectionFields fields(std::string_view user = User,
+                                     std::string_view password = Password,
                                      std::string_view database = Database) const;
     // An ODBC connection string for the driver "PostgreSQL Unicode", the keys in the order the
     // program writes them.

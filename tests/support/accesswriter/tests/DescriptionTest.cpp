@@ -1,7 +1,7 @@
 // The text description behind access-write, the sample database and the big benchmark tables.
 
-#include "BigDatabase.h"
 #include "Description.h"
+#include "BigDatabase.h"
 #include "MdbTools.h"
 
 #include <QTemporaryDir>
@@ -32,11 +32,12 @@ private slots:
 
 private:
     QTemporaryDir dir_;
-    std::filesystem::path path(const char* name) { return std::filesystem::path(dir_.path().toStdString()) / name; }
+    std::filesystem::path path(const char* name) {
+        return std::filesystem::path(dir_.path().toStdString()) / name;
+    }
 };
 
-void DescriptionTest::valuesAreReadByColumnType_data()
-{
+void DescriptionTest::valuesAreReadByColumnType_data() {
     QTest::addColumn<int>("type");
     QTest::addColumn<QString>("field");
     QTest::addColumn<Variant>("expected");
@@ -59,16 +60,15 @@ void DescriptionTest::valuesAreReadByColumnType_data()
     row("decimal", ColumnType::Decimal, "-1.50", Variant::decimal("-1.50"));
 }
 
-void DescriptionTest::valuesAreReadByColumnType()
-{
+void DescriptionTest::valuesAreReadByColumnType() {
     QFETCH(int, type);
     QFETCH(QString, field);
     QFETCH(Variant, expected);
-    QCOMPARE(parseValue(field.toStdString(), Column::of("C", static_cast<ColumnType>(type))), expected);
+    QCOMPARE(parseValue(field.toStdString(), Column::of("C", static_cast<ColumnType>(type))),
+             expected);
 }
 
-void DescriptionTest::badValuesAreRefused_data()
-{
+void DescriptionTest::badValuesAreRefused_data() {
     QTest::addColumn<int>("type");
     QTest::addColumn<QString>("field");
     QTest::newRow("long with text") << static_cast<int>(ColumnType::Long) << "12a";
@@ -81,64 +81,66 @@ void DescriptionTest::badValuesAreRefused_data()
     QTest::newRow("huge bitmap") << static_cast<int>(ColumnType::Ole) << "@bitmap 5000x5000";
 }
 
-void DescriptionTest::badValuesAreRefused()
-{
+void DescriptionTest::badValuesAreRefused() {
     QFETCH(int, type);
     QFETCH(QString, field);
-    QVERIFY_THROWS_EXCEPTION(AccessWriterError, parseValue(field.toStdString(), Column::of("C", static_cast<ColumnType>(type))));
+    QVERIFY_THROWS_EXCEPTION(
+        AccessWriterError,
+        parseValue(field.toStdString(), Column::of("C", static_cast<ColumnType>(type))));
 }
 
-void DescriptionTest::describedFileReadsBack()
-{
-    std::istringstream in(
-        "# a comment\n"
-        "format\tace2010\n"
-        "password\tpw\n"
-        "table\tOrder Lines\n"
-        "column\tLine No\tlong\tauto\n"
-        "column\tNote\ttext\tsize=20\tuncompressed\n"
-        "column\tPaid\tyesno\n"
-        "column\tAmount\tdecimal\tprecision=6\tscale=2\n"
-        "column\tBody\tmemo\tstorage=chain\n"
-        "row\t1\tfirst \"one\"\tyes\t1.5\tlong\\nmemo\n"
-        "deleted\t2\tgone\tno\t0\t\\N\n"
-        "moved\t3\tmoved\tno\t-2\t\\N\n"
-        "table\tHidden\tflags=8\tstoredrows=3\n"
-        "column\tX\tbyte\n"
-        "query\tMy Query\n"
-        "linked\tL\tRemote\t/tmp/other.mdb\n"
-        "odbc\tO\tpublic.t\tODBC;DSN=x\n"
-        "entry\tMacro1\t-32766\t0\n");
+void DescriptionTest::describedFileReadsBack() {
+    std::istringstream in("# a comment\n"
+                          "format\tace2010\n"
+                          "password\tpw\n"
+                          "table\tOrder Lines\n"
+                          "column\tLine No\tlong\tauto\n"
+                          "column\tNote\ttext\tsize=20\tuncompressed\n"
+                          "column\tPaid\tyesno\n"
+                          "column\tAmount\tdecimal\tprecision=6\tscale=2\n"
+                          "column\tBody\tmemo\tstorage=chain\n"
+                          "row\t1\tfirst \"one\"\tyes\t1.5\tlong\\nmemo\n"
+                          "deleted\t2\tgone\tno\t0\t\\N\n"
+                          "moved\t3\tmoved\tno\t-2\t\\N\n"
+                          "table\tHidden\tflags=8\tstoredrows=3\n"
+                          "column\tX\tbyte\n"
+                          "query\tMy Query\n"
+                          "linked\tL\tRemote\t/tmp/other.mdb\n"
+                          "odbc\tO\tpublic.t\tODBC;DSN=x\n"
+                          "entry\tMacro1\t-32766\t0\n");
     const auto file = path("described.accdb");
     writeDescribed(in, file);
-    QCOMPARE(runTool({"mdb-ver", QString::fromStdString(file.string())}), QByteArray("ACE14\n")); // Access 2010 = ACE 14
+    QCOMPARE(runTool({"mdb-ver", QString::fromStdString(file.string())}),
+             QByteArray("ACE14\n")); // Access 2010 = ACE 14
     QCOMPARE(tableNames(file), (QStringList{"Order Lines", "Hidden"}));
     QCOMPARE(exportRows(file, "Order Lines"),
-             (QStringList{"1|first \"one\"|1|1.50|long\\nmemo", "2|gone|0|0.00|~", "3|moved|0|-2.00|~"}));
+             (QStringList{"1|first \"one\"|1|1.50|long\\nmemo", "2|gone|0|0.00|~",
+                          "3|moved|0|-2.00|~"}));
     QCOMPARE(exportRows(file, "Hidden"), QStringList{});
     QStringList names;
-    for (const QString& r : exportRows(file, "MSysObjects"))
-        names << r.section('|', 2, 3);
-    QCOMPARE(names, (QStringList{"Tables|3", "MSysObjects|1", "Order Lines|1", "Hidden|1", "My Query|5", "L|6",
-                                 "O|4", "Macro1|-32766"}));
+    for (const QString& r : exportRows(file, "MSysObjects")) names << r.section('|', 2, 3);
+    QCOMPARE(names, (QStringList{"Tables|3", "MSysObjects|1", "Order Lines|1", "Hidden|1",
+                                 "My Query|5", "L|6", "O|4", "Macro1|-32766"}));
 }
 
-void DescriptionTest::mistakesNameTheirLine_data()
-{
+void DescriptionTest::mistakesNameTheirLine_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("message");
-    QTest::newRow("unknown record") << "table\tT\ncolumn\tA\tlong\nrows\t1\n" << "line 3: unknown record";
+    QTest::newRow("unknown record") << "table\tT\ncolumn\tA\tlong\nrows\t1\n"
+                                    << "line 3: unknown record";
     QTest::newRow("too few values") << "table\tT\ncolumn\tA\tlong\ncolumn\tB\tlong\nrow\t1\n"
                                     << "line 4: expected 2 values, found 1";
-    QTest::newRow("unknown type") << "table\tT\ncolumn\tA\tlonger\n" << "line 2: unknown column type";
+    QTest::newRow("unknown type") << "table\tT\ncolumn\tA\tlonger\n"
+                                  << "line 2: unknown column type";
     QTest::newRow("column after rows") << "table\tT\ncolumn\tA\tlong\nrow\t1\ncolumn\tB\tlong\n"
                                        << "line 4: columns belong right after";
-    QTest::newRow("late format") << "table\tT\ncolumn\tA\tlong\nformat\tjet3\n" << "line 3: format must come before";
-    QTest::newRow("bad value") << "\n\ntable\tT\ncolumn\tA\tbyte\nrow\t300\n" << "line 5: column \"A\": 300 is out of range";
+    QTest::newRow("late format") << "table\tT\ncolumn\tA\tlong\nformat\tjet3\n"
+                                 << "line 3: format must come before";
+    QTest::newRow("bad value") << "\n\ntable\tT\ncolumn\tA\tbyte\nrow\t300\n"
+                               << "line 5: column \"A\": 300 is out of range";
 }
 
-void DescriptionTest::mistakesNameTheirLine()
-{
+void DescriptionTest::mistakesNameTheirLine() {
     QFETCH(QString, text);
     QFETCH(QString, message);
     std::istringstream in(text.toStdString());
@@ -150,13 +152,13 @@ void DescriptionTest::mistakesNameTheirLine()
     }
 }
 
-void DescriptionTest::sampleDatabase()
-{
+void DescriptionTest::sampleDatabase() {
     std::ifstream in(TABULANT_SAMPLE_DESCRIPTION);
     QVERIFY(in.good());
     const auto file = path("sample.mdb");
     writeDescribed(in, file);
-    QCOMPARE(tableNames(file), (QStringList{"Customers", "Products", "Orders", "Order Details", "Employees"}));
+    QCOMPARE(tableNames(file),
+             (QStringList{"Customers", "Products", "Orders", "Order Details", "Employees"}));
     QCOMPARE(exportRows(file, "Order Details").size(), 8);
     const QStringList products = exportRows(file, "Products");
     QVERIFY(products[0].section('|', 8).startsWith("424D")); // the picture is a bitmap
@@ -164,8 +166,7 @@ void DescriptionTest::sampleDatabase()
     QCOMPARE(exportRows(file, "Customers")[3].section('|', 2, 2), "Zoë Ångström");
 }
 
-void DescriptionTest::bigTablesAreDeterministic()
-{
+void DescriptionTest::bigTablesAreDeterministic() {
     const auto file = path("big.mdb");
     writeBigDatabase(file, 2500, 2, Format::Jet4);
     QCOMPARE(tableNames(file), (QStringList{"Big 1", "Big 2"}));

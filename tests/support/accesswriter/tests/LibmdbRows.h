@@ -20,18 +20,15 @@ struct RawRow {
 };
 
 // Reads every row libmdb returns for the table; an empty result when anything fails.
-inline std::vector<RawRow> rawRows(const std::filesystem::path& file, const char* table)
-{
+inline std::vector<RawRow> rawRows(const std::filesystem::path& file, const char* table) {
     std::vector<RawRow> rows;
     MdbHandle* mdb = mdb_open(file.c_str(), MDB_NOFLAGS);
-    if (!mdb)
-        return rows;
+    if (!mdb) return rows;
     mdb_read_catalog(mdb, MDB_TABLE);
     MdbTableDef* t = nullptr;
     for (unsigned i = 0; i < mdb->num_catalog && !t; ++i) {
         auto* e = static_cast<MdbCatalogEntry*>(g_ptr_array_index(mdb->catalog, i));
-        if (QString::fromUtf8(e->object_name) == QString::fromUtf8(table))
-            t = mdb_read_table(e);
+        if (QString::fromUtf8(e->object_name) == QString::fromUtf8(table)) t = mdb_read_table(e);
     }
     if (t) {
         mdb_read_columns(t);
@@ -48,8 +45,9 @@ inline std::vector<RawRow> rawRows(const std::filesystem::path& file, const char
                 if (col->cur_value_len == 0 && col->col_type != MDB_BOOL)
                     r.values.push_back(QByteArray());
                 else
-                    r.values.push_back(QByteArray(reinterpret_cast<const char*>(mdb->pg_buf) + col->cur_value_start,
-                                                  col->col_type == MDB_BOOL ? 0 : col->cur_value_len));
+                    r.values.push_back(QByteArray(
+                        reinterpret_cast<const char*>(mdb->pg_buf) + col->cur_value_start,
+                        col->col_type == MDB_BOOL ? 0 : col->cur_value_len));
             }
             rows.push_back(r);
         }

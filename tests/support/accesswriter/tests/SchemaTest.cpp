@@ -24,8 +24,7 @@ private:
     QTemporaryDir dir_;
 };
 
-void SchemaTest::everyTypeHasItsDefinition()
-{
+void SchemaTest::everyTypeHasItsDefinition() {
     Column autoLong = Column::of("l", ColumnType::Long);
     autoLong.autoNumber = true;
     Column fixedBinary = Column::of("binf", ColumnType::Binary, 4);
@@ -34,63 +33,87 @@ void SchemaTest::everyTypeHasItsDefinition()
     hyperlink.hyperlink = true;
     Column calculated = Column::of("calc", ColumnType::Double);
     calculated.calculated = true;
-    const std::vector<Column> columns{
-        Column::of("yn", ColumnType::Boolean), Column::of("b", ColumnType::Byte), Column::of("i", ColumnType::Integer),
-        autoLong, Column::of("c", ColumnType::Currency), Column::of("s", ColumnType::Single),
-        Column::of("d", ColumnType::Double), Column::of("dt", ColumnType::DateTime),
-        Column::of("bin", ColumnType::Binary, 16), fixedBinary, Column::of("t", ColumnType::Text, 40),
-        Column::of("o", ColumnType::Ole), hyperlink, Column::of("g", ColumnType::Guid),
-        Column::decimal("dec", 10, 3), Column::of("big", ColumnType::LargeNumber),
-        Column::of("dt2", ColumnType::DateTimeExtended), calculated};
+    const std::vector<Column> columns{Column::of("yn", ColumnType::Boolean),
+                                      Column::of("b", ColumnType::Byte),
+                                      Column::of("i", ColumnType::Integer),
+                                      autoLong,
+                                      Column::of("c", ColumnType::Currency),
+                                      Column::of("s", ColumnType::Single),
+                                      Column::of("d", ColumnType::Double),
+                                      Column::of("dt", ColumnType::DateTime),
+                                      Column::of("bin", ColumnType::Binary, 16),
+                                      fixedBinary,
+                                      Column::of("t", ColumnType::Text, 40),
+                                      Column::of("o", ColumnType::Ole),
+                                      hyperlink,
+                                      Column::of("g", ColumnType::Guid),
+                                      Column::decimal("dec", 10, 3),
+                                      Column::of("big", ColumnType::LargeNumber),
+                                      Column::of("dt2", ColumnType::DateTimeExtended),
+                                      calculated};
     WriterOptions options;
     options.format = Format::Ace2013;
     const std::filesystem::path file = dir_.path().toStdString() + "/types.accdb";
     writeDatabase(file, {{"All Types", columns, {}, {}}}, options);
 
-    const QString schema = QString::fromUtf8(runTool({"mdb-schema", QString::fromStdString(file.string()), "postgres"}));
-    const QString body = schema.section("CREATE TABLE IF NOT EXISTS \"all types\"", 1).section(");", 0, 0);
+    const QString schema = QString::fromUtf8(
+        runTool({"mdb-schema", QString::fromStdString(file.string()), "postgres"}));
+    const QString body =
+        schema.section("CREATE TABLE IF NOT EXISTS \"all types\"", 1).section(");", 0, 0);
     QStringList lines;
     for (QString line : body.split('\n', Qt::SkipEmptyParts)) {
         line = line.simplified();
-        if (line != "(")
-            lines << line;
+        if (line != "(") lines << line;
     }
-    QCOMPARE(lines, (QStringList{
-                        "\"yn\" BOOLEAN NOT NULL,", "\"b\" SMALLINT,", "\"i\" INTEGER,",
-                        "\"l\" SERIAL,", // the AutoNumber flag
-                        "\"c\" NUMERIC(15,2),", "\"s\" REAL,", "\"d\" DOUBLE PRECISION,",
-                        "\"dt\" TIMESTAMP WITHOUT TIME ZONE,", "\"bin\" BYTEA,", "\"binf\" BYTEA,",
-                        "\"t\" VARCHAR (40),", "\"o\" BYTEA,", "\"h\" TEXT,", "\"g\" UUID,",
-                        "\"dec\" NUMERIC (10, 3),", "\"big\" Unknown_0013,", "\"dt2\" Unknown_0014,",
-                        "\"calc\" DOUBLE PRECISION"}));
+    QCOMPARE(lines,
+             (QStringList{"\"yn\" BOOLEAN NOT NULL,", "\"b\" SMALLINT,", "\"i\" INTEGER,",
+                          "\"l\" SERIAL,", // the AutoNumber flag
+                          "\"c\" NUMERIC(15,2),", "\"s\" REAL,", "\"d\" DOUBLE PRECISION,",
+                          "\"dt\" TIMESTAMP WITHOUT TIME ZONE,", "\"bin\" BYTEA,",
+                          "\"binf\" BYTEA,", "\"t\" VARCHAR (40),", "\"o\" BYTEA,", "\"h\" TEXT,",
+                          "\"g\" UUID,", "\"dec\" NUMERIC (10, 3),", "\"big\" Unknown_0013,",
+                          "\"dt2\" Unknown_0014,", "\"calc\" DOUBLE PRECISION"}));
 }
 
-void SchemaTest::wideTableSpansDefinitionPages()
-{
+void SchemaTest::wideTableSpansDefinitionPages() {
     // 200 columns with long names need some 17 KB of definition: five pages.
     std::vector<Column> columns;
     Row row;
     QStringList expected;
-    const ColumnType types[] = {ColumnType::Long, ColumnType::Text, ColumnType::Memo, ColumnType::Double};
+    const ColumnType types[] = {ColumnType::Long, ColumnType::Text, ColumnType::Memo,
+                                ColumnType::Double};
     for (int i = 0; i < 200; ++i) {
-        columns.push_back(Column::of("A rather long column name number " + std::to_string(i), types[i % 4]));
+        columns.push_back(
+            Column::of("A rather long column name number " + std::to_string(i), types[i % 4]));
         switch (i % 4) {
-        case 0: row.push_back(Variant::integer(i)); expected << QString::number(i); break;
-        case 1: row.push_back(Variant::text("t" + std::to_string(i))); expected << QString("t%1").arg(i); break;
-        case 2: row.push_back(Variant::text("m" + std::to_string(i))); expected << QString("m%1").arg(i); break;
-        default: row.push_back(Variant::real(i + 0.5)); expected << QString("%1.5").arg(i); break;
+        case 0:
+            row.push_back(Variant::integer(i));
+            expected << QString::number(i);
+            break;
+        case 1:
+            row.push_back(Variant::text("t" + std::to_string(i)));
+            expected << QString("t%1").arg(i);
+            break;
+        case 2:
+            row.push_back(Variant::text("m" + std::to_string(i)));
+            expected << QString("m%1").arg(i);
+            break;
+        default:
+            row.push_back(Variant::real(i + 0.5));
+            expected << QString("%1.5").arg(i);
+            break;
         }
     }
     const std::filesystem::path file = dir_.path().toStdString() + "/wide.mdb";
     writeDatabase(file, {{"Wide Table", columns, {row}, {}}});
     QCOMPARE(exportRows(file, "Wide Table"), QStringList{expected.join('|')});
-    const QString schema = QString::fromUtf8(runTool({"mdb-schema", QString::fromStdString(file.string())}));
+    const QString schema =
+        QString::fromUtf8(runTool({"mdb-schema", QString::fromStdString(file.string())}));
     QCOMPARE(schema.count("A rather long column name number"), 200);
     QVERIFY(schema.contains("[A rather long column name number 199]\t\t\tDouble"));
 }
 
-void SchemaTest::flagsLibmdbHidesAreInTheDescriptors()
-{
+void SchemaTest::flagsLibmdbHidesAreInTheDescriptors() {
     Column hyperlink = Column::of("h", ColumnType::Memo);
     hyperlink.hyperlink = true;
     Column calculated = Column::of("calc", ColumnType::Text, 10);
@@ -104,14 +127,14 @@ void SchemaTest::flagsLibmdbHidesAreInTheDescriptors()
     const std::filesystem::path file = dir_.path().toStdString() + "/flags.accdb";
     WriterOptions options;
     options.format = Format::Ace2010;
-    writeDatabase(file, {{"F", {hyperlink, calculated, fixedText, plainText, guid}, {}, {}}}, options);
+    writeDatabase(file, {{"F", {hyperlink, calculated, fixedText, plainText, guid}, {}, {}}},
+                  options);
 
     // With no indexes the 25-byte descriptors start at 63 of the definition page, which the
     // catalogue names in its Id column.
     std::uint32_t page = 0;
     for (const QString& row : exportRows(file, "MSysObjects"))
-        if (row.section('|', 2, 2) == "F")
-            page = row.section('|', 0, 0).toUInt();
+        if (row.section('|', 2, 2) == "F") page = row.section('|', 0, 0).toUInt();
     QFile f(QString::fromStdString(file.string()));
     QVERIFY(f.open(QIODevice::ReadOnly));
     const QByteArray def = f.readAll().mid(page * 4096, 4096);
@@ -119,8 +142,11 @@ void SchemaTest::flagsLibmdbHidesAreInTheDescriptors()
     // type, flags (offset 15), extended flags (16), length (23)
     auto summary = [&](int i) {
         const QByteArray d = descriptor(i);
-        return QString("%1 %2 %3 %4").arg(int(d[0]), 2, 16, QChar('0')).arg(quint8(d[15]), 2, 16, QChar('0'))
-            .arg(quint8(d[16]), 2, 16, QChar('0')).arg(quint8(d[23]) | quint8(d[24]) << 8);
+        return QString("%1 %2 %3 %4")
+            .arg(int(d[0]), 2, 16, QChar('0'))
+            .arg(quint8(d[15]), 2, 16, QChar('0'))
+            .arg(quint8(d[16]), 2, 16, QChar('0'))
+            .arg(quint8(d[23]) | quint8(d[24]) << 8);
     };
     QCOMPARE(summary(0), "0c 82 01 0");  // hyperlink memo, compressed
     QCOMPARE(summary(1), "0a 02 c1 43"); // calculated text: 10 characters + 23 bytes of wrapping

@@ -9,9 +9,9 @@
 
 #include <QFile>
 
-#include <cstring>
 #include <QTemporaryDir>
 #include <QTest>
+#include <cstring>
 
 using namespace tabulant::accesswriter;
 using namespace tabulant::accesswriter::testing;
@@ -23,33 +23,29 @@ Q_DECLARE_METATYPE(tabulant::platform::Variant)
 
 namespace {
 
-QByteArray fileBytes(const std::filesystem::path& file)
-{
+QByteArray fileBytes(const std::filesystem::path& file) {
     QFile f(QString::fromStdString(file.string()));
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-std::uint32_t le32(const QByteArray& b, qsizetype at)
-{
+std::uint32_t le32(const QByteArray& b, qsizetype at) {
     std::uint32_t v = 0;
-    for (int i = 3; i >= 0; --i)
-        v = (v << 8) | static_cast<std::uint8_t>(b[at + i]);
+    for (int i = 3; i >= 0; --i) v = (v << 8) | static_cast<std::uint8_t>(b[at + i]);
     return v;
 }
 
-std::uint16_t le16(const QByteArray& b, qsizetype at)
-{
-    return static_cast<std::uint16_t>(static_cast<std::uint8_t>(b[at]) | static_cast<std::uint8_t>(b[at + 1]) << 8);
+std::uint16_t le16(const QByteArray& b, qsizetype at) {
+    return static_cast<std::uint16_t>(static_cast<std::uint8_t>(b[at]) |
+                                      static_cast<std::uint8_t>(b[at + 1]) << 8);
 }
 
 // Row offset entries (with their flag bits) of every data page that names `tdefPage`.
-QList<std::uint16_t> rowOffsets(const QByteArray& file, std::uint32_t tdefPage, int pageSize = 4096)
-{
+QList<std::uint16_t> rowOffsets(const QByteArray& file, std::uint32_t tdefPage,
+                                int pageSize = 4096) {
     QList<std::uint16_t> out;
     const int countAt = pageSize == 4096 ? 12 : 8;
     for (qsizetype at = 0; at + pageSize <= file.size(); at += pageSize) {
-        if (file[at] != 0x01 || le32(file, at + 4) != tdefPage)
-            continue;
+        if (file[at] != 0x01 || le32(file, at + 4) != tdefPage) continue;
         for (int r = 0; r < le16(file, at + countAt); ++r)
             out << le16(file, at + countAt + 2 + 2 * r);
     }
@@ -57,14 +53,12 @@ QList<std::uint16_t> rowOffsets(const QByteArray& file, std::uint32_t tdefPage, 
 }
 
 // The definition page of a table, from the catalogue as libmdb exports it.
-std::uint32_t definitionPage(const std::filesystem::path& file, const QString& table)
-{
-    const QByteArray out = runTool({"mdb-export", "-H", "-Q", "-d", "|", QString::fromStdString(file.string()),
-                                    "MSysObjects"});
+std::uint32_t definitionPage(const std::filesystem::path& file, const QString& table) {
+    const QByteArray out = runTool({"mdb-export", "-H", "-Q", "-d", "|",
+                                    QString::fromStdString(file.string()), "MSysObjects"});
     for (const QByteArray& line : out.split('\n')) {
         const QList<QByteArray> f = line.split('|');
-        if (f.size() > 3 && QString::fromUtf8(f[2]) == table)
-            return f[0].toUInt();
+        if (f.size() > 3 && QString::fromUtf8(f[2]) == table) return f[0].toUInt();
     }
     return 0;
 }
@@ -91,14 +85,13 @@ private slots:
 private:
     QTemporaryDir dir_;
     int files_ = 0;
-    std::filesystem::path nextFile(const char* ext = ".mdb")
-    {
-        return std::filesystem::path(dir_.path().toStdString()) / ("s" + std::to_string(files_++) + ext);
+    std::filesystem::path nextFile(const char* ext = ".mdb") {
+        return std::filesystem::path(dir_.path().toStdString()) /
+               ("s" + std::to_string(files_++) + ext);
     }
 };
 
-void StructureTest::catalogueEntries()
-{
+void StructureTest::catalogueEntries() {
     const auto file = nextFile();
     {
         AccessWriter w(file);
@@ -114,10 +107,17 @@ void StructureTest::catalogueEntries()
         TableOptions temporary;
         temporary.flags = kTemporaryObjectFlags;
         w.addTable("~TMPCLP517911", one, temporary);
-        CatalogEntry linked{"Linked", ObjectType::LinkedTable, 0, 0, "Remote Name", "C:\\data\\other.mdb", "", {}};
+        CatalogEntry linked{"Linked",      ObjectType::LinkedTable, 0,  0,
+                            "Remote Name", "C:\\data\\other.mdb",   "", {}};
         w.addCatalogEntry(linked);
-        CatalogEntry odbc{"Server Table", ObjectType::OdbcLinkedTable, 0, 0, "dbo.orders", "",
-                          "ODBC;DSN=pg;DATABASE=shop", {}};
+        CatalogEntry odbc{"Server Table",
+                          ObjectType::OdbcLinkedTable,
+                          0,
+                          0,
+                          "dbo.orders",
+                          "",
+                          "ODBC;DSN=pg;DATABASE=shop",
+                          {}};
         w.addCatalogEntry(odbc);
         w.addCatalogEntry(CatalogEntry{"Monthly Totals", ObjectType::Query, 0, 0, "", "", "", {}});
         w.addCatalogEntry(CatalogEntry{"Form1", ObjectType::Query, -32768, 0, "", "", "", 4711});
@@ -148,12 +148,12 @@ void StructureTest::catalogueEntries()
     QCOMPARE(exportRows(file, "MSysObjects").last().split('|').first(), "4711");
 }
 
-void StructureTest::deletedAndMovedRows()
-{
+void StructureTest::deletedAndMovedRows() {
     const auto file = nextFile();
     {
         AccessWriter w(file);
-        TableWriter& t = w.addTable("T", {Column::of("N", ColumnType::Long), Column::of("S", ColumnType::Text, 20)});
+        TableWriter& t = w.addTable(
+            "T", {Column::of("N", ColumnType::Long), Column::of("S", ColumnType::Text, 20)});
         t.addRow({Variant::integer(1), Variant::text("kept")});
         t.addRow({Variant::integer(2), Variant::text("deleted")}, RowKind::Deleted);
         t.addRow({Variant::integer(3), Variant::text("moved")}, RowKind::Moved);
@@ -175,14 +175,12 @@ void StructureTest::deletedAndMovedRows()
     QCOMPARE(exportRows(file, "T"), (QStringList{"1|kept", "2|deleted", "4|last", "3|moved"}));
 }
 
-void StructureTest::manyPagesUseBitmapPages()
-{
+void StructureTest::manyPagesUseBitmapPages() {
     const auto file = nextFile(".accdb");
     WriterOptions options;
     options.format = Format::Ace2016;
     std::string wide;
-    for (int i = 0; i < 255; ++i)
-        wide += "Ω";
+    for (int i = 0; i < 255; ++i) wide += "Ω";
     {
         AccessWriter w(file, options);
         TableWriter& small = w.addTable("Small", {Column::of("N", ColumnType::Long)});
@@ -191,9 +189,9 @@ void StructureTest::manyPagesUseBitmapPages()
                                               Column::of("B", ColumnType::Text, 255)});
         for (int i = 0; i < 5000; ++i) {
             // Greek text does not compress, so a row takes over 500 bytes: some 700 pages.
-            big.addRow({Variant::integer(i), Variant::text(wide), Variant::text(std::to_string(i))});
-            if (i % 1000 == 0)
-                small.addRow({Variant::integer(i)});
+            big.addRow(
+                {Variant::integer(i), Variant::text(wide), Variant::text(std::to_string(i))});
+            if (i % 1000 == 0) small.addRow({Variant::integer(i)});
         }
         w.finish();
     }
@@ -215,29 +213,33 @@ void StructureTest::manyPagesUseBitmapPages()
     QCOMPARE(mapType("Big"), 1);
 }
 
-void StructureTest::storedRowCount()
-{
+void StructureTest::storedRowCount() {
     const auto file = nextFile();
     TableOptions unclean;
     unclean.storedRowCount = 0;
-    writeDatabase(file, {{"Counted", {Column::of("N", ColumnType::Long)}, {{Variant::integer(1)}, {Variant::integer(2)}}, {}},
-                         {"Unclean", {Column::of("N", ColumnType::Long)}, {{Variant::integer(1)}, {Variant::integer(2)}}, unclean}});
+    writeDatabase(file, {{"Counted",
+                          {Column::of("N", ColumnType::Long)},
+                          {{Variant::integer(1)}, {Variant::integer(2)}},
+                          {}},
+                         {"Unclean",
+                          {Column::of("N", ColumnType::Long)},
+                          {{Variant::integer(1)}, {Variant::integer(2)}},
+                          unclean}});
     const QByteArray bytes = fileBytes(file);
     QCOMPARE(le32(bytes, definitionPage(file, "Counted") * 4096 + 16), 2u);
     QCOMPARE(le32(bytes, definitionPage(file, "Unclean") * 4096 + 16), 0u);
     QCOMPARE(exportRows(file, "Unclean"), (QStringList{"1", "2"}));
 }
 
-void StructureTest::rc4MatchesKnownVector()
-{
+void StructureTest::rc4MatchesKnownVector() {
     std::uint8_t data[] = {'P', 'l', 'a', 'i', 'n', 't', 'e', 'x', 't'};
     const std::uint8_t key[] = {'K', 'e', 'y'};
     rc4Apply(key, 3, data, sizeof data);
-    QCOMPARE(QByteArray(reinterpret_cast<char*>(data), sizeof data).toHex(), QByteArray("bbf316e8d940af0ad3"));
+    QCOMPARE(QByteArray(reinterpret_cast<char*>(data), sizeof data).toHex(),
+             QByteArray("bbf316e8d940af0ad3"));
 }
 
-void StructureTest::passwordIsStoredMasked_data()
-{
+void StructureTest::passwordIsStoredMasked_data() {
     QTest::addColumn<Format>("format");
     QTest::addColumn<QString>("password");
     QTest::newRow("jet4") << Format::Jet4 << "Secret!";
@@ -247,8 +249,7 @@ void StructureTest::passwordIsStoredMasked_data()
     QTest::newRow("jet3") << Format::Jet3 << "Geheim";
 }
 
-void StructureTest::passwordIsStoredMasked()
-{
+void StructureTest::passwordIsStoredMasked() {
     QFETCH(Format, format);
     QFETCH(QString, password);
     WriterOptions options;
@@ -256,7 +257,8 @@ void StructureTest::passwordIsStoredMasked()
     options.password = password.toStdString();
     options.creationDate = 45678.75;
     const auto file = nextFile();
-    writeDatabase(file, {{"T", {Column::of("N", ColumnType::Long)}, {{Variant::integer(5)}}, {}}}, options);
+    writeDatabase(file, {{"T", {Column::of("N", ColumnType::Long)}, {{Variant::integer(5)}}, {}}},
+                  options);
     QCOMPARE(exportRows(file, "T"), QStringList{"5"}); // libmdb ignores the password
 
     QByteArray page = fileBytes(file).left(format == Format::Jet3 ? 2048 : 4096);
@@ -281,20 +283,21 @@ void StructureTest::passwordIsStoredMasked()
     QCOMPARE(stored, password);
 }
 
-void StructureTest::encodedPagesReadBack()
-{
+void StructureTest::encodedPagesReadBack() {
     WriterOptions options;
     options.pageEncodingKey = 0x12345678;
     const auto file = nextFile();
-    writeDatabase(file, {{"Secret Table", {Column::of("S", ColumnType::Memo)},
-                          {{Variant::text(std::string(5000, 'q'))}, {Variant::text("short")}}, {}}},
+    writeDatabase(file,
+                  {{"Secret Table",
+                    {Column::of("S", ColumnType::Memo)},
+                    {{Variant::text(std::string(5000, 'q'))}, {Variant::text("short")}},
+                    {}}},
                   options);
     QVERIFY(!fileBytes(file).contains(QByteArray(100, 'q')));
     QCOMPARE(exportRows(file, "Secret Table"), (QStringList{QString(5000, 'q'), "short"}));
 }
 
-void StructureTest::rawTypesKeepTheirBytes()
-{
+void StructureTest::rawTypesKeepTheirBytes() {
     const auto file = nextFile(".accdb");
     WriterOptions options;
     options.format = Format::Ace2019;
@@ -303,18 +306,24 @@ void StructureTest::rawTypesKeepTheirBytes()
     Column calcText = Column::of("CalcText", ColumnType::Text, 10);
     calcText.calculated = true;
     Column plain = Column::of("Emoji", ColumnType::Text, 10);
-    writeDatabase(file, {{"Raw", {Column::of("Big", ColumnType::LargeNumber),
-                                  Column::of("When", ColumnType::DateTimeExtended), calcDouble, calcText, plain},
-                          {{Variant::integer(-2), Variant::text("2021-06-14 12:45:00.1234567"), Variant::real(1.5),
-                            Variant::text("ab"), Variant::text("a😀")},
-                           {Variant::null(), Variant::text("0001-01-01"), Variant::null(), Variant::null(),
-                            Variant::null()}},
-                          {}}},
-                 options);
+    writeDatabase(file,
+                  {{"Raw",
+                    {Column::of("Big", ColumnType::LargeNumber),
+                     Column::of("When", ColumnType::DateTimeExtended), calcDouble, calcText, plain},
+                    {{Variant::integer(-2), Variant::text("2021-06-14 12:45:00.1234567"),
+                      Variant::real(1.5), Variant::text("ab"), Variant::text("a😀")},
+                     {Variant::null(), Variant::text("0001-01-01"), Variant::null(),
+                      Variant::null(), Variant::null()}},
+                    {}}},
+                  options);
     const std::vector<RawRow> rows = rawRows(file, "Raw");
     QCOMPARE(rows.size(), 2u);
     QCOMPARE(rows[0].values[0].toHex(), QByteArray("feffffffffffffff"));
-    QCOMPARE(rows[0].values[1], QByteArray("0000000000000737954:000000045900" "1234567" ":7", 41) + QByteArray(1, '\0'));
+    QCOMPARE(rows[0].values[1], QByteArray("0000000000000737954:000000045900"
+                                           "1234567"
+                                           ":7",
+                                           41) +
+                                    QByteArray(1, '\0'));
     QByteArray calc(20, '\0');
     calc[16] = 8;
     calc += QByteArray::fromHex("000000000000f83f") + QByteArray(3, '\0');
@@ -326,12 +335,15 @@ void StructureTest::rawTypesKeepTheirBytes()
     // Outside the BMP: a surrogate pair, and no compression.
     QCOMPARE(rows[0].values[4].toHex(), QByteArray("61003dd800de"));
     QCOMPARE(rows[1].values[0], QByteArray());
-    QCOMPARE(rows[1].values[1], QByteArray("0000000000000000000:000000000000" "0000000" ":7", 41) + QByteArray(1, '\0'));
+    QCOMPARE(rows[1].values[1], QByteArray("0000000000000000000:000000000000"
+                                           "0000000"
+                                           ":7",
+                                           41) +
+                                    QByteArray(1, '\0'));
     QCOMPARE(rows[1].values[2], QByteArray());
 }
 
-void StructureTest::jet3TextAndLongRows()
-{
+void StructureTest::jet3TextAndLongRows() {
     WriterOptions options;
     options.format = Format::Jet3;
     const auto file = nextFile();
@@ -347,7 +359,8 @@ void StructureTest::jet3TextAndLongRows()
         QStringList fields{QString::number(r)};
         for (int i = 0; i < 12; ++i) {
             const bool null = (r + i) % 5 == 0;
-            const std::string s(static_cast<std::size_t>((r * 7 + i * 13) % 60 + 1), static_cast<char>('a' + i));
+            const std::string s(static_cast<std::size_t>((r * 7 + i * 13) % 60 + 1),
+                                static_cast<char>('a' + i));
             row.push_back(null ? Variant::null() : Variant::text(s));
             fields << (null ? "~" : QString::fromStdString(s));
         }
@@ -361,34 +374,39 @@ void StructureTest::jet3TextAndLongRows()
     QCOMPARE(exportRows(file, "Jet 3 Table"), expected);
 }
 
-void StructureTest::refusesWhatDoesNotFit_data()
-{
+void StructureTest::refusesWhatDoesNotFit_data() {
     QTest::addColumn<Column>("column");
     QTest::addColumn<Variant>("value");
     QTest::newRow("byte too big") << Column::of("C", ColumnType::Byte) << Variant::integer(256);
-    QTest::newRow("integer too small") << Column::of("C", ColumnType::Integer) << Variant::integer(-32769);
-    QTest::newRow("long too big") << Column::of("C", ColumnType::Long) << Variant::integer(2147483648LL);
+    QTest::newRow("integer too small")
+        << Column::of("C", ColumnType::Integer) << Variant::integer(-32769);
+    QTest::newRow("long too big") << Column::of("C", ColumnType::Long)
+                                  << Variant::integer(2147483648LL);
     QTest::newRow("single overflow") << Column::of("C", ColumnType::Single) << Variant::real(1e300);
     QTest::newRow("text too long") << Column::of("C", ColumnType::Text, 3) << Variant::text("abcd");
-    QTest::newRow("malformed utf-8") << Column::of("C", ColumnType::Text, 3) << Variant::text("\xC3");
-    QTest::newRow("surrogate in utf-8") << Column::of("C", ColumnType::Text, 3) << Variant::text("\xED\xA0\x80");
+    QTest::newRow("malformed utf-8")
+        << Column::of("C", ColumnType::Text, 3) << Variant::text("\xC3");
+    QTest::newRow("surrogate in utf-8")
+        << Column::of("C", ColumnType::Text, 3) << Variant::text("\xED\xA0\x80");
     QTest::newRow("text for a long") << Column::of("C", ColumnType::Long) << Variant::text("12");
     QTest::newRow("too many decimals") << Column::decimal("C", 5, 2) << Variant::decimal("1.234");
     QTest::newRow("beyond precision") << Column::decimal("C", 5, 2) << Variant::decimal("1234.5");
     QTest::newRow("bad guid") << Column::of("C", ColumnType::Guid) << Variant::text("{1234}");
-    QTest::newRow("bad extended date") << Column::of("C", ColumnType::DateTimeExtended) << Variant::text("2021-13-01");
-    QTest::newRow("raw bytes of the wrong size") << Column::of("C", ColumnType::Double) << Variant::binary("1234");
-    QTest::newRow("binary too long") << Column::of("C", ColumnType::Binary, 2) << Variant::binary("123");
-    QTest::newRow("row bigger than a page") << Column::of("C", ColumnType::Memo)
-                                            << Variant::text(std::string(5000, 'x')); // forced inline below
+    QTest::newRow("bad extended date")
+        << Column::of("C", ColumnType::DateTimeExtended) << Variant::text("2021-13-01");
+    QTest::newRow("raw bytes of the wrong size")
+        << Column::of("C", ColumnType::Double) << Variant::binary("1234");
+    QTest::newRow("binary too long")
+        << Column::of("C", ColumnType::Binary, 2) << Variant::binary("123");
+    QTest::newRow("row bigger than a page")
+        << Column::of("C", ColumnType::Memo)
+        << Variant::text(std::string(5000, 'x')); // forced inline below
 }
 
-void StructureTest::refusesWhatDoesNotFit()
-{
+void StructureTest::refusesWhatDoesNotFit() {
     QFETCH(Column, column);
     QFETCH(Variant, value);
-    if (column.type == ColumnType::Memo)
-        column.storage = LongValueStorage::Inline;
+    if (column.type == ColumnType::Memo) column.storage = LongValueStorage::Inline;
     AccessWriter w(nextFile());
     TableWriter& t = w.addTable("T", {column});
     QVERIFY_THROWS_EXCEPTION(AccessWriterError, t.addRow({value}));
