@@ -7,13 +7,17 @@ cd "$(dirname "$0")/.."
 build=${1:-build}
 program=$build/bin/tabulant
 [[ -x $program ]] || { echo "no program at $program: build it first" >&2; exit 1; }
-command -v xvfb-run >/dev/null && command -v import >/dev/null && command -v xwininfo >/dev/null ||
-    { echo "needs xvfb-run (xvfb), xwininfo (x11-utils) and import (imagemagick)" >&2; exit 1; }
+for tool in xvfb-run import xwininfo; do
+    command -v "$tool" >/dev/null ||
+        { echo "needs xvfb-run (xvfb), xwininfo (x11-utils) and import (imagemagick)" >&2; exit 1; }
+done
 
 # A settings file of its own, so the picture shows the first-start defaults.
 config=$(mktemp -d)
 trap 'rm -rf "$config"' EXIT
 
+# The inner script is single-quoted on purpose: its variables belong to the inner shell.
+# shellcheck disable=SC2016
 XDG_CONFIG_HOME=$config xvfb-run -a -s "-screen 0 800x640x24" bash -c '
     "$0" &
     pid=$!

@@ -10,8 +10,10 @@ out=$here/out
 seconds=${1:-600}
 mkdir -p "$out/build" "$out/inputs" "$out/corpus"
 
-flags=(-std=c++20 -g -O1 -I"$root" -I"$root/tests/support/accesswriter" $(pkg-config --cflags libmdb))
-libs=($(pkg-config --libs libmdb) -lcrypto)
+read -ra mdb_cflags <<<"$(pkg-config --cflags libmdb)"
+read -ra mdb_libs <<<"$(pkg-config --libs libmdb)"
+flags=(-std=c++20 -g -O1 -I"$root" -I"$root/tests/support/accesswriter" "${mdb_cflags[@]}")
+libs=("${mdb_libs[@]}" -lcrypto)
 reader=("$root"/db/access/{AccessDatabase,AccessErrors,AccessTableCursor,ColumnProperties,ComplexValues,DataPage,JetHeader,LongValueReader,PageStore,TableDefinition,TableScanner,TextDecoder,UsageMap,ValueDecoder}.cpp
         "$root"/platform/{Variant,RegionalText,RegionalTextDates,RegionalTextLocale,Utf8}.cpp
         "$root"/db/crypto/*.cpp "$root"/shell/core/Helpers.cpp)

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the project needs to build, run and test, when any is missing.
+#   scripts/install-deps.sh [PACKAGE...]     also installs the packages named
 set -euo pipefail
 
 packages=(
@@ -10,6 +11,7 @@ packages=(
     postgresql postgresql-client
     libssl-dev
     fonts-liberation
+    "$@"
 )
 
 missing=()

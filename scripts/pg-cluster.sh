@@ -31,7 +31,7 @@ find_bindir() {
         return
     fi
     local dir
-    dir=$(ls -d /usr/lib/postgresql/*/bin 2>/dev/null | sort -V | tail -n 1 || true)
+    dir=$(printf '%s\n' /usr/lib/postgresql/*/bin | sort -V | tail -n 1)
     [[ -n "$dir" && -x "$dir/initdb" ]] || die "no PostgreSQL server found under /usr/lib/postgresql (install postgresql)"
     echo "$dir"
 }

@@ -28,7 +28,7 @@ else
     pgdir=${TABULANT_PG_DIR:-${XDG_DATA_HOME:-$HOME/.local/share}/tabulant/pg}
 fi
 
-bindir=$(ls -d /usr/lib/postgresql/*/bin 2>/dev/null | sort -V | tail -n 1 || true)
+bindir=$(printf '%s\n' /usr/lib/postgresql/*/bin | sort -V | tail -n 1)
 [[ -x "$bindir/pg_isready" ]] || die "no PostgreSQL programs under /usr/lib/postgresql"
 
 if "$bindir/pg_isready" -q -h localhost -p 5432; then
