@@ -64,8 +64,6 @@ int main(int argc, char** argv) {
     ui::Form1 form(
         ui::Form1Services{prompts, settings, connections, events, shellOpen, regional, preview});
     preview.setOwner(&form);
-    preview.setConnection([&form] { return form.postgresql_conn(); });
-    preview.setSQLFormOK([&form] { form.setSQLFormOK(); });
 
     // The data-provider check failed: the program ends without showing its window.
     if (!form.Open()) return 1;

@@ -1,20 +1,17 @@
 #include "ConversionRun.h"
 
 #include "platform/Error.h"
-#include "shell/core/Helpers.h"
 
 namespace tabulant::engine {
 
-ConversionRun::ConversionRun(MainWindowPort& window, PreviewPort& preview,
-                             platform::Prompts& prompts, platform::EventLoop& events,
-                             platform::ConnectionFactory& connections,
-                             const platform::RegionalText& regional, RunDatabase database)
-    : window_(window), preview_(preview), prompts_(prompts), events_(events),
-      connections_(connections), database_(std::move(database)), createTable_(preview, events),
-      rows_(regional, events) {}
+ConversionRun::ConversionRun(RunPorts ports, std::string location, RunOptions options)
+    : ports_(ports), location_(std::move(location)), database_(std::move(options.database)),
+      policy_(options.makePolicy(options.policy, {ports.preview, ports.events, ports.regional})) {}
+
+ConversionRun::~ConversionRun() = default;
 
 db::Services ConversionRun::Services() const {
-    return db::Services{connections_, prompts_, events_, window_};
+    return db::Services{ports_.connections, ports_.prompts, ports_.events, ports_.settings};
 }
 
 namespace {
@@ -24,71 +21,101 @@ platform::Connection& Existing(const std::unique_ptr<platform::Connection>& conn
 }
 } // namespace
 
-platform::Connection& ConversionRun::Postgres() const { return Existing(postgresql_conn); }
-platform::Connection& ConversionRun::Access() const { return Existing(accessConn_); }
+platform::Connection& ConversionRun::Postgres() const { return Existing(postgres_); }
+platform::Connection& ConversionRun::Access() const { return Existing(access_); }
 
-void ConversionRun::PushButton7_Click() {
-    shell::Trap trap(prompts_, Location);
-    if (running_) return; // 100
+RunSummary ConversionRun::Run() {
+    shell::Trap trap(ports_.prompts, location_);
+    if (running_) return {}; // 100
     trap(102, [&] { running_ = true; });
     closeAtEnd_ = false;
     answer_ = Answer::None;
     table_.clear();
-    trap(104, [&] { postgresql_conn = connections_.CreateConnection(); });
-    trap(106, [&] { accessConn_ = connections_.CreateConnection(); });
+    summary_ = RunSummary{};
+    trap(104, [&] { postgres_ = ports_.connections.CreateConnection(); });
+    trap(106, [&] { access_ = ports_.connections.CreateConnection(); });
     trap(108, [&] { records_ = platform::Recordset(); });
 
     if (trap.Condition(114, [&] { return !database_.canConnectPostgreSQL(Services()); })) {
         running_ = false;
-        return;
+        summary_.failures = trap.reports();
+        return summary_;
     }
-    trap(116, [&] { window_.SetMousePointer(11); });
-    trap(118, [&] { window_.List1().Clear(); });
-    trap(120, [&] { window_.List2().Clear(); });
-    trap(122, [&] { database_.fillPostgreSQLTableList(Services(), window_.List1()); });
-    trap(124,
-         [&] { database_.fillAccessTableList(Services(), window_.List2(), window_.AccessFile()); });
-
-    trap(126, [&] { Access().CursorLocation(platform::Connection::adUseClient); });
-    trap(128, [&] { Access().Mode(platform::Connection::adModeReadWrite); });
-    trap(130, [&] { Access().Open(database_.accessConnectionString(window_, "", "")); });
-    trap(132, [&] { Postgres().CursorLocation(platform::Connection::adUseServer); });
-    trap(134, [&] { Postgres().CommandTimeout(5000); });
-    trap(136, [&] { Postgres().ConnectionTimeout(5000); });
-    trap(138, [&] { Postgres().Open(database_.postgreSQLConnectionString(window_)); });
-    trap(140, [&] { closeAtEnd_ = true; });
-    trap(144, [&] { preview_.ClearPreviewList(); });
-    trap(146, [&] { preview_.ClearDatatypeConversionList(); });
+    summary_.started = true;
+    Open(trap);
 
     // A failing loop head enters the loop: its body then runs once, for the last entry.
     int count = 1;
-    trap.Assign(142, count, [&] { return window_.List2().ListCount(); });
-    for (int i = count - 1; i >= 0; --i)
-        if (!ConvertTable(trap, i)) break;
+    trap.Assign(142, count, [&] { return ports_.view.SourceTables().ListCount(); });
+    bool walkedThrough = true;
+    for (int i = count - 1; i >= 0; --i) {
+        if (!ConvertTable(trap, i)) {
+            walkedThrough = false;
+            break;
+        }
+    }
+    if (walkedThrough) AfterLastTable(trap);
 
     Finish(trap);
+    summary_.failures = trap.reports();
+    return summary_;
+}
+
+void ConversionRun::Open(shell::Trap& trap) {
+    RunView& view = ports_.view;
+    trap(116, [&] { view.SetBusy(true); });
+    trap(118, [&] { view.ExistingTables().Clear(); });
+    trap(120, [&] { view.SourceTables().Clear(); });
+    trap(122, [&] { database_.fillPostgreSQLTableList(Services(), view.ExistingTables()); });
+    trap(124, [&] {
+        database_.fillAccessTableList(Services(), view.SourceTables(),
+                                      ports_.settings.AccessFile());
+    });
+
+    trap(126, [&] { Access().CursorLocation(platform::Connection::adUseClient); });
+    trap(128, [&] { Access().Mode(platform::Connection::adModeReadWrite); });
+    trap(130, [&] { Access().Open(database_.accessConnectionString(ports_.settings, "", "")); });
+    trap(132, [&] { Postgres().CursorLocation(platform::Connection::adUseServer); });
+    trap(134, [&] { Postgres().CommandTimeout(5000); });
+    trap(136, [&] { Postgres().ConnectionTimeout(5000); });
+    trap(138, [&] { Postgres().Open(database_.postgreSQLConnectionString(ports_.settings)); });
+    trap(140, [&] { closeAtEnd_ = true; });
+    trap(144, [&] { ports_.preview.ClearPreviewList(); });
+    trap(146, [&] { ports_.preview.ClearDatatypeConversionList(); });
+}
+
+void ConversionRun::AfterLastTable(shell::Trap& trap) {
+    const std::vector<std::string>* after = nullptr;
+    trap(496, [&] { after = &policy_->AfterLastTable(trap); });
+    if (!after || after->empty()) return;
+    // The per-table preview has shown the last table's lines: these get a window of their own.
+    if (trap.Condition(498, [&] { return PerTable(); }))
+        trap(500, [&] { ports_.preview.ClearPreviewList(); });
+    HandStatements(trap, 504, 506, *after);
+    if (trap.Condition(508, [&] { return PerTable(); }))
+        trap(510, [&] { ports_.preview.ShowPreview(postgres_.get()); });
 }
 
 void ConversionRun::Finish(shell::Trap& trap) {
-    if (trap.Condition(454, [&] { return window_.PreviewEnabled(); }) &&
-        trap.Condition(456, [&] { return window_.Option1Selected(); })) {
-        trap(458, [&] { SQLFormOK = false; });
-        trap(460, [&] { preview_.ShowPreview(); });
-        if (trap.Condition(462, [&] { return !SQLFormOK; })) {
+    if (trap.Condition(454, [&] { return Previewing(); }) &&
+        trap.Condition(456, [&] { return PerFile(); })) {
+        trap(458, [&] { outcome_ = PreviewOutcome::Ended; });
+        trap(460, [&] { outcome_ = ports_.preview.ShowPreview(postgres_.get()); });
+        if (trap.Condition(462, [&] { return outcome_ != PreviewOutcome::RanToEnd; })) {
             trap(464, [&] { Postgres().Close(); });
             trap(466, [&] { Access().Close(); });
             trap(468, [&] { closeAtEnd_ = false; });
-            trap(470, [&] { window_.SetProgressText(""); });
+            trap(470, [&] { ports_.view.SetProgressText(""); });
         }
     }
     if (trap.Condition(472, [&] { return closeAtEnd_; })) {
         trap(474, [&] { Postgres().Close(); });
         trap(476, [&] { Access().Close(); });
     }
-    trap(478, [&] { window_.SetMousePointer(0); });
-    trap(480, [&] { window_.SetProgressValue(0); });
-    trap(482, [&] { window_.SetProgressText("Progress Bar"); });
-    trap(484, [&] { prompts_.Message("Done."); });
+    trap(478, [&] { ports_.view.SetBusy(false); });
+    trap(480, [&] { ports_.view.SetProgressValue(0); });
+    trap(482, [&] { ports_.view.SetProgressText("Progress Bar"); });
+    trap(484, [&] { ports_.prompts.Message("Done."); });
     trap(486, [&] { running_ = false; });
 }
 

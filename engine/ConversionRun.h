@@ -1,9 +1,9 @@
 #pragma once
 
-#include "CreateTableBuilder.h"
-#include "RowStatementBuilder.h"
+#include "ConversionPolicy.h"
 #include "RunDatabase.h"
 #include "RunPorts.h"
+#include "RunSummary.h"
 #include "platform/Connection.h"
 #include "platform/EventLoop.h"
 #include "platform/Prompts.h"
@@ -11,42 +11,60 @@
 #include "platform/RegionalText.h"
 #include "shell/core/Trap.h"
 
+#include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace tabulant::engine {
 
-// "Start Converting" (Form1.PushButton7_Click): copies every table of the Access file named on
-// the main window into PostgreSQL, last listed table first. Statements are executed at once
-// (preview disabled) or collected in the preview list and shown once per file or once per table.
+// The location the program's front ends give the run, so that a report reads the same whether
+// the window or the terminal started it.
+inline constexpr std::string_view StartConvertingLocation = "Form1.PushButton7_Click";
+
+// Everything a run reaches outside itself. The references must outlive the run object.
+struct RunPorts {
+    RunSettings& settings;
+    RunView& view;
+    PreviewPort& preview;
+    platform::Prompts& prompts;
+    platform::EventLoop& events;
+    platform::ConnectionFactory& connections;
+    const platform::RegionalText& regional;
+};
+
+struct RunOptions {
+    PolicyKind policy = PolicyKind::Specified;
+    // Makes the policy of that kind; a test may put a policy of its own in place.
+    std::function<std::unique_ptr<ConversionPolicy>(PolicyKind, const PolicyServices&)> makePolicy =
+        MakePolicy;
+    RunDatabase database = DefaultRunDatabase();
+};
+
+// Copies every table of the Access file named in the settings into PostgreSQL, last listed
+// table first. Statements are executed at once (RunMode::Direct) or collected in the preview
+// list and shown once per file or once per table; the policy decides what they say.
 //
-// Every numbered step runs under the standard error report with the location
-// "Form1.PushButton7_Click": a failure is reported and the run goes on with the next step. A run
-// that got past the connection probe always ends with both connections closed, the pointer and
-// progress bar at rest and "Done.".
+// Every numbered step runs under the standard error report with the location given to the
+// constructor: a failure is reported and the run goes on with the next step. A run that got
+// past the connection probe always ends with both connections closed, the view at rest (not
+// busy, progress 0, "Progress Bar") and the message "Done.".
 //
-// Ownership: the run owns postgresql_conn and its own Access connection for the length of a run;
-// the preview window executes on postgresql_conn while it is shown. The references given to the
-// constructor must outlive the run object.
+// Ownership: the run owns its PostgreSQL connection and its own Access connection for the length
+// of a run (both are made anew by each run); a preview it shows executes on the PostgreSQL one.
 // Thread: the user-interface thread only. The run yields to the event loop at fixed points; a
-// click that arrives meanwhile returns at once (ConversionRunning()).
+// Run() that arrives meanwhile returns at once (Running()).
 class ConversionRun {
 public:
-    ConversionRun(MainWindowPort& window, PreviewPort& preview, platform::Prompts& prompts,
-                  platform::EventLoop& events, platform::ConnectionFactory& connections,
-                  const platform::RegionalText& regional,
-                  RunDatabase database = DefaultRunDatabase());
+    ConversionRun(RunPorts ports, std::string location, RunOptions options = {});
+    ~ConversionRun();
+    ConversionRun(const ConversionRun&) = delete;
+    ConversionRun& operator=(const ConversionRun&) = delete;
 
-    void PushButton7_Click();
-    bool ConversionRunning() const { return running_; }
-
-    // The PostgreSQL connection of the current (or last) run.
-    std::unique_ptr<platform::Connection> postgresql_conn;
-    // Set false before the per-file preview; the preview sets it true when its execution ran to
-    // its end.
-    bool SQLFormOK = false;
-
-    static constexpr const char* Location = "Form1.PushButton7_Click";
+    RunSummary Run();
+    bool Running() const { return running_; }
+    const std::string& Location() const { return location_; }
 
 private:
     enum class Answer { None, Yes, No };
@@ -55,27 +73,35 @@ private:
     db::Services Services() const;
     platform::Connection& Postgres() const;
     platform::Connection& Access() const;
-    // Steps 148 to 450 for entry i of List2; false when the walk is to end here.
+    bool Previewing() const { return ports_.settings.Mode() != RunMode::Direct; }
+    bool PerFile() const { return ports_.settings.Mode() == RunMode::PreviewPerFile; }
+    bool PerTable() const { return ports_.settings.Mode() == RunMode::PreviewPerTable; }
+
+    void Open(shell::Trap& trap);
+    // Steps 148 to 450 for entry i of the source tables; false when the walk is to end here.
     bool ConvertTable(shell::Trap& trap, int i);
+    void HandStatements(shell::Trap& trap, int previewLine, int executeLine,
+                        const std::vector<std::string>& statements);
     void HandStatement(shell::Trap& trap, int previewLine, int executeLine,
                        const std::string& statement);
+    void AfterLastTable(shell::Trap& trap);
     void Finish(shell::Trap& trap);
 
-    MainWindowPort& window_;
-    PreviewPort& preview_;
-    platform::Prompts& prompts_;
-    platform::EventLoop& events_;
-    platform::ConnectionFactory& connections_;
+    RunPorts ports_;
+    std::string location_;
     RunDatabase database_;
+    std::unique_ptr<ConversionPolicy> policy_;
 
     bool running_ = false;
-    std::unique_ptr<platform::Connection> accessConn_;
+    std::unique_ptr<platform::Connection> postgres_;
+    std::unique_ptr<platform::Connection> access_;
     platform::Recordset records_;
     bool closeAtEnd_ = false;
     Answer answer_ = Answer::None;
+    PreviewOutcome outcome_ = PreviewOutcome::Ended;
     std::string table_;
-    CreateTableBuilder createTable_;
-    RowStatementBuilder rows_;
+    std::int64_t tableRows_ = 0;
+    RunSummary summary_;
 };
 
 } // namespace tabulant::engine

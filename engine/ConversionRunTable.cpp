@@ -1,5 +1,6 @@
 #include "ConversionRun.h"
 
+#include "RowLoop.h"
 #include "SqlText.h"
 #include "shell/core/Helpers.h"
 
@@ -11,14 +12,18 @@ class ConversionRun::Sink final : public RowSink {
 public:
     Sink(ConversionRun& run, shell::Trap& trap) : run_(run), trap_(trap) {}
 
-    void Progress(int percent) override {
+    void Progress(std::int64_t counter, std::int64_t recordCount) override {
+        run_.ports_.view.RowStarted(counter, recordCount);
         // Setting the value the bar already shows changes nothing; skipping it spares the
         // window a call per row on large tables.
+        const int percent = ProgressPercent(counter, recordCount);
         if (percent == shown_) return;
-        run_.window_.SetProgressValue(percent);
+        run_.ports_.view.SetProgressValue(percent);
         shown_ = percent;
     }
     void Statement(const std::string& statement) override {
+        ++run_.summary_.rows;
+        ++run_.tableRows_;
         run_.HandStatement(trap_, 422, 432, statement);
     }
 
@@ -30,21 +35,33 @@ private:
 
 void ConversionRun::HandStatement(shell::Trap& trap, int previewLine, int executeLine,
                                   const std::string& statement) {
-    if (trap.Condition(previewLine - 2, [&] { return window_.PreviewEnabled(); }))
-        trap(previewLine, [&] { preview_.AddPreviewLine(statement); });
-    else
-        trap(executeLine, [&] { Postgres().Execute(statement); });
+    ++summary_.statements;
+    if (trap.Condition(previewLine - 2, [&] { return Previewing(); })) {
+        trap(previewLine, [&] { ports_.preview.AddPreviewLine(statement); });
+    } else {
+        trap(executeLine, [&] {
+            Postgres().Execute(statement);
+            ++summary_.executed;
+        });
+    }
+}
+
+void ConversionRun::HandStatements(shell::Trap& trap, int previewLine, int executeLine,
+                                   const std::vector<std::string>& statements) {
+    for (const std::string& statement : statements)
+        HandStatement(trap, previewLine, executeLine, statement);
 }
 
 bool ConversionRun::ConvertTable(shell::Trap& trap, int i) {
-    trap(148, [&] { events_.yieldNow(); });
-    trap(150, [&] { table_ = window_.List2().List(i); });
+    RunView& view = ports_.view;
+    trap(148, [&] { ports_.events.yieldNow(); });
+    trap(150, [&] { table_ = view.SourceTables().List(i); });
     if (trap.Condition(152, [&] {
-            return shell::ListContainsText(window_.List1(), StoredTableName(table_));
+            return shell::ListContainsText(view.ExistingTables(), StoredTableName(table_));
         })) {
         trap(154, [&] {
-            const auto pressed =
-                prompts_.Question("Would you like to overwrite " + table_ + "?", "Overwrite?");
+            const auto pressed = ports_.prompts.Question(
+                "Would you like to overwrite " + table_ + "?", "Overwrite?");
             answer_ = pressed == platform::Prompts::Answer::Yes ? Answer::Yes : Answer::No;
         });
     } else {
@@ -52,42 +69,45 @@ bool ConversionRun::ConvertTable(shell::Trap& trap, int i) {
     }
 
     if (!trap.Condition(158, [&] { return answer_ == Answer::No; })) {
-        if (trap.Condition(160, [&] { return window_.Option2Selected(); })) {
-            trap(162, [&] { preview_.ClearPreviewList(); });
-            trap(164, [&] { preview_.ClearDatatypeConversionList(); });
+        if (trap.Condition(160, [&] { return PerTable(); })) {
+            trap(162, [&] { ports_.preview.ClearPreviewList(); });
+            trap(164, [&] { ports_.preview.ClearDatatypeConversionList(); });
         }
         if (trap.Condition(166, [&] { return answer_ == Answer::Yes; })) {
-            if (trap.Condition(168, [&] { return window_.PreviewEnabled(); }))
-                trap(170, [&] { preview_.AddPreviewLine(DropTableStatement(table_)); });
-            else
-                trap(172, [&] { Postgres().Execute(DropTableStatement(table_)); });
+            HandStatement(trap, 170, 172, DropTableStatement(table_));
             trap(174, [&] {
-                shell::ListRemoveText(window_.List1(), shell::LowerCase(StoredTableName(table_)));
+                shell::ListRemoveText(view.ExistingTables(),
+                                      shell::LowerCase(StoredTableName(table_)));
             });
         }
-        trap(176, [&] { window_.SetProgressText("Please wait.. Processing table " + table_); });
+        trap(176, [&] {
+            view.SetProgressText("Please wait.. Processing table " + table_);
+            view.TableStarted(table_);
+        });
         trap(178, [&] { records_.Open(SelectAllStatement(table_), Access()); });
+        ++summary_.tables;
+        tableRows_ = 0;
 
-        createTable_.Build(trap, table_, records_);
-        const std::string& create = createTable_.Statement();
-        if (trap.Condition(320, [&] { return window_.PreviewEnabled(); }))
-            trap(322, [&] { preview_.AddPreviewLine(create); });
-        else
-            trap(324, [&] { Postgres().Execute(create); });
-
-        rows_.Start(trap, table_, createTable_.NumericColumns());
+        HandStatements(trap, 322, 324,
+                       policy_->CreateTable(trap, {table_, records_, access_.get()}));
+        policy_->StartRows(trap, table_);
         Sink sink(*this, trap);
-        rows_.WriteRows(trap, records_, sink);
+        WriteRows(trap, records_, ports_.events, *policy_, sink);
+        const std::vector<std::string>* after = nullptr;
+        trap(488, [&] { after = &policy_->AfterTable(trap, table_); });
+        if (after) HandStatements(trap, 492, 494, *after);
 
         trap(438, [&] { records_.Close(); });
-        trap(440, [&] { shell::StopAfterPreview = true; });
-        if (trap.Condition(442, [&] { return window_.PreviewEnabled(); }) &&
-            trap.Condition(444, [&] { return window_.Option2Selected(); })) {
-            trap(446, [&] { preview_.ShowPreview(); });
-            if (trap.Condition(448, [&] { return shell::StopAfterPreview; })) return false;
+        trap(438, [&] { view.TableFinished(table_, tableRows_); });
+        trap(440, [&] { outcome_ = PreviewOutcome::Ended; });
+        if (trap.Condition(442, [&] { return Previewing(); }) &&
+            trap.Condition(444, [&] { return PerTable(); })) {
+            trap(446, [&] { outcome_ = ports_.preview.ShowPreview(postgres_.get()); });
+            if (trap.Condition(448, [&] { return outcome_ != PreviewOutcome::SkipTable; }))
+                return false;
         }
     }
-    trap(450, [&] { window_.SetProgressText(""); });
+    trap(450, [&] { view.SetProgressText(""); });
     return true;
 }
 

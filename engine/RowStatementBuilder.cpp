@@ -9,14 +9,6 @@
 
 namespace tabulant::engine {
 
-int ProgressPercent(std::int64_t counter, std::int64_t recordCount) {
-    const double percent =
-        (static_cast<double>(counter) + 1.0) / (static_cast<double>(recordCount) + 1.0) * 100.0;
-    if (!(percent >= 0.0)) return 0;
-    if (percent >= 100.0) return 100;
-    return static_cast<int>(std::nearbyint(percent));
-}
-
 RowStatementBuilder::RowStatementBuilder(const platform::RegionalText& regional,
                                          platform::EventLoop& events)
     : regional_(regional), events_(events) {}
@@ -44,31 +36,6 @@ void RowStatementBuilder::Start(shell::Trap& trap, std::string_view table,
         defaultRow_ = prefix_ + " DEFAULT VALUES;";
         prefix_ += " VALUES (";
     });
-}
-
-void RowStatementBuilder::WriteRows(shell::Trap& trap, platform::Recordset& records,
-                                    RowSink& sink) {
-    // A failing test counts as true here: a record set that cannot answer has no rows to give.
-    if (trap.Condition(328, [&] { return records.Eof() || records.Bof(); })) return;
-    std::int64_t recordCount = 0;
-    trap.Assign(330, recordCount, [&] { return records.RecordCount(); });
-    std::int64_t counter = 0;
-    for (;;) {
-        trap(332, [&] { events_.yield(); });
-        trap(336, [&] { ++counter; });
-        trap(338, [&] { sink.Progress(ProgressPercent(counter, recordCount)); });
-        BuildRow(trap, records);
-        sink.Statement(statement_);
-        // A record set that cannot move on would hand over the same row again and again: the
-        // rest of the table is given up instead (the failure has been reported).
-        bool moved = false;
-        trap(434, [&] {
-            records.MoveNext();
-            moved = true;
-        });
-        if (!moved) return;
-        if (trap.Condition(436, [&] { return records.Eof(); })) return;
-    }
 }
 
 void RowStatementBuilder::AppendNull() {

@@ -5,7 +5,6 @@
 #include "platform/RegionalText.h"
 #include "shell/core/Trap.h"
 
-#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -13,22 +12,8 @@
 
 namespace tabulant::engine {
 
-// Where the row loop sends what it produces: the progress value before each row and each
-// finished statement. The statement reference is valid until the next row is built.
-class RowSink {
-public:
-    virtual ~RowSink() = default;
-    virtual void Progress(int percent) = 0;
-    virtual void Statement(const std::string& statement) = 0;
-};
-
-// The progress value before row `counter` (1-based) of `recordCount` rows:
-// (counter + 1) / (recordCount + 1) * 100 in double precision, so three rows show 50, 75, 100.
-// Rounded to the nearest integer, halves to even, as an integer property assignment rounds; kept
-// within 0 to 100 (an unknown count, -1, would otherwise divide by zero).
-int ProgressPercent(std::int64_t counter, std::int64_t recordCount);
-
-// Turns each row of a table's record set into one INSERT statement (steps 326 to 436).
+// Turns a row of a table's record set into one INSERT statement (steps 326 and 340 to 418; the
+// loop over the rows is the run's, see RowLoop.h).
 //
 // Values are literals in the statement: NULL, numbers unquoted with "." as the decimal point,
 // TRUE/FALSE for Yes/No, texts quoted with "'" doubled, texts with line breaks as escape strings
@@ -42,15 +27,13 @@ int ProgressPercent(std::int64_t counter, std::int64_t recordCount);
 // once the buffers have grown to the longest row. Every step runs under the caller's trap; a
 // failed read of a value leaves the previous value in place, as any failed step leaves what it
 // was to compute.
-// Thread: the user-interface thread; yields once per row and once per value.
+// Thread: the user-interface thread; yields once per value.
 class RowStatementBuilder {
 public:
     RowStatementBuilder(const platform::RegionalText& regional, platform::EventLoop& events);
 
     // Step 326: the table whose rows follow and its NumericColumns text ("0, 3, ").
     void Start(shell::Trap& trap, std::string_view table, std::string_view numericColumns);
-    // Steps 328 to 436: every row from the current one to the end of the record set.
-    void WriteRows(shell::Trap& trap, platform::Recordset& records, RowSink& sink);
     // Steps 340 to 418: the statement of the current row, left in Statement().
     void BuildRow(shell::Trap& trap, const platform::Recordset& records);
 

@@ -1,28 +1,65 @@
 #pragma once
 
 #include "db/ConnectionFields.h"
+#include "platform/Connection.h"
 #include "platform/StringList.h"
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
 namespace tabulant::engine {
 
-// What the conversion run reads from and drives on the main window (Form1). The window reads its
-// controls at the moment each call is made.
-class MainWindowPort : public db::ConnectionFields {
-public:
-    virtual bool PreviewEnabled() const = 0;     // Check1 has value 1
-    virtual bool Option1Selected() const = 0;    // "Show SQL Preview For Each File"
-    virtual bool Option2Selected() const = 0;    // "Show SQL Preview For Each Table"
-    virtual platform::StringList& List1() = 0;   // tables that exist in PostgreSQL
-    virtual platform::StringList& List2() = 0;   // tables of the Access file
-    virtual void SetMousePointer(int state) = 0; // 0 default, 11 busy, 99 hand
-    virtual void SetProgressValue(int percent) = 0;
-    virtual void SetProgressText(std::string_view text) = 0;
+// How a run hands on the statements it makes.
+enum class RunMode {
+    Direct,          // each statement is executed as soon as it is made
+    PreviewPerFile,  // collected in the preview list, shown once after the last table
+    PreviewPerTable, // the preview list holds one table's statements, shown after each table
 };
 
-// The preview window (Form2) and the datatype list (Form5) as the run sees them.
+// What a run reads from its front end: the seven connection fields and the mode. Each is read at
+// the moment the run uses it, so a change made while the run yields takes effect at the next use.
+// Thread: the user-interface thread.
+class RunSettings : public db::ConnectionFields {
+public:
+    virtual RunMode Mode() const = 0;
+};
+
+// What a run shows while it works, and the two table lists it keeps on its front end.
+// The table hooks at the end are for front ends that show more than one bar (a terminal's
+// rows-per-second line); they do nothing unless overridden, so the window sees only the bar.
+// Thread: the user-interface thread; the references returned live as long as the view.
+class RunView {
+public:
+    virtual ~RunView() = default;
+
+    // The tables that exist in PostgreSQL, and those of the Access file, as the run last filled
+    // them; they keep their contents after the run.
+    virtual platform::StringList& ExistingTables() = 0;
+    virtual platform::StringList& SourceTables() = 0;
+
+    // On while the run works (the window shows its busy pointer), off at its end.
+    virtual void SetBusy(bool busy) = 0;
+    virtual void SetProgressValue(int percent) = 0;
+    virtual void SetProgressText(std::string_view text) = 0;
+
+    // A table's rows are about to be read; `rows` is the count the source reports (-1 unknown).
+    virtual void TableStarted(std::string_view /*table*/) {}
+    // Before each row: `done` rows of `rows` (1-based, so the first call says 1).
+    virtual void RowStarted(std::int64_t /*done*/, std::int64_t /*rows*/) {}
+    // The table's statements have all been made (executed or collected); `rows` made.
+    virtual void TableFinished(std::string_view /*table*/, std::int64_t /*rows*/) {}
+};
+
+// How the preview window was left.
+enum class PreviewOutcome {
+    Ended,     // "< Back" or the close box: nothing more was asked of the run
+    SkipTable, // "Skip Table / Do Not Execute SQL"
+    RanToEnd,  // "Execute SQL" ran to its end and closed the window
+};
+
+// The preview window and the datatype list as the run sees them.
+// Thread: the user-interface thread.
 class PreviewPort {
 public:
     virtual ~PreviewPort() = default;
@@ -33,8 +70,10 @@ public:
     virtual void AddDatatypeRow(std::string_view table, std::string_view field) = 0;
     // Sets the third and fourth column of the last row.
     virtual void SetLastDatatypeRow(std::string_view accessType, std::string_view postgresType) = 0;
-    // Shows the preview window modally over the main window; returns when it has closed.
-    virtual void ShowPreview() = 0;
+    // Shows the preview window modally and returns how it was left. Its execution sends the
+    // lines on `executeOn`, which the run owns and keeps open while the window is shown (null
+    // when the run has none; every execution then fails as on a closed connection).
+    virtual PreviewOutcome ShowPreview(platform::Connection* executeOn) = 0;
 };
 
 } // namespace tabulant::engine

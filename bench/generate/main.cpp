@@ -130,12 +130,13 @@ int main(int argc, char** argv) {
     fakes::FakePreview preview;
     preview.keepLines = false;
     const platform::RegionalText regional;
-    engine::ConversionRun run(window, preview, prompts, events, factory, regional);
+    engine::ConversionRun run({window, window, preview, prompts, events, factory, regional},
+                              std::string(engine::StartConvertingLocation));
 
     const double sourceRate = SourceRowsPerSecond(table);
     const double wallStart = WallSeconds();
     const double start = CpuSeconds();
-    run.PushButton7_Click();
+    run.Run();
     const double seconds = CpuSeconds() - start;
     const double wall = WallSeconds() - wallStart;
     std::filesystem::remove(file);

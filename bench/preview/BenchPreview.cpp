@@ -130,8 +130,7 @@ int main(int argc, char** argv) {
     NoShell shell;
     platform::QtEventLoop events;
     ui::PreviewWindows windows(prompts, clipboard, shell, events);
-    bool sqlFormOK = false;
-    windows.setSQLFormOK([&] { sqlFormOK = true; });
+    bool ranToEnd = false;
 
     // Fill, show, replace.
     windows.ClearPreviewList();
@@ -168,7 +167,7 @@ int main(int argc, char** argv) {
             changed += stored.line(i).find(" VALUES (") != std::string_view::npos;
         preview.close();
     });
-    windows.ShowPreview();
+    windows.ShowPreview(nullptr);
 
     const double bytesPerLine =
         static_cast<double>(rssShown - rssBefore) / static_cast<double>(lines);
@@ -199,7 +198,6 @@ int main(int argc, char** argv) {
             connection->Open("Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=" + port +
                              ";Uid=tabulant;Pwd=tabulant;Database=tabulant;");
             TimedConnection timed(*connection);
-            windows.setConnection([&] { return &timed; });
             windows.ClearPreviewList();
             windows.AddPreviewLine(std::string("CREATE TABLE \"bench_exec\" ") + create);
             for (long i = 1; i <= execLines; ++i)
@@ -211,7 +209,7 @@ int main(int argc, char** argv) {
                 execMs = msSince(t0);
                 if (preview.isVisible()) preview.close();
             });
-            windows.ShowPreview();
+            ranToEnd = windows.ShowPreview(&timed) == engine::PreviewOutcome::RanToEnd;
 
             const std::string file = dir + "/lines.sql";
             {
@@ -229,7 +227,7 @@ int main(int argc, char** argv) {
             std::cout << "execution:        " << execLines + 1 << " lines in " << execMs << " ms ("
                       << (execLines + 1) / execMs * 1000 << " lines/s), psql -f " << psqlMs
                       << " ms (rc " << rc << "), rows " << rows
-                      << (sqlFormOK ? "" : ", not run to its end") << "; "
+                      << (ranToEnd ? "" : ", not run to its end") << "; "
                       << 100.0 * timed.executeMs / execMs << " % of it inside the driver\n";
             char buf[32];
             std::snprintf(buf, sizeof buf, "%.2f", ratio);

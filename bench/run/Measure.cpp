@@ -94,9 +94,10 @@ Outcome convert(const std::string& file, bool direct, const std::string& port, b
     db::ProviderConnectionFactory factory(&events);
     const platform::RegionalText regional(platform::RegionalText::EnglishUS());
 
-    engine::ConversionRun run(window, preview, prompts, events, factory, regional);
+    engine::ConversionRun run({window, window, preview, prompts, events, factory, regional},
+                              std::string(engine::StartConvertingLocation));
     events.Start();
-    run.PushButton7_Click();
+    run.Run();
     events.End();
 
     Outcome outcome;

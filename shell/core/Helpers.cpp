@@ -11,8 +11,6 @@
 
 namespace tabulant::shell {
 
-bool StopAfterPreview = false;
-
 bool FileExists(std::string_view path) {
     if (path.empty()) return false;
     struct stat st {};

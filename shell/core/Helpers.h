@@ -29,8 +29,4 @@ std::string LowerCase(std::string_view text);
 std::string ProgramFolder();
 void SetProgramFolder(std::string folder);
 
-// Program-wide flag: set by the conversion run after each table, cleared by the preview
-// window's "Skip Table / Do Not Execute SQL".
-extern bool StopAfterPreview;
-
 } // namespace tabulant::shell

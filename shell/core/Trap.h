@@ -15,7 +15,7 @@ namespace tabulant::shell {
 // handler continues with the first step that the condition governs.
 //
 //     Trap trap(prompts, "Form1.PushButton7_Click");
-//     trap(116, [&] { window.setMousePointer(11); });
+//     trap(116, [&] { view.SetBusy(true); });
 //     if (trap.Condition(152, [&] { return ListContainsText(list, name); })) { ... }
 class Trap {
 public:
@@ -23,6 +23,8 @@ public:
         : prompts_(prompts), location_(std::move(location)) {}
 
     const std::string& location() const { return location_; }
+    // How many failures this trap has reported.
+    int reports() const { return reports_; }
 
     template <class Step> void operator()(int line, Step&& step) {
         try {
@@ -51,12 +53,14 @@ public:
     }
 
     void report(int line, const std::string& description) {
+        ++reports_;
         ReportApplicationError(prompts_, location_, line, description);
     }
 
 private:
     platform::Prompts& prompts_;
     std::string location_;
+    int reports_ = 0;
 };
 
 } // namespace tabulant::shell

@@ -1,5 +1,6 @@
 #include "RunHarness.h"
 #include "StatementCases.h"
+#include "engine/SpecifiedPolicy.h"
 #include "shell/core/ErrorReport.h"
 #include "shell/core/Helpers.h"
 
@@ -41,10 +42,38 @@ void SetMode(fakes::FakeMainWindow& w, Mode m) {
     if (m == Mode::PerTable) w.PreviewPerTable();
 }
 
+// The specified statements, and a line after each table and after the last one, as a policy
+// that writes keys or sequence values would add them.
+class ClosingPolicy final : public engine::ConversionPolicy {
+public:
+    explicit ClosingPolicy(const engine::PolicyServices& services) : specified_(services) {}
+    const Strings& CreateTable(shell::Trap& trap, const engine::SourceTable& table) override {
+        return specified_.CreateTable(trap, table);
+    }
+    void StartRows(shell::Trap& trap, std::string_view table) override {
+        specified_.StartRows(trap, table);
+    }
+    const std::string& RowStatement(shell::Trap& trap, const platform::Recordset& r) override {
+        return specified_.RowStatement(trap, r);
+    }
+    const Strings& AfterTable(shell::Trap&, std::string_view table) override {
+        after_ = {"-- after " + std::string(table)};
+        return after_;
+    }
+    const Strings& AfterLastTable(shell::Trap&) override {
+        after_ = {"-- keys", "-- indexes"};
+        return after_;
+    }
+
+private:
+    engine::SpecifiedPolicy specified_;
+    Strings after_;
+};
+
 // The statements a run produced: executed ones in direct mode, else the preview lines of every
 // showing (per table) or of the one showing (per file).
 Strings Produced(const testing::RunHarness& h) {
-    if (!h.window.previewEnabled) return h.Executed();
+    if (!h.window.Previewing()) return h.Executed();
     Strings all;
     for (const Strings& shown : h.preview.shown) all.insert(all.end(), shown.begin(), shown.end());
     return all;
@@ -57,7 +86,6 @@ Q_DECLARE_METATYPE(Mode)
 class ConversionRunTest : public QObject {
     Q_OBJECT
 private slots:
-    void init() { shell::StopAfterPreview = false; }
     void ordersInDirectMode();
     void tablesLastToFirst_data();
     void tablesLastToFirst();
@@ -69,6 +97,8 @@ private slots:
     void perTablePreview();
     void perFilePreview_data();
     void perFilePreview();
+    void policyStatementsFollowTablesAndTheLastTable_data();
+    void policyStatementsFollowTablesAndTheLastTable();
     void failingProbeEndsSilently();
     void secondClickWhileRunningDoesNothing();
     void failingStatementsAreReportedAndPassedOver();
@@ -91,13 +121,19 @@ void ConversionRunTest::ordersInDirectMode() {
              qs({"pointer 11", "text Please wait.. Processing table Orders", "value 100", "text ",
                  "pointer 0", "value 0", "text Progress Bar"}));
     QCOMPARE(h.preview.datatypeRows.size(), std::size_t(5));
-    QVERIFY(h.run.postgresql_conn && !h.run.postgresql_conn->IsOpen());
-    QCOMPARE(h.run.postgresql_conn->CommandTimeout(), 5000);
-    QCOMPARE(h.run.postgresql_conn->ConnectionTimeout(), 5000);
+    QCOMPARE(h.connections.OpenNow(), 0);
+    QCOMPARE(h.factory.postgres.commandTimeout, 5000);
+    QCOMPARE(h.factory.postgres.connectionTimeout, 5000);
     QCOMPARE(h.factory.access.openedWith.back(),
              "Provider=Microsoft.ACE.OLEDB.12.0;Data Source=" + h.window.accessFile +
                  ";JET OLEDB:Database Password=");
-    QVERIFY(!h.run.ConversionRunning());
+    QVERIFY(!h.run.Running());
+    QVERIFY(h.summary.started);
+    QCOMPARE(h.summary.tables, 1);
+    QCOMPARE(h.summary.rows, 1);
+    QCOMPARE(h.summary.statements, 2);
+    QCOMPARE(h.summary.executed, 2);
+    QCOMPARE(h.summary.failures, 0);
 }
 
 void ConversionRunTest::tablesLastToFirst_data() {
@@ -198,9 +234,10 @@ void ConversionRunTest::perTablePreview() {
     std::vector<std::size_t> datatypeRows;
     h.preview.onShow = [&](fakes::FakePreview& p) {
         datatypeRows.push_back(p.datatypeRows.size());
-        if (press == "skip") shell::StopAfterPreview = false;
-        if (press == "execute") h.run.SQLFormOK = true;
-        QVERIFY(h.run.postgresql_conn->IsOpen());
+        [&] { QVERIFY(p.executeOn && p.executeOn->IsOpen()); }();
+        if (press == "skip") return engine::PreviewOutcome::SkipTable;
+        if (press == "execute") return engine::PreviewOutcome::RanToEnd;
+        return engine::PreviewOutcome::Ended;
     };
     h.Click();
     QCOMPARE(int(h.preview.shown.size()), shows);
@@ -212,7 +249,7 @@ void ConversionRunTest::perTablePreview() {
     QVERIFY(h.Executed().empty());
     QCOMPARE(qs(h.prompts.Messages()), QStringList{"Done."});
     QVERIFY(h.prompts.ErrorReports().empty());
-    QVERIFY(!h.run.postgresql_conn->IsOpen());
+    QCOMPARE(h.connections.OpenNow(), 0);
     QCOMPARE(h.factory.access.closes, int(h.factory.access.openedWith.size()));
 }
 
@@ -228,10 +265,9 @@ void ConversionRunTest::perFilePreview() {
     h.window.PreviewPerFile();
     AddPlain(h, "Alpha", 1);
     AddPlain(h, "Beta", 1);
-    h.preview.onShow = [&](fakes::FakePreview&) {
-        QVERIFY(!h.run.SQLFormOK);
-        QVERIFY(h.run.postgresql_conn->IsOpen());
-        if (executed) h.run.SQLFormOK = true;
+    h.preview.onShow = [&](fakes::FakePreview& p) {
+        [&] { QVERIFY(p.executeOn && p.executeOn->IsOpen()); }();
+        return executed ? engine::PreviewOutcome::RanToEnd : engine::PreviewOutcome::Ended;
     };
     h.Click();
     QCOMPARE(h.preview.shown.size(), std::size_t(1));
@@ -239,11 +275,53 @@ void ConversionRunTest::perFilePreview() {
     // Both ways close the connections once, without a report, and end with "Done.".
     QVERIFY(h.prompts.ErrorReports().empty());
     QCOMPARE(qs(h.prompts.Messages()), QStringList{"Done."});
-    QVERIFY(!h.run.postgresql_conn->IsOpen());
+    QCOMPARE(h.connections.OpenNow(), 0);
     QCOMPARE(h.factory.access.closes, int(h.factory.access.openedWith.size()));
     // Without an execution the run clears the progress text once more (step 470).
     const auto emptyTexts = std::count(h.window.log.begin(), h.window.log.end(), "text ");
     QCOMPARE(int(emptyTexts), executed ? 2 : 3);
+}
+
+void ConversionRunTest::policyStatementsFollowTablesAndTheLastTable_data() {
+    QTest::addColumn<Mode>("mode");
+    QTest::addColumn<bool>("back");
+    QTest::newRow("direct: executed in order") << Mode::Direct << false;
+    QTest::newRow("per file: the end of the one window") << Mode::PerFile << false;
+    QTest::newRow("per table: a window of their own") << Mode::PerTable << false;
+    QTest::newRow("per table, Back: nothing after the last") << Mode::PerTable << true;
+}
+
+void ConversionRunTest::policyStatementsFollowTablesAndTheLastTable() {
+    QFETCH(Mode, mode);
+    QFETCH(bool, back);
+    engine::RunOptions options;
+    options.makePolicy = [](engine::PolicyKind, const engine::PolicyServices& services) {
+        return std::make_unique<ClosingPolicy>(services);
+    };
+    testing::RunHarness h(std::move(options));
+    SetMode(h.window, mode);
+    AddPlain(h, "Alpha", 1);
+    AddPlain(h, "Beta", 1);
+    h.preview.onShow = [&](fakes::FakePreview&) {
+        return back ? engine::PreviewOutcome::Ended : engine::PreviewOutcome::SkipTable;
+    };
+    h.Click();
+
+    const Strings beta = {Create("Beta"), Insert("Beta", 1), "-- after Beta"};
+    const Strings alpha = {Create("Alpha"), Insert("Alpha", 1), "-- after Alpha"};
+    Strings all = beta;
+    all.insert(all.end(), alpha.begin(), alpha.end());
+    all.insert(all.end(), {"-- keys", "-- indexes"});
+    if (mode == Mode::PerTable) {
+        std::vector<Strings> windows = {beta, alpha, {"-- keys", "-- indexes"}};
+        if (back) windows.resize(1);
+        QCOMPARE(h.preview.shown, windows);
+    } else {
+        QCOMPARE(qs(Produced(h)), qs(all));
+    }
+    QVERIFY(h.prompts.ErrorReports().empty());
+    QCOMPARE(qs(h.prompts.Messages()), QStringList{"Done."});
+    QCOMPARE(h.summary.statements, back ? 3 : 8);
 }
 
 void ConversionRunTest::failingProbeEndsSilently() {
@@ -255,7 +333,8 @@ void ConversionRunTest::failingProbeEndsSilently() {
     QVERIFY(h.prompts.Entries().empty());
     QVERIFY(h.window.log.empty());
     QCOMPARE(qs(h.window.list1.items()), QStringList{"kept"});
-    QVERIFY(!h.run.ConversionRunning());
+    QVERIFY(!h.run.Running());
+    QVERIFY(!h.summary.started);
     // The next click starts a run again.
     h.factory.postgres.openFailure.reset();
     h.Click();
@@ -268,7 +347,7 @@ void ConversionRunTest::secondClickWhileRunningDoesNothing() {
     AddPlain(h, "Beta", 1);
     int reentries = 0;
     h.events.onEvents = [&] {
-        QVERIFY(h.run.ConversionRunning());
+        QVERIFY(h.run.Running());
         ++reentries;
         h.Click();
     };
@@ -276,7 +355,8 @@ void ConversionRunTest::secondClickWhileRunningDoesNothing() {
     QVERIFY(reentries >= 2);
     QCOMPARE(qs(h.prompts.Messages()), QStringList{"Done."});
     QCOMPARE(h.Executed().size(), std::size_t(2 + 41));
-    QVERIFY(!h.run.ConversionRunning());
+    QVERIFY(!h.run.Running());
+    QCOMPARE(h.summary.rows, 41);
 }
 
 void ConversionRunTest::failingStatementsAreReportedAndPassedOver() {
@@ -302,6 +382,10 @@ void ConversionRunTest::failingStatementsAreReportedAndPassedOver() {
              qs({R"(DROP TABLE "Orders")", Create("Orders"), Insert("Orders", 1),
                  Insert("Orders", 2), Insert("Orders", 3), Create("Other"), Insert("Other", 1)}));
     QCOMPARE(h.prompts.Entries().back().text, std::string("Done."));
+    QCOMPARE(h.summary.failures, 5);
+    QCOMPARE(h.summary.statements, 7);
+    QCOMPARE(h.summary.executed, 2);
+    QCOMPARE(h.summary.tables, 2);
 }
 
 void ConversionRunTest::missingAccessFile() {

@@ -199,8 +199,9 @@ void PostgresTest::variedTableThroughTheRun() {
     fakes::ScriptedPrompts prompts;
     fakes::CountingEventLoop events;
     const platform::RegionalText regional;
-    engine::ConversionRun run(window, preview, prompts, events, factory, regional);
-    run.PushButton7_Click();
+    engine::ConversionRun run({window, window, preview, prompts, events, factory, regional},
+                              std::string(engine::StartConvertingLocation));
+    run.Run();
 
     QCOMPARE(prompts.ErrorReports(), std::vector<std::string>{});
     QCOMPARE(prompts.Messages(), std::vector<std::string>{"Done."});
@@ -263,8 +264,9 @@ void PostgresTest::wholeRunFromAnAccessFile() {
     prompts.Script(platform::Prompts::Answer::Yes);
     fakes::CountingEventLoop events;
     const platform::RegionalText regional;
-    engine::ConversionRun run(window, preview, prompts, events, factory, regional);
-    run.PushButton7_Click();
+    engine::ConversionRun run({window, window, preview, prompts, events, factory, regional},
+                              std::string(engine::StartConvertingLocation));
+    run.Run();
 
     QCOMPARE(prompts.ErrorReports(), std::vector<std::string>{});
     QCOMPARE(prompts.Questions(),

@@ -1,6 +1,9 @@
 #include "StatementCases.h"
+#include "engine/RowLoop.h"
 #include "engine/RowStatementBuilder.h"
+#include "engine/SpecifiedPolicy.h"
 #include "fakes/CountingEventLoop.h"
+#include "fakes/FakePreview.h"
 #include "fakes/ScriptedPrompts.h"
 
 #include <QtTest>
@@ -14,7 +17,9 @@ QString q(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<i
 struct Recorded final : engine::RowSink {
     std::vector<int> progress;
     std::vector<std::string> statements;
-    void Progress(int p) override { progress.push_back(p); }
+    void Progress(std::int64_t counter, std::int64_t count) override {
+        progress.push_back(engine::ProgressPercent(counter, count));
+    }
     void Statement(const std::string& s) override { statements.push_back(s); }
 };
 
@@ -30,12 +35,14 @@ fakes::InMemoryTable Numbers(int rows) {
 Recorded WriteNumbers(const fakes::InMemoryTable& t, fakes::ScriptedPrompts& prompts) {
     platform::Recordset records(fakes::BorrowingCursor(t));
     fakes::CountingEventLoop events;
+    fakes::FakePreview preview;
     shell::Trap trap(prompts, "Form1.PushButton7_Click");
     const platform::RegionalText regional;
-    engine::RowStatementBuilder builder(regional, events);
-    builder.Start(trap, t.name, "0, ");
+    engine::SpecifiedPolicy policy({preview, events, regional});
+    policy.CreateTable(trap, {t.name, records, nullptr});
+    policy.StartRows(trap, t.name);
     Recorded sink;
-    builder.WriteRows(trap, records, sink);
+    engine::WriteRows(trap, records, events, policy, sink);
     return sink;
 }
 } // namespace

@@ -5,7 +5,9 @@
 
 namespace tabulant::testing {
 
-RunHarness::RunHarness() : run(window, preview, prompts, events, factory, regional) {
+RunHarness::RunHarness(engine::RunOptions options)
+    : run({window, window, preview, prompts, events, connections, regional},
+          std::string(engine::StartConvertingLocation), std::move(options)) {
     window.accessFile = folder.filePath("orders.accdb").toStdString();
     QFile file(QString::fromStdString(window.accessFile));
     file.open(QIODevice::WriteOnly);

@@ -184,7 +184,7 @@ const std::vector<StatementCase>& StatementCases() {
 namespace {
 struct Collect final : engine::RowSink {
     std::vector<std::string>* out;
-    void Progress(int) override {}
+    void Progress(std::int64_t, std::int64_t) override {}
     void Statement(const std::string& s) override { out->push_back(s); }
 };
 } // namespace
@@ -196,14 +196,12 @@ Generated Generate(const fakes::InMemoryTable& table, const platform::RegionalTe
     fakes::ScriptedPrompts prompts;
     shell::Trap trap(prompts, "Form1.PushButton7_Click");
     platform::Recordset records(fakes::BorrowingCursor(table));
-    engine::CreateTableBuilder create(preview, events);
-    create.Build(trap, table.name, records);
-    g.create = create.Statement();
-    engine::RowStatementBuilder rows(regional, events);
-    rows.Start(trap, table.name, create.NumericColumns());
+    engine::SpecifiedPolicy policy({preview, events, regional});
+    g.create = policy.CreateTable(trap, {table.name, records, nullptr}).front();
+    policy.StartRows(trap, table.name);
     Collect sink;
     sink.out = &g.inserts;
-    rows.WriteRows(trap, records, sink);
+    engine::WriteRows(trap, records, events, policy, sink);
     g.reports = prompts.ErrorReports();
     return g;
 }

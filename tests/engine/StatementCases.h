@@ -3,8 +3,8 @@
 // Tables and rows whose statements are known, shared by the string tests and the tests that
 // send the same statements to a real server.
 
-#include "engine/CreateTableBuilder.h"
-#include "engine/RowStatementBuilder.h"
+#include "engine/RowLoop.h"
+#include "engine/SpecifiedPolicy.h"
 #include "fakes/InMemoryTable.h"
 #include "platform/RegionalText.h"
 

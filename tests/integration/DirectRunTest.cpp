@@ -368,7 +368,7 @@ private slots:
             QVERIFY2(report.find("connection") != std::string::npos, report.c_str());
         }
         QCOMPARE(p.prompts.Messages(), std::vector<std::string>{"Done."});
-        QVERIFY(!p.form->run().ConversionRunning());
+        QVERIFY(!p.form->run().Running());
 
         server.start();
         QCOMPARE(server.psql("SELECT count(*), max(n) FROM \"StopBig\""),

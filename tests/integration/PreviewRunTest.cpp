@@ -4,7 +4,6 @@
 #include "ProgramHarness.h"
 
 #include "engine/ConversionRun.h"
-#include "shell/core/Helpers.h"
 #include "shell/widgets/WindowPointer.h"
 
 #include <QTest>
@@ -73,8 +72,8 @@ const std::string GammaRows = "f|off\nt|on";
 void VerifyRunEnded(Program& p) {
     QCOMPARE(p.prompts.Messages().back(), std::string("Done."));
     QCOMPARE(p.form->pointer().state(), 0);
-    QVERIFY(!p.form->run().ConversionRunning());
-    QVERIFY(!p.form->postgresql_conn() || !p.form->postgresql_conn()->IsOpen());
+    QVERIFY(!p.form->run().Running());
+    QCOMPARE(p.connections.OpenNow(), 0);
 }
 
 } // namespace
@@ -131,8 +130,10 @@ private slots:
                                    "INSERT INTO \"" + pre + "Beta\" VALUES (-1, 'z');"}));
         const bool executed = actions.last() == "execute";
         QCOMPARE(closedAfterExecute, executed);
-        QCOMPARE(p.form->run().SQLFormOK, executed);
-        QCOMPARE(shell::StopAfterPreview, actions.last() != "skip");
+        using O = engine::PreviewOutcome;
+        QCOMPARE(p.shown.outcomes.back(), executed                   ? O::RanToEnd
+                                          : actions.last() == "skip" ? O::SkipTable
+                                                                     : O::Ended);
 
         QCOMPARE(ExistingShopTables(server, pre), tables.toStdString());
         if (tables.endsWith("Beta")) QCOMPARE(Rows(server, pre + "Beta", "1"), BetaRows);
@@ -250,7 +251,9 @@ private slots:
         QVERIFY(lines[3].starts_with("CREATE TABLE \"" + pre + "Beta\"("));
         QVERIFY(lines[7].starts_with("CREATE TABLE \"" + pre + "Alpha\"("));
 
-        QCOMPARE(p.form->run().SQLFormOK, execute);
+        QCOMPARE(p.shown.outcomes,
+                 std::vector<engine::PreviewOutcome>{execute ? engine::PreviewOutcome::RanToEnd
+                                                             : engine::PreviewOutcome::Ended});
         QCOMPARE(ExistingShopTables(server, pre), tables.toStdString());
         if (execute) {
             QCOMPARE(Rows(server, pre + "Alpha", "1"), AlphaRows);
@@ -298,7 +301,7 @@ private slots:
         QCOMPARE(player.shown(), 1);
         QCOMPARE(afterEdit.front(), corrected);
         QCOMPARE(afterEdit.size(), std::size_t(10));
-        QVERIFY(p.form->run().SQLFormOK);
+        QCOMPARE(p.shown.outcomes.back(), engine::PreviewOutcome::RanToEnd);
         QCOMPARE(ExistingShopTables(server, "PfFix"),
                  std::string("PfFixAlpha,PfFixBeta,PfFixGamma"));
         QCOMPARE(server.psql(R"(SELECT "order", label FROM "PfFixGamma" ORDER BY 2)"), GammaRows);
@@ -342,7 +345,7 @@ private slots:
         QCOMPARE(p.prompts.Messages(),
                  (std::vector<std::string>{"Error found.", "Error found.", "Done."}));
         QCOMPARE(p.reportedSteps(), std::vector<std::string>{});
-        QVERIFY(!p.form->run().SQLFormOK);
+        QCOMPARE(p.shown.outcomes.back(), engine::PreviewOutcome::Ended);
         VerifyRunEnded(p);
         server.start();
         QCOMPARE(server.psql("SELECT count(*), max(n) FROM \"PfStop\""),

@@ -39,10 +39,8 @@ Program::Program()
       preview(prompts, clipboard, shellOpen, events) {
     shell::SetProgramFolder(folder.path().toStdString());
     form = std::make_unique<ui::Form1>(
-        ui::Form1Services{prompts, settings, connections, events, shellOpen, regional, preview});
+        ui::Form1Services{prompts, settings, connections, events, shellOpen, regional, shown});
     preview.setOwner(form.get());
-    preview.setConnection([this] { return form->postgresql_conn(); });
-    preview.setSQLFormOK([this] { form->setSQLFormOK(); });
 }
 
 Program::~Program() = default;

@@ -9,6 +9,7 @@
 #include "PreviewTestSupport.h"
 
 #include "db/ProviderConnectionFactory.h"
+#include "fakes/CountingConnectionFactory.h"
 #include "fakes/ScriptedPrompts.h"
 #include "pgserver/TestServer.h"
 #include "platform/EventLoop.h"
@@ -40,6 +41,30 @@ protected:
     void processEvents() override;
 };
 
+// The preview windows as the run reaches them, keeping how each showing was left.
+class OutcomeRecorder final : public engine::PreviewPort {
+public:
+    explicit OutcomeRecorder(engine::PreviewPort& windows) : windows_(windows) {}
+    std::vector<engine::PreviewOutcome> outcomes;
+
+    void ClearPreviewList() override { windows_.ClearPreviewList(); }
+    void AddPreviewLine(std::string line) override { windows_.AddPreviewLine(std::move(line)); }
+    void ClearDatatypeConversionList() override { windows_.ClearDatatypeConversionList(); }
+    void AddDatatypeRow(std::string_view table, std::string_view field) override {
+        windows_.AddDatatypeRow(table, field);
+    }
+    void SetLastDatatypeRow(std::string_view accessType, std::string_view postgresType) override {
+        windows_.SetLastDatatypeRow(accessType, postgresType);
+    }
+    engine::PreviewOutcome ShowPreview(platform::Connection* executeOn) override {
+        outcomes.push_back(windows_.ShowPreview(executeOn));
+        return outcomes.back();
+    }
+
+private:
+    engine::PreviewPort& windows_;
+};
+
 class Program {
 public:
     Program();
@@ -67,9 +92,11 @@ public:
     FakeClipboard clipboard;
     FakeShellOpen shellOpen;
     HookedEventLoop events;
-    db::ProviderConnectionFactory connections{&events};
+    db::ProviderConnectionFactory providers{&events};
+    fakes::CountingConnectionFactory connections{providers}; // open ones counted
     platform::RegionalText regional;
     ui::PreviewWindows preview;
+    OutcomeRecorder shown{preview};
     std::unique_ptr<ui::Form1> form;
 };
 

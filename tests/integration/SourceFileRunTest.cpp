@@ -159,7 +159,7 @@ private slots:
             QVERIFY(QString::fromStdString(p.prompts.ErrorReports()[0])
                         .startsWith(description + QString::fromStdString(path)));
         QCOMPARE(p.form->List2().ListCount(), 0);
-        QVERIFY(!p.form->run().ConversionRunning());
+        QVERIFY(!p.form->run().Running());
     }
 };
 

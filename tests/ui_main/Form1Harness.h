@@ -4,6 +4,7 @@
 // a recorded preview and a program folder of its own.
 
 #include "db/ProviderConnectionFactory.h"
+#include "fakes/CountingConnectionFactory.h"
 #include "fakes/CountingEventLoop.h"
 #include "fakes/FakePreview.h"
 #include "fakes/ScriptedPrompts.h"
@@ -56,7 +57,8 @@ public:
     QString settingsPath;
     platform::IniSettingsStore store;
     fakes::ScriptedPrompts prompts;
-    db::ProviderConnectionFactory connections;
+    db::ProviderConnectionFactory providers;
+    fakes::CountingConnectionFactory connections{providers}; // open ones counted
     fakes::CountingEventLoop events; // a test may act from onEvents, as a user would mid-run
     RecordingShellOpen shellOpen;
     platform::RegionalText regional;

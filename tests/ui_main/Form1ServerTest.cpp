@@ -96,7 +96,7 @@ private slots:
         QCOMPARE(server.psql(R"(select count(*), sum(qty) from "F1Yes")"), std::string("2|2.5"));
         QCOMPARE(server.psql(R"(select * from "F1No")"), std::string("kept"));
         QCOMPARE(h.form->pointer().state(), 0);
-        QVERIFY(!h.form->postgresql_conn() || !h.form->postgresql_conn()->IsOpen());
+        QCOMPARE(h.connections.OpenNow(), 0);
         QCOMPARE(h.form->List2().ListCount(), 3);
     }
 
@@ -116,7 +116,7 @@ private slots:
         bool runningWhenEnded = false;
         h.form->setEndProgram([&] {
             ++ended;
-            runningWhenEnded = h.form->run().ConversionRunning();
+            runningWhenEnded = h.form->run().Running();
         });
         h.events.onEvents = [&] {
             if (h.form->isVisible()) h.form->close();

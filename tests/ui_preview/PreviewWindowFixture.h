@@ -9,7 +9,6 @@
 #include "fakes/ScriptedPrompts.h"
 
 #include "platform/qt/QtEventLoop.h"
-#include "shell/core/Helpers.h"
 
 #include <QPlainTextEdit>
 #include <QProgressBar>
@@ -22,7 +21,7 @@
 namespace tabulant::testing {
 
 // The preview windows with fake message boxes, clipboard and shell, over a connection the test
-// chooses (a recording fake unless told otherwise), and the main window's SQLFormOK.
+// chooses (a recording fake unless told otherwise), and how the last showing was left.
 struct PreviewWindowFixture {
     fakes::ScriptedPrompts prompts;
     FakeClipboard clipboard;
@@ -31,14 +30,12 @@ struct PreviewWindowFixture {
     fakes::RecordingServer server;
     fakes::RecordingConnection recording{server};
     platform::Connection* connection = &recording;
-    bool sqlFormOK = false;
+    engine::PreviewOutcome outcome = engine::PreviewOutcome::Ended;
     ui::PreviewWindows windows{prompts, clipboard, shell, events};
 
     PreviewWindowFixture() {
         recording.Open("");
         events.setInterval(std::chrono::milliseconds(0));
-        windows.setConnection([this] { return connection; });
-        windows.setSQLFormOK([this] { sqlFormOK = true; });
     }
 
     void fill(const std::vector<std::string>& lines) {
@@ -54,9 +51,12 @@ struct PreviewWindowFixture {
             ran = true;
             action(static_cast<ui::Form2&>(w));
         });
-        windows.ShowPreview();
+        outcome = windows.ShowPreview(connection);
         QVERIFY2(ran, "the preview window was not shown modally");
     }
+
+    // The last showing's execution ran to its end.
+    bool ranToEnd() const { return outcome == engine::PreviewOutcome::RanToEnd; }
 
     static std::vector<std::string> lines(ui::Form2& w) {
         std::vector<std::string> out;

@@ -14,6 +14,8 @@
 
 using namespace tabulant;
 using namespace tabulant::testing;
+
+Q_DECLARE_METATYPE(tabulant::engine::PreviewOutcome)
 using ui::Form2;
 
 namespace {
@@ -87,32 +89,22 @@ void PreviewWindowTest::opensInItsRestingState() {
 
 void PreviewWindowTest::exitsLeaveTheFlags_data() {
     QTest::addColumn<QString>("exit");
-    QTest::addColumn<bool>("stopBefore");
-    QTest::addColumn<bool>("sqlFormOK");
-    QTest::addColumn<bool>("stopAfter");
+    QTest::addColumn<engine::PreviewOutcome>("outcome");
     QTest::addColumn<int>("executed");
 
-    for (bool stop : {true, false}) {
-        const QString tag = stop ? " (stop set)" : " (stop clear)";
-        QTest::newRow(qPrintable("back" + tag)) << "PushButton5" << stop << false << stop << 0;
-        QTest::newRow(qPrintable("close box" + tag)) << "close" << stop << false << stop << 0;
-        QTest::newRow(qPrintable("skip table" + tag))
-            << "PushButton9" << stop << false << false << 0;
-        QTest::newRow(qPrintable("execute to the end" + tag))
-            << "PushButton1" << stop << true << stop << 3;
-    }
+    QTest::newRow("back") << "PushButton5" << engine::PreviewOutcome::Ended << 0;
+    QTest::newRow("close box") << "close" << engine::PreviewOutcome::Ended << 0;
+    QTest::newRow("skip table") << "PushButton9" << engine::PreviewOutcome::SkipTable << 0;
+    QTest::newRow("execute to the end") << "PushButton1" << engine::PreviewOutcome::RanToEnd << 3;
 }
 
 void PreviewWindowTest::exitsLeaveTheFlags() {
     QFETCH(QString, exit);
-    QFETCH(bool, stopBefore);
-    QFETCH(bool, sqlFormOK);
-    QFETCH(bool, stopAfter);
+    QFETCH(engine::PreviewOutcome, outcome);
     QFETCH(int, executed);
 
     PreviewWindowFixture f;
     f.fill({"CREATE TABLE t (a TEXT)", "INSERT INTO t VALUES ('x')", "INSERT INTO t VALUES ('y')"});
-    shell::StopAfterPreview = stopBefore;
     bool closedByCommand = false;
     f.show([&](Form2& w) {
         if (exit == "close")
@@ -122,8 +114,7 @@ void PreviewWindowTest::exitsLeaveTheFlags() {
         closedByCommand = !w.isVisible();
     });
     QVERIFY(closedByCommand);
-    QCOMPARE(f.sqlFormOK, sqlFormOK);
-    QCOMPARE(shell::StopAfterPreview, stopAfter);
+    QCOMPARE(f.outcome, outcome);
     QCOMPARE(static_cast<int>(f.server.statements.size()), executed);
     QVERIFY(f.prompts.Entries().empty());
 }
@@ -149,7 +140,7 @@ void PreviewWindowTest::executionStopsAtSqlException() {
         QCOMPARE(w.pointer().state(), 0);
         QCOMPARE(f.prompts.Messages(), std::vector<std::string>{"Error found."});
     });
-    QVERIFY(!f.sqlFormOK);
+    QVERIFY(!f.ranToEnd());
     QVERIFY(f.prompts.ErrorReports().empty());
 }
 
@@ -162,7 +153,7 @@ void PreviewWindowTest::executionPassesOverOtherFailures() {
         report("Operation is not allowed in this context.", "Form2.PushButton1_Click", 116);
     QCOMPARE(f.prompts.ErrorReports(), std::vector<std::string>(3, failure));
     QCOMPARE(f.windows.ErrorLine(), 0);
-    QVERIFY(f.sqlFormOK);
+    QVERIFY(f.ranToEnd());
 
     // Without a connection every statement fails the way a closed connection does.
     PreviewWindowFixture g;
@@ -174,7 +165,7 @@ void PreviewWindowTest::executionPassesOverOtherFailures() {
         QVERIFY(PreviewWindowFixture::errorText(w).startsWith("SQLException"));
     });
     QCOMPARE(g.windows.ErrorLine(), 1);
-    QVERIFY(!g.sqlFormOK);
+    QVERIFY(!g.ranToEnd());
 }
 
 void PreviewWindowTest::executionShowsProgressAndKeepsCommandsOut() {
@@ -188,22 +179,23 @@ void PreviewWindowTest::executionShowsProgressAndKeepsCommandsOut() {
         bool visibleAfterClose;
     };
     std::vector<Seen> seen;
+    // Looks at the window while each statement runs, and tries what a user could do in the
+    // yields between lines: a second Execute, another command, the close box.
+    struct Spy final : platform::Connection {
+        std::function<void(std::string_view)> onExecute;
+        void Open(std::string_view) override {}
+        std::unique_ptr<platform::Cursor> Execute(std::string_view s) override {
+            onExecute(s);
+            return nullptr;
+        }
+        std::unique_ptr<platform::Cursor> OpenSchema(int) override { return nullptr; }
+        void Close() override {}
+        bool IsOpen() const override { return true; }
+    } spy;
+    f.connection = &spy;
     f.show([&](Form2& w) {
         QProgressBar& bar = PreviewWindowFixture::progress(w);
         QObject::connect(&bar, &QProgressBar::valueChanged, [&](int v) { values.push_back(v); });
-        // Looks at the window while each statement runs, and tries what a user could do in the
-        // yields between lines: a second Execute, another command, the close box.
-        struct Spy final : platform::Connection {
-            std::function<void(std::string_view)> onExecute;
-            void Open(std::string_view) override {}
-            std::unique_ptr<platform::Cursor> Execute(std::string_view s) override {
-                onExecute(s);
-                return nullptr;
-            }
-            std::unique_ptr<platform::Cursor> OpenSchema(int) override { return nullptr; }
-            void Close() override {}
-            bool IsOpen() const override { return true; }
-        } spy;
         spy.onExecute = [&](std::string_view s) {
             f.recording.Execute(s);
             bool enabled = false;
@@ -213,10 +205,7 @@ void PreviewWindowTest::executionShowsProgressAndKeepsCommandsOut() {
             w.close();
             seen.push_back({bar.text(), w.pointer().state(), enabled, w.isVisible()});
         };
-        f.connection = &spy;
-        shell::StopAfterPreview = true;
         Click(w, "PushButton1");
-        f.connection = &f.recording;
     });
     QCOMPARE(f.server.statements, (std::vector<std::string>{"SELECT 1", "SELECT 3"}));
     QCOMPARE(values, (std::vector<int>{33, 67, 100, 0}));
@@ -228,8 +217,8 @@ void PreviewWindowTest::executionShowsProgressAndKeepsCommandsOut() {
         QVERIFY(!s.buttonsEnabled);
         QVERIFY(s.visibleAfterClose);
     }
-    QVERIFY(shell::StopAfterPreview);
-    QVERIFY(f.sqlFormOK);
+    // The Skip Table pressed during the execution did nothing.
+    QCOMPARE(f.outcome, engine::PreviewOutcome::RanToEnd);
 }
 
 void PreviewWindowTest::emptyListHasNothingToRun() {
@@ -244,7 +233,7 @@ void PreviewWindowTest::emptyListHasNothingToRun() {
     QVERIFY(open);
     QCOMPARE(f.prompts.Messages(), std::vector<std::string>{"No SQL to run."});
     QVERIFY(f.prompts.ErrorReports().empty());
-    QVERIFY(!f.sqlFormOK);
+    QVERIFY(!f.ranToEnd());
 }
 
 void PreviewWindowTest::errorLineSurvivesIntoLaterOpenings() {

@@ -72,8 +72,10 @@ Form1::Form1(Form1Services services)
     createControls();
     placeControls();
     connectHandlers();
-    run_ = std::make_unique<engine::ConversionRun>(*this, s_.preview, s_.prompts, s_.events,
-                                                   s_.connections, s_.regional);
+    run_ = std::make_unique<engine::ConversionRun>(engine::RunPorts{*this, *this, s_.preview,
+                                                                    s_.prompts, s_.events,
+                                                                    s_.connections, s_.regional},
+                                                   std::string(engine::StartConvertingLocation));
 }
 
 Form1::~Form1() = default;
@@ -156,7 +158,7 @@ void Form1::PushButton5_Click() {
     trap(100, [&] { s_.prompts.Message(GeneralHelpText()); });
 }
 
-void Form1::PushButton7_Click() { run_->PushButton7_Click(); }
+void Form1::PushButton7_Click() { run_->Run(); }
 
 void Form1::Check1_Click() {
     const bool checked = Check1->checkState() == Qt::Checked;
@@ -194,10 +196,6 @@ void Form1::setOptionValue(QRadioButton* option, bool value) {
     option->setAutoExclusive(true);
 }
 
-platform::Connection* Form1::postgresql_conn() const { return run_->postgresql_conn.get(); }
-
-void Form1::setSQLFormOK() { run_->SQLFormOK = true; }
-
 std::string Form1::AccessFile() const { return text(Text5); }
 std::string Form1::AccessPassword() const { return text(Text6); }
 std::string Form1::PostgreSQLServer() const { return text(Text1); }
@@ -209,7 +207,14 @@ bool Form1::PreviewEnabled() const { return Check1->checkState() == Qt::Checked;
 bool Form1::Option1Selected() const { return Option1->isChecked(); }
 bool Form1::Option2Selected() const { return Option2->isChecked(); }
 
+engine::RunMode Form1::Mode() const {
+    if (!PreviewEnabled()) return engine::RunMode::Direct;
+    return Option2Selected() ? engine::RunMode::PreviewPerTable : engine::RunMode::PreviewPerFile;
+}
+
 void Form1::SetMousePointer(int state) { pointer_->set(state); }
+
+void Form1::SetBusy(bool busy) { SetMousePointer(busy ? 11 : 0); }
 
 void Form1::SetProgressValue(int percent) { ProgressBar1->setValue(std::clamp(percent, 0, 100)); }
 
@@ -221,7 +226,7 @@ void Form1::SetProgressText(std::string_view t) { ProgressBar1->setCaption(qtext
 void Form1::closeEvent(QCloseEvent* event) {
     event->accept();
     QApplication::closeAllWindows();
-    if (run_->ConversionRunning()) {
+    if (run_->Running()) {
         if (endProgram_) return endProgram_();
         std::_Exit(0);
     }

@@ -61,7 +61,7 @@ struct BrowseRequest {
 // opening (Form_Load) is the program's start-up. Every field and option is saved to the settings
 // store on each change. Handlers keep the names they have in the error reports.
 // Thread: the user-interface thread.
-class Form1 final : public QWidget, public engine::MainWindowPort {
+class Form1 final : public QWidget, public engine::RunSettings, public engine::RunView {
 public:
     // Shows the dialog and answers the chosen file, or an empty text when cancelled.
     using FileDialog = std::function<QString(QWidget* owner, const BrowseRequest& request)>;
@@ -87,9 +87,6 @@ public:
     void ApplySkin();
 
     engine::ConversionRun& run() { return *run_; }
-    // The open PostgreSQL connection of a conversion run, for the preview's execution.
-    platform::Connection* postgresql_conn() const;
-    void setSQLFormOK();
     shell::WindowPointer& pointer() { return *pointer_; }
     void setFileDialog(FileDialog dialog) { fileDialog_ = std::move(dialog); }
     // The start-up check of the data provider (step 152); db::CheckDataProvider unless replaced.
@@ -99,7 +96,16 @@ public:
     void setEndProgram(std::function<void()> end) { endProgram_ = std::move(end); }
     db::Services services() const;
 
-    // The conversion run's view of the window.
+    bool PreviewEnabled() const;                      // Check1 has value 1
+    bool Option1Selected() const;                     // "Show SQL Preview For Each File"
+    bool Option2Selected() const;                     // "Show SQL Preview For Each Table"
+    platform::StringList& List1() { return *list1_; } // tables that exist in PostgreSQL
+    platform::StringList& List2() { return *list2_; } // tables of the Access file
+    void SetMousePointer(int state);                  // 0 default, 11 busy, 99 hand
+
+    // The conversion run's view of the window: the fields and options as they are at the
+    // moment of each call. Preview enabled with neither option selected (only a settings file
+    // edited by hand gives that) counts as the preview per file.
     std::string AccessFile() const override;
     std::string AccessPassword() const override;
     std::string PostgreSQLServer() const override;
@@ -107,12 +113,10 @@ public:
     std::string PostgreSQLUser() const override;
     std::string PostgreSQLPassword() const override;
     std::string PostgreSQLDatabase() const override;
-    bool PreviewEnabled() const override;
-    bool Option1Selected() const override;
-    bool Option2Selected() const override;
-    platform::StringList& List1() override { return *list1_; }
-    platform::StringList& List2() override { return *list2_; }
-    void SetMousePointer(int state) override;
+    engine::RunMode Mode() const override;
+    platform::StringList& ExistingTables() override { return *list1_; }
+    platform::StringList& SourceTables() override { return *list2_; }
+    void SetBusy(bool busy) override; // the busy pointer (11) or the default one (0)
     void SetProgressValue(int percent) override;
     void SetProgressText(std::string_view text) override;
 

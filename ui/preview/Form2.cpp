@@ -10,7 +10,6 @@
 #include "shell/widgets/Twips.h"
 #include "shell/widgets/WindowPointer.h"
 
-#include "shell/core/Helpers.h"
 #include "shell/core/Trap.h"
 
 #include <QCloseEvent>
@@ -239,7 +238,7 @@ void Form2::PushButton8_Click() {
 void Form2::PushButton9_Click() {
     if (executing_) return;
     shell::Trap trap(context_.prompts, "Form2.PushButton9_Click");
-    trap(100, [&] { shell::StopAfterPreview = false; });
+    trap(100, [&] { context_.outcome = engine::PreviewOutcome::SkipTable; });
     trap(102, [&] { close(); });
 }
 

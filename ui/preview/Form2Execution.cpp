@@ -96,8 +96,7 @@ void Form2::PushButton1_Click() {
                 }))
                 continue;
             step(116, [&] {
-                platform::Connection* connection =
-                    context_.connection ? context_.connection() : nullptr;
+                platform::Connection* connection = context_.connection;
                 if (!connection)
                     throw platform::Error(platform::errors::ObjectClosed,
                                           "SQLException: [08003] The connection is not open.");
@@ -108,9 +107,7 @@ void Form2::PushButton1_Click() {
         setExecuting(false);
     }
     if (!step.stopped()) {
-        step(118, [&] {
-            if (context_.setSQLFormOK) context_.setSQLFormOK();
-        });
+        step(118, [&] { context_.outcome = engine::PreviewOutcome::RanToEnd; });
         step(120, [&] { pointer_->set(shell::WindowPointer::Default); });
         step(122, [&] { setProgress(0, "Progress Bar"); });
         step(124, [&] { close(); });

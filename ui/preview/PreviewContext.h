@@ -1,12 +1,11 @@
 #pragma once
 
+#include "engine/RunPorts.h"
 #include "platform/Clipboard.h"
 #include "platform/Connection.h"
 #include "platform/EventLoop.h"
 #include "platform/Prompts.h"
 #include "platform/ShellOpen.h"
-
-#include <functional>
 
 class QStandardItemModel;
 
@@ -20,10 +19,11 @@ struct PreviewContext {
     platform::Clipboard& clipboard;
     platform::ShellOpen& shellOpen;
     platform::EventLoop& eventLoop;
-    // The main window's PostgreSQL connection of the current run; may answer null.
-    std::function<platform::Connection*()> connection;
-    // Sets the main window's SQLFormOK to true.
-    std::function<void()> setSQLFormOK;
+    // The connection the showing under way executes on (owned by the run); null between
+    // showings, or when the run has none.
+    platform::Connection* connection = nullptr;
+    // How the showing under way is being left; Ended until a command says otherwise.
+    engine::PreviewOutcome outcome = engine::PreviewOutcome::Ended;
     // The 1-based line whose execution failed last; 0 until a statement has failed.
     int ErrorLine = 0;
     // The 1-based line the edit dialog writes back to.

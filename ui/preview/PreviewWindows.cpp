@@ -17,20 +17,14 @@ QString toQString(std::string_view text) {
 
 PreviewWindows::PreviewWindows(platform::Prompts& prompts, platform::Clipboard& clipboard,
                                platform::ShellOpen& shellOpen, platform::EventLoop& eventLoop)
-    : datatypeRows_(std::make_unique<QStandardItemModel>(0, 4)),
-      context_{prompts, clipboard, shellOpen, eventLoop, {}, {}, 0, 0, datatypeRows_.get()} {}
+    : datatypeRows_(std::make_unique<QStandardItemModel>(0, 4)), context_{prompts, clipboard,
+                                                                          shellOpen, eventLoop} {
+    context_.datatypeRows = datatypeRows_.get();
+}
 
 PreviewWindows::~PreviewWindows() { delete form2_.data(); }
 
 void PreviewWindows::setOwner(QWidget* form1) { owner_ = form1; }
-
-void PreviewWindows::setConnection(std::function<platform::Connection*()> connection) {
-    context_.connection = std::move(connection);
-}
-
-void PreviewWindows::setSQLFormOK(std::function<void()> setTrue) {
-    context_.setSQLFormOK = std::move(setTrue);
-}
 
 Form2* PreviewWindows::form2() const { return form2_.data(); }
 
@@ -62,14 +56,18 @@ void PreviewWindows::SetLastDatatypeRow(std::string_view accessType,
     datatypeRows_->setItem(last, 3, new QStandardItem(toQString(postgresType)));
 }
 
-void PreviewWindows::ShowPreview() {
+engine::PreviewOutcome PreviewWindows::ShowPreview(platform::Connection* executeOn) {
     Form2& window = loadedForm2();
     if (owner_ && window.parentWidget() != owner_)
         window.setParent(owner_.data(), window.windowFlags());
     window.PreviewList().publish();
+    context_.connection = executeOn;
+    context_.outcome = engine::PreviewOutcome::Ended;
     window.exec();
+    context_.connection = nullptr;
     // Closing the window discards its lines, error text and progress; ErrorLine stays.
     delete form2_.data();
+    return context_.outcome;
 }
 
 } // namespace tabulant::ui

@@ -5,7 +5,6 @@
 
 #include <QPointer>
 
-#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -33,17 +32,13 @@ public:
 
     // The main window: owner of the preview window.
     void setOwner(QWidget* form1);
-    // Answers the main window's postgresql_conn at the moment of each execution (null allowed).
-    void setConnection(std::function<platform::Connection*()> connection);
-    // Sets the main window's SQLFormOK to true.
-    void setSQLFormOK(std::function<void()> setTrue);
 
     void ClearPreviewList() override;
     void AddPreviewLine(std::string line) override;
     void ClearDatatypeConversionList() override;
     void AddDatatypeRow(std::string_view table, std::string_view field) override;
     void SetLastDatatypeRow(std::string_view accessType, std::string_view postgresType) override;
-    void ShowPreview() override;
+    engine::PreviewOutcome ShowPreview(platform::Connection* executeOn) override;
 
     int ErrorLine() const { return context_.ErrorLine; }
     // The preview window while it exists (loaded), else null.

@@ -2,10 +2,7 @@
 
 namespace tabulant::fakes {
 
-void FakeMainWindow::SetMousePointer(int state) {
-    pointers.push_back(state);
-    log.push_back("pointer " + std::to_string(state));
-}
+void FakeMainWindow::SetBusy(bool busy) { log.push_back(busy ? "pointer 11" : "pointer 0"); }
 
 void FakeMainWindow::SetProgressValue(int percent) {
     progressValues.push_back(percent);

@@ -26,9 +26,12 @@ void FakePreview::SetLastDatatypeRow(std::string_view accessType, std::string_vi
     datatypeRows.back()[3] = postgresType;
 }
 
-void FakePreview::ShowPreview() {
+engine::PreviewOutcome FakePreview::ShowPreview(platform::Connection* connection) {
     shown.push_back(lines);
-    if (onShow) onShow(*this);
+    executeOn = connection;
+    const engine::PreviewOutcome outcome = onShow ? onShow(*this) : engine::PreviewOutcome::Ended;
+    executeOn = nullptr;
+    return outcome;
 }
 
 } // namespace tabulant::fakes

@@ -11,8 +11,9 @@
 namespace tabulant::fakes {
 
 // The preview window and the datatype list as the run fills them. ShowPreview records what the
-// window would show and runs `onShow`, where a test plays the user: press Skip Table (clear
-// shell::StopAfterPreview), Execute (set SQLFormOK), or Back (do nothing).
+// window would show and runs `onShow`, where a test plays the user and answers how the window was
+// left (Back, the close box: Ended; Skip Table; an execution that ran to its end); without
+// `onShow` the window is left by Back. `executeOn` is the connection of the showing under way.
 // With keepLines false only the number and size of the lines are kept, for runs of millions of
 // statements.
 class FakePreview final : public engine::PreviewPort {
@@ -20,7 +21,8 @@ public:
     using DatatypeRow = std::array<std::string, 4>;
 
     bool keepLines = true;
-    std::function<void(FakePreview&)> onShow;
+    std::function<engine::PreviewOutcome(FakePreview&)> onShow;
+    platform::Connection* executeOn = nullptr;
 
     std::vector<std::string> lines;
     std::vector<DatatypeRow> datatypeRows;
@@ -34,7 +36,7 @@ public:
     void ClearDatatypeConversionList() override { datatypeRows.clear(); }
     void AddDatatypeRow(std::string_view table, std::string_view field) override;
     void SetLastDatatypeRow(std::string_view accessType, std::string_view postgresType) override;
-    void ShowPreview() override;
+    engine::PreviewOutcome ShowPreview(platform::Connection* connection) override;
 };
 
 } // namespace tabulant::fakes

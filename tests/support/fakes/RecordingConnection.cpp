@@ -28,6 +28,8 @@ void RecordingConnection::Open(std::string_view connectionString) {
     if (server_.openFailure) throw *server_.openFailure;
     open_ = true;
     server_.openedWith.emplace_back(connectionString);
+    server_.commandTimeout = CommandTimeout();
+    server_.connectionTimeout = ConnectionTimeout();
 }
 
 std::unique_ptr<platform::Cursor> RecordingConnection::Execute(std::string_view statement) {

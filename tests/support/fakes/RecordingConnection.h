@@ -29,6 +29,7 @@ struct RecordingServer {
     std::vector<std::string> statements; // every statement executed, rejected ones included
     std::vector<std::string> rejected;
     std::vector<std::string> openedWith;
+    int commandTimeout = -1, connectionTimeout = -1; // of the last connection opened
     int catalogueQueries = 0;
     int closes = 0;
 

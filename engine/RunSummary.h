@@ -1,0 +1,20 @@
+#pragma once
+
+#include <cstdint>
+
+namespace tabulant::engine {
+
+// What one run did, for a front end that sets an exit status from it. Statements are counted as
+// they are made, whatever then happens to them (executed, collected for the preview, rejected).
+struct RunSummary {
+    // False when the run did not start (another run was in progress) or ended at the
+    // connection probe; every count is then 0.
+    bool started = false;
+    int tables = 0;              // tables whose statements were made (not those answered No)
+    std::int64_t rows = 0;       // row statements made
+    std::int64_t statements = 0; // every statement made, DROP and CREATE included
+    std::int64_t executed = 0;   // statements the run itself executed without failure
+    int failures = 0;            // error reports the run showed
+};
+
+} // namespace tabulant::engine
