@@ -1,5 +1,7 @@
 #include "Datatype.h"
 
+#include "platform/AdoType.h"
+
 #include <array>
 #include <utility>
 
@@ -7,69 +9,76 @@ namespace tabulant::engine {
 
 namespace {
 
-constexpr std::array<std::pair<std::int16_t, std::string_view>, 39> AdoNames{{
-    {0, "adEmpty"},
-    {2, "adSmallInt"},
-    {3, "adInteger"},
-    {4, "adSingle"},
-    {5, "adDouble"},
-    {6, "adCurrency"},
-    {7, "adDate"},
-    {8, "adBSTR"},
-    {9, "adIDispatch"},
-    {10, "adError"},
-    {11, "adBoolean"},
-    {12, "adVariant"},
-    {13, "adIUnknown"},
-    {14, "adDecimal"},
-    {16, "adTinyInt"},
-    {17, "adUnsignedTinyInt"},
-    {18, "adUnsignedSmallInt"},
-    {19, "adUnsignedInt"},
-    {20, "adBigInt"},
-    {21, "adUnsignedBigInt"},
-    {64, "adFileTime"},
-    {72, "adGUID"},
-    {128, "adBinary"},
-    {129, "adChar"},
-    {130, "adWChar"},
-    {131, "adNumeric"},
-    {132, "adUserDefined"},
-    {133, "adDBDate"},
-    {134, "adDBTime"},
-    {135, "adDBTimeStamp"},
-    {136, "adChapter"},
-    {138, "adPropVariant"},
-    {139, "adVarNumeric"},
-    {200, "adVarChar"},
-    {201, "adLongVarChar"},
-    {202, "adVarWChar"},
-    {203, "adLongVarWChar"},
-    {204, "adVarBinary"},
-    {205, "adLongVarBinary"},
+constexpr std::array<std::pair<platform::AdoType, std::string_view>, 39> AdoNames{{
+    {platform::adEmpty, "adEmpty"},
+    {platform::adSmallInt, "adSmallInt"},
+    {platform::adInteger, "adInteger"},
+    {platform::adSingle, "adSingle"},
+    {platform::adDouble, "adDouble"},
+    {platform::adCurrency, "adCurrency"},
+    {platform::adDate, "adDate"},
+    {platform::adBSTR, "adBSTR"},
+    {platform::adIDispatch, "adIDispatch"},
+    {platform::adError, "adError"},
+    {platform::adBoolean, "adBoolean"},
+    {platform::adVariant, "adVariant"},
+    {platform::adIUnknown, "adIUnknown"},
+    {platform::adDecimal, "adDecimal"},
+    {platform::adTinyInt, "adTinyInt"},
+    {platform::adUnsignedTinyInt, "adUnsignedTinyInt"},
+    {platform::adUnsignedSmallInt, "adUnsignedSmallInt"},
+    {platform::adUnsignedInt, "adUnsignedInt"},
+    {platform::adBigInt, "adBigInt"},
+    {platform::adUnsignedBigInt, "adUnsignedBigInt"},
+    {platform::adFileTime, "adFileTime"},
+    {platform::adGUID, "adGUID"},
+    {platform::adBinary, "adBinary"},
+    {platform::adChar, "adChar"},
+    {platform::adWChar, "adWChar"},
+    {platform::adNumeric, "adNumeric"},
+    {platform::adUserDefined, "adUserDefined"},
+    {platform::adDBDate, "adDBDate"},
+    {platform::adDBTime, "adDBTime"},
+    {platform::adDBTimeStamp, "adDBTimeStamp"},
+    {platform::adChapter, "adChapter"},
+    {platform::adPropVariant, "adPropVariant"},
+    {platform::adVarNumeric, "adVarNumeric"},
+    {platform::adVarChar, "adVarChar"},
+    {platform::adLongVarChar, "adLongVarChar"},
+    {platform::adVarWChar, "adVarWChar"},
+    {platform::adLongVarWChar, "adLongVarWChar"},
+    {platform::adVarBinary, "adVarBinary"},
+    {platform::adLongVarBinary, "adLongVarBinary"},
 }};
 
 // Rules 1 to 10 test for substrings; rule 4 has two alternatives, hence the second needle.
 struct RuleTest {
     std::string_view needle;
-    std::string_view alternative;
+    std::string_view alternative{};
     TypeRule rule;
 };
 
-constexpr TypeRule LeftOut{0, {}, {}, false, true};
+constexpr TypeRule LeftOut{.order = 0, .leftOut = true};
 constexpr std::array<RuleTest, 10> SubstringRules{{
-    {"varwchar", {}, {1, "varwchar", "TEXT", false, false}},
-    {"longvar", {}, {2, "longvar", "TEXT", false, false}},
-    {"decimal", {}, {3, "decimal", "NUMERIC", true, false}},
-    {"smallint", "tinyint", {4, "int", "NUMERIC", true, false}},
-    {"int", {}, {5, "int", "NUMERIC", true, false}},
-    {"double", {}, {6, "double", "NUMERIC", true, false}},
-    {"currency", {}, {7, "currency", "NUMERIC", true, false}},
-    {"bool", {}, {8, "bool", "BOOL", true, false}},
-    {"date", {}, {9, "date", "TEXT", false, false}},
-    {"timestamp", {}, {10, "timestamp", "TEXT", false, false}},
+    {.needle = "varwchar", .rule = {.order = 1, .keyword = "varwchar", .postgresType = "TEXT"}},
+    {.needle = "longvar", .rule = {.order = 2, .keyword = "longvar", .postgresType = "TEXT"}},
+    {.needle = "decimal",
+     .rule = {.order = 3, .keyword = "decimal", .postgresType = "NUMERIC", .numeric = true}},
+    {.needle = "smallint",
+     .alternative = "tinyint",
+     .rule = {.order = 4, .keyword = "int", .postgresType = "NUMERIC", .numeric = true}},
+    {.needle = "int",
+     .rule = {.order = 5, .keyword = "int", .postgresType = "NUMERIC", .numeric = true}},
+    {.needle = "double",
+     .rule = {.order = 6, .keyword = "double", .postgresType = "NUMERIC", .numeric = true}},
+    {.needle = "currency",
+     .rule = {.order = 7, .keyword = "currency", .postgresType = "NUMERIC", .numeric = true}},
+    {.needle = "bool",
+     .rule = {.order = 8, .keyword = "bool", .postgresType = "BOOL", .numeric = true}},
+    {.needle = "date", .rule = {.order = 9, .keyword = "date", .postgresType = "TEXT"}},
+    {.needle = "timestamp", .rule = {.order = 10, .keyword = "timestamp", .postgresType = "TEXT"}},
 }};
-constexpr TypeRule OtherTypes{11, "OTHER TYPES", "TEXT", false, false};
+constexpr TypeRule OtherTypes{.order = 11, .keyword = "OTHER TYPES", .postgresType = "TEXT"};
 
 bool contains(std::string_view text, std::string_view needle) {
     return !needle.empty() && text.find(needle) != std::string_view::npos;

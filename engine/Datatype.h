@@ -13,11 +13,11 @@ std::string_view AdoTypeName(std::int16_t code);
 // One of the ordered rules that map a field's type key (its AdoTypeName in lower case) to a
 // PostgreSQL column type.
 struct TypeRule {
-    int order;                     // 0 to 11; the first rule whose test matches decides
-    std::string_view keyword;      // "MS Access Field Datatype" column of the datatype list
-    std::string_view postgresType; // "TEXT", "NUMERIC", "BOOL"; empty for a left-out field
-    bool numeric;                  // values are written unquoted (the field joins NumericColumns)
-    bool leftOut;                  // long binary: no column, no value
+    int order = 0;                   // 0 to 11; the first rule whose test matches decides
+    std::string_view keyword{};      // "MS Access Field Datatype" column of the datatype list
+    std::string_view postgresType{}; // "TEXT", "NUMERIC", "BOOL"; empty for a left-out field
+    bool numeric = false;            // values are written unquoted (the field joins NumericColumns)
+    bool leftOut = false;            // long binary: no column, no value
 };
 
 // The deciding rule for a type key. Never fails: anything unknown falls to the TEXT rule.
@@ -25,9 +25,6 @@ const TypeRule& TypeRuleFor(std::string_view typeKey);
 
 // The type key of a code: AdoTypeName in lower case.
 std::string TypeKey(std::int16_t code);
-
-// The code of long binary fields (adLongVarBinary), the only ones left out of tables and rows.
-inline constexpr std::int16_t AdLongVarBinary = 205;
 
 // A field name as a column name before it is made unique: outer blanks trimmed, inner blanks
 // removed, cut to 8 characters (characters, not bytes, so a UTF-8 name is never split).

@@ -3,6 +3,8 @@
 #include "Datatype.h"
 #include "SqlText.h"
 
+#include "platform/AdoType.h"
+
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -58,7 +60,7 @@ void RowStatementBuilder::BuildRow(shell::Trap& trap, const platform::Recordset&
         // The type key is "adlongvarbinary" exactly for this one code.
         trap(344, [&] {
             field = &fields.Item(k);
-            longBinary_ = field->type == AdLongVarBinary;
+            longBinary_ = field->type == platform::adLongVarBinary;
         });
         if (trap.Condition(346, [&] { return longBinary_; })) continue;
         anyColumn = true;

@@ -23,6 +23,7 @@
 
 using namespace tabulant;
 using platform::Variant;
+using enum platform::AdoType;
 
 namespace {
 
@@ -61,16 +62,16 @@ void FillRow(std::int64_t row, std::vector<platform::Field>& f) {
 }
 
 fakes::InMemoryTable& AddBenchTable(fakes::InMemoryDatabase& db, std::int64_t rows) {
-    fakes::InMemoryTable& t = db.Add("Orders", {{"Order ID", 3},
-                                                {"Ratio", 5},
-                                                {"Amount", 6},
-                                                {"Ordered", 7},
-                                                {"Customer", 202},
-                                                {"Remark", 203},
-                                                {"Paid", 11},
-                                                {"Exact", 131},
-                                                {"Priority", 17},
-                                                {"Note", 202}});
+    fakes::InMemoryTable& t = db.Add("Orders", {{"Order ID", adInteger},
+                                                {"Ratio", adDouble},
+                                                {"Amount", adCurrency},
+                                                {"Ordered", adDate},
+                                                {"Customer", adVarWChar},
+                                                {"Remark", adLongVarWChar},
+                                                {"Paid", adBoolean},
+                                                {"Exact", adNumeric},
+                                                {"Priority", adUnsignedTinyInt},
+                                                {"Note", adVarWChar}});
     t.generator = FillRow;
     t.generatedRows = rows;
     return t;

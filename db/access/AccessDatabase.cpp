@@ -7,6 +7,7 @@
 #include "TableDefinition.h"
 
 #include "db/crypto/PageDecryptor.h"
+#include "platform/AdoType.h"
 #include "platform/AsciiText.h"
 #include "shell/core/Helpers.h"
 
@@ -124,8 +125,8 @@ std::string AccessDatabase::TableType(const CatalogEntry& e) {
 
 std::unique_ptr<AccessTableCursor> AccessDatabase::OpenTableAt(std::uint32_t page,
                                                                std::string name) {
-    TextDecoder text(format_.jet3, header_.codePage);
-    TableDefinition def = TableDefinition::Read(*pages_, format_, text, page, name);
+    TextDecoder text(format_->codePageText, header_.codePage);
+    TableDefinition def = TableDefinition::Read(*pages_, *format_, text, page, name);
     applyResultTypes(def);
     return std::make_unique<AccessTableCursor>(shared_from_this(), std::move(def), std::move(name));
 }

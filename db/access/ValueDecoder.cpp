@@ -41,44 +41,45 @@ bool digits(const std::uint8_t* p, std::size_t n, std::int64_t& value) {
 
 } // namespace
 
-std::int16_t AdoTypeCode(const ColumnDef& c) {
+platform::AdoType AdoTypeCode(const ColumnDef& c) {
+    using namespace platform;
     switch (c.type) {
     case coltype::Boolean:
-        return 11;
+        return adBoolean;
     case coltype::Byte:
-        return 17;
+        return adUnsignedTinyInt;
     case coltype::Integer:
-        return 2;
+        return adSmallInt;
     case coltype::Long:
-        return 3;
+        return adInteger;
     case coltype::Money:
-        return 6;
+        return adCurrency;
     case coltype::Float:
-        return 4;
+        return adSingle;
     case coltype::Double:
-        return 5;
+        return adDouble;
     case coltype::DateTime:
-        return 7;
+        return adDate;
     case coltype::Binary:
-        return c.fixed() ? 128 : 204;
+        return c.fixed() ? adBinary : adVarBinary;
     case coltype::Text:
-        return c.fixed() ? 130 : 202;
+        return c.fixed() ? adWChar : adVarWChar;
     case coltype::Ole:
-        return 205;
+        return adLongVarBinary;
     case coltype::Memo:
-        return 203;
+        return adLongVarWChar;
     case coltype::Guid:
-        return 72;
+        return adGUID;
     case coltype::Numeric:
-        return 131;
+        return adNumeric;
     case coltype::Complex:
-        return 203;
+        return adLongVarWChar;
     case coltype::BigInt:
-        return 20;
+        return adBigInt;
     case coltype::ExtendedDate:
-        return 202;
+        return adVarWChar;
     default:
-        return c.fixed() ? 128 : 204;
+        return c.fixed() ? adBinary : adVarBinary;
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include "TableDefinition.h"
 
+#include "platform/AdoType.h"
 #include "platform/Variant.h"
 
 #include <cstdint>
@@ -15,7 +16,7 @@ class TextDecoder;
 // The ADO type code a column is reported with. Calculated columns report their result type; the
 // kinds ADO has no code of its own for are reported as text (Date/Time Extended, multi-valued
 // and attachment fields) or binary (types this reader does not know).
-std::int16_t AdoTypeCode(const ColumnDef& column);
+platform::AdoType AdoTypeCode(const ColumnDef& column);
 
 // Decodes the stored bytes of one non-null value into a Variant, reusing its payload.
 // Thread: one reader (the decoders it is given are stateful).

@@ -3,6 +3,8 @@
 #include "OdbcDiagnostics.h"
 #include "WideText.h"
 
+#include "platform/AdoType.h"
+
 #include <sqlext.h>
 
 #include <array>
@@ -12,29 +14,8 @@ namespace tabulant::db {
 
 namespace {
 
-// ADO DataTypeEnum codes, as the callers of a record set expect them.
-enum AdoType : std::int16_t {
-    adSmallInt = 2,
-    adInteger = 3,
-    adSingle = 4,
-    adDouble = 5,
-    adBoolean = 11,
-    adTinyInt = 16,
-    adBigInt = 20,
-    adGUID = 72,
-    adBinary = 128,
-    adWChar = 130,
-    adNumeric = 131,
-    adDBDate = 133,
-    adDBTime = 134,
-    adDBTimeStamp = 135,
-    adVarWChar = 202,
-    adLongVarWChar = 203,
-    adVarBinary = 204,
-    adLongVarBinary = 205,
-};
-
 std::int16_t adoTypeOf(SQLSMALLINT sqlType) {
+    using namespace platform;
     switch (sqlType) {
     case SQL_SMALLINT:
         return adSmallInt;

@@ -14,6 +14,7 @@
 using namespace tabulant;
 using namespace tabulant::accesswriter;
 using platform::Variant;
+using enum platform::AdoType;
 
 class AccessModuleTest : public QObject {
     Q_OBJECT
@@ -158,7 +159,7 @@ void AccessModuleTest::listIsFilledInSchemaOrderWithAYieldPerName() {
     ModuleSetup s;
     s.fields.accessFile = dir.File("exists.accdb"); // only its existence is looked at
     s.fields.accessPassword = "pw";
-    for (const char* name : {"b", "a", "c"}) s.factory.access.Add(name, {{"x", 3}});
+    for (const char* name : {"b", "a", "c"}) s.factory.access.Add(name, {{"x", adInteger}});
     platform::VectorStringList list;
     list.AddItem("stale");
     int yieldsSeen = 0;

@@ -8,6 +8,7 @@
 
 using namespace tabulant;
 using platform::Variant;
+using enum platform::AdoType;
 using Strings = std::vector<std::string>;
 using Answer = platform::Prompts::Answer;
 
@@ -24,7 +25,7 @@ void AddPlain(testing::RunHarness& h, const std::string& name, int rows) {
     std::vector<std::vector<Variant>> values;
     for (int i = 1; i <= rows; ++i)
         values.push_back({Variant::integer(i), Variant::text(name + std::to_string(i))});
-    h.AddTable(name, {{"Id", 3}, {"Name", 202}}, std::move(values));
+    h.AddTable(name, {{"Id", adInteger}, {"Name", adVarWChar}}, std::move(values));
 }
 
 std::string Create(const std::string& table) {
@@ -427,7 +428,7 @@ void ConversionRunTest::unreadableTableIsReportedAndTheRunGoesOn() {
 
 void ConversionRunTest::fileWithoutTables() {
     testing::RunHarness h;
-    h.factory.access.Add("MSysObjects", {{"Id", 3}}).type = "SYSTEM TABLE";
+    h.factory.access.Add("MSysObjects", {{"Id", adInteger}}).type = "SYSTEM TABLE";
     h.factory.postgres.existingTables = {"pg_class"};
     h.window.list1.AddItem("stale");
     h.Click();

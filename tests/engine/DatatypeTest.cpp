@@ -10,6 +10,7 @@
 
 using namespace tabulant;
 using fakes::ColumnDef;
+using enum platform::AdoType;
 
 namespace {
 
@@ -38,8 +39,11 @@ Built BuildCreate(const std::string& table, std::vector<ColumnDef> columns) {
 }
 
 std::vector<ColumnDef> Orders() {
-    return {
-        {"Order ID", 3}, {"Customer Name", 202}, {"Order Date", 7}, {"Paid", 11}, {"Photo", 205}};
+    return {{"Order ID", adInteger},
+            {"Customer Name", adVarWChar},
+            {"Order Date", adDate},
+            {"Paid", adBoolean},
+            {"Photo", adLongVarBinary}};
 }
 
 } // namespace
@@ -275,9 +279,9 @@ void DatatypeTest::ordersDatatypeRows() {
 void DatatypeTest::builderKeepsNothingFromPreviousTable() {
     fakes::InMemoryTable first, second;
     first.name = "A";
-    first.columns = {{"Amount", 5}, {"Name", 202}};
+    first.columns = {{"Amount", adDouble}, {"Name", adVarWChar}};
     second.name = "B";
-    second.columns = {{"Name", 202}, {"Amount", 130}};
+    second.columns = {{"Name", adVarWChar}, {"Amount", adWChar}};
     fakes::FakePreview preview;
     fakes::CountingEventLoop events;
     fakes::ScriptedPrompts prompts;

@@ -23,6 +23,7 @@
 
 using namespace tabulant;
 using platform::Variant;
+using enum platform::AdoType;
 using testing::TestServer;
 
 namespace {
@@ -159,20 +160,20 @@ void PostgresTest::variedTableThroughTheRun() {
                                            Variant::binary(""), Variant()};
 
     fakes::InMemoryConnectionFactory factory;
-    fakes::InMemoryTable& t = factory.access.Add("engine_varied", {{"Id", 3},
-                                                                   {"Dbl", 5},
-                                                                   {"Txt", 202},
-                                                                   {"Memo", 203},
-                                                                   {"At", 7},
-                                                                   {"Money", 6},
-                                                                   {"Exact", 14},
-                                                                   {"Numeric", 131},
-                                                                   {"Flag", 11},
-                                                                   {"Small", 17},
-                                                                   {"Single", 4},
-                                                                   {"Raw", 204},
-                                                                   {"Guid", 72},
-                                                                   {"Pic", 205}});
+    fakes::InMemoryTable& t = factory.access.Add("engine_varied", {{"Id", adInteger},
+                                                                   {"Dbl", adDouble},
+                                                                   {"Txt", adVarWChar},
+                                                                   {"Memo", adLongVarWChar},
+                                                                   {"At", adDate},
+                                                                   {"Money", adCurrency},
+                                                                   {"Exact", adDecimal},
+                                                                   {"Numeric", adNumeric},
+                                                                   {"Flag", adBoolean},
+                                                                   {"Small", adUnsignedTinyInt},
+                                                                   {"Single", adSingle},
+                                                                   {"Raw", adVarBinary},
+                                                                   {"Guid", adGUID},
+                                                                   {"Pic", adLongVarBinary}});
     const int rows = 240;
     for (int i = 0; i < rows; ++i) {
         auto pick = [i](const std::vector<Variant>& v, int shift) {

@@ -10,6 +10,7 @@
 
 using namespace tabulant;
 using platform::Variant;
+using enum platform::AdoType;
 
 namespace {
 QString q(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<int>(s.size())); }
@@ -26,7 +27,7 @@ struct Recorded final : engine::RowSink {
 fakes::InMemoryTable Numbers(int rows) {
     fakes::InMemoryTable t;
     t.name = "Numbers";
-    t.columns = {{"N", 3}};
+    t.columns = {{"N", adInteger}};
     for (int i = 1; i <= rows; ++i) t.rows.push_back({Variant::integer(i)});
     return t;
 }
@@ -145,7 +146,7 @@ void RowStatementTest::cursorThatCannotMoveOnEndsTheTable() {
 void RowStatementTest::bufferIsReusedAcrossRows() {
     fakes::InMemoryTable t;
     t.name = "W";
-    t.columns = {{"Id", 3}, {"Txt", 202}};
+    t.columns = {{"Id", adInteger}, {"Txt", adVarWChar}};
     t.rows = {{Variant::integer(1), Variant::text(std::string(100, 'a'))},
               {Variant::integer(2), Variant()},
               {Variant::integer(3), Variant::text("b")}};
@@ -177,7 +178,7 @@ void RowStatementTest::valuesMatchTheirTexts() {
     const auto literal = [&](std::int16_t type, const Variant& v) {
         fakes::InMemoryTable t;
         t.name = "V";
-        t.columns = {{"Id", 3}, {"X", type}};
+        t.columns = {{"Id", adInteger}, {"X", type}};
         t.rows = {{Variant::integer(1), v}};
         const testcases::Generated g = testcases::Generate(t, regional);
         return g.inserts.empty() ? std::string("(none)") : g.inserts[0];
@@ -210,16 +211,17 @@ void RowStatementTest::otherDecimalSeparatorsBecomePoints() {
         const testcases::Generated g = testcases::Generate(t, regional);
         return g.inserts.empty() ? std::string("(none)") : g.inserts[0];
     };
-    QCOMPARE(q(first({{"D", 5}, {"C", 6}, {"N", 14}},
+    QCOMPARE(q(first({{"D", adDouble}, {"C", adCurrency}, {"N", adDecimal}},
                      {Variant::real(-1.5), Variant::currency(12345), Variant::decimal("0.25")})),
              q(R"(INSERT INTO "A" VALUES (-1.5, 1.2345, 0.25);)"));
     // Without numeric fields a number text is written quoted, with its point.
-    QCOMPARE(q(first({{"T", 202}}, {Variant::text("2\xd9\xab"
-                                                  "5")})),
+    QCOMPARE(q(first({{"T", adVarWChar}}, {Variant::text("2\xd9\xab"
+                                                         "5")})),
              q(R"(INSERT INTO "A" VALUES ('2.5');)"));
     // Beside numeric fields a text is left as it is.
-    QCOMPARE(q(first({{"Id", 3}, {"T", 202}}, {Variant::integer(1), Variant::text("2\xd9\xab"
-                                                                                  "5")})),
+    QCOMPARE(q(first({{"Id", adInteger}, {"T", adVarWChar}},
+                     {Variant::integer(1), Variant::text("2\xd9\xab"
+                                                         "5")})),
              q("INSERT INTO \"A\" VALUES (1, '2\xd9\xab"
                "5');"));
 }

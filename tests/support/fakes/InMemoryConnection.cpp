@@ -71,7 +71,7 @@ std::unique_ptr<platform::Cursor> InMemoryConnection::OpenSchema(int schema) {
         throw platform::Error(-2146825037, "Object or provider is not capable of performing "
                                            "requested operation.");
     InMemoryTable result;
-    result.columns = {{"TABLE_NAME", 202}, {"TABLE_TYPE", 202}};
+    result.columns = {{"TABLE_NAME", platform::adVarWChar}, {"TABLE_TYPE", platform::adVarWChar}};
     for (const InMemoryTable& t : db_.tables)
         result.rows.push_back({platform::Variant::text(t.name), platform::Variant::text(t.type)});
     return OwningCursor(std::move(result));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/AdoType.h"
 #include "platform/Cursor.h"
 #include "platform/Variant.h"
 
@@ -14,7 +15,7 @@ namespace tabulant::fakes {
 
 struct ColumnDef {
     std::string name;
-    std::int16_t type; // ADO DataTypeEnum code
+    std::int16_t type; // a platform::AdoType
 };
 
 // Fills the values of row `row` (0-based) into fields that already carry names and types.

@@ -39,7 +39,7 @@ std::unique_ptr<platform::Cursor> RecordingConnection::Execute(std::string_view 
     if (statement == CatalogueQuery) {
         ++server_.catalogueQueries;
         InMemoryTable result;
-        result.columns = {{"tablename", 202}};
+        result.columns = {{"tablename", platform::adVarWChar}};
         for (const std::string& name : server_.existingTables)
             result.rows.push_back({platform::Variant::text(name)});
         return OwningCursor(std::move(result));
