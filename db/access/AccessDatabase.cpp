@@ -46,10 +46,10 @@ std::shared_ptr<AccessDatabase> AccessDatabase::Open(std::shared_ptr<ByteSource>
     if (!bytes->Read(0, first, available)) throw UnrecognizedFormat(db->path_);
     const auto header = ReadJetHeader(first, available);
     // Page 0, the first catalogue pages and the usage maps must at least be there.
-    if (!header || bytes->Size() < 3 * header->pageSize) throw UnrecognizedFormat(db->path_);
+    if (!header || bytes->Size() < 3 * header->Format().pageSize)
+        throw UnrecognizedFormat(db->path_);
     db->header_ = *header;
-    db->format_.jet3 = header->jet3();
-    db->format_.pageSize = header->pageSize;
+    db->format_ = &header->Format();
 
     std::shared_ptr<PageCodec> codec;
     if (header->officeEncrypted()) {
@@ -57,14 +57,14 @@ std::shared_ptr<AccessDatabase> AccessDatabase::Open(std::shared_ptr<ByteSource>
         const crypto::EncryptionInfo info = crypto::ReadEncryption({first, available});
         codec = std::make_shared<OfficePageCodec>(crypto::Unlock(info, password));
     } else {
-        TextDecoder text(db->format_.jet3, header->codePage);
+        TextDecoder text(db->format_->codePageText, header->codePage);
         const std::string stored = header->StoredPassword(text);
         // A file without a password opens with any; otherwise the password must match exactly.
         if (!stored.empty() && stored != password) throw NotValidPassword();
         if (header->encodingKey != 0) codec = std::make_shared<JetPageCodec>(header->encodingKey);
     }
-    db->pages_ = std::make_unique<PageStore>(std::move(bytes), header->pageSize, codec);
-    db->page0_.assign(first, first + header->pageSize);
+    db->pages_ = std::make_unique<PageStore>(std::move(bytes), db->format_->pageSize, codec);
+    db->page0_.assign(first, first + db->format_->pageSize);
     try {
         db->readCatalog();
     } catch (const platform::Error&) {
@@ -186,7 +186,7 @@ std::unique_ptr<platform::Cursor> AccessDatabase::TablesSchema() const {
     const char* names[] = {"TABLE_CATALOG", "TABLE_SCHEMA", "TABLE_NAME", "TABLE_TYPE"};
     for (std::size_t i = 0; i < columns.size(); ++i) {
         columns[i].name = names[i];
-        columns[i].type = 202;
+        columns[i].type = platform::adVarWChar;
     }
     std::vector<std::vector<platform::Variant>> rows;
     rows.reserve(tables.size());

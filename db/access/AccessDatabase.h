@@ -41,7 +41,7 @@ public:
     static std::string TableType(const CatalogEntry& entry);
 
     const JetHeader& Header() const { return header_; }
-    const JetFormat& Format() const { return format_; }
+    const JetFormat& Format() const { return *format_; }
     PageStore& Pages() { return *pages_; }
     const std::vector<std::uint8_t>& HeaderPage() const { return page0_; }
     const std::vector<CatalogEntry>& Catalog() const { return catalog_; }
@@ -80,7 +80,7 @@ private:
 
     std::string path_;
     JetHeader header_;
-    JetFormat format_;
+    const JetFormat* format_ = &Jet4Format;
     std::unique_ptr<PageStore> pages_;
     std::vector<std::uint8_t> page0_;
     std::vector<CatalogEntry> catalog_;

@@ -31,7 +31,7 @@ struct AccessTableCursor::Crack {
 AccessTableCursor::AccessTableCursor(std::shared_ptr<AccessDatabase> database,
                                      TableDefinition definition, std::string name)
     : db_(std::move(database)), def_(std::move(definition)), name_(std::move(name)),
-      crack_(std::make_unique<Crack>()), text_(db_->Format().jet3, db_->Header().codePage),
+      crack_(std::make_unique<Crack>()), text_(db_->Format().codePageText, db_->Header().codePage),
       longValues_(db_->Pages(), db_->Format()), values_(text_, longValues_),
       scanner_(db_->Pages(), db_->Format(), def_.page,
                UsageMapPages(db_->Pages(), db_->Format(), def_.usageMap, missingPages_), name_) {
@@ -99,12 +99,11 @@ void AccessTableCursor::decodeRow() {
     }
     const std::size_t start = scanner_.RowStart();
     const std::size_t size = scanner_.RowSize();
-    const bool jet3 = db_->Format().jet3;
-    const std::size_t countSize = jet3 ? 1 : 2;
+    const std::size_t countSize = db_->Format().rowColumnCountSize;
     if (size < countSize + 1) throw DamagedTable(name_);
     // Columns added after a row was written lie past the row's own column count. The row's null
     // mask, one bit per column it counts, must lie inside the row before libmdb reads it.
-    const unsigned rowColumns = jet3 ? k.handle->pg_buf[start] : le::u16(k.handle->pg_buf + start);
+    const unsigned rowColumns = le::uint(k.handle->pg_buf + start, countSize);
     if ((rowColumns + 7) / 8 + countSize > size ||
         mdb_crack_row(k.table, static_cast<int>(start), size, k.fields.data()) < 0)
         throw DamagedTable(name_);

@@ -15,7 +15,7 @@ bool DataPage::IsDataPageOf(std::uint32_t tablePage) const {
 }
 
 unsigned DataPage::SlotCount() const {
-    const std::size_t rco = f_.RowCountOffset();
+    const std::size_t rco = f_.rowCountOffset;
     const unsigned n = le::u16(p_ + rco);
     const unsigned room = static_cast<unsigned>((f_.pageSize - rco - 2) / 2);
     return n < room ? n : room;
@@ -24,7 +24,7 @@ unsigned DataPage::SlotCount() const {
 RowSlot DataPage::Slot(unsigned row) const {
     RowSlot s;
     if (row >= SlotCount()) return s;
-    const std::size_t rco = f_.RowCountOffset();
+    const std::size_t rco = f_.rowCountOffset;
     const std::uint16_t raw = le::u16(p_ + rco + 2 + 2 * row);
     const std::size_t start = raw & OffsetMask;
     // Rows are packed downwards from the end of the page, so a row ends where the one before

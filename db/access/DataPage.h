@@ -1,17 +1,11 @@
 #pragma once
 
+#include "JetFormat.h"
+
 #include <cstddef>
 #include <cstdint>
 
 namespace tabulant::db {
-
-// The layout constants of the two on-disk formats that this reader needs.
-struct JetFormat {
-    bool jet3 = false;
-    std::size_t pageSize = 4096;
-
-    std::size_t RowCountOffset() const { return jet3 ? 0x08 : 0x0C; }
-};
 
 // One row slot of a data page: where its bytes lie and what its offset flags say.
 struct RowSlot {

@@ -20,6 +20,10 @@ std::uint32_t passwordMask(double creationDate) {
     return static_cast<std::uint32_t>(days);
 }
 
+static_assert(Jet3Format.headerBlockSize <= 128 && Jet4Format.headerBlockSize <= 128);
+static_assert(Jet3Format.passwordSize <= sizeof JetHeader::password &&
+              Jet4Format.passwordSize <= sizeof JetHeader::password);
+
 } // namespace
 
 std::optional<JetHeader> ReadJetHeader(const std::uint8_t* data, std::size_t size) {
@@ -32,10 +36,10 @@ std::optional<JetHeader> ReadJetHeader(const std::uint8_t* data, std::size_t siz
     JetHeader h;
     h.version = data[0x14];
     if (h.version > 6) return std::nullopt;
-    h.pageSize = h.jet3() ? 2048 : 4096;
+    const JetFormat& f = h.Format();
 
     std::uint8_t block[128];
-    const std::size_t blockSize = h.jet3() ? 126 : 128;
+    const std::size_t blockSize = f.headerBlockSize;
     std::memcpy(block, data + 0x18, blockSize);
     static const std::uint8_t key[4] = {0xC7, 0xDA, 0x39, 0x6B};
     crypto::Rc4(key).Apply({block, blockSize});
@@ -43,25 +47,21 @@ std::optional<JetHeader> ReadJetHeader(const std::uint8_t* data, std::size_t siz
 
     h.codePage = le::u16(at(0x3C));
     h.encodingKey = le::u32(at(0x3E));
-    if (h.jet3()) {
-        std::memcpy(h.password, at(0x42), 20);
-    } else {
-        const std::uint32_t mask = passwordMask(le::f64(at(0x72)));
-        for (std::size_t i = 0; i < 40; ++i)
-            h.password[i] = static_cast<std::uint8_t>(at(0x42)[i] ^ (mask >> (8 * (i % 4))));
-    }
+    const std::uint32_t mask = f.passwordMasked ? passwordMask(le::f64(at(0x72))) : 0;
+    for (std::size_t i = 0; i < f.passwordSize; ++i)
+        h.password[i] = static_cast<std::uint8_t>(at(0x42)[i] ^ (mask >> (8 * (i % 4))));
     return h;
 }
 
 std::string JetHeader::StoredPassword(TextDecoder& codePageText) const {
     std::string out;
-    if (jet3()) {
-        std::size_t n = 0;
-        while (n < 20 && password[n] != 0) ++n;
+    const JetFormat& f = Format();
+    std::size_t n = 0;
+    if (f.codePageText) {
+        while (n < f.passwordSize && password[n] != 0) ++n;
         codePageText.Append(password, n, out);
     } else {
-        std::size_t n = 0;
-        while (n + 1 < 40 && (password[n] != 0 || password[n + 1] != 0)) n += 2;
+        while (n + 1 < f.passwordSize && (password[n] != 0 || password[n + 1] != 0)) n += 2;
         TextDecoder::AppendUtf16(password, n, out);
     }
     return out;

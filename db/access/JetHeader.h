@@ -1,5 +1,7 @@
 #pragma once
 
+#include "JetFormat.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -14,13 +16,12 @@ class TextDecoder;
 struct JetHeader {
     static constexpr std::size_t MinimumSize = 0x18 + 128;
 
-    int version = 0;             // 0 Jet 3, 1 Jet 4, 2..6 the ACE releases
-    std::size_t pageSize = 4096; // 2048 for Jet 3
+    int version = 0; // 0 Jet 3, 1 Jet 4, 2..6 the ACE releases
     int codePage = 1252;
     std::uint32_t encodingKey = 0;  // non-zero: pages are encoded (Jet) or encrypted (ACE)
     std::uint8_t password[40] = {}; // the stored password field, unmasked
 
-    bool jet3() const { return version == 0; }
+    const JetFormat& Format() const { return JetFormat::ForVersion(version); }
     // A protected .accdb is encrypted as a whole with the Office scheme, which needs the
     // password to read anything beyond page 0.
     bool officeEncrypted() const { return version >= 2 && encodingKey != 0; }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 
@@ -13,6 +14,10 @@ inline std::int16_t i16(const std::uint8_t* p) { return static_cast<std::int16_t
 inline std::uint32_t u32(const std::uint8_t* p) {
     return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
            (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
+}
+// An unsigned field whose width (1, 2 or 4 bytes) depends on the file format.
+inline std::uint32_t uint(const std::uint8_t* p, std::size_t size) {
+    return size == 1 ? p[0] : size == 2 ? u16(p) : u32(p);
 }
 inline std::int32_t i32(const std::uint8_t* p) { return static_cast<std::int32_t>(u32(p)); }
 inline std::uint64_t u64(const std::uint8_t* p) {

@@ -25,7 +25,7 @@ private:
     const std::uint8_t* row(std::uint32_t pointer, std::size_t& size);
 
     PageStore& pages_;
-    JetFormat format_;
+    const JetFormat& format_; // one of the static format descriptions
     std::vector<std::uint8_t> page_;
     std::uint32_t loaded_ = 0;
     bool haveLoaded_ = false;

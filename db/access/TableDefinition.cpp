@@ -12,14 +12,6 @@ namespace tabulant::db {
 
 namespace {
 
-// Offsets inside a table definition, per format.
-struct Layout {
-    std::size_t varCols, numCols, realIndexes, usageMap, columnsStart, realIndexEntry, columnEntry;
-    std::size_t colNum, colVar, colFixedOffset, colSize, colFlags, colPrecision, colScale;
-};
-constexpr Layout Jet3Layout{23, 25, 31, 35, 43, 8, 18, 1, 3, 14, 16, 13, 9, 10};
-constexpr Layout Jet4Layout{43, 45, 51, 55, 63, 12, 25, 5, 7, 21, 23, 15, 11, 12};
-
 // A table definition that spans pages continues at byte 8 of the page that bytes 4..7 name.
 constexpr std::size_t MaxDefinitionPages = 256;
 
@@ -57,47 +49,41 @@ bool ReadPointedRow(PageStore& pages, const JetFormat& format, std::uint32_t poi
 TableDefinition TableDefinition::Read(PageStore& pages, const JetFormat& f, TextDecoder& text,
                                       std::uint32_t page, const std::string& tableName) {
     const std::vector<std::uint8_t> b = readChain(pages, f, page, tableName);
-    const Layout& L = f.jet3 ? Jet3Layout : Jet4Layout;
+    const TableDefinitionLayout& L = f.tableDefinition;
+    const ColumnEntryLayout& C = f.column;
     auto need = [&](std::size_t end) {
         if (end > b.size()) throw DamagedTable(tableName);
     };
-    need(L.columnsStart);
+    need(L.sectionsStart);
     TableDefinition t;
     t.page = page;
-    t.varColumnCount = le::u16(&b[L.varCols]);
-    const unsigned columnCount = le::u16(&b[L.numCols]);
-    const std::uint32_t realIndexes = le::u32(&b[L.realIndexes]);
+    t.varColumnCount = le::u16(&b[L.variableColumnCount]);
+    const unsigned columnCount = le::u16(&b[L.columnCount]);
+    const std::uint32_t realIndexes = le::u32(&b[L.realIndexCount]);
     // Access allows 255 columns and 32 indexes; more can only be damage. (The count of variable
     // columns may include deleted ones, so it is not compared with the column count.)
     if (columnCount > 255 || realIndexes > 1000) throw DamagedTable(tableName);
 
-    std::size_t pos = L.columnsStart + std::size_t{realIndexes} * L.realIndexEntry;
-    need(pos + std::size_t{columnCount} * L.columnEntry);
+    std::size_t pos = L.sectionsStart + std::size_t{realIndexes} * L.realIndexCounterSize;
+    need(pos + std::size_t{columnCount} * L.columnEntrySize);
     t.columns.resize(columnCount);
     for (ColumnDef& c : t.columns) {
         const std::uint8_t* d = &b[pos];
-        c.type = d[0];
-        c.number = d[L.colNum];
-        c.varIndex = le::u16(d + L.colVar);
-        c.fixedOffset = le::u16(d + L.colFixedOffset);
-        c.size = c.type == coltype::Boolean ? 0 : le::u16(d + L.colSize);
-        c.flags = d[L.colFlags];
-        c.extFlags = f.jet3 ? 0 : d[L.colFlags + 1];
-        c.precision = d[L.colPrecision];
-        c.scale = d[L.colScale];
-        pos += L.columnEntry;
+        c.type = d[C.type];
+        c.number = d[C.number];
+        c.varIndex = le::u16(d + C.variableIndex);
+        c.fixedOffset = le::u16(d + C.fixedOffset);
+        c.size = c.type == coltype::Boolean ? 0 : le::u16(d + C.size);
+        c.flags = d[C.flags];
+        c.extFlags = C.extFlags ? d[*C.extFlags] : 0;
+        c.precision = d[C.precision];
+        c.scale = d[C.scale];
+        pos += L.columnEntrySize;
     }
     for (ColumnDef& c : t.columns) {
-        std::size_t len;
-        if (f.jet3) {
-            need(pos + 1);
-            len = b[pos];
-            pos += 1;
-        } else {
-            need(pos + 2);
-            len = le::u16(&b[pos]);
-            pos += 2;
-        }
+        need(pos + f.nameLengthSize);
+        const std::size_t len = le::uint(&b[pos], f.nameLengthSize);
+        pos += f.nameLengthSize;
         need(pos + len);
         text.Append(&b[pos], len, c.name);
         pos += len;

@@ -38,7 +38,7 @@ private:
     bool followOverflow(const RowSlot& slot);
 
     PageStore& pages_;
-    JetFormat format_;
+    const JetFormat& format_; // one of the static format descriptions
     std::uint32_t tablePage_;
     std::vector<std::uint32_t> dataPages_;
     std::string tableName_;

@@ -49,8 +49,8 @@ private:
 
 } // namespace
 
-TextDecoder::TextDecoder(bool jet3, int codePage) : jet3_(jet3) {
-    if (!jet3_) return;
+TextDecoder::TextDecoder(bool codePageText, int codePage) : codePageText_(codePageText) {
+    if (!codePageText_) return;
     // Code page 0 or one iconv does not know: the Western default Access itself assumes.
     std::string name = "CP" + std::to_string(codePage);
     iconv_t cd = codePage > 0 ? iconv_open("UTF-8", name.c_str()) : reinterpret_cast<iconv_t>(-1);
@@ -63,7 +63,7 @@ TextDecoder::~TextDecoder() {
 }
 
 void TextDecoder::Append(const std::uint8_t* data, std::size_t size, std::string& out) {
-    if (jet3_) {
+    if (codePageText_) {
         appendCodePage(data, size, out);
     } else if (size >= 2 && data[0] == 0xFF && data[1] == 0xFE) {
         appendCompressed(data + 2, size - 2, out);

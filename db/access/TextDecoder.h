@@ -16,7 +16,7 @@ namespace tabulant::db {
 // Not thread-safe (the iconv state); one decoder per reader.
 class TextDecoder {
 public:
-    TextDecoder(bool jet3, int codePage);
+    TextDecoder(bool codePageText, int codePage);
     ~TextDecoder();
     TextDecoder(const TextDecoder&) = delete;
     TextDecoder& operator=(const TextDecoder&) = delete;
@@ -35,7 +35,7 @@ private:
     void appendCodePage(const std::uint8_t* data, std::size_t size, std::string& out);
     static void appendCompressed(const std::uint8_t* data, std::size_t size, std::string& out);
 
-    bool jet3_;
+    bool codePageText_;
     void* iconv_ = nullptr; // iconv_t, or nullptr when no converter could be opened
 };
 

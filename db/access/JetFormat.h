@@ -1,0 +1,119 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+
+namespace tabulant::db {
+
+// Where a table definition keeps the values the reader uses. Offsets count into the definition
+// buffer: the first page whole, then every continuation page from byte 8 on.
+struct TableDefinitionLayout {
+    std::size_t variableColumnCount; // int16; may count deleted columns
+    std::size_t columnCount;         // int16
+    std::size_t realIndexCount;      // int32
+    std::size_t usageMap;            // int32 pointer (page << 8 | row) to the map of owned pages
+    // The sections start here: one counter block per real index, then the column descriptors.
+    std::size_t sectionsStart;
+    std::size_t realIndexCounterSize;
+    std::size_t columnEntrySize;
+};
+
+// Offsets inside one column descriptor.
+struct ColumnEntryLayout {
+    std::size_t type;          // uint8, the column type byte
+    std::size_t number;        // uint8 col_num: the null-mask bit and the order of the columns
+    std::size_t variableIndex; // int16, slot in the row's variable-offset table
+    std::size_t precision;     // uint8, Decimal only
+    std::size_t scale;         // uint8, Decimal only
+    std::size_t flags;         // uint8
+    std::optional<std::size_t> extFlags; // uint8; formats before Jet 4 have none
+    std::size_t fixedOffset;             // int16, place in the row's fixed area
+    std::size_t size;                    // int16, bytes in the row
+};
+
+// Everything that differs between the on-disk formats: Jet 3 on one side, Jet 4 and every ACE
+// release on the other. Code asks the format instead of testing which one it is.
+struct JetFormat {
+    std::size_t pageSize;
+    // Data and long-value pages: int16 row count here, the row offsets right after it.
+    std::size_t rowCountOffset;
+    // A stored row starts with its column count, one byte or two.
+    std::size_t rowColumnCountSize;
+    // Texts (names, values, the password) are single bytes in the header's code page rather than
+    // UTF-16LE.
+    bool codePageText;
+    // Names in a table definition: a length of this many bytes, then the name's bytes.
+    std::size_t nameLengthSize;
+    // Page 0 from 0x18 on is obfuscated with a fixed RC4 key over this many bytes.
+    std::size_t headerBlockSize;
+    // The stored database password at 0x42: its size, and whether it is masked with the days of
+    // the creation date.
+    std::size_t passwordSize;
+    bool passwordMasked;
+    TableDefinitionLayout tableDefinition;
+    ColumnEntryLayout column;
+
+    // The format of a header version byte (0 Jet 3, 1 Jet 4, 2..6 the ACE releases).
+    static const JetFormat& ForVersion(int version);
+};
+
+inline constexpr JetFormat Jet3Format{
+    .pageSize = 2048,
+    .rowCountOffset = 0x08,
+    .rowColumnCountSize = 1,
+    .codePageText = true,
+    .nameLengthSize = 1,
+    .headerBlockSize = 126,
+    .passwordSize = 20,
+    .passwordMasked = false,
+    .tableDefinition = {.variableColumnCount = 23,
+                        .columnCount = 25,
+                        .realIndexCount = 31,
+                        .usageMap = 35,
+                        .sectionsStart = 43,
+                        .realIndexCounterSize = 8,
+                        .columnEntrySize = 18},
+    .column = {.type = 0,
+               .number = 1,
+               .variableIndex = 3,
+               .precision = 9,
+               .scale = 10,
+               .flags = 13,
+               .extFlags = std::nullopt,
+               .fixedOffset = 14,
+               .size = 16},
+};
+
+inline constexpr JetFormat Jet4Format{
+    .pageSize = 4096,
+    .rowCountOffset = 0x0C,
+    .rowColumnCountSize = 2,
+    .codePageText = false,
+    .nameLengthSize = 2,
+    .headerBlockSize = 128,
+    .passwordSize = 40,
+    .passwordMasked = true,
+    .tableDefinition = {.variableColumnCount = 43,
+                        .columnCount = 45,
+                        .realIndexCount = 51,
+                        .usageMap = 55,
+                        .sectionsStart = 63,
+                        .realIndexCounterSize = 12,
+                        .columnEntrySize = 25},
+    .column = {.type = 0,
+               .number = 5,
+               .variableIndex = 7,
+               .precision = 11,
+               .scale = 12,
+               .flags = 15,
+               .extFlags = 16,
+               .fixedOffset = 21,
+               .size = 23},
+};
+
+inline const JetFormat& JetFormat::ForVersion(int version) {
+    return version == 0 ? Jet3Format : Jet4Format;
+}
+
+} // namespace tabulant::db
