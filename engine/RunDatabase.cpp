@@ -1,7 +1,7 @@
 #include "RunDatabase.h"
 
-#include "db/access/Access.h"
-#include "db/odbc/PostgreSQL.h"
+#include "db/Access.h"
+#include "db/PostgreSQL.h"
 
 namespace tabulant::engine {
 

@@ -1,5 +1,8 @@
 #include "Utf8.h"
 
+#include <cwctype>
+#include <locale.h>
+
 namespace tabulant::platform {
 
 void AppendUtf8(char32_t c, std::string& out) {
@@ -64,6 +67,43 @@ char32_t DecodeUtf8(std::string_view text, std::size_t& i) {
     }
     i += length;
     return cp;
+}
+
+namespace {
+
+locale_t utf8Locale() {
+    static locale_t loc = [] {
+        locale_t l = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(nullptr));
+        return l ? l : newlocale(LC_CTYPE_MASK, "C", static_cast<locale_t>(nullptr));
+    }();
+    return loc;
+}
+
+} // namespace
+
+std::string LowerCase(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size();) {
+        const auto b = static_cast<unsigned char>(text[i]);
+        if (b < 0x80) {
+            out += (b >= 'A' && b <= 'Z') ? static_cast<char>(b + 32) : static_cast<char>(b);
+            ++i;
+            continue;
+        }
+        int len = b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : b >= 0xC0 ? 2 : 1;
+        if (len == 1 || i + static_cast<std::size_t>(len) > text.size()) {
+            out += static_cast<char>(b); // not UTF-8: keep the byte as it is
+            ++i;
+            continue;
+        }
+        char32_t c = b & (0xFF >> (len + 1));
+        for (int k = 1; k < len; ++k)
+            c = (c << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
+        AppendUtf8(static_cast<char32_t>(towlower_l(static_cast<wint_t>(c), utf8Locale())), out);
+        i += static_cast<std::size_t>(len);
+    }
+    return out;
 }
 
 } // namespace tabulant::platform

@@ -16,4 +16,8 @@ void AppendUtf8(char32_t codePoint, std::string& out);
 // values beyond U+10FFFF and cut sequences give ReplacementCharacter and consume one byte.
 char32_t DecodeUtf8(std::string_view text, std::size_t& i);
 
+// Lower case of a UTF-8 text, letter by letter (not only ASCII), independent of the process
+// locale.
+std::string LowerCase(std::string_view text);
+
 } // namespace tabulant::platform

@@ -2,7 +2,7 @@
 // 200,000 rows with numbers, texts, a date and a memo, written by our own writer.
 //   bench_access_read [ROWS]
 #include "AccessWriter.h"
-#include "db/access/Access.h"
+#include "db/Access.h"
 #include "db/access/AccessConnection.h"
 #include "platform/Recordset.h"
 

@@ -1,9 +1,9 @@
 #include "Measure.h"
 
 #include "GapEventLoop.h"
+#include "db/Access.h"
 #include "db/ConnectionFields.h"
 #include "db/ProviderConnectionFactory.h"
-#include "db/access/Access.h"
 #include "engine/ConversionRun.h"
 #include "engine/SqlText.h"
 #include "fakes/FakeMainWindow.h"

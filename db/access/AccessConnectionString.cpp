@@ -1,5 +1,7 @@
 #include "AccessConnectionString.h"
 
+#include "platform/AsciiText.h"
+
 #include <algorithm>
 #include <cctype>
 
@@ -39,6 +41,17 @@ bool take(std::string_view& s, std::string_view word) {
 }
 
 } // namespace
+
+std::string AccessConnectionString(std::string_view dataSource, std::string_view password) {
+    const bool ace = dataSource.size() >= 5 &&
+                     platform::StartsWithNoCase(dataSource.substr(dataSource.size() - 5), "accdb");
+    std::string s = ace ? "Provider=Microsoft.ACE.OLEDB.12.0;Data Source="
+                        : "PROVIDER=Microsoft.Jet.OLEDB.4.0;Data Source=";
+    s += dataSource;
+    s += ";JET OLEDB:Database Password=";
+    s += password;
+    return s;
+}
 
 std::optional<AccessSource> ParseAccessConnectionString(std::string_view text) {
     static constexpr std::string_view SourceKey = "Data Source=";

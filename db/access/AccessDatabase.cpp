@@ -9,7 +9,7 @@
 #include "db/crypto/PageDecryptor.h"
 #include "platform/AdoType.h"
 #include "platform/AsciiText.h"
-#include "shell/core/Helpers.h"
+#include "platform/Utf8.h"
 
 #include <algorithm>
 
@@ -154,10 +154,10 @@ std::unique_ptr<AccessTableCursor> AccessDatabase::OpenSystemTable(std::string_v
 
 std::unique_ptr<platform::Cursor> AccessDatabase::OpenTable(std::string_view name,
                                                             platform::EventLoop* events) {
-    const std::string wanted = shell::LowerCase(name);
+    const std::string wanted = platform::LowerCase(name);
     const CatalogEntry* found = nullptr;
     for (const CatalogEntry& e : catalog_) {
-        if ((e.type == 1 || e.type == 4 || e.type == 6) && shell::LowerCase(e.name) == wanted) {
+        if ((e.type == 1 || e.type == 4 || e.type == 6) && platform::LowerCase(e.name) == wanted) {
             found = &e;
             if (e.type == 1) break;
         }
@@ -180,7 +180,7 @@ std::unique_ptr<platform::Cursor> AccessDatabase::TablesSchema() const {
     }
     std::stable_sort(tables.begin(), tables.end(), [](const auto& a, const auto& b) {
         if (a.first != b.first) return a.first < b.first;
-        return shell::LowerCase(a.second) < shell::LowerCase(b.second);
+        return platform::LowerCase(a.second) < platform::LowerCase(b.second);
     });
     std::vector<platform::Field> columns(4);
     const char* names[] = {"TABLE_CATALOG", "TABLE_SCHEMA", "TABLE_NAME", "TABLE_TYPE"};

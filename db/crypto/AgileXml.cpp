@@ -150,32 +150,4 @@ AgileInfo ParseAgileXml(std::string_view xml) {
     return info;
 }
 
-namespace {
-
-std::string KeyAttributes(const AgileKeyInfo& key) {
-    return "saltSize=\"" + std::to_string(key.salt.size()) + "\" blockSize=\"" +
-           std::to_string(key.blockSize) + "\" keyBits=\"" + std::to_string(key.keyBits) +
-           "\" hashSize=\"" + std::to_string(key.hashSize) +
-           "\" cipherAlgorithm=\"AES\" cipherChaining=\"ChainingModeCBC\" hashAlgorithm=\"" +
-           std::string(Digest::Name(key.hash)) + "\" saltValue=\"" + Base64Encode(key.salt) + "\"";
-}
-
-} // namespace
-
-std::string WriteAgileXml(const AgileInfo& info) {
-    constexpr std::string_view kNs = "http://schemas.microsoft.com/office/2006/";
-    std::string xml = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n";
-    xml += "<encryption xmlns=\"" + std::string(kNs) + "encryption\" xmlns:p=\"" +
-           std::string(kNs) + "keyEncryptor/password\">";
-    xml += "<keyData " + KeyAttributes(info.keyData) + "/>";
-    xml += "<keyEncryptors><keyEncryptor uri=\"" + std::string(kNs) + "keyEncryptor/password\">";
-    xml += "<p:encryptedKey spinCount=\"" + std::to_string(info.spinCount) + "\" " +
-           KeyAttributes(info.passwordKey) + " encryptedVerifierHashInput=\"" +
-           Base64Encode(info.encryptedVerifierHashInput) + "\" encryptedVerifierHashValue=\"" +
-           Base64Encode(info.encryptedVerifierHashValue) + "\" encryptedKeyValue=\"" +
-           Base64Encode(info.encryptedKeyValue) + "\"/>";
-    xml += "</keyEncryptor></keyEncryptors></encryption>";
-    return xml;
-}
-
 } // namespace tabulant::db::crypto

@@ -10,8 +10,7 @@ namespace tabulant::db::crypto {
 // The XML descriptor of agile encryption: its keyData element and the password key encryptor.
 // Parse throws platform::Error ("Unsupported encryption: ..." for a cipher, chaining, hash or key
 // encryptor this library does not handle, "Damaged encryption information: ..." for missing or
-// malformed values). Write produces the descriptor Access writes, with the same element order.
+// malformed values).
 AgileInfo ParseAgileXml(std::string_view xml);
-std::string WriteAgileXml(const AgileInfo& info);
 
 } // namespace tabulant::db::crypto

@@ -8,19 +8,13 @@
 
 namespace tabulant::db::crypto {
 
-// One pair per family of schemes. Unlock* verify the password (UTF-16LE bytes) and throw the
-// invalid-password error; Seal* fill the encrypted verifier of `info` for a new file from the
-// caller's random values, so that Unlock* with the same password accepts it.
+// One per family of schemes: Unlock* verify the password (UTF-16LE bytes) and throw the
+// invalid-password error.
 using Bytes = std::span<const std::uint8_t>;
 
 std::unique_ptr<PageDecryptor> UnlockRc4(const EncryptionInfo& info, Bytes password);
-void SealRc4(EncryptionInfo& info, Bytes password, Bytes verifier);
-
 std::unique_ptr<PageDecryptor> UnlockEcbAes(const EncryptionInfo& info, Bytes password);
-void SealEcbAes(EncryptionInfo& info, Bytes password, Bytes verifier);
-
 std::unique_ptr<PageDecryptor> UnlockAgile(const EncryptionInfo& info, Bytes password);
-void SealAgile(EncryptionInfo& info, Bytes password, Bytes verifierHashInput, Bytes keyValue);
 
 // Truncates `bytes` to `size`, or pads them with `fill`: how every Office scheme fits a hash to a
 // key or IV length.

@@ -74,10 +74,6 @@ inline constexpr std::size_t kEncryptionInfoOffset = 0x299;
 // function, callable from any thread.
 EncryptionInfo ReadEncryption(std::span<const std::uint8_t> page0);
 
-// The bytes that belong at kEncryptionInfoOffset for `info` (int16 length first). Throws
-// std::invalid_argument for schemes that carry no such block (None, JetPageEncoding).
-std::vector<std::uint8_t> WriteEncryptionInfo(const EncryptionInfo& info);
-
 // A readable name of the scheme, for messages and logs.
 std::string SchemeName(const EncryptionInfo& info);
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/StringList.h"
+#include "platform/Utf8.h"
 #include "platform/Variant.h"
 
 #include <string>
@@ -22,8 +23,7 @@ void ListRemoveText(platform::StringList& list, std::string_view text);
 const platform::Variant& NullToDefault(const platform::Variant& value,
                                        const platform::Variant& defaultValue);
 
-// Lower case of a UTF-8 text, letter by letter (not only ASCII).
-std::string LowerCase(std::string_view text);
+using platform::LowerCase;
 
 // The program folder (the executable's folder), without a trailing slash.
 std::string ProgramFolder();

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "AccessWriter.h"
-#include "db/access/Access.h"
+#include "db/Access.h"
 #include "db/access/AccessConnection.h"
 #include "platform/Recordset.h"
 

@@ -1,8 +1,8 @@
 // The Access module: the connection string it builds and the reader parses back, and the table
 // list filling over the real reader and over an in-memory connection.
 #include "AccessFixtures.h"
+#include "db/Access.h"
 #include "db/ProviderConnectionFactory.h"
-#include "db/access/Access.h"
 #include "db/access/AccessConnectionString.h"
 #include "fakes/CountingEventLoop.h"
 #include "fakes/InMemoryConnectionFactory.h"

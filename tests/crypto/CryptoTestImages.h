@@ -1,5 +1,6 @@
 #pragma once
 
+#include "cryptowriter/EncryptionInfoWriter.h"
 #include "db/crypto/EncryptionInfo.h"
 #include "db/crypto/HeaderBlock.h"
 

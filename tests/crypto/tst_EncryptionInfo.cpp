@@ -1,9 +1,9 @@
 // Reading page 0: how each protection is recognised, the exact refusal of schemes we do not
 // handle, and damaged encryption info (lengths, sizes, XML) ending in a clear error, never a crash.
 #include "CryptoTestImages.h"
+#include "cryptowriter/EncryptDatabase.h"
 #include "db/crypto/AgileXml.h"
 #include "db/crypto/CryptoErrors.h"
-#include "db/crypto/EncryptDatabase.h"
 #include "db/crypto/PageDecryptor.h"
 #include "db/crypto/SchemeConstants.h"
 #include "platform/Error.h"

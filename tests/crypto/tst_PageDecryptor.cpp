@@ -1,8 +1,8 @@
 // Unlocking and page ciphers: answers computed with independent tools for every scheme, round
 // trips through our own encryption, the password rules, and misuse of the encrypting side.
 #include "CryptoTestImages.h"
+#include "cryptowriter/EncryptDatabase.h"
 #include "db/crypto/CryptoErrors.h"
-#include "db/crypto/EncryptDatabase.h"
 #include "db/crypto/PageDecryptor.h"
 #include "db/crypto/SchemeConstants.h"
 #include "platform/Error.h"

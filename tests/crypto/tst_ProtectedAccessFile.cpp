@@ -1,7 +1,7 @@
 // A protected .accdb opened through the Access connection the conversion uses: our writer makes
 // the file, the encrypting side protects it, and the reader must give back every row with the
 // right password and "Not a valid password." with any other.
-#include "db/crypto/EncryptDatabase.h"
+#include "cryptowriter/EncryptDatabase.h"
 #include "platform/Error.h"
 #include "tests/access/AccessFixtures.h"
 

@@ -4,7 +4,7 @@
 // comes to its end.
 #include "ProgramHarness.h"
 
-#include "db/crypto/EncryptDatabase.h"
+#include "cryptowriter/EncryptDatabase.h"
 #include "engine/ConversionRun.h"
 
 #include <QTest>

@@ -1,4 +1,4 @@
-#include "db/odbc/ODBCProvider.h"
+#include "db/ODBCProvider.h"
 
 #include "fakes/ScriptedPrompts.h"
 #include "platform/Error.h"

@@ -1,4 +1,4 @@
-#include "db/odbc/PostgreSQL.h"
+#include "db/PostgreSQL.h"
 
 #include <QTest>
 

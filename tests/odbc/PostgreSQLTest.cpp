@@ -1,4 +1,4 @@
-#include "db/odbc/PostgreSQL.h"
+#include "db/PostgreSQL.h"
 #include "db/ProviderConnectionFactory.h"
 #include "fakes/CountingEventLoop.h"
 #include "fakes/ScriptedPrompts.h"

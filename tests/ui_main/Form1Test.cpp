@@ -3,7 +3,7 @@
 // application title.
 #include "Form1Harness.h"
 
-#include "db/odbc/ODBCProvider.h"
+#include "db/ODBCProvider.h"
 #include "platform/Error.h"
 #include "shell/widgets/WindowPointer.h"
 #include "ui/main/SettingValues.h"

@@ -2,8 +2,8 @@
 // Per table: "table<TAB>NAME<TAB>ROWS", "fields" then NAME:CODE pairs, then one line per row with
 // the value texts; tab, LF, CR and backslash are escaped, null is \N. Exit 1 with the error on
 // stderr when the file cannot be read.
-#include "db/access/Access.h"
 #include "db/access/AccessConnection.h"
+#include "db/access/AccessConnectionString.h"
 #include "platform/Error.h"
 #include "platform/Recordset.h"
 #include "platform/RegionalText.h"
@@ -41,10 +41,7 @@ void appendEscaped(std::string_view text, std::string& out) {
 void write(const std::string& line) { std::fwrite(line.data(), 1, line.size(), stdout); }
 
 int dump(const std::string& file, const std::string& password) {
-    db::FixedConnectionFields fields;
-    fields.accessFile = file;
-    fields.accessPassword = password;
-    const std::string connectionString = db::AccessConnectionString(fields);
+    const std::string connectionString = db::AccessConnectionString(file, password);
 
     auto connection = db::CreateAccessConnection();
     connection->Open(connectionString);

@@ -9,7 +9,7 @@
 // valid database before it returns. Every error (bad path, value that does not fit its column,
 // use after finish) throws AccessWriterError. Not thread-safe; use one writer per thread.
 
-#include "db/crypto/EncryptDatabase.h"
+#include "cryptowriter/EncryptDatabase.h"
 #include "platform/Variant.h"
 
 #include <cstdint>

@@ -2,7 +2,7 @@
 
 #include "db/access/AccessConnection.h"
 #include "platform/Error.h"
-#include "shell/core/Helpers.h"
+#include "platform/Utf8.h"
 #include "shell/core/Product.h"
 
 #include <iostream>
@@ -56,7 +56,7 @@ bool CheckDataProvider(const Services& services, platform::ShellOpen& shell,
 
     const bool providerMissing =
         number == platform::errors::ProviderNotFound ||
-        shell::LowerCase(description).find("provider cannot be found") != std::string::npos;
+        platform::LowerCase(description).find("provider cannot be found") != std::string::npos;
     if (!providerMissing) {
         std::cerr << shell::ProductName << ": the Access reader cannot be used (" << description
                   << "); the program ends.\n";

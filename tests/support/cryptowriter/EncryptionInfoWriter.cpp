@@ -1,6 +1,8 @@
-#include "AgileXml.h"
-#include "EncryptionInfo.h"
-#include "SchemeConstants.h"
+#include "EncryptionInfoWriter.h"
+
+#include "db/crypto/Base64.h"
+#include "db/crypto/Digest.h"
+#include "db/crypto/SchemeConstants.h"
 
 #include <stdexcept>
 
@@ -39,7 +41,31 @@ std::vector<std::uint8_t> BinaryHeader(const BinaryKeyInfo& key) {
     return std::move(header.bytes());
 }
 
+std::string KeyAttributes(const AgileKeyInfo& key) {
+    return "saltSize=\"" + std::to_string(key.salt.size()) + "\" blockSize=\"" +
+           std::to_string(key.blockSize) + "\" keyBits=\"" + std::to_string(key.keyBits) +
+           "\" hashSize=\"" + std::to_string(key.hashSize) +
+           "\" cipherAlgorithm=\"AES\" cipherChaining=\"ChainingModeCBC\" hashAlgorithm=\"" +
+           std::string(Digest::Name(key.hash)) + "\" saltValue=\"" + Base64Encode(key.salt) + "\"";
+}
+
 } // namespace
+
+std::string WriteAgileXml(const AgileInfo& info) {
+    constexpr std::string_view kNs = "http://schemas.microsoft.com/office/2006/";
+    std::string xml = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n";
+    xml += "<encryption xmlns=\"" + std::string(kNs) + "encryption\" xmlns:p=\"" +
+           std::string(kNs) + "keyEncryptor/password\">";
+    xml += "<keyData " + KeyAttributes(info.keyData) + "/>";
+    xml += "<keyEncryptors><keyEncryptor uri=\"" + std::string(kNs) + "keyEncryptor/password\">";
+    xml += "<p:encryptedKey spinCount=\"" + std::to_string(info.spinCount) + "\" " +
+           KeyAttributes(info.passwordKey) + " encryptedVerifierHashInput=\"" +
+           Base64Encode(info.encryptedVerifierHashInput) + "\" encryptedVerifierHashValue=\"" +
+           Base64Encode(info.encryptedVerifierHashValue) + "\" encryptedKeyValue=\"" +
+           Base64Encode(info.encryptedKeyValue) + "\"/>";
+    xml += "</keyEncryptor></keyEncryptors></encryption>";
+    return xml;
+}
 
 std::vector<std::uint8_t> WriteEncryptionInfo(const EncryptionInfo& info) {
     ByteWriter w;

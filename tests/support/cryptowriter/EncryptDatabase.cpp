@@ -1,10 +1,12 @@
 #include "EncryptDatabase.h"
 
-#include "Decryptors.h"
-#include "HeaderBlock.h"
-#include "Password.h"
-#include "SchemeConstants.h"
-#include "SecretBytes.h"
+#include "EncryptionInfoWriter.h"
+#include "VerifierSeal.h"
+#include "db/crypto/Decryptors.h"
+#include "db/crypto/HeaderBlock.h"
+#include "db/crypto/Password.h"
+#include "db/crypto/SchemeConstants.h"
+#include "db/crypto/SecretBytes.h"
 
 #include <algorithm>
 #include <climits>

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "db/Services.h"
+#include "db/access/AccessConnectionString.h"
 #include "platform/StringList.h"
 
 #include <optional>

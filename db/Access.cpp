@@ -3,28 +3,13 @@
 #include "platform/Recordset.h"
 #include "shell/core/Helpers.h"
 
-#include <algorithm>
-#include <cctype>
-
 namespace tabulant::db {
 
 std::string AccessConnectionString(const ConnectionFields& fields, std::string_view dataSource,
                                    std::string_view password) {
-    std::string source(dataSource);
-    std::string secret(password);
-    if (source.empty()) {
-        source = fields.AccessFile();
-        secret = fields.AccessPassword();
-    }
-    std::string ending = source.size() >= 5 ? source.substr(source.size() - 5) : source;
-    std::transform(ending.begin(), ending.end(), ending.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    std::string s = ending == "accdb" ? "Provider=Microsoft.ACE.OLEDB.12.0;Data Source="
-                                      : "PROVIDER=Microsoft.Jet.OLEDB.4.0;Data Source=";
-    s += source;
-    s += ";JET OLEDB:Database Password=";
-    s += secret;
-    return s;
+    if (dataSource.empty())
+        return AccessConnectionString(fields.AccessFile(), fields.AccessPassword());
+    return AccessConnectionString(dataSource, password);
 }
 
 std::optional<std::vector<std::string>> GetAccessTableNames(const Services& services,
