@@ -1,3 +1,17 @@
+# Where the tests keep their state, the throwaway PostgreSQL cluster among it. Under root the
+# server runs as the user postgres, who cannot reach a build tree below a private folder such as
+# /root, so root's tests keep it in a folder of their own under /tmp.
+if(NOT DEFINED TABULANT_TEST_STATE_DIR)
+    execute_process(COMMAND id -u OUTPUT_VARIABLE _uid OUTPUT_STRIP_TRAILING_WHITESPACE)
+    if(_uid STREQUAL "0")
+        string(MD5 _tree "${CMAKE_BINARY_DIR}")
+        set(_state /tmp/tabulant-test-${_tree})
+    else()
+        set(_state ${CMAKE_BINARY_DIR}/test-state)
+    endif()
+    set(TABULANT_TEST_STATE_DIR ${_state} CACHE PATH "Folder for the tests' state and server")
+endif()
+
 # tabulant_add_test(NAME <name> SOURCES <files...> LIBS <targets...> [LABELS <labels...>]
 #                   [FIXTURES <fixtures...>] [TIMEOUT <seconds>])
 # One QtTest executable per unit, run offscreen with a timeout so a forgotten modal loop fails

@@ -13,7 +13,6 @@ bool ColumnNames::Taken(std::string_view candidate) const {
 }
 
 void ColumnNames::Use(std::string_view name) {
-    used_.append(",").append(name);
     usedLower_.append(",").append(shell::LowerCase(name));
 }
 
@@ -27,12 +26,6 @@ std::string ColumnNames::FirstFree(std::string_view baseName) const {
     std::string candidate(baseName);
     for (int counter = 1; Taken(candidate); ++counter)
         candidate = NextCandidate(candidate, counter);
-    return candidate;
-}
-
-std::string ColumnNames::Unique(std::string_view baseName) {
-    std::string candidate = FirstFree(baseName);
-    Use(candidate);
     return candidate;
 }
 

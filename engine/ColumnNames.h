@@ -12,7 +12,6 @@ class ColumnNames {
 public:
     bool Taken(std::string_view candidate) const;
     void Use(std::string_view name);
-    const std::string& UsedNames() const { return used_; }
 
     // The candidate after `counter` passes: its first 7 characters followed by the counter.
     // Passes accumulate, so three fields A give A, A1, A12.
@@ -20,11 +19,8 @@ public:
 
     // The uniqueness loop: the first candidate, from baseName on, that is not taken.
     std::string FirstFree(std::string_view baseName) const;
-    // FirstFree, then used.
-    std::string Unique(std::string_view baseName);
 
 private:
-    std::string used_;
     std::string usedLower_;
 };
 
