@@ -6,6 +6,7 @@
 #include "platform/qt/QtClipboard.h"
 #include "platform/qt/QtEventLoop.h"
 #include "platform/qt/QtShellOpen.h"
+#include "platform/qt/QtText.h"
 #include "platform/widgets/MessageBoxPrompts.h"
 #include "shell/core/Product.h"
 #include "shell/widgets/ApplicationIcon.h"
@@ -40,10 +41,8 @@ int main(int argc, char** argv) {
 
     std::setlocale(LC_ALL, "");
     QApplication app(argc, argv);
-    QApplication::setOrganizationName(
-        QString::fromUtf8(shell::MakerName.data(), shell::MakerName.size()));
-    QApplication::setApplicationName(
-        QString::fromUtf8(shell::ProductName.data(), shell::ProductName.size()));
+    QApplication::setOrganizationName(platform::ToQString(shell::MakerName));
+    QApplication::setApplicationName(platform::ToQString(shell::ProductName));
     QApplication::setWindowIcon(shell::ApplicationIcon());
     QGuiApplication::setDesktopFileName(QStringLiteral("tabulant"));
 

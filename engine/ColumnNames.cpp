@@ -1,7 +1,7 @@
 #include "ColumnNames.h"
 
 #include "Datatype.h"
-#include "shell/core/Helpers.h"
+#include "platform/Utf8.h"
 
 namespace tabulant::engine {
 
@@ -9,11 +9,11 @@ bool ColumnNames::Taken(std::string_view candidate) const {
     // Like a text search that finds nothing in an empty text: the very first name is free even
     // when it is empty.
     if (usedLower_.empty()) return false;
-    return usedLower_.find(shell::LowerCase(candidate)) != std::string::npos;
+    return usedLower_.find(platform::LowerCase(candidate)) != std::string::npos;
 }
 
 void ColumnNames::Use(std::string_view name) {
-    usedLower_.append(",").append(shell::LowerCase(name));
+    usedLower_.append(",").append(platform::LowerCase(name));
 }
 
 std::string ColumnNames::NextCandidate(std::string_view candidate, int counter) {

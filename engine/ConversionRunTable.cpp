@@ -2,6 +2,7 @@
 
 #include "RowLoop.h"
 #include "SqlText.h"
+#include "platform/Utf8.h"
 #include "shell/core/Helpers.h"
 
 namespace tabulant::engine {
@@ -77,7 +78,7 @@ bool ConversionRun::ConvertTable(shell::Trap& trap, int i) {
             HandStatement(trap, 170, 172, DropTableStatement(table_));
             trap(174, [&] {
                 shell::ListRemoveText(view.ExistingTables(),
-                                      shell::LowerCase(StoredTableName(table_)));
+                                      platform::LowerCase(StoredTableName(table_)));
             });
         }
         trap(176, [&] {

@@ -1,6 +1,7 @@
 #include "Datatype.h"
 
 #include "platform/AdoType.h"
+#include "platform/AsciiText.h"
 
 #include <array>
 #include <utility>
@@ -92,12 +93,7 @@ std::string_view AdoTypeName(std::int16_t code) {
     return {};
 }
 
-std::string TypeKey(std::int16_t code) {
-    std::string key(AdoTypeName(code));
-    for (char& ch : key)
-        if (ch >= 'A' && ch <= 'Z') ch = static_cast<char>(ch + ('a' - 'A'));
-    return key;
-}
+std::string TypeKey(std::int16_t code) { return platform::AsciiLowerCase(AdoTypeName(code)); }
 
 const TypeRule& TypeRuleFor(std::string_view typeKey) {
     if (typeKey == "adlongvarbinary") return LeftOut;

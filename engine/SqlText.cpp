@@ -1,5 +1,7 @@
 #include "SqlText.h"
 
+#include "platform/AsciiText.h"
+
 #include <algorithm>
 #include <array>
 
@@ -129,8 +131,6 @@ constexpr std::array<std::string_view, 101> ReservedWords = {"all",
                                                              "with"};
 static_assert(std::is_sorted(ReservedWords.begin(), ReservedWords.end()));
 
-char asciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
 bool identifierStart(unsigned char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c >= 0x80;
 }
@@ -151,8 +151,7 @@ void AppendQuotedName(std::string& out, std::string_view name) {
 }
 
 void AppendColumnName(std::string& out, std::string_view name) {
-    std::string lower(name);
-    for (char& c : lower) c = asciiLower(c);
+    const std::string lower = platform::AsciiLowerCase(name);
     const bool plain =
         name.empty() ||
         (identifierStart(static_cast<unsigned char>(name.front())) &&

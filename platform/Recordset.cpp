@@ -1,20 +1,9 @@
 #include "Recordset.h"
 
+#include "AsciiText.h"
 #include "Error.h"
 
-#include <algorithm>
-#include <cctype>
-
 namespace tabulant::platform {
-
-namespace {
-bool sameName(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) ==
-                      std::tolower(static_cast<unsigned char>(y));
-           });
-}
-} // namespace
 
 int FieldList::Count() const { return fields_ ? static_cast<int>(fields_->size()) : 0; }
 
@@ -28,7 +17,7 @@ const Field& FieldList::Item(int position) const {
 const Field& FieldList::Item(std::string_view name) const {
     if (fields_) {
         for (const Field& f : *fields_)
-            if (sameName(f.name, name)) return f;
+            if (EqualsNoCase(f.name, name)) return f;
     }
     throw Error(
         errors::ItemNotFound,

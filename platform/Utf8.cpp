@@ -1,5 +1,7 @@
 #include "Utf8.h"
 
+#include "AsciiText.h"
+
 #include <cwctype>
 #include <locale.h>
 
@@ -23,7 +25,7 @@ void AppendUtf8(char32_t c, std::string& out) {
     }
 }
 
-char32_t DecodeUtf8(std::string_view text, std::size_t& i) {
+std::optional<char32_t> DecodeUtf8Strict(std::string_view text, std::size_t& i) {
     const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
     const unsigned char lead = byte(i);
     if (lead < 0x80) {
@@ -46,24 +48,15 @@ char32_t DecodeUtf8(std::string_view text, std::size_t& i) {
         length = 4;
         cp = lead & 0x07;
         minimum = 0x10000;
-    } else {
-        ++i;
-        return ReplacementCharacter;
     }
-    if (i + length > text.size()) {
-        ++i;
-        return ReplacementCharacter;
-    }
-    for (std::size_t k = 1; k < length; ++k) {
-        if ((byte(i + k) & 0xC0) != 0x80) {
-            ++i;
-            return ReplacementCharacter;
-        }
+    bool wellFormed = length != 0 && i + length <= text.size();
+    for (std::size_t k = 1; wellFormed && k < length; ++k) {
+        wellFormed = (byte(i + k) & 0xC0) == 0x80;
         cp = (cp << 6) | (byte(i + k) & 0x3F);
     }
-    if (cp < minimum || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
+    if (!wellFormed || cp < minimum || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
         ++i;
-        return ReplacementCharacter;
+        return std::nullopt;
     }
     i += length;
     return cp;
@@ -85,23 +78,16 @@ std::string LowerCase(std::string_view text) {
     std::string out;
     out.reserve(text.size());
     for (std::size_t i = 0; i < text.size();) {
-        const auto b = static_cast<unsigned char>(text[i]);
-        if (b < 0x80) {
-            out += (b >= 'A' && b <= 'Z') ? static_cast<char>(b + 32) : static_cast<char>(b);
-            ++i;
+        if (static_cast<unsigned char>(text[i]) < 0x80) {
+            out += AsciiLower(text[i++]);
             continue;
         }
-        int len = b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : b >= 0xC0 ? 2 : 1;
-        if (len == 1 || i + static_cast<std::size_t>(len) > text.size()) {
-            out += static_cast<char>(b); // not UTF-8: keep the byte as it is
-            ++i;
-            continue;
-        }
-        char32_t c = b & (0xFF >> (len + 1));
-        for (int k = 1; k < len; ++k)
-            c = (c << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
-        AppendUtf8(static_cast<char32_t>(towlower_l(static_cast<wint_t>(c), utf8Locale())), out);
-        i += static_cast<std::size_t>(len);
+        const std::size_t start = i;
+        if (const std::optional<char32_t> cp = DecodeUtf8Strict(text, i))
+            AppendUtf8(static_cast<char32_t>(towlower_l(static_cast<wint_t>(*cp), utf8Locale())),
+                       out);
+        else
+            out += text[start];
     }
     return out;
 }

@@ -2,25 +2,9 @@
 
 #include "platform/AsciiText.h"
 
-#include <algorithm>
-#include <cctype>
-
 namespace tabulant::db {
 
 namespace {
-
-char lower(char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); }
-
-std::size_t findNoCase(std::string_view text, std::string_view key, bool last) {
-    auto same = [](char a, char b) { return lower(a) == lower(b); };
-    if (last) {
-        auto it = std::find_end(text.begin(), text.end(), key.begin(), key.end(), same);
-        return it == text.end() ? std::string_view::npos
-                                : static_cast<std::size_t>(it - text.begin());
-    }
-    auto it = std::search(text.begin(), text.end(), key.begin(), key.end(), same);
-    return it == text.end() ? std::string_view::npos : static_cast<std::size_t>(it - text.begin());
-}
 
 bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
@@ -32,9 +16,7 @@ std::string_view trim(std::string_view s) {
 
 // Consumes `word` (any letter case) and the blanks after it.
 bool take(std::string_view& s, std::string_view word) {
-    if (s.size() < word.size() || !std::equal(word.begin(), word.end(), s.begin(),
-                                              [](char a, char b) { return lower(a) == lower(b); }))
-        return false;
+    if (!platform::StartsWithNoCase(s, word)) return false;
     s.remove_prefix(word.size());
     s = trim(s);
     return true;
@@ -56,11 +38,11 @@ std::string AccessConnectionString(std::string_view dataSource, std::string_view
 std::optional<AccessSource> ParseAccessConnectionString(std::string_view text) {
     static constexpr std::string_view SourceKey = "Data Source=";
     static constexpr std::string_view PasswordKey = ";JET OLEDB:Database Password=";
-    const std::size_t source = findNoCase(text, SourceKey, false);
+    const std::size_t source = platform::FindNoCase(text, SourceKey);
     if (source == std::string_view::npos) return std::nullopt;
     std::string_view rest = text.substr(source + SourceKey.size());
     AccessSource out;
-    const std::size_t password = findNoCase(rest, PasswordKey, true);
+    const std::size_t password = platform::FindNoCase(rest, PasswordKey, true);
     if (password == std::string_view::npos) {
         out.dataSource = rest;
     } else {

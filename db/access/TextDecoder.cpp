@@ -1,53 +1,12 @@
 #include "TextDecoder.h"
 
+#include "platform/Utf16.h"
+
 #include <cerrno>
 #include <iconv.h>
 #include <string>
 
 namespace tabulant::db {
-
-namespace {
-
-constexpr char32_t Replacement = platform::ReplacementCharacter;
-
-// Feeds UTF-16 code units one by one and keeps a pending high surrogate.
-class Utf16Sink {
-public:
-    explicit Utf16Sink(std::string& out) : out_(out) {}
-    ~Utf16Sink() { flush(); }
-
-    void put(std::uint16_t u) {
-        if (u < 0x80 && high_ == 0) {
-            out_ += static_cast<char>(u);
-        } else if (u >= 0xD800 && u <= 0xDBFF) {
-            flush();
-            high_ = u;
-        } else if (u >= 0xDC00 && u <= 0xDFFF) {
-            if (high_ != 0) {
-                AppendUtf8(0x10000 + ((static_cast<char32_t>(high_) - 0xD800) << 10) +
-                               (static_cast<char32_t>(u) - 0xDC00),
-                           out_);
-                high_ = 0;
-            } else {
-                AppendUtf8(Replacement, out_);
-            }
-        } else {
-            flush();
-            AppendUtf8(u, out_);
-        }
-    }
-
-private:
-    void flush() {
-        if (high_ != 0) AppendUtf8(Replacement, out_);
-        high_ = 0;
-    }
-
-    std::string& out_;
-    std::uint16_t high_ = 0;
-};
-
-} // namespace
 
 TextDecoder::TextDecoder(bool codePageText, int codePage) : codePageText_(codePageText) {
     if (!codePageText_) return;
@@ -73,13 +32,13 @@ void TextDecoder::Append(const std::uint8_t* data, std::size_t size, std::string
 }
 
 void TextDecoder::AppendUtf16(const std::uint8_t* data, std::size_t size, std::string& out) {
-    Utf16Sink sink(out);
+    platform::Utf16Joiner sink(out);
     for (std::size_t i = 0; i + 1 < size; i += 2)
-        sink.put(static_cast<std::uint16_t>(data[i] | (data[i + 1] << 8)));
+        sink.Put(static_cast<std::uint16_t>(data[i] | (data[i + 1] << 8)));
 }
 
 void TextDecoder::appendCompressed(const std::uint8_t* data, std::size_t size, std::string& out) {
-    Utf16Sink sink(out);
+    platform::Utf16Joiner sink(out);
     bool compressed = true;
     std::size_t i = 0;
     while (i < size) {
@@ -87,10 +46,10 @@ void TextDecoder::appendCompressed(const std::uint8_t* data, std::size_t size, s
             compressed = !compressed;
             ++i;
         } else if (compressed) {
-            sink.put(data[i]);
+            sink.Put(data[i]);
             ++i;
         } else if (i + 1 < size) {
-            sink.put(static_cast<std::uint16_t>(data[i] | (data[i + 1] << 8)));
+            sink.Put(static_cast<std::uint16_t>(data[i] | (data[i + 1] << 8)));
             i += 2;
         } else {
             break;
@@ -104,7 +63,7 @@ void TextDecoder::appendCodePage(const std::uint8_t* data, std::size_t size, std
     while (i < size && data[i] < 0x80) out += static_cast<char>(data[i++]);
     if (i == size) return;
     if (!iconv_) {
-        for (; i < size; ++i) AppendUtf8(data[i], out);
+        for (; i < size; ++i) platform::AppendUtf8(data[i], out);
         return;
     }
     iconv_t cd = static_cast<iconv_t>(iconv_);
@@ -121,7 +80,7 @@ void TextDecoder::appendCodePage(const std::uint8_t* data, std::size_t size, std
             if (errno == E2BIG) continue;
             // A byte the code page leaves undefined (0x81 in CP1252, say): Windows passes it
             // through as the character of the same number, which keeps it; do the same.
-            AppendUtf8(static_cast<unsigned char>(*in), out);
+            platform::AppendUtf8(static_cast<unsigned char>(*in), out);
             ++in;
             --inLeft;
             iconv(cd, nullptr, nullptr, nullptr, nullptr);

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "platform/Utf8.h"
-
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -38,7 +36,5 @@ private:
     bool codePageText_;
     void* iconv_ = nullptr; // iconv_t, or nullptr when no converter could be opened
 };
-
-using platform::AppendUtf8;
 
 } // namespace tabulant::db

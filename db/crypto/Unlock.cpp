@@ -4,6 +4,7 @@
 #include "Password.h"
 #include "SecretBytes.h"
 #include "platform/Error.h"
+#include "platform/Utf16.h"
 
 #include <openssl/crypto.h>
 
@@ -32,7 +33,7 @@ std::unique_ptr<PageDecryptor> Unlock(const EncryptionInfo& info, std::u16string
 }
 
 std::unique_ptr<PageDecryptor> Unlock(const EncryptionInfo& info, std::string_view utf8Password) {
-    const std::optional<std::u16string> password = Utf8ToUtf16(utf8Password);
+    const std::optional<std::u16string> password = platform::Utf8ToUtf16(utf8Password);
     if (!password && info.scheme != Scheme::None && info.scheme != Scheme::JetPageEncoding)
         ThrowInvalidPassword();
     return Unlock(info, password ? std::u16string_view(*password) : std::u16string_view());

@@ -85,7 +85,7 @@ public:
                                           "PostgreSQL does not accept; nothing was executed."));
         SQLHSTMT statement = reusableStatement();
         text_.clear();
-        AppendUtf16(statementText, text_);
+        platform::AppendUtf16(statementText, text_);
         SQLRETURN rc =
             SQLExecDirectW(statement, text_.data(), static_cast<SQLINTEGER>(text_.size()));
         if (rc == SQL_ERROR || rc == SQL_INVALID_HANDLE) failStatement(statement);

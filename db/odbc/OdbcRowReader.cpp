@@ -253,7 +253,7 @@ bool OdbcRowReader::readLong(SQLUSMALLINT number, SQLSMALLINT cType, std::string
                        static_cast<std::size_t>(bytes));
         if (rc == SQL_SUCCESS) break;
     }
-    if (wide) AppendUtf8(wideValue_.data(), wideValue_.size(), out);
+    if (wide) platform::AppendUtf8(wideValue_.data(), wideValue_.size(), out);
     return true;
 }
 

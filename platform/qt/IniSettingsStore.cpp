@@ -1,4 +1,5 @@
 #include "IniSettingsStore.h"
+#include "QtText.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -14,8 +15,7 @@ namespace tabulant::platform {
 namespace {
 
 QString keyOf(std::string_view key) {
-    return QString::fromLatin1(IniSettingsStore::Section) + QLatin1Char('/') +
-           QString::fromUtf8(key.data(), static_cast<qsizetype>(key.size()));
+    return QString::fromLatin1(IniSettingsStore::Section) + QLatin1Char('/') + ToQString(key);
 }
 
 // The file must be private before the first value reaches it: QSettings saves through a
@@ -72,8 +72,7 @@ void IniSettingsStore::Write(std::string_view key, std::string_view value) {
         lastWriteSucceeded_ = false;
         return;
     }
-    settings_->setValue(keyOf(key),
-                        QString::fromUtf8(value.data(), static_cast<qsizetype>(value.size())));
+    settings_->setValue(keyOf(key), ToQString(value));
     settings_->sync();
     lastWriteSucceeded_ = settings_->status() == QSettings::NoError;
 }

@@ -1,4 +1,5 @@
 #include "QtClipboard.h"
+#include "QtText.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -33,7 +34,7 @@ bool QtClipboard::SetText(std::string_view text, int format) {
     if (clipboard == nullptr) return false;
     const std::string mime = MimeTypeOf(format);
     if (mime.empty()) {
-        clipboard->setText(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+        clipboard->setText(ToQString(text));
     } else {
         auto* data = new QMimeData;
         data->setData(QString::fromStdString(mime),

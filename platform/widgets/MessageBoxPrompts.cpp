@@ -1,5 +1,7 @@
 #include "MessageBoxPrompts.h"
 
+#include "platform/qt/QtText.h"
+
 #include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
@@ -10,12 +12,8 @@ namespace tabulant::platform {
 
 namespace {
 
-QString fromUtf8(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
 QString captionOr(std::string_view title) {
-    return fromUtf8(title.empty() ? std::string_view(ApplicationTitle()) : title);
+    return ToQString(title.empty() ? std::string_view(ApplicationTitle()) : title);
 }
 
 // Builds the box; the caller adds the buttons and runs it.
@@ -32,7 +30,7 @@ QMessageBox* makeBox(QMessageBox::Icon icon, const QString& caption, std::string
 } // namespace
 
 QString MessageBoxPrompts::DisplayText(std::string_view text) {
-    QString shown = fromUtf8(text);
+    QString shown = ToQString(text);
     shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     return shown;

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "platform/StringList.h"
-#include "platform/Utf8.h"
 #include "platform/Variant.h"
 
 #include <string>
@@ -22,8 +21,6 @@ void ListRemoveText(platform::StringList& list, std::string_view text);
 // The default when the value is null, otherwise the value itself.
 const platform::Variant& NullToDefault(const platform::Variant& value,
                                        const platform::Variant& defaultValue);
-
-using platform::LowerCase;
 
 // The program folder (the executable's folder), without a trailing slash.
 std::string ProgramFolder();

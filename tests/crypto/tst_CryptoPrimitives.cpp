@@ -5,7 +5,6 @@
 #include "db/crypto/AesCipher.h"
 #include "db/crypto/Base64.h"
 #include "db/crypto/Digest.h"
-#include "db/crypto/Password.h"
 #include "db/crypto/Rc4.h"
 
 #include <QTest>
@@ -188,30 +187,6 @@ private slots:
         const std::vector<std::uint8_t> expected(bytes.begin(), bytes.end());
         QCOMPARE(*decoded, expected);
         QCOMPARE(QByteArray::fromStdString(Base64Encode(expected)), text);
-    }
-
-    void utf8_data() {
-        QTest::addColumn<QByteArray>("utf8");
-        QTest::addColumn<bool>("valid");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("ASCII") << QByteArray("Test123") << true << QString("Test123");
-        QTest::newRow("Latin-1") << QByteArray("P\xc3\xa4sswort") << true
-                                 << QString::fromUtf8("Pässwort");
-        QTest::newRow("outside the BMP")
-            << QByteArray("a\xf0\x9f\x98\x80") << true << QString::fromUtf8("a\xf0\x9f\x98\x80");
-        QTest::newRow("cut off") << QByteArray("ab\xc3") << false << QString();
-        QTest::newRow("overlong slash") << QByteArray("\xc0\xaf") << false << QString();
-        QTest::newRow("surrogate") << QByteArray("\xed\xa0\x80") << false << QString();
-        QTest::newRow("beyond U+10FFFF") << QByteArray("\xf4\x90\x80\x80") << false << QString();
-        QTest::newRow("stray continuation") << QByteArray("\x80") << false << QString();
-    }
-    void utf8() {
-        QFETCH(QByteArray, utf8);
-        QFETCH(bool, valid);
-        QFETCH(QString, text);
-        const auto decoded = Utf8ToUtf16(std::string_view(utf8.constData(), utf8.size()));
-        QCOMPARE(decoded.has_value(), valid);
-        if (valid) QCOMPARE(QString::fromStdU16String(*decoded), text);
     }
 };
 

@@ -62,10 +62,10 @@ private slots:
 
     void appendsToExistingBuffer() {
         std::vector<SQLWCHAR> buffer = ToUtf16("ab");
-        AppendUtf16("Ω", buffer);
+        tabulant::platform::AppendUtf16("Ω", buffer);
         QCOMPARE(buffer.size(), std::size_t(3));
         std::string text = "x";
-        AppendUtf8(buffer.data(), buffer.size(), text);
+        tabulant::platform::AppendUtf8(buffer.data(), buffer.size(), text);
         QCOMPARE(text, std::string("xabΩ"));
     }
 };

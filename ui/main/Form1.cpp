@@ -7,6 +7,7 @@
 #include "db/PostgreSQL.h"
 #include "engine/ConversionRun.h"
 #include "platform/Error.h"
+#include "platform/qt/QtText.h"
 #include "shell/core/Helpers.h"
 #include "shell/core/Product.h"
 #include "shell/core/Trap.h"
@@ -48,9 +49,6 @@ int checkValue(const QCheckBox* box) {
     default:
         return 0;
     }
-}
-QString qtext(std::string_view t) {
-    return QString::fromUtf8(t.data(), static_cast<qsizetype>(t.size()));
 }
 
 } // namespace
@@ -96,7 +94,7 @@ bool Form1::Form_Load() {
     shell::Trap trap(s_.prompts, LoadLocation);
     trap(100, [&] { ApplySkin(); });
     shell::LoadHandPointer(trap, *pointer_, 104, 106);
-    trap(128, [&] { setWindowTitle(qtext(shell::ProductName)); });
+    trap(128, [&] { setWindowTitle(platform::ToQString(shell::ProductName)); });
     trap(128, [&] { setWindowIcon(shell::ApplicationIcon()); });
     trap(128, [&] { SetApplicationTitle(); });
     readSettings(trap);
@@ -110,7 +108,8 @@ void Form1::readSettings(shell::Trap& trap) {
     trap(132, [&] { setOptionValue(Option1, BooleanSetting(store.Read("Option1", "1"))); });
     trap(134, [&] { setOptionValue(Option2, BooleanSetting(store.Read("Option2", "0"))); });
     for (const TextSetting& t : textSettings())
-        trap(t.line, [&] { t.box->setText(qtext(store.Read(t.key, t.defaultValue))); });
+        trap(t.line,
+             [&] { t.box->setText(platform::ToQString(store.Read(t.key, t.defaultValue))); });
 }
 
 void Form1::SetApplicationTitle() {
@@ -150,7 +149,9 @@ void Form1::PushButton3_Click() {
 
 void Form1::PushButton4_Click() {
     shell::Trap trap(s_.prompts, "Form1.PushButton4_Click");
-    trap(100, [&] { Text5->setText(qtext(shell::ProgramFolder() + "/Samples/sample.mdb")); });
+    trap(100, [&] {
+        Text5->setText(platform::ToQString(shell::ProgramFolder() + "/Samples/sample.mdb"));
+    });
 }
 
 void Form1::PushButton5_Click() {
@@ -218,7 +219,9 @@ void Form1::SetBusy(bool busy) { SetMousePointer(busy ? 11 : 0); }
 
 void Form1::SetProgressValue(int percent) { ProgressBar1->setValue(std::clamp(percent, 0, 100)); }
 
-void Form1::SetProgressText(std::string_view t) { ProgressBar1->setCaption(qtext(t)); }
+void Form1::SetProgressText(std::string_view t) {
+    ProgressBar1->setCaption(platform::ToQString(t));
+}
 
 // Form_Unload: closing the main window ends the program with every window. A conversion run
 // that is yielding to the event loop lies below this call on the stack and cannot be unwound

@@ -1,4 +1,5 @@
 #include "ListBoxStringList.h"
+#include "platform/qt/QtText.h"
 
 #include "platform/Error.h"
 
@@ -15,9 +16,7 @@ void checkIndex(const QListWidget& box, int index) {
 
 void ListBoxStringList::Clear() { box_.clear(); }
 
-void ListBoxStringList::AddItem(std::string_view text) {
-    box_.addItem(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
-}
+void ListBoxStringList::AddItem(std::string_view text) { box_.addItem(platform::ToQString(text)); }
 
 int ListBoxStringList::ListCount() const { return box_.count(); }
 

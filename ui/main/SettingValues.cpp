@@ -1,5 +1,6 @@
 #include "SettingValues.h"
 
+#include "platform/AsciiText.h"
 #include "platform/Error.h"
 
 #include <cctype>
@@ -21,13 +22,6 @@ std::string_view trimmed(std::string_view t) {
     while (!t.empty() && (t.front() == ' ' || t.front() == '\t')) t.remove_prefix(1);
     while (!t.empty() && (t.back() == ' ' || t.back() == '\t')) t.remove_suffix(1);
     return t;
-}
-
-bool equalsIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) != b[i]) return false;
-    return true;
 }
 
 // Sign, digits with an optional fraction, optional exponent; nothing else.
@@ -66,8 +60,8 @@ int WholeNumberSetting(std::string_view text) {
 
 bool BooleanSetting(std::string_view text) {
     const std::string_view t = trimmed(text);
-    if (equalsIgnoringCase(t, "true")) return true;
-    if (equalsIgnoringCase(t, "false")) return false;
+    if (platform::EqualsNoCase(t, "true")) return true;
+    if (platform::EqualsNoCase(t, "false")) return false;
     const auto value = number(t);
     if (!value) mismatch();
     return *value != 0.0;

@@ -1,4 +1,5 @@
 #include "WindowTexts.h"
+#include "platform/qt/QtText.h"
 
 #include "shell/core/Product.h"
 
@@ -15,8 +16,7 @@ std::string ShortApplicationTitle(std::string_view productName) {
 }
 
 QStringList QtNameFilters(std::string_view pairs) {
-    const QStringList parts = QString::fromUtf8(pairs.data(), static_cast<qsizetype>(pairs.size()))
-                                  .split(QLatin1Char('|'));
+    const QStringList parts = platform::ToQString(pairs).split(QLatin1Char('|'));
     QStringList filters;
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
         if (parts[i].isEmpty() && parts[i + 1].isEmpty()) continue;

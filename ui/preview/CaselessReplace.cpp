@@ -1,5 +1,8 @@
 #include "CaselessReplace.h"
 
+#include "platform/AsciiText.h"
+#include "platform/qt/QtText.h"
+
 #include <QString>
 
 #include <cstdint>
@@ -8,8 +11,6 @@
 namespace tabulant::ui {
 
 namespace {
-
-char asciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
 
 bool isAscii(std::string_view text) {
     const char* p = text.data();
@@ -24,15 +25,11 @@ bool isAscii(std::string_view text) {
     return true;
 }
 
-QString toQString(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
 } // namespace
 
 CaselessReplace::CaselessReplace(std::string_view find, std::string_view replacement)
     : find_(find), lowerFind_(find), replacement_(replacement), findIsAscii_(isAscii(find)) {
-    for (char& c : lowerFind_) c = asciiLower(c);
+    for (char& c : lowerFind_) c = platform::AsciiLower(c);
 }
 
 bool CaselessReplace::apply(std::string_view line, std::string& out) const {
@@ -46,7 +43,7 @@ bool CaselessReplace::apply(std::string_view line, std::string& out) const {
     for (std::size_t i = 0; i <= last; ++i) {
         if (line[i] != first && line[i] != firstUpper) continue;
         std::size_t k = 1;
-        while (k < lowerFind_.size() && asciiLower(line[i + k]) == lowerFind_[k]) ++k;
+        while (k < lowerFind_.size() && platform::AsciiLower(line[i + k]) == lowerFind_[k]) ++k;
         if (k < lowerFind_.size()) continue;
         out.assign(line.substr(0, i)).append(replacement_).append(line.substr(i + find_.size()));
         return true;
@@ -55,8 +52,8 @@ bool CaselessReplace::apply(std::string_view line, std::string& out) const {
 }
 
 bool CaselessReplace::applyUnicode(std::string_view line, std::string& out) const {
-    const QString text = toQString(line);
-    const QString what = toQString(find_);
+    const QString text = platform::ToQString(line);
+    const QString what = platform::ToQString(find_);
     const qsizetype p = text.indexOf(what, 0, Qt::CaseInsensitive);
     if (p < 0) return false;
     const QByteArray head = QStringView(text).left(p).toUtf8();

@@ -1,4 +1,5 @@
 #include "Form4.h"
+#include "platform/qt/QtText.h"
 
 #include "PreviewListModel.h"
 #include "shell/widgets/SecondaryWindow.h"
@@ -51,9 +52,7 @@ void Form4::Form_Load() {
     shell::SetUpSecondaryWindow(trap, *this, *pointer_, "Edit Line");
 }
 
-void Form4::setText(std::string_view text) {
-    text1_->setPlainText(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
-}
+void Form4::setText(std::string_view text) { text1_->setPlainText(platform::ToQString(text)); }
 
 void Form4::PushButton1_Click() {
     shell::Trap trap(context_.prompts, "Form4.PushButton1_Click");

@@ -1,4 +1,5 @@
 #include "PreviewListModel.h"
+#include "platform/qt/QtText.h"
 
 #include <algorithm>
 #include <limits>
@@ -60,9 +61,8 @@ QVariant PreviewListModel::data(const QModelIndex& index, int role) const {
     switch (role) {
     case Qt::DisplayRole: {
         const std::string_view text = lines_.line(row);
-        if (text.size() <= static_cast<std::size_t>(DisplayLimit))
-            return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-        return QString::fromUtf8(text.data(), DisplayLimit) + QChar(0x2026);
+        if (text.size() <= static_cast<std::size_t>(DisplayLimit)) return platform::ToQString(text);
+        return platform::ToQString(text.substr(0, DisplayLimit)) + QChar(0x2026);
     }
     case Qt::CheckStateRole:
         return lines_.checked(row) ? Qt::Checked : Qt::Unchecked;

@@ -1,14 +1,9 @@
 #include "PreviewText.h"
 
+#include "platform/AsciiText.h"
 #include "shell/core/Product.h"
 
 namespace tabulant::ui {
-
-namespace {
-
-char asciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
-
-} // namespace
 
 std::string_view TrimSpaces(std::string_view text) {
     const auto first = text.find_first_not_of(' ');
@@ -17,14 +12,7 @@ std::string_view TrimSpaces(std::string_view text) {
 }
 
 bool IsStoppingFailure(std::string_view description) {
-    static constexpr std::string_view word = "sqlexception";
-    if (description.size() < word.size()) return false;
-    for (std::size_t i = 0; i + word.size() <= description.size(); ++i) {
-        std::size_t k = 0;
-        while (k < word.size() && asciiLower(description[i + k]) == word[k]) ++k;
-        if (k == word.size()) return true;
-    }
-    return false;
+    return platform::FindNoCase(description, "sqlexception") != std::string_view::npos;
 }
 
 std::string PercentEncode(std::string_view text) {

@@ -2,18 +2,13 @@
 
 #include "Form2.h"
 #include "PreviewListModel.h"
+#include "platform/qt/QtText.h"
 
 #include <QStandardItemModel>
 
 #include <stdexcept>
 
 namespace tabulant::ui {
-
-namespace {
-QString toQString(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-} // namespace
 
 PreviewWindows::PreviewWindows(platform::Prompts& prompts, platform::Clipboard& clipboard,
                                platform::ShellOpen& shellOpen, platform::EventLoop& eventLoop)
@@ -43,8 +38,9 @@ void PreviewWindows::ClearDatatypeConversionList() {
 
 void PreviewWindows::AddDatatypeRow(std::string_view table, std::string_view field) {
     QList<QStandardItem*> row;
-    row << new QStandardItem(toQString(table)) << new QStandardItem(toQString(field))
-        << new QStandardItem() << new QStandardItem();
+    row << new QStandardItem(platform::ToQString(table))
+        << new QStandardItem(platform::ToQString(field)) << new QStandardItem()
+        << new QStandardItem();
     datatypeRows_->appendRow(row);
 }
 
@@ -52,8 +48,8 @@ void PreviewWindows::SetLastDatatypeRow(std::string_view accessType,
                                         std::string_view postgresType) {
     const int last = datatypeRows_->rowCount() - 1;
     if (last < 0) throw std::out_of_range("Index out of bounds");
-    datatypeRows_->setItem(last, 2, new QStandardItem(toQString(accessType)));
-    datatypeRows_->setItem(last, 3, new QStandardItem(toQString(postgresType)));
+    datatypeRows_->setItem(last, 2, new QStandardItem(platform::ToQString(accessType)));
+    datatypeRows_->setItem(last, 3, new QStandardItem(platform::ToQString(postgresType)));
 }
 
 engine::PreviewOutcome PreviewWindows::ShowPreview(platform::Connection* executeOn) {

@@ -1,6 +1,7 @@
 #include "TextCodec.h"
 
 #include "AccessWriter.h"
+#include "platform/Utf16.h"
 
 #include <cerrno>
 #include <iconv.h>
@@ -8,47 +9,9 @@
 namespace tabulant::accesswriter {
 
 std::u16string utf16FromUtf8(std::string_view s) {
-    std::u16string out;
-    out.reserve(s.size());
-    for (std::size_t i = 0; i < s.size();) {
-        const auto c = static_cast<unsigned char>(s[i]);
-        std::uint32_t cp = 0;
-        int extra = 0;
-        if (c < 0x80) {
-            cp = c;
-        } else if ((c & 0xE0) == 0xC0) {
-            cp = c & 0x1F;
-            extra = 1;
-        } else if ((c & 0xF0) == 0xE0) {
-            cp = c & 0x0F;
-            extra = 2;
-        } else if ((c & 0xF8) == 0xF0) {
-            cp = c & 0x07;
-            extra = 3;
-        } else {
-            throw AccessWriterError("malformed UTF-8 in text value");
-        }
-        if (i + extra >= s.size() && extra > 0)
-            throw AccessWriterError("truncated UTF-8 in text value");
-        for (int k = 1; k <= extra; ++k) {
-            const auto d = static_cast<unsigned char>(s[i + k]);
-            if ((d & 0xC0) != 0x80) throw AccessWriterError("malformed UTF-8 in text value");
-            cp = (cp << 6) | (d & 0x3F);
-        }
-        const bool overlong =
-            (extra == 1 && cp < 0x80) || (extra == 2 && cp < 0x800) || (extra == 3 && cp < 0x10000);
-        if (overlong || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
-            throw AccessWriterError("malformed UTF-8 in text value");
-        i += 1 + extra;
-        if (cp >= 0x10000) {
-            cp -= 0x10000;
-            out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
-            out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
-        } else {
-            out.push_back(static_cast<char16_t>(cp));
-        }
-    }
-    return out;
+    std::optional<std::u16string> units = platform::Utf8ToUtf16(s);
+    if (!units) throw AccessWriterError("malformed UTF-8 in text value");
+    return std::move(*units);
 }
 
 Bytes ucs2Bytes(const std::u16string& text) {

@@ -7,6 +7,7 @@
 #include "db/crypto/Password.h"
 #include "db/crypto/SchemeConstants.h"
 #include "db/crypto/SecretBytes.h"
+#include "platform/Utf16.h"
 
 #include <algorithm>
 #include <climits>
@@ -125,7 +126,7 @@ std::vector<std::uint8_t> EncryptDatabase(std::span<const std::uint8_t> plainFil
         throw std::invalid_argument("only ACE files (format 2 and later) are encrypted this way");
     if (HeaderBlock::ReadEncodingKey(plainFile) != 0)
         throw std::invalid_argument("the file is already encrypted");
-    const std::optional<std::u16string> utf16 = Utf8ToUtf16(password);
+    const std::optional<std::u16string> utf16 = platform::Utf8ToUtf16(password);
     if (!utf16 || utf16->empty() || utf16->size() > kMaxPasswordLength)
         throw std::invalid_argument("the password must be 1 to 255 characters of valid UTF-8");
 

@@ -1,18 +1,8 @@
 #include "InMemoryConnection.h"
 
-#include <algorithm>
-#include <cctype>
+#include "platform/AsciiText.h"
 
 namespace tabulant::fakes {
-
-namespace {
-bool sameText(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) ==
-                      std::tolower(static_cast<unsigned char>(y));
-           });
-}
-} // namespace
 
 platform::Error ClosedObjectError() {
     return platform::Error(platform::errors::ObjectClosed,
@@ -31,7 +21,7 @@ InMemoryTable& InMemoryDatabase::Add(std::string name, std::vector<ColumnDef> co
 
 const InMemoryTable* InMemoryDatabase::Find(std::string_view name) const {
     for (const InMemoryTable& t : tables)
-        if (sameText(t.name, name)) return &t;
+        if (platform::EqualsNoCase(t.name, name)) return &t;
     return nullptr;
 }
 
