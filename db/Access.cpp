@@ -1,15 +1,17 @@
 #include "Access.h"
 
 #include "platform/Recordset.h"
+#include "platform/Wipe.h"
 #include "shell/core/Helpers.h"
 
 namespace tabulant::db {
 
 std::string AccessConnectionString(const ConnectionFields& fields, std::string_view dataSource,
                                    std::string_view password) {
-    if (dataSource.empty())
-        return AccessConnectionString(fields.AccessFile(), fields.AccessPassword());
-    return AccessConnectionString(dataSource, password);
+    if (!dataSource.empty()) return AccessConnectionString(dataSource, password);
+    std::string stored = fields.AccessPassword();
+    const platform::WipeOnExit forgetPassword(stored);
+    return AccessConnectionString(fields.AccessFile(), stored);
 }
 
 std::optional<std::vector<std::string>> GetAccessTableNames(const Services& services,
@@ -17,7 +19,9 @@ std::optional<std::vector<std::string>> GetAccessTableNames(const Services& serv
     auto connection = services.connections.CreateConnection();
     platform::Recordset rs;
     if (!shell::FileExists(path)) return std::nullopt;
-    connection->Open(AccessConnectionString(services.fields));
+    std::string connectionString = AccessConnectionString(services.fields);
+    const platform::WipeOnExit forgetPassword(connectionString);
+    connection->Open(connectionString);
     auto schema = connection->OpenSchema(platform::Connection::adSchemaTables);
     rs = platform::Recordset(std::move(schema));
     std::vector<std::string> names;

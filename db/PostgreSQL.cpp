@@ -2,6 +2,7 @@
 
 #include "platform/Error.h"
 #include "platform/Recordset.h"
+#include "platform/Wipe.h"
 #include "shell/core/Trap.h"
 
 #include <memory>
@@ -34,24 +35,41 @@ void appendValue(std::string& out, const std::string& value,
 } // namespace
 
 std::string PostgreSQLConnectionString(const ConnectionFields& fields) {
-    std::string s = "Driver={PostgreSQL Unicode};Server=";
-    appendValue(s, fields.PostgreSQLServer());
+    const std::string server = fields.PostgreSQLServer();
+    const std::string port = fields.PostgreSQLPort();
+    const std::string user = fields.PostgreSQLUser();
+    std::string password = fields.PostgreSQLPassword();
+    const platform::WipeOnExit forgetPassword(password);
+    const std::string database = fields.PostgreSQLDatabase();
+    std::string s;
+    // Room for every value braced with every character doubled: the text holds the password, and
+    // a string that grows leaves its old copy behind.
+    s.reserve(64 +
+              2 * (server.size() + port.size() + user.size() + password.size() + database.size()));
+    s = "Driver={PostgreSQL Unicode};Server=";
+    appendValue(s, server);
     s += ";Port=";
-    appendValue(s, fields.PostgreSQLPort());
+    appendValue(s, port);
     s += ";Uid=";
-    appendValue(s, fields.PostgreSQLUser());
+    appendValue(s, user);
     s += ";Pwd=";
-    appendValue(s, fields.PostgreSQLPassword(), PasswordSpecials);
+    appendValue(s, password, PasswordSpecials);
     s += ";Database=";
-    appendValue(s, fields.PostgreSQLDatabase());
+    appendValue(s, database);
     return s;
+}
+
+void OpenPostgreSQL(platform::Connection& connection, const ConnectionFields& fields) {
+    std::string text = PostgreSQLConnectionString(fields);
+    const platform::WipeOnExit forgetText(text);
+    connection.Open(text);
 }
 
 bool CanConnectPostgreSQL(const Services& services) {
     try {
         // The connection's default time-outs apply; it closes when released.
         auto connection = services.connections.CreateConnection();
-        connection->Open(PostgreSQLConnectionString(services.fields));
+        OpenPostgreSQL(*connection, services.fields);
         return true;
     } catch (...) {
         return false;
@@ -61,7 +79,7 @@ bool CanConnectPostgreSQL(const Services& services) {
 void FillPostgreSQLTableList(const Services& services, platform::StringList& list) {
     auto connection = services.connections.CreateConnection();
     connection->CursorLocation(platform::Connection::adUseClient);
-    connection->Open(PostgreSQLConnectionString(services.fields));
+    OpenPostgreSQL(*connection, services.fields);
     platform::Recordset tables(connection->Execute("select tablename from pg_tables;"));
     const std::int64_t count = tables.RecordCount();
     for (std::int64_t i = 1; i <= count; ++i) {
@@ -84,7 +102,7 @@ void TestConnection(const Services& services, const std::function<void(int)>& se
         setPointer(11);
         if (!connection)
             throw platform::Error(platform::errors::Generic, "Object variable not set");
-        connection->Open(PostgreSQLConnectionString(services.fields));
+        OpenPostgreSQL(*connection, services.fields);
         services.prompts.Message("Connection successful.");
         setPointer(0);
     } catch (...) {

@@ -8,7 +8,13 @@
 
 namespace tabulant::db {
 
+// The connection string of the five PostgreSQL fields. It holds the password: callers wipe it
+// once it has been used (platform::Wipe), as OpenPostgreSQL does.
 std::string PostgreSQLConnectionString(const ConnectionFields& fields);
+
+// Opens `connection` with PostgreSQLConnectionString(fields), wiping the string afterwards.
+// Failures of Open are thrown to the caller.
+void OpenPostgreSQL(platform::Connection& connection, const ConnectionFields& fields);
 
 // True when a connection with the current settings opens; never shows anything.
 bool CanConnectPostgreSQL(const Services& services);

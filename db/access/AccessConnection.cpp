@@ -5,6 +5,7 @@
 #include "AccessErrors.h"
 
 #include "platform/Error.h"
+#include "platform/Wipe.h"
 
 namespace tabulant::db {
 
@@ -20,10 +21,11 @@ public:
         if (db_)
             throw platform::Error(platform::errors::ObjectClosed,
                                   "Operation is not allowed when the object is open.");
-        const auto source = ParseAccessConnectionString(connectionString);
+        std::optional<AccessSource> source = ParseAccessConnectionString(connectionString);
         if (!source)
             throw platform::Error(accesserrors::Failure,
                                   "The connection string names no data source.");
+        const platform::WipeOnExit forgetPassword(source->password);
         auto bytes = ByteSource::File(source->dataSource);
         if (!bytes) throw CannotOpenFile(source->dataSource);
         db_ = AccessDatabase::Open(std::move(bytes), source->dataSource, source->password);

@@ -6,6 +6,8 @@ namespace tabulant::db {
 
 namespace {
 
+constexpr std::string_view PasswordKey = ";JET OLEDB:Database Password=";
+
 bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
 std::string_view trim(std::string_view s) {
@@ -27,17 +29,18 @@ bool take(std::string_view& s, std::string_view word) {
 std::string AccessConnectionString(std::string_view dataSource, std::string_view password) {
     const bool ace = dataSource.size() >= 5 &&
                      platform::StartsWithNoCase(dataSource.substr(dataSource.size() - 5), "accdb");
-    std::string s = ace ? "Provider=Microsoft.ACE.OLEDB.12.0;Data Source="
-                        : "PROVIDER=Microsoft.Jet.OLEDB.4.0;Data Source=";
-    s += dataSource;
-    s += ";JET OLEDB:Database Password=";
-    s += password;
+    std::string s;
+    // Reserved whole: the text holds the password, and a string that grows leaves its old copy
+    // behind.
+    s.reserve(64 + dataSource.size() + PasswordKey.size() + password.size());
+    s = ace ? "Provider=Microsoft.ACE.OLEDB.12.0;Data Source="
+            : "PROVIDER=Microsoft.Jet.OLEDB.4.0;Data Source=";
+    s.append(dataSource).append(PasswordKey).append(password);
     return s;
 }
 
 std::optional<AccessSource> ParseAccessConnectionString(std::string_view text) {
     static constexpr std::string_view SourceKey = "Data Source=";
-    static constexpr std::string_view PasswordKey = ";JET OLEDB:Database Password=";
     const std::size_t source = platform::FindNoCase(text, SourceKey);
     if (source == std::string_view::npos) return std::nullopt;
     std::string_view rest = text.substr(source + SourceKey.size());

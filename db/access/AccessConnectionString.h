@@ -8,7 +8,8 @@ namespace tabulant::db {
 
 // The connection string that opens `dataSource` with `password`: the ACE provider when the name
 // ends in "accdb" (any letter case), the Jet 4 provider otherwise. Values are written as they
-// are; ParseAccessConnectionString reads them back.
+// are; ParseAccessConnectionString reads them back. The text holds the password: callers wipe it
+// once it has been used (platform::Wipe).
 std::string AccessConnectionString(std::string_view dataSource, std::string_view password);
 
 struct AccessSource {

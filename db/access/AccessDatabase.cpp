@@ -10,6 +10,7 @@
 #include "platform/AdoType.h"
 #include "platform/AsciiText.h"
 #include "platform/Utf8.h"
+#include "platform/Wipe.h"
 
 #include <algorithm>
 
@@ -44,11 +45,14 @@ std::shared_ptr<AccessDatabase> AccessDatabase::Open(std::shared_ptr<ByteSource>
     const std::size_t available =
         static_cast<std::size_t>(std::min<std::uint64_t>(bytes->Size(), sizeof first));
     if (!bytes->Read(0, first, available)) throw UnrecognizedFormat(db->path_);
-    const auto header = ReadJetHeader(first, available);
+    std::optional<JetHeader> header = ReadJetHeader(first, available);
     // Page 0, the first catalogue pages and the usage maps must at least be there.
     if (!header || bytes->Size() < 3 * header->Format().pageSize)
         throw UnrecognizedFormat(db->path_);
+    // The stored password serves the check below and is not kept.
+    const platform::WipeOnExit forgetPassword(header->password);
     db->header_ = *header;
+    platform::Wipe(db->header_.password);
     db->format_ = &header->Format();
 
     std::shared_ptr<PageCodec> codec;
@@ -58,7 +62,8 @@ std::shared_ptr<AccessDatabase> AccessDatabase::Open(std::shared_ptr<ByteSource>
         codec = std::make_shared<OfficePageCodec>(crypto::Unlock(info, password));
     } else {
         TextDecoder text(db->format_->codePageText, header->codePage);
-        const std::string stored = header->StoredPassword(text);
+        std::string stored = header->StoredPassword(text);
+        const platform::WipeOnExit forgetStored(stored);
         // A file without a password opens with any; otherwise the password must match exactly.
         if (!stored.empty() && stored != password) throw NotValidPassword();
         if (header->encodingKey != 0) codec = std::make_shared<JetPageCodec>(header->encodingKey);

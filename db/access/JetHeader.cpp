@@ -4,6 +4,7 @@
 #include "TextDecoder.h"
 
 #include "db/crypto/Rc4.h"
+#include "platform/Wipe.h"
 
 #include <cmath>
 #include <cstring>
@@ -50,11 +51,14 @@ std::optional<JetHeader> ReadJetHeader(const std::uint8_t* data, std::size_t siz
     const std::uint32_t mask = f.passwordMasked ? passwordMask(le::f64(at(0x72))) : 0;
     for (std::size_t i = 0; i < f.passwordSize; ++i)
         h.password[i] = static_cast<std::uint8_t>(at(0x42)[i] ^ (mask >> (8 * (i % 4))));
+    platform::Wipe(block); // it holds the password too
     return h;
 }
 
 std::string JetHeader::StoredPassword(TextDecoder& codePageText) const {
     std::string out;
+    // Room for the longest password at once: a string that grows leaves its old copy behind.
+    out.reserve(3 * sizeof password);
     const JetFormat& f = Format();
     std::size_t n = 0;
     if (f.codePageText) {

@@ -26,7 +26,8 @@ struct JetHeader {
     // password to read anything beyond page 0.
     bool officeEncrypted() const { return version >= 2 && encodingKey != 0; }
 
-    // The database password as stored, empty when the file has none.
+    // The database password as stored, empty when the file has none. The caller wipes it (and
+    // `password`) once it has been compared.
     std::string StoredPassword(TextDecoder& codePageText) const;
 };
 

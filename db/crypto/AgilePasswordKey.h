@@ -32,8 +32,8 @@ public:
     // Decrypts or encrypts one value (whole blocks) under the key of `block`.
     void Apply(AesCipher::Direction direction, const std::array<std::uint8_t, 8>& block,
                std::span<std::uint8_t> data) const {
-        const SecretBytes key(
-            FitTo(Digest::Hash(key_.hash, {hash_.view(), block}), key_.keyBits / 8, 0x36));
+        SecretBytes key(Digest::Hash(key_.hash, {hash_.view(), block}));
+        key.Resize(key_.keyBits / 8, 0x36);
         const std::vector<std::uint8_t> iv = FitTo(key_.salt, key_.blockSize, 0x36);
         AesCipher::Apply(AesCipher::Mode::Cbc, direction, key.view(), iv, data);
     }

@@ -28,13 +28,17 @@ SecretBytes EcbAesDecryptor::Key(const std::array<std::uint8_t, 4>& blockKey) co
         pad1[i] ^= block.view()[i];
         pad2[i] ^= block.view()[i];
     }
-    std::vector<std::uint8_t> key = Digest::Hash(HashAlgorithm::Sha1, {pad1});
-    const std::vector<std::uint8_t> second = Digest::Hash(HashAlgorithm::Sha1, {pad2});
-    key.insert(key.end(), second.begin(), second.end());
-    key.resize(keyBits_ / 8);
+    std::vector<std::uint8_t> both;
+    both.reserve(2 * Digest::Size(HashAlgorithm::Sha1)); // grown once, no copy left behind
+    for (const std::vector<std::uint8_t>* pad : {&pad1, &pad2}) {
+        const SecretBytes hash(Digest::Hash(HashAlgorithm::Sha1, {*pad}));
+        both.insert(both.end(), hash.view().begin(), hash.view().end());
+    }
     OPENSSL_cleanse(pad1.data(), pad1.size());
     OPENSSL_cleanse(pad2.data(), pad2.size());
-    return SecretBytes(std::move(key));
+    SecretBytes key(std::move(both));
+    key.Resize(keyBits_ / 8, 0);
+    return key;
 }
 
 void EcbAesDecryptor::Apply(AesCipher::Direction direction, std::uint32_t pageNumber,

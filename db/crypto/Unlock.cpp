@@ -5,6 +5,7 @@
 #include "SecretBytes.h"
 #include "platform/Error.h"
 #include "platform/Utf16.h"
+#include "platform/Wipe.h"
 
 #include <openssl/crypto.h>
 
@@ -33,10 +34,14 @@ std::unique_ptr<PageDecryptor> Unlock(const EncryptionInfo& info, std::u16string
 }
 
 std::unique_ptr<PageDecryptor> Unlock(const EncryptionInfo& info, std::string_view utf8Password) {
-    const std::optional<std::u16string> password = platform::Utf8ToUtf16(utf8Password);
-    if (!password && info.scheme != Scheme::None && info.scheme != Scheme::JetPageEncoding)
-        ThrowInvalidPassword();
-    return Unlock(info, password ? std::u16string_view(*password) : std::u16string_view());
+    std::optional<std::u16string> password = platform::Utf8ToUtf16(utf8Password);
+    if (!password) {
+        if (info.scheme != Scheme::None && info.scheme != Scheme::JetPageEncoding)
+            ThrowInvalidPassword();
+        return nullptr;
+    }
+    const platform::WipeOnExit forgetPassword(*password);
+    return Unlock(info, *password);
 }
 
 void ClearEncodingKey(std::span<std::uint8_t> page0) { HeaderBlock::WriteEncodingKey(page0, 0); }

@@ -6,6 +6,7 @@
 #include "ServerCursor.h"
 #include "WideText.h"
 #include "platform/Error.h"
+#include "platform/Wipe.h"
 
 #include <sqlext.h>
 
@@ -41,7 +42,13 @@ void silenceCommunicationLog(SQLHDBC dbc) {
 
 class OdbcConnection final : public platform::Connection {
 public:
-    ~OdbcConnection() override { release(); }
+    ~OdbcConnection() override {
+        try {
+            release();
+        } catch (const platform::Error&) {
+            // A connection dropped without Close has no one to tell; Close reports it.
+        }
+    }
 
     void Open(std::string_view connectionString) override {
         if (IsOpen())
@@ -58,9 +65,14 @@ public:
             throw platform::Error(platform::errors::Generic,
                                   SqlExceptionText("22021", "The connection string holds a NUL "
                                                             "character."));
-        std::string full(connectionString);
-        full += DriverOptions;
+        // Both copies hold the password: reserved whole, so that no grown-out copy is left
+        // behind, and wiped however the connection attempt ends.
+        std::string full;
+        full.reserve(connectionString.size() + DriverOptions.size());
+        full.append(connectionString).append(DriverOptions);
+        const platform::WipeOnExit wipeFull(full);
         std::vector<SQLWCHAR> wide = ToUtf16(full);
+        const platform::WipeOnExit wipeWide(wide);
         if (wide.size() > static_cast<std::size_t>(SHRT_MAX))
             throw platform::Error(platform::errors::Generic,
                                   SqlExceptionText("22001", "The connection string is too long."));
@@ -158,12 +170,14 @@ private:
         return std::make_unique<ServerCursor>(session_, statement, columns);
     }
 
+    // Leaves the object closed even when the driver refuses to disconnect, and then throws its
+    // diagnostics.
     void release() {
         if (statement_ != SQL_NULL_HSTMT && session_ && session_->connected())
             SQLFreeHandle(SQL_HANDLE_STMT, statement_);
         statement_ = SQL_NULL_HSTMT;
-        if (session_) session_->disconnect();
-        session_.reset();
+        const std::shared_ptr<OdbcSession> session = std::move(session_);
+        if (session) session->disconnect();
     }
 
     std::shared_ptr<OdbcSession> session_;

@@ -1,6 +1,7 @@
 #include "OdbcSession.h"
 
 #include "OdbcDiagnostics.h"
+#include "platform/Error.h"
 
 #include <sqlext.h>
 
@@ -23,7 +24,13 @@ OdbcSession::OdbcSession() {
 }
 
 OdbcSession::~OdbcSession() {
-    disconnect();
+    try {
+        disconnect();
+    } catch (const platform::Error&) {
+        // Whoever closed the connection has been told; a session given up without Close has no
+        // one to tell.
+    }
+    if (stuck_) return;
     SQLFreeHandle(SQL_HANDLE_DBC, dbc_);
     SQLFreeHandle(SQL_HANDLE_ENV, env_);
 }
@@ -31,7 +38,9 @@ OdbcSession::~OdbcSession() {
 void OdbcSession::disconnect() {
     if (!connected_) return;
     connected_ = false;
-    SQLDisconnect(dbc_);
+    if (SQL_SUCCEEDED(SQLDisconnect(dbc_))) return;
+    stuck_ = true;
+    ThrowSqlException(SQL_HANDLE_DBC, dbc_, "The connection cannot be closed.");
 }
 
 } // namespace tabulant::db

@@ -20,13 +20,17 @@ public:
     SQLHDBC dbc() const { return dbc_; }
     bool connected() const { return connected_; }
     void markConnected() { connected_ = true; }
-    // Ends the connection; no-op when it is not connected. Never throws.
+    // Ends the connection; no-op when it is not connected. When the driver refuses, throws
+    // platform::Error with its diagnostics ("SQLException: [...] ..."); the session counts as
+    // disconnected all the same, and its handles are then left to the driver manager rather
+    // than freed while it still holds them connected.
     void disconnect();
 
 private:
     SQLHENV env_ = SQL_NULL_HENV;
     SQLHDBC dbc_ = SQL_NULL_HDBC;
     bool connected_ = false;
+    bool stuck_ = false; // a disconnect failed: the handles must not be freed
 };
 
 } // namespace tabulant::db

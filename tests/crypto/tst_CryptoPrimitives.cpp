@@ -6,6 +6,7 @@
 #include "db/crypto/Base64.h"
 #include "db/crypto/Digest.h"
 #include "db/crypto/Rc4.h"
+#include "db/crypto/SecretBytes.h"
 
 #include <QTest>
 #include <stdexcept>
@@ -101,6 +102,19 @@ private slots:
         std::vector<std::uint8_t> h = Digest::Hash(HashAlgorithm::Sha1, {FromHex("616263")});
         Digest::Stretch(HashAlgorithm::Sha1, h, rounds);
         QCOMPARE(ToHex(h), expected);
+    }
+
+    // How a SHA-1 hash becomes a 256-bit agile key (padded with 0x36) or a 128-bit one (cut):
+    // the key bytes reallocate on the way and must come through unchanged.
+    void secretBytesFitToKeyLength() {
+        const std::vector<std::uint8_t> hash =
+            Digest::Hash(HashAlgorithm::Sha1, {FromHex("616263")});
+        SecretBytes grown{std::vector<std::uint8_t>(hash)};
+        grown.Resize(32, 0x36);
+        QCOMPARE(ToHex(grown.view()), ToHex(hash) + QByteArray("36").repeated(12));
+        SecretBytes cut{std::vector<std::uint8_t>(hash)};
+        cut.Resize(16, 0);
+        QCOMPARE(ToHex(cut.view()), ToHex(hash).left(32));
     }
 
     void unknownHashNames() {

@@ -1,10 +1,14 @@
 #include "db/odbc/OdbcConnection.h"
 #include "db/ProviderConnectionFactory.h"
+#include "db/odbc/OdbcSession.h"
+#include "db/odbc/WideText.h"
 #include "pgserver/TestServer.h"
 #include "platform/Error.h"
 #include "platform/Recordset.h"
 
 #include <QTest>
+
+#include <sqlext.h>
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -427,6 +431,36 @@ private slots:
         // A new connection works again.
         auto again = openConnection(server.connectionString());
         QVERIFY(again->Execute("insert into series values (8)") == nullptr);
+    }
+
+    // A refused disconnect is heard instead of ignored: the session throws the driver manager's
+    // diagnostics (and leaves the handles it still holds alone). A statement waiting for a
+    // parameter's data is one the driver manager will not disconnect from.
+    void refusedDisconnectIsReported() {
+        db::OdbcSession session;
+        std::vector<SQLWCHAR> text = db::ToUtf16(TestServer::shared().connectionString());
+        QVERIFY(SQL_SUCCEEDED(SQLDriverConnectW(session.dbc(), nullptr, text.data(),
+                                                static_cast<SQLSMALLINT>(text.size()), nullptr, 0,
+                                                nullptr, SQL_DRIVER_NOPROMPT)));
+        session.markConnected();
+        SQLHSTMT statement = SQL_NULL_HSTMT;
+        QVERIFY(SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_STMT, session.dbc(), &statement)));
+        SQLLEN atExecution = SQL_DATA_AT_EXEC;
+        char token = 0;
+        QVERIFY(SQL_SUCCEEDED(SQLBindParameter(statement, 1, SQL_PARAM_INPUT, SQL_C_CHAR,
+                                               SQL_VARCHAR, 10, 0, &token, 0, &atExecution)));
+        text = db::ToUtf16("select ?::text");
+        QCOMPARE(SQLExecDirectW(statement, text.data(), static_cast<SQLINTEGER>(text.size())),
+                 SQLRETURN(SQL_NEED_DATA));
+
+        const std::string refused = failureOf([&] { session.disconnect(); });
+        QVERIFY2(refused.starts_with("SQLException: [HY010]"), refused.c_str());
+        QVERIFY(!session.connected());
+
+        // The test lets the statement go, so that the server's session ends with the test.
+        SQLCancel(statement);
+        SQLFreeHandle(SQL_HANDLE_STMT, statement);
+        QVERIFY(SQL_SUCCEEDED(SQLDisconnect(session.dbc())));
     }
 
     // Debian registers the driver with CommLog=1; no connection of ours may leave a log behind.
