@@ -150,6 +150,8 @@ Column parseColumn(const std::vector<std::string>& f) {
             c.autoNumber = true;
         else if (o == "calculated")
             c.calculated = true;
+        else if (o == "required")
+            c.required = true;
         else if (o == "uncompressed")
             c.compressedText = false;
         else if (o == "storage=inline")
@@ -162,6 +164,63 @@ Column parseColumn(const std::vector<std::string>& f) {
             throw AccessWriterError("unknown column option \"" + o + "\"");
     }
     return c;
+}
+
+// "key=<column>" (ascending) and "desc=<column>" fields in key order, and flag words.
+Index parseIndex(const std::vector<std::string>& f) {
+    if (f.size() < 3) throw AccessWriterError("an index needs a name and a key column");
+    Index x;
+    x.name = unescapeField(f[1]);
+    for (std::size_t i = 2; i < f.size(); ++i) {
+        const std::string& o = f[i];
+        if (o.rfind("key=", 0) == 0)
+            x.columns.push_back({unescapeField(o.substr(4)), true});
+        else if (o.rfind("desc=", 0) == 0)
+            x.columns.push_back({unescapeField(o.substr(5)), false});
+        else if (o == "primary")
+            x.primaryKey = true;
+        else if (o == "unique")
+            x.unique = true;
+        else if (o == "ignorenulls")
+            x.ignoreNulls = true;
+        else if (o == "required")
+            x.required = true;
+        else
+            throw AccessWriterError("unknown index option \"" + o + "\"");
+    }
+    if (x.columns.empty()) throw AccessWriterError("an index needs a key column");
+    return x;
+}
+
+// Name, table, referenced table, then flag words and "column=<c>" "references=<r>" pairs.
+Relationship parseRelationship(const std::vector<std::string>& f) {
+    if (f.size() < 6) throw AccessWriterError("a relationship needs a name, two tables and a pair");
+    Relationship r;
+    r.name = unescapeField(f[1]);
+    r.table = unescapeField(f[2]);
+    r.referencedTable = unescapeField(f[3]);
+    for (std::size_t i = 4; i < f.size(); ++i) {
+        const std::string& o = f[i];
+        if (o.rfind("column=", 0) == 0) {
+            if (i + 1 == f.size() || f[i + 1].rfind("references=", 0) != 0)
+                throw AccessWriterError("column= must be followed by references=");
+            r.columns.emplace_back(unescapeField(o.substr(7)), unescapeField(f[++i].substr(11)));
+        } else if (o == "notenforced") {
+            r.enforced = false;
+        } else if (o == "cascadeupdate") {
+            r.cascadeUpdates = true;
+        } else if (o == "cascadedelete") {
+            r.cascadeDeletes = true;
+        } else if (o == "cascadesetnull") {
+            r.cascadeSetsNull = true;
+        } else if (o == "onetoone") {
+            r.oneToOne = true;
+        } else {
+            throw AccessWriterError("unknown relationship option \"" + o + "\"");
+        }
+    }
+    if (r.columns.empty()) throw AccessWriterError("a relationship needs a column pair");
+    return r;
 }
 
 struct PendingTable {
@@ -263,6 +322,9 @@ void writeDescribed(std::istream& in, const std::filesystem::path& output) {
                     else if (f[i].rfind("storedrows=", 0) == 0)
                         table.options.storedRowCount =
                             static_cast<std::uint32_t>(parseInteger(f[i].substr(11)));
+                    else if (f[i].rfind("counter=", 0) == 0)
+                        table.options.autoNumberCounter =
+                            static_cast<std::int32_t>(parseInteger(f[i].substr(8)));
                     else
                         throw AccessWriterError("unknown table option \"" + f[i] + "\"");
                 }
@@ -270,6 +332,14 @@ void writeDescribed(std::istream& in, const std::filesystem::path& output) {
                 if (table.name.empty() || table.writer)
                     throw AccessWriterError("columns belong right after their table line");
                 table.columns.push_back(parseColumn(f));
+            } else if (kind == "index") {
+                if (table.name.empty() || table.writer)
+                    throw AccessWriterError("indexes belong right after their table's columns");
+                table.options.indexes.push_back(parseIndex(f));
+            } else if (kind == "relationship") {
+                startTable();
+                open();
+                writer->addRelationship(parseRelationship(f));
             } else if (kind == "row" || kind == "deleted" || kind == "moved") {
                 startTable();
                 if (!table.writer) throw AccessWriterError("a row needs a table");

@@ -6,8 +6,13 @@
 //   format   jet3 | jet4 | ace2007 | ace2010 | ace2013 | ace2016 | ace2019
 //   password <text>
 //   table    <name> [system] [flags=<number>] [storedrows=<count in the definition>]
+//                   [counter=<last AutoNumber handed out>]
 //   column   <name> <type> [size=N] [fixed] [hyperlink] [auto] [calculated] [uncompressed]
-//                          [precision=P] [scale=S] [storage=inline|page|chain]
+//                          [precision=P] [scale=S] [storage=inline|page|chain] [required]
+//   index    <name> [primary] [unique] [ignorenulls] [required] key=<column> | desc=<column> ...
+//            (after the columns of its table, before its rows; key columns in order)
+//   relationship <name> <table> <referenced table> [notenforced] [cascadeupdate]
+//            [cascadedelete] [cascadesetnull] [onetoone] column=<c> references=<r> ...
 //   row | deleted | moved   <value> ...     (one value per column of the last table)
 //   query    <name>
 //   linked   <name> <foreign name> <database path>

@@ -56,6 +56,7 @@ struct AccessWriter::Impl {
     std::vector<std::unique_ptr<TableWriter::State>> tables;
     std::vector<std::unique_ptr<TableWriter>> handles;
     std::vector<CatalogItem> items; // in the order asked for
+    std::vector<Relationship> relationships;
     bool finished = false;
 };
 
@@ -66,6 +67,8 @@ void TableWriter::addRow(std::span<const platform::Variant> values, RowKind kind
 std::uint64_t TableWriter::rowCount() const { return s_->rows; }
 
 const std::string& TableWriter::name() const { return s_->name; }
+
+std::uint32_t TableWriter::definitionPage() const { return s_->tdefPage; }
 
 AccessWriter::AccessWriter(const std::filesystem::path& path, WriterOptions options)
     : d_(std::make_unique<Impl>(path, std::move(options))) {}
@@ -97,10 +100,25 @@ void AccessWriter::addCatalogEntry(const CatalogEntry& entry) {
     d_->items.push_back(CatalogItem{nullptr, entry});
 }
 
+void AccessWriter::addRelationship(const Relationship& relationship) {
+    if (d_->finished) throw AccessWriterError("the file is already finished");
+    d_->relationships.push_back(relationship);
+}
+
 void AccessWriter::finish() {
     if (d_->finished) throw AccessWriterError("the file is already finished");
-    d_->finished = true;
     Impl& d = *d_;
+    if (!d.relationships.empty()) {
+        TableOptions sys;
+        sys.flags = kSystemObjectFlags;
+        sys.systemTable = true;
+        TableWriter& t = addTable("MSysRelationships", relationshipColumns(), sys);
+        for (const Row& r : relationshipRows(d.relationships)) t.addRow(r);
+    }
+    d.finished = true;
+    std::vector<TableWriter::State*> tables;
+    for (auto& t : d.tables) tables.push_back(t.get());
+    planIndexes(tables, d.relationships, d.layout);
     for (auto& t : d.tables) t->flush();
     std::unique_ptr<TableWriter::State> catalog =
         buildCatalog(d.items, d.options, d.file, d.longValues, d.layout);
@@ -130,11 +148,17 @@ void AccessWriter::finish() {
 
 void writeDatabase(const std::filesystem::path& path, const std::vector<TableData>& tables,
                    const WriterOptions& options) {
+    writeDatabase(path, tables, {}, options);
+}
+
+void writeDatabase(const std::filesystem::path& path, const std::vector<TableData>& tables,
+                   const std::vector<Relationship>& relationships, const WriterOptions& options) {
     AccessWriter w(path, options);
     for (const TableData& t : tables) {
         TableWriter& tw = w.addTable(t.name, t.columns, t.options);
         for (const Row& r : t.rows) tw.addRow(r);
     }
+    for (const Relationship& r : relationships) w.addRelationship(r);
     w.finish();
 }
 

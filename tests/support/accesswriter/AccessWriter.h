@@ -74,6 +74,7 @@ struct Column {
     bool compressedText = true; // Text and Memo: "Unicode compression" (ext flag 0x01); values
                                 // are stored compressed where the format allows it
     bool calculated = false;    // ext flag 0xC0: every value carries the 20-byte prefix
+    bool required = false;      // the Required property (in the table's LvProp)
     int precision = 18;         // Decimal
     int scale = 0;              // Decimal
     LongValueStorage storage = LongValueStorage::Auto;
@@ -123,12 +124,54 @@ inline constexpr std::uint32_t kSystemObjectFlags = 0x80000002u;    // MSys* tab
 inline constexpr std::uint32_t kHiddenObjectFlags = 0x00000008u;    // hidden user table
 inline constexpr std::uint32_t kTemporaryObjectFlags = 0x00001001u; // ~TMPCLP… tables
 
+// One key column of an index.
+struct IndexColumn {
+    std::string name;
+    bool ascending = true;
+};
+
+// An index as Access shows it. Each is stored as an index of its own, numbered in the order
+// given; Access keeps the entries sorted by name.
+struct Index {
+    std::string name;
+    std::vector<IndexColumn> columns; // 1 to 10, in key order
+    bool primaryKey = false;          // also unique and requiring values, as Access makes it
+    bool unique = false;
+    bool ignoreNulls = false;
+    bool required = false; // no key column may be null
+
+    static Index primary(std::string name, std::vector<IndexColumn> columns) {
+        return {std::move(name), std::move(columns), true, true, false, true};
+    }
+};
+
 struct TableOptions {
     std::uint32_t flags = 0;  // MSysObjects.Flags
     bool systemTable = false; // TDEF marks it as system (0x53 instead of 0x4E)
     // Row count written into the definition instead of the true one (Access leaves 0 there
     // after an unclean close).
     std::optional<std::uint32_t> storedRowCount;
+    std::vector<Index> indexes;
+    // The AutoNumber counter (the last number handed out) instead of the highest AutoNumber
+    // value of the rows (Access keeps counting past deleted rows).
+    std::optional<std::int32_t> autoNumberCounter;
+};
+
+// A relationship between two tables, written to MSysRelationships (one row per column pair).
+// When its integrity is enforced, both tables also get the foreign-key index entries Access
+// keeps: the referenced table needs a primary key or unique index over exactly the referenced
+// columns; the referencing table's columns use its index over them, or one made for them.
+struct Relationship {
+    std::string name;
+    std::string table;           // the referencing ("many") side, holding the foreign key
+    std::string referencedTable; // the referenced ("one") side
+    // Column of `table`, column of `referencedTable`, in key order.
+    std::vector<std::pair<std::string, std::string>> columns;
+    bool enforced = true;
+    bool cascadeUpdates = false;
+    bool cascadeDeletes = false;
+    bool cascadeSetsNull = false; // on delete
+    bool oneToOne = false;
 };
 
 // A catalogue row without a table definition (queries, linked tables, containers, or a table
@@ -175,6 +218,7 @@ public:
     }
     std::uint64_t rowCount() const; // rows written as Normal or Moved
     const std::string& name() const;
+    std::uint32_t definitionPage() const; // where the table definition starts
 
     struct State; // the writer's own bookkeeping, not part of the interface
 
@@ -194,6 +238,8 @@ public:
     TableWriter& addTable(const std::string& name, std::vector<Column> columns,
                           TableOptions options = {});
     void addCatalogEntry(const CatalogEntry& entry);
+    // Its tables and columns must exist by the time finish() is called.
+    void addRelationship(const Relationship& relationship);
     void finish();
 
 private:
@@ -214,6 +260,9 @@ struct TableData {
 double oleDate(int year, int month, int day, int hour = 0, int minute = 0, double second = 0);
 
 void writeDatabase(const std::filesystem::path& path, const std::vector<TableData>& tables,
+                   const WriterOptions& options = {});
+void writeDatabase(const std::filesystem::path& path, const std::vector<TableData>& tables,
+                   const std::vector<Relationship>& relationships,
                    const WriterOptions& options = {});
 
 } // namespace tabulant::accesswriter

@@ -1,5 +1,7 @@
 #include "Catalog.h"
 
+#include "TextCodec.h"
+
 namespace tabulant::accesswriter {
 
 using platform::Variant;
@@ -54,6 +56,52 @@ Row catalogRow(std::int32_t id, std::int32_t parent, const std::string& name, st
     return r;
 }
 
+Bytes propertyText(const std::string& text, const FormatLayout& layout, std::uint16_t codePage) {
+    return layout.jet3 ? codePageBytes(text, codePage) : ucs2Bytes(utf16FromUtf8(text));
+}
+
+// A block of a property list: int32 length counting its 6-byte head, int16 kind, the body.
+void appendBlock(Bytes& out, std::uint16_t kind, const Bytes& body) {
+    append32(out, static_cast<std::uint32_t>(body.size() + 6));
+    append16(out, kind);
+    out.insert(out.end(), body.begin(), body.end());
+}
+
+// The table's property list (LvProp): the Required property of the columns that have it; none
+// (null) when no column has a property.
+Variant propertyList(const TableWriter::State& t, const FormatLayout& layout,
+                     std::uint16_t codePage) {
+    Bytes out;
+    for (const ColumnLayout& c : t.columns) {
+        if (!c.def.required) continue;
+        if (out.empty()) {
+            const char* magic = layout.jet3 ? "KKD" : "MR2";
+            out.assign(magic, magic + 4); // with its NUL
+            const Bytes name = propertyText("Required", layout, codePage);
+            Bytes names;
+            append16(names, static_cast<std::uint32_t>(name.size()));
+            names.insert(names.end(), name.begin(), name.end());
+            appendBlock(out, 0x80, names);
+        }
+        // A column's block: its name, then values {length, DDL flag, type, name index, size,
+        // data}; Required is a Yes/No (type 1) of one byte.
+        const Bytes name = propertyText(c.def.name, layout, codePage);
+        Bytes body;
+        append32(body, static_cast<std::uint32_t>(6 + name.size()));
+        append16(body, static_cast<std::uint32_t>(name.size()));
+        body.insert(body.end(), name.begin(), name.end());
+        append16(body, 9); // the value's length
+        append8(body, 0);  // DDL flag
+        append8(body, 1);  // type: Yes/No
+        append16(body, 0); // "Required", first in the name list
+        append16(body, 1); // data size
+        append8(body, 1);  // true
+        appendBlock(out, 0x01, body);
+    }
+    if (out.empty()) return Variant::null();
+    return Variant::binary(std::string(out.begin(), out.end()));
+}
+
 } // namespace
 
 std::unique_ptr<TableWriter::State> buildCatalog(const std::vector<CatalogItem>& items,
@@ -75,10 +123,11 @@ std::unique_ptr<TableWriter::State> buildCatalog(const std::vector<CatalogItem>&
     std::int32_t bareId = kFirstBareId;
     for (const CatalogItem& item : items) {
         if (item.table) {
-            catalog->addRow(catalogRow(static_cast<std::int32_t>(item.table->tdefPage),
-                                       kTablesContainerId, item.table->name, 1,
-                                       item.table->options.flags, date, nullptr),
-                            RowKind::Normal);
+            Row row =
+                catalogRow(static_cast<std::int32_t>(item.table->tdefPage), kTablesContainerId,
+                           item.table->name, 1, item.table->options.flags, date, nullptr);
+            row[14] = propertyList(*item.table, layout, options.codePage);
+            catalog->addRow(row, RowKind::Normal);
             continue;
         }
         const CatalogEntry& e = item.entry;

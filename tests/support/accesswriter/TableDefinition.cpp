@@ -55,6 +55,34 @@ void appendColumn(Bytes& b, const ColumnLayout& c, const FormatLayout& layout,
     b.insert(b.end(), d.begin(), d.end());
 }
 
+void appendRealIndex(Bytes& b, const IndexPlan::Real& r, const FormatLayout& layout) {
+    Bytes e(layout.realIndexEntrySize, 0);
+    if (!layout.jet3) put32(&e[0], 1923);
+    for (std::size_t k = 0; k < 10; ++k) {
+        std::uint8_t* slot = &e[layout.realIndexKeysOffset + 3 * k];
+        put16(slot, k < r.keys.size() ? r.keys[k].first : 0xFFFFu);
+        slot[2] = k < r.keys.size() && !r.keys[k].second ? 0x00 : 0x01;
+    }
+    // The usage map and first page of the index's own pages stay 0: no index pages are written.
+    e[layout.realIndexFlagsOffset] = r.flags;
+    b.insert(b.end(), e.begin(), e.end());
+}
+
+void appendLogicalIndex(Bytes& b, const IndexPlan::Logical& l, const FormatLayout& layout) {
+    Bytes e(layout.logicalIndexEntrySize, 0);
+    if (!layout.jet3) put32(&e[0], 1625);
+    std::uint8_t* p = &e[layout.logicalIndexNumberOffset];
+    put32(p, static_cast<std::uint32_t>(l.number));
+    put32(p + 4, l.real);
+    p[8] = l.side;
+    put32(p + 9, static_cast<std::uint32_t>(l.partner));
+    put32(p + 13, l.partnerPage);
+    p[17] = l.cascadeUpdates;
+    p[18] = l.cascadeDeletes;
+    p[19] = l.kind;
+    b.insert(b.end(), e.begin(), e.end());
+}
+
 } // namespace
 
 Bytes tableDefinition(const TableWriter::State& table, const FormatLayout& layout,
@@ -72,19 +100,30 @@ Bytes tableDefinition(const TableWriter::State& table, const FormatLayout& layou
     put16(&b[t + 1], cols);
     put16(&b[t + 3], table.varCount);
     put16(&b[t + 5], cols);
-    // t + 7: logical indexes, t + 11: real indexes: none.
+    const IndexPlan& plan = table.indexPlan;
+    put32(&b[t + 7], static_cast<std::uint32_t>(plan.logical.size()));
+    put32(&b[t + 11], static_cast<std::uint32_t>(plan.real.size()));
     put32(&b[t + 15], usageMap);
     put32(&b[t + 19], freeMap);
+    // Per real index a block of counters (rows, distinct keys) that readers do not need.
+    b.resize(b.size() + plan.real.size() * layout.realIndexCounterSize, 0);
     bool autoNumber = false;
     for (const ColumnLayout& c : table.columns) {
         appendColumn(b, c, layout, codePage);
         autoNumber = autoNumber || (c.def.autoNumber && c.def.type == ColumnType::Long);
     }
-    if (autoNumber && !layout.jet3) {
-        put32(&b[layout.tdefAutoNumberOffset], static_cast<std::uint32_t>(table.rows + 1));
-        b[layout.tdefAutoNumberOffset + 4] = 0x01;
+    if (autoNumber) {
+        // The last number handed out.
+        const std::int64_t counter = table.options.autoNumberCounter
+                                         ? *table.options.autoNumberCounter
+                                         : table.highestAutoNumber;
+        put32(&b[layout.tdefAutoNumberOffset], static_cast<std::uint32_t>(counter));
+        if (!layout.jet3) b[layout.tdefAutoNumberOffset + 4] = 0x01;
     }
     for (const ColumnLayout& c : table.columns) appendName(b, c.def.name, layout, codePage);
+    for (const IndexPlan::Real& r : plan.real) appendRealIndex(b, r, layout);
+    for (const IndexPlan::Logical& l : plan.logical) appendLogicalIndex(b, l, layout);
+    for (const IndexPlan::Logical& l : plan.logical) appendName(b, l.name, layout, codePage);
     // End of the (empty) list of per-column usage maps.
     append16(b, 0xFFFF);
     put32(&b[8], static_cast<std::uint32_t>(b.size()));

@@ -47,6 +47,11 @@ void TableWriter::State::addRow(std::span<const platform::Variant> values, RowKi
     if (row_.size() > layout_.maxRowLength())
         throw AccessWriterError("table \"" + name + "\": row of " + std::to_string(row_.size()) +
                                 " bytes does not fit a page");
+    if (kind != RowKind::Deleted)
+        for (std::size_t i = 0; i < columns.size(); ++i)
+            if (columns[i].def.autoNumber && columns[i].def.type == ColumnType::Long &&
+                values[i].kind() == platform::Variant::Kind::Integer)
+                highestAutoNumber = std::max(highestAutoNumber, values[i].asInteger());
     switch (kind) {
     case RowKind::Normal:
         place(page_, pageNo_, open_, row_, 0);

@@ -2,6 +2,7 @@
 
 #include "AccessWriter.h"
 #include "DataPage.h"
+#include "IndexPlan.h"
 #include "LongValueStore.h"
 #include "PageFile.h"
 #include "ValueEncoder.h"
@@ -28,8 +29,10 @@ struct TableWriter::State {
     std::uint16_t varCount = 0;
     std::uint16_t fixedAreaSize = 0;
     std::uint64_t rows = 0;
-    std::vector<std::uint32_t> pages; // owned data pages, ascending
-    std::uint32_t tdefPage;           // the definition's first page, named by every data page
+    std::int64_t highestAutoNumber = 0; // of the rows kept
+    IndexPlan indexPlan;                // made when the file is finished
+    std::vector<std::uint32_t> pages;   // owned data pages, ascending
+    std::uint32_t tdefPage;             // the definition's first page, named by every data page
 
 private:
     void encodeRow(std::span<const platform::Variant> values, bool inlineAllowed);

@@ -25,6 +25,7 @@ private slots:
     void badValuesAreRefused_data();
     void badValuesAreRefused();
     void describedFileReadsBack();
+    void describedKeysAreWritten();
     void mistakesNameTheirLine_data();
     void mistakesNameTheirLine();
     void sampleDatabase();
@@ -123,6 +124,28 @@ void DescriptionTest::describedFileReadsBack() {
                                  "My Query|5", "L|6", "O|4", "Macro1|-32766"}));
 }
 
+void DescriptionTest::describedKeysAreWritten() {
+    std::istringstream in("table\tParents\n"
+                          "column\tId\tlong\n"
+                          "column\tName\ttext\tsize=20\trequired\n"
+                          "index\tPrimaryKey\tprimary\tkey=Id\n"
+                          "index\tByName\tunique\tignorenulls\tdesc=Name\tkey=Id\n"
+                          "table\tChildren\n"
+                          "column\tParent\tlong\n"
+                          "relationship\tParentsChildren\tChildren\tParents\tcascadedelete"
+                          "\tcolumn=Parent\treferences=Id\n");
+    const auto file = path("keys.mdb");
+    writeDescribed(in, file);
+    const QString schema = QString::fromUtf8(
+        runTool({"mdb-schema", QString::fromStdString(file.string()), "postgres"}));
+    QVERIFY(schema.contains("\"name\"\t\t\tVARCHAR (20) NOT NULL"));
+    QVERIFY(schema.contains(
+        "CREATE UNIQUE INDEX \"parents_byname_idx\" ON \"parents\" (\"name\" DESC, \"id\");"));
+    QVERIFY(schema.contains("PRIMARY KEY (\"id\");"));
+    QVERIFY(schema.contains("FOREIGN KEY (\"parent\") REFERENCES \"Parents\"(\"id\") ON DELETE "
+                            "CASCADE"));
+}
+
 void DescriptionTest::mistakesNameTheirLine_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("message");
@@ -138,6 +161,11 @@ void DescriptionTest::mistakesNameTheirLine_data() {
                                  << "line 3: format must come before";
     QTest::newRow("bad value") << "\n\ntable\tT\ncolumn\tA\tbyte\nrow\t300\n"
                                << "line 5: column \"A\": 300 is out of range";
+    QTest::newRow("index after rows") << "table\tT\ncolumn\tA\tlong\nrow\t1\nindex\tI\tkey=A\n"
+                                      << "line 4: indexes belong right after";
+    QTest::newRow("pair without its other half")
+        << "table\tT\ncolumn\tA\tlong\nrelationship\tR\tT\tT\tcolumn=A\tkey=A\n"
+        << "line 3: column= must be followed by references=";
 }
 
 void DescriptionTest::mistakesNameTheirLine() {

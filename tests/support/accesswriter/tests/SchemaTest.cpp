@@ -1,5 +1,5 @@
-// Table definitions as libmdb's mdb-schema reads them: every type, flags it shows, and
-// definitions too large for one page.
+// Table definitions as libmdb's mdb-schema reads them: every type, flags it shows, definitions
+// too large for one page, indexes, relationships and the Required property.
 
 #include "AccessWriter.h"
 #include "MdbTools.h"
@@ -12,6 +12,8 @@ using namespace tabulant::accesswriter;
 using namespace tabulant::accesswriter::testing;
 using tabulant::platform::Variant;
 
+Q_DECLARE_METATYPE(tabulant::accesswriter::Format)
+
 class SchemaTest : public QObject {
     Q_OBJECT
 
@@ -19,6 +21,8 @@ private slots:
     void everyTypeHasItsDefinition();
     void wideTableSpansDefinitionPages();
     void flagsLibmdbHidesAreInTheDescriptors();
+    void indexesAndRelationships_data();
+    void indexesAndRelationships();
 
 private:
     QTemporaryDir dir_;
@@ -153,6 +157,80 @@ void SchemaTest::flagsLibmdbHidesAreInTheDescriptors() {
     QCOMPARE(summary(2), "0a 03 00 8");  // fixed text: never compressed
     QCOMPARE(summary(3), "0a 02 00 8");
     QCOMPARE(summary(4), "0f 43 00 16"); // GUID AutoNumber
+}
+
+void SchemaTest::indexesAndRelationships_data() {
+    QTest::addColumn<Format>("format");
+    QTest::newRow("jet3") << Format::Jet3;
+    QTest::newRow("jet4") << Format::Jet4;
+}
+
+void SchemaTest::indexesAndRelationships() {
+    QFETCH(Format, format);
+    Column company = Column::of("CompanyName", ColumnType::Text, 40);
+    company.required = true;
+    TableData customers{"Customers",
+                        {Column::of("CustomerID", ColumnType::Text, 5), company,
+                         Column::of("City", ColumnType::Text, 15)},
+                        {},
+                        {}};
+    customers.options.indexes = {Index::primary("PrimaryKey", {{"CustomerID"}}),
+                                 {"CityName", {{"City"}, {"CompanyName", false}}},
+                                 {"CompanyName", {{"CompanyName"}}, false, true}};
+    TableData orders{
+        "Orders",
+        {Column::of("OrderID", ColumnType::Long), Column::of("CustomerID", ColumnType::Text, 5)},
+        {},
+        {}};
+    orders.options.indexes = {Index::primary("PrimaryKey", {{"OrderID"}})};
+    TableData lines{
+        "Lines",
+        {Column::of("OrderID", ColumnType::Long), Column::of("LineNo", ColumnType::Long)},
+        {},
+        {}};
+    lines.options.indexes = {Index::primary("PrimaryKey", {{"OrderID"}, {"LineNo"}})};
+    Relationship customersOrders{
+        "CustomersOrders", "Orders", "Customers", {{"CustomerID", "CustomerID"}}};
+    customersOrders.cascadeUpdates = true;
+    Relationship ordersLines{"OrdersLines", "Lines", "Orders", {{"OrderID", "OrderID"}}};
+    ordersLines.cascadeDeletes = true;
+    Relationship loose{"CustomersLines", "Lines", "Customers", {{"LineNo", "CustomerID"}}};
+    loose.enforced = false;
+    WriterOptions options;
+    options.format = format;
+    const std::filesystem::path file = dir_.path().toStdString() + "/keys.mdb";
+    writeDatabase(file, {customers, orders, lines}, {customersOrders, ordersLines, loose}, options);
+
+    const QString schema = QString::fromUtf8(
+        runTool({"mdb-schema", QString::fromStdString(file.string()), "postgres"}));
+    QStringList keys;
+    for (const QString& line : schema.split('\n'))
+        if (!line.startsWith("-- CREATE") &&
+            (line.contains("INDEX") || line.contains("KEY") || line.contains("Relationship from")))
+            keys << line.section(" DEFERRABLE", 0, 0);
+    QCOMPARE(keys,
+             (QStringList{
+                 "CREATE INDEX \"customers_cityname_idx\" ON \"customers\" (\"city\", "
+                 "\"companyname\" DESC);",
+                 "CREATE UNIQUE INDEX \"customers_companyname_idx\" ON \"customers\" "
+                 "(\"companyname\");",
+                 "ALTER TABLE \"customers\" ADD CONSTRAINT \"customers_pkey\" PRIMARY KEY "
+                 "(\"customerid\");",
+                 "ALTER TABLE \"orders\" ADD CONSTRAINT \"orders_pkey\" PRIMARY KEY "
+                 "(\"orderid\");",
+                 "ALTER TABLE \"lines\" ADD CONSTRAINT \"lines_pkey\" PRIMARY KEY "
+                 "(\"orderid\", \"lineno\");",
+                 // mdb-schema does not fold the referenced names as it folds the tables'.
+                 "ALTER TABLE \"Orders\" ADD CONSTRAINT \"orders_customerid_fk\" FOREIGN KEY "
+                 "(\"customerid\") REFERENCES \"Customers\"(\"customerid\") ON UPDATE CASCADE",
+                 "ALTER TABLE \"Lines\" ADD CONSTRAINT \"lines_orderid_fk\" FOREIGN KEY "
+                 "(\"orderid\") REFERENCES \"Orders\"(\"orderid\") ON DELETE CASCADE",
+                 "-- Relationship from \"Lines\" (\"lineno\") to \"Customers\"(\"customerid\") "
+                 "does not enforce integrity.",
+             }));
+    QVERIFY(schema.contains("\"companyname\"\t\t\tVARCHAR (40) NOT NULL"));
+    QCOMPARE(runTool({"mdb-prop", QString::fromStdString(file.string()), "Customers"}),
+             QByteArray("name: CompanyName\n\tRequired: yes\n\n"));
 }
 
 QTEST_GUILESS_MAIN(SchemaTest)
