@@ -1,8 +1,9 @@
 // libFuzzer target: opens arbitrary bytes as an Access file from memory and reads every table
-// the catalogue names, row by row. Any crash, hang or sanitizer report is a reader fault; a
-// platform::Error is the expected answer to bad input.
+// the catalogue names, row by row, and the tables' shape and relationships. Any crash, hang or
+// sanitizer report is a reader fault; a platform::Error is the expected answer to bad input.
 #include "db/access/AccessDatabase.h"
 #include "db/access/AccessTableCursor.h"
+#include "db/access/ShapeReader.h"
 #include "platform/Error.h"
 
 #include <cstddef>
@@ -32,6 +33,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 readAll(*table);
             } catch (const platform::Error&) {}
         }
+        try {
+            (void)db::ReadTableShapes(*db);
+        } catch (const platform::Error&) {}
+        try {
+            (void)db::ReadRelationships(*db);
+        } catch (const platform::Error&) {}
     } catch (const platform::Error&) {}
     return 0;
 }

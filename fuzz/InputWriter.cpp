@@ -1,5 +1,6 @@
 // Writes the starting inputs of the fuzzer with our own Access writer: every column type, long
-// values in all three placements, deleted and moved rows, each file format, a page-encoded file.
+// values in all three placements, deleted and moved rows, indexes, column properties and
+// relationships, each file format, a page-encoded file.
 #include "AccessWriter.h"
 
 #include <string>
@@ -60,7 +61,11 @@ void write(const std::string& path, WriterOptions options, bool ace) {
         columns.push_back(Column::of("Big", ColumnType::LargeNumber));
         columns.push_back(Column::of("Ext", ColumnType::DateTimeExtended));
     }
-    TableWriter& t = w.addTable("Things", columns);
+    columns[1].required = true;
+    TableOptions things;
+    things.indexes = {Index::primary("PrimaryKey", {{"L"}}),
+                      {"T", {{"T", false}, {"I"}}, false, false, true}};
+    TableWriter& t = w.addTable("Things", columns, things);
     for (int i = 0; i < 6; ++i) {
         Row r = row(i);
         if (ace) {
@@ -69,8 +74,16 @@ void write(const std::string& path, WriterOptions options, bool ace) {
         }
         t.addRow(r, i == 2 ? RowKind::Deleted : i == 4 ? RowKind::Moved : RowKind::Normal);
     }
-    TableWriter& small = w.addTable("Small table", {Column::of("N", ColumnType::Long)});
+    TableOptions keyed;
+    keyed.indexes = {Index::primary("PrimaryKey", {{"N"}})};
+    TableWriter& small = w.addTable("Small table", {Column::of("N", ColumnType::Long)}, keyed);
     small.addRow({Variant::integer(7)});
+    Relationship enforced{"Small tableThings", "Things", "Small table", {{"I", "N"}}};
+    enforced.cascadeUpdates = true;
+    w.addRelationship(enforced);
+    Relationship loose{"ThingsSmall table", "Small table", "Things", {{"N", "L"}}};
+    loose.enforced = false;
+    w.addRelationship(loose);
     w.addCatalogEntry({"Linked", ObjectType::LinkedTable, 0, 0, "Other", "C:\\x.mdb", "", {}});
     w.finish();
 }

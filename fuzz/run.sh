@@ -14,7 +14,7 @@ read -ra mdb_cflags <<<"$(pkg-config --cflags libmdb)"
 read -ra mdb_libs <<<"$(pkg-config --libs libmdb)"
 flags=(-std=c++20 -g -O1 -I"$root" -I"$root/tests/support" -I"$root/tests/support/accesswriter" "${mdb_cflags[@]}")
 libs=("${mdb_libs[@]}" -lcrypto)
-reader=("$root"/db/access/{AccessDatabase,AccessErrors,AccessTableCursor,ColumnProperties,ComplexValues,DataPage,JetHeader,LongValueReader,PageStore,TableDefinition,TableScanner,TextDecoder,UsageMap,ValueDecoder}.cpp
+reader=("$root"/db/access/{AccessDatabase,AccessErrors,AccessTableCursor,ColumnProperties,ComplexValues,DataPage,DatabaseShape,IndexSections,JetHeader,LongValueReader,PageStore,ShapeReader,TableDefinition,TableScanner,TextDecoder,UsageMap,ValueDecoder}.cpp
         "$root"/platform/{Variant,RegionalText,RegionalTextDates,RegionalTextLocale,Utf8}.cpp
         "$root"/db/crypto/*.cpp)
 

@@ -3,9 +3,13 @@
 #include "AccessConnectionString.h"
 #include "AccessDatabase.h"
 #include "AccessErrors.h"
+#include "ShapeReader.h"
+#include "ShapeSchemas.h"
 
 #include "platform/Error.h"
 #include "platform/Wipe.h"
+
+#include <optional>
 
 namespace tabulant::db {
 
@@ -40,16 +44,29 @@ public:
 
     std::unique_ptr<platform::Cursor> OpenSchema(int schema) override {
         AccessDatabase& db = opened();
-        if (schema != adSchemaTables)
+        switch (schema) {
+        case adSchemaTables:
+            return db.TablesSchema();
+        case adSchemaColumns:
+            return ColumnsSchema(tables(db));
+        case adSchemaIndexes:
+            return IndexesSchema(tables(db));
+        case adSchemaPrimaryKeys:
+            return PrimaryKeysSchema(tables(db));
+        case adSchemaForeignKeys:
+            return ForeignKeysSchema(relationships(db), tables(db));
+        default:
             throw platform::Error(accesserrors::Failure,
                                   "Object or provider is not capable of performing requested "
                                   "operation.");
-        return db.TablesSchema();
+        }
     }
 
     void Close() override {
         opened();
         db_.reset();
+        tables_.reset();
+        relationships_.reset();
     }
     bool IsOpen() const override { return db_ != nullptr; }
 
@@ -61,8 +78,21 @@ private:
         return *db_;
     }
 
+    // Read once per connection, the tables apart from the relationships, so that damage to one
+    // does not take the other's rowsets with it.
+    const std::vector<TableShape>& tables(AccessDatabase& db) {
+        if (!tables_) tables_ = ReadTableShapes(db);
+        return *tables_;
+    }
+    const std::vector<RelationshipShape>& relationships(AccessDatabase& db) {
+        if (!relationships_) relationships_ = ReadRelationships(db);
+        return *relationships_;
+    }
+
     platform::EventLoop* events_;
     std::shared_ptr<AccessDatabase> db_;
+    std::optional<std::vector<TableShape>> tables_;
+    std::optional<std::vector<RelationshipShape>> relationships_;
 };
 
 } // namespace

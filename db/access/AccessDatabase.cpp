@@ -130,10 +130,16 @@ std::string AccessDatabase::TableType(const CatalogEntry& e) {
 
 std::unique_ptr<AccessTableCursor> AccessDatabase::OpenTableAt(std::uint32_t page,
                                                                std::string name) {
-    TextDecoder text(format_->codePageText, header_.codePage);
-    TableDefinition def = TableDefinition::Read(*pages_, *format_, text, page, name);
-    applyResultTypes(def);
+    TableDefinition def = ReadDefinition(page, name);
     return std::make_unique<AccessTableCursor>(shared_from_this(), std::move(def), std::move(name));
+}
+
+TableDefinition AccessDatabase::ReadDefinition(std::uint32_t page, const std::string& name,
+                                               std::vector<std::uint8_t>* bytes) const {
+    TextDecoder text(format_->codePageText, header_.codePage);
+    TableDefinition def = TableDefinition::Read(*pages_, *format_, text, page, name, bytes);
+    applyResultTypes(def);
+    return def;
 }
 
 void AccessDatabase::applyResultTypes(TableDefinition& def) const {
@@ -177,16 +183,23 @@ std::unique_ptr<platform::Cursor> AccessDatabase::OpenTable(std::string_view nam
     return cursor;
 }
 
-std::unique_ptr<platform::Cursor> AccessDatabase::TablesSchema() const {
-    std::vector<std::pair<std::string, std::string>> tables; // type, name
+std::vector<const CatalogEntry*> AccessDatabase::SchemaOrder() const {
+    std::vector<std::pair<std::string, const CatalogEntry*>> tables; // type, entry
     for (const CatalogEntry& e : catalog_) {
         std::string type = TableType(e);
-        if (!type.empty()) tables.emplace_back(std::move(type), e.name);
+        if (!type.empty()) tables.emplace_back(std::move(type), &e);
     }
     std::stable_sort(tables.begin(), tables.end(), [](const auto& a, const auto& b) {
         if (a.first != b.first) return a.first < b.first;
-        return platform::LowerCase(a.second) < platform::LowerCase(b.second);
+        return platform::LowerCase(a.second->name) < platform::LowerCase(b.second->name);
     });
+    std::vector<const CatalogEntry*> out;
+    for (const auto& [type, entry] : tables) out.push_back(entry);
+    return out;
+}
+
+std::unique_ptr<platform::Cursor> AccessDatabase::TablesSchema() const {
+    const std::vector<const CatalogEntry*> tables = SchemaOrder();
     std::vector<platform::Field> columns(4);
     const char* names[] = {"TABLE_CATALOG", "TABLE_SCHEMA", "TABLE_NAME", "TABLE_TYPE"};
     for (std::size_t i = 0; i < columns.size(); ++i) {
@@ -195,9 +208,9 @@ std::unique_ptr<platform::Cursor> AccessDatabase::TablesSchema() const {
     }
     std::vector<std::vector<platform::Variant>> rows;
     rows.reserve(tables.size());
-    for (auto& [type, name] : tables)
+    for (const CatalogEntry* e : tables)
         rows.push_back({platform::Variant::null(), platform::Variant::null(),
-                        platform::Variant::text(name), platform::Variant::text(type)});
+                        platform::Variant::text(e->name), platform::Variant::text(TableType(*e))});
     return std::make_unique<RowListCursor>(std::move(columns), std::move(rows));
 }
 

@@ -71,6 +71,12 @@ public:
     // The tables schema: TABLE_CATALOG, TABLE_SCHEMA, TABLE_NAME, TABLE_TYPE, sorted by type
     // and name as Jet returns them.
     std::unique_ptr<platform::Cursor> TablesSchema() const;
+    // The catalogue entries the tables schema lists, in its order.
+    std::vector<const CatalogEntry*> SchemaOrder() const;
+    // The definition of the table at `page` as its cursor reads it (calculated columns typed by
+    // their results); `bytes`, when given, receives the definition's bytes.
+    TableDefinition ReadDefinition(std::uint32_t page, const std::string& name,
+                                   std::vector<std::uint8_t>* bytes = nullptr) const;
 
 private:
     AccessDatabase() = default;

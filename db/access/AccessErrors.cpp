@@ -20,6 +20,16 @@ Error DamagedTable(std::string_view table) {
                  "The table '" + std::string(table) + "' is damaged and cannot be read.");
 }
 
+Error DamagedIndexes(std::string_view table) {
+    return Error(accesserrors::Failure, "The indexes of the table '" + std::string(table) +
+                                            "' are damaged and cannot be read.");
+}
+
+Error DamagedRelationship(std::string_view name) {
+    return Error(accesserrors::Failure,
+                 "The relationship '" + std::string(name) + "' is damaged and cannot be read.");
+}
+
 Error NoSuchTable(std::string_view table) {
     return Error(accesserrors::NoSuchTable,
                  "The database engine cannot find the input table or query '" + std::string(table) +

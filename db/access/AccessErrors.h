@@ -22,6 +22,8 @@ platform::Error NotValidPassword();
 platform::Error UnrecognizedFormat(std::string_view path);
 platform::Error CannotOpenFile(std::string_view path);
 platform::Error DamagedTable(std::string_view table);
+platform::Error DamagedIndexes(std::string_view table);
+platform::Error DamagedRelationship(std::string_view name);
 platform::Error NoSuchTable(std::string_view table);
 platform::Error UnsupportedStatement(std::string_view statement);
 

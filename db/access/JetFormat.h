@@ -9,14 +9,19 @@ namespace tabulant::db {
 // Where a table definition keeps the values the reader uses. Offsets count into the definition
 // buffer: the first page whole, then every continuation page from byte 8 on.
 struct TableDefinitionLayout {
+    std::size_t autoNumber;          // int32, the last AutoNumber value handed out
     std::size_t variableColumnCount; // int16; may count deleted columns
     std::size_t columnCount;         // int16
+    std::size_t logicalIndexCount;   // int32
     std::size_t realIndexCount;      // int32
     std::size_t usageMap;            // int32 pointer (page << 8 | row) to the map of owned pages
-    // The sections start here: one counter block per real index, then the column descriptors.
+    // The sections start here, in this order: a counter block per real index, the column
+    // descriptors, the column names, the real indexes, the logical indexes, their names.
     std::size_t sectionsStart;
     std::size_t realIndexCounterSize;
     std::size_t columnEntrySize;
+    std::size_t realIndexEntrySize;
+    std::size_t logicalIndexEntrySize;
 };
 
 // Offsets inside one column descriptor.
@@ -30,6 +35,27 @@ struct ColumnEntryLayout {
     std::optional<std::size_t> extFlags; // uint8; formats before Jet 4 have none
     std::size_t fixedOffset;             // int16, place in the row's fixed area
     std::size_t size;                    // int16, bytes in the row
+};
+
+// Offsets inside one real-index entry: the index as stored, with its key columns and flags.
+struct RealIndexLayout {
+    // Ten key slots of three bytes: int16 column number (0xFFFF unused), uint8 order (0
+    // descending).
+    static constexpr std::size_t KeySlots = 10;
+    std::size_t keys;
+    std::size_t flags; // uint8: 0x01 unique, 0x02 ignore nulls, 0x08 required
+};
+
+// Offsets inside one logical-index entry: an index as Access shows it.
+struct LogicalIndexLayout {
+    std::size_t number;           // int32, what a foreign-key partner refers to
+    std::size_t realIndex;        // int32, the real index holding the columns and flags
+    std::size_t foreignKeySide;   // uint8: 1 referenced ("one") side, 2 referencing side
+    std::size_t partnerNumber;    // int32, the partner entry in the other table
+    std::size_t partnerTablePage; // int32, the other table's definition page
+    std::size_t cascadeUpdates;   // uint8
+    std::size_t cascadeDeletes;   // uint8: 0x01 cascade, 0x02 set null
+    std::size_t kind;             // uint8: 0 ordinary, 1 primary key, 2 foreign key
 };
 
 // Everything that differs between the on-disk formats: Jet 3 on one side, Jet 4 and every ACE
@@ -53,6 +79,8 @@ struct JetFormat {
     bool passwordMasked;
     TableDefinitionLayout tableDefinition;
     ColumnEntryLayout column;
+    RealIndexLayout realIndex;
+    LogicalIndexLayout logicalIndex;
 
     // The format of a header version byte (0 Jet 3, 1 Jet 4, 2..6 the ACE releases).
     static const JetFormat& ForVersion(int version);
@@ -67,13 +95,17 @@ inline constexpr JetFormat Jet3Format{
     .headerBlockSize = 126,
     .passwordSize = 20,
     .passwordMasked = false,
-    .tableDefinition = {.variableColumnCount = 23,
+    .tableDefinition = {.autoNumber = 16,
+                        .variableColumnCount = 23,
                         .columnCount = 25,
+                        .logicalIndexCount = 27,
                         .realIndexCount = 31,
                         .usageMap = 35,
                         .sectionsStart = 43,
                         .realIndexCounterSize = 8,
-                        .columnEntrySize = 18},
+                        .columnEntrySize = 18,
+                        .realIndexEntrySize = 39,
+                        .logicalIndexEntrySize = 20},
     .column = {.type = 0,
                .number = 1,
                .variableIndex = 3,
@@ -83,6 +115,15 @@ inline constexpr JetFormat Jet3Format{
                .extFlags = std::nullopt,
                .fixedOffset = 14,
                .size = 16},
+    .realIndex = {.keys = 0, .flags = 38},
+    .logicalIndex = {.number = 0,
+                     .realIndex = 4,
+                     .foreignKeySide = 8,
+                     .partnerNumber = 9,
+                     .partnerTablePage = 13,
+                     .cascadeUpdates = 17,
+                     .cascadeDeletes = 18,
+                     .kind = 19},
 };
 
 inline constexpr JetFormat Jet4Format{
@@ -94,13 +135,17 @@ inline constexpr JetFormat Jet4Format{
     .headerBlockSize = 128,
     .passwordSize = 40,
     .passwordMasked = true,
-    .tableDefinition = {.variableColumnCount = 43,
+    .tableDefinition = {.autoNumber = 20,
+                        .variableColumnCount = 43,
                         .columnCount = 45,
+                        .logicalIndexCount = 47,
                         .realIndexCount = 51,
                         .usageMap = 55,
                         .sectionsStart = 63,
                         .realIndexCounterSize = 12,
-                        .columnEntrySize = 25},
+                        .columnEntrySize = 25,
+                        .realIndexEntrySize = 52,
+                        .logicalIndexEntrySize = 28},
     .column = {.type = 0,
                .number = 5,
                .variableIndex = 7,
@@ -110,6 +155,16 @@ inline constexpr JetFormat Jet4Format{
                .extFlags = 16,
                .fixedOffset = 21,
                .size = 23},
+    // Jet 4 entries start with a constant int32; four varying bytes precede the flags.
+    .realIndex = {.keys = 4, .flags = 46},
+    .logicalIndex = {.number = 4,
+                     .realIndex = 8,
+                     .foreignKeySide = 12,
+                     .partnerNumber = 13,
+                     .partnerTablePage = 17,
+                     .cascadeUpdates = 21,
+                     .cascadeDeletes = 22,
+                     .kind = 23},
 };
 
 inline const JetFormat& JetFormat::ForVersion(int version) {

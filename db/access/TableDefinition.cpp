@@ -35,6 +35,16 @@ std::vector<std::uint8_t> readChain(PageStore& pages, const JetFormat& f, std::u
 
 } // namespace
 
+bool ReadDefinitionName(const std::vector<std::uint8_t>& b, std::size_t& pos, const JetFormat& f,
+                        TextDecoder& text, std::string& out) {
+    if (pos + f.nameLengthSize > b.size()) return false;
+    const std::size_t len = le::uint(&b[pos], f.nameLengthSize);
+    if (pos + f.nameLengthSize + len > b.size()) return false;
+    text.Append(&b[pos + f.nameLengthSize], len, out);
+    pos += f.nameLengthSize + len;
+    return true;
+}
+
 bool ReadPointedRow(PageStore& pages, const JetFormat& format, std::uint32_t pointer,
                     std::vector<std::uint8_t>& out) {
     std::vector<std::uint8_t> page(format.pageSize);
@@ -47,8 +57,9 @@ bool ReadPointedRow(PageStore& pages, const JetFormat& format, std::uint32_t poi
 }
 
 TableDefinition TableDefinition::Read(PageStore& pages, const JetFormat& f, TextDecoder& text,
-                                      std::uint32_t page, const std::string& tableName) {
-    const std::vector<std::uint8_t> b = readChain(pages, f, page, tableName);
+                                      std::uint32_t page, const std::string& tableName,
+                                      std::vector<std::uint8_t>* bytes) {
+    std::vector<std::uint8_t> b = readChain(pages, f, page, tableName);
     const TableDefinitionLayout& L = f.tableDefinition;
     const ColumnEntryLayout& C = f.column;
     auto need = [&](std::size_t end) {
@@ -63,6 +74,8 @@ TableDefinition TableDefinition::Read(PageStore& pages, const JetFormat& f, Text
     // Access allows 255 columns and 32 indexes; more can only be damage. (The count of variable
     // columns may include deleted ones, so it is not compared with the column count.)
     if (columnCount > 255 || realIndexes > 1000) throw DamagedTable(tableName);
+    t.realIndexCount = realIndexes;
+    t.logicalIndexCount = le::u32(&b[L.logicalIndexCount]);
 
     std::size_t pos = L.sectionsStart + std::size_t{realIndexes} * L.realIndexCounterSize;
     need(pos + std::size_t{columnCount} * L.columnEntrySize);
@@ -80,19 +93,15 @@ TableDefinition TableDefinition::Read(PageStore& pages, const JetFormat& f, Text
         c.scale = d[C.scale];
         pos += L.columnEntrySize;
     }
-    for (ColumnDef& c : t.columns) {
-        need(pos + f.nameLengthSize);
-        const std::size_t len = le::uint(&b[pos], f.nameLengthSize);
-        pos += f.nameLengthSize;
-        need(pos + len);
-        text.Append(&b[pos], len, c.name);
-        pos += len;
-    }
+    for (ColumnDef& c : t.columns)
+        if (!ReadDefinitionName(b, pos, f, text, c.name)) throw DamagedTable(tableName);
+    t.indexSectionsStart = pos;
     std::stable_sort(t.columns.begin(), t.columns.end(),
                      [](const ColumnDef& x, const ColumnDef& y) { return x.number < y.number; });
 
     if (!ReadPointedRow(pages, f, le::u32(&b[L.usageMap]), t.usageMap) || t.usageMap.empty())
         throw DamagedTable(tableName);
+    if (bytes) *bytes = std::move(b);
     return t;
 }
 

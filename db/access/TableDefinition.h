@@ -42,11 +42,23 @@ struct TableDefinition {
     unsigned varColumnCount = 0;
     std::vector<ColumnDef> columns; // sorted by ColumnDef::number
     std::vector<std::uint8_t> usageMap;
+    // Where the index sections start (just past the column names), and their counts.
+    std::size_t indexSectionsStart = 0;
+    std::uint32_t realIndexCount = 0;
+    std::uint32_t logicalIndexCount = 0;
 
-    // Throws platform::Error naming the table when the definition is missing or damaged.
+    // Throws platform::Error naming the table when the definition is missing or damaged. When
+    // `bytes` is given, it receives the definition's bytes: the first page whole, then every
+    // continuation page from byte 8 on (the buffer every offset of the definition counts in).
     static TableDefinition Read(PageStore& pages, const JetFormat& format, TextDecoder& text,
-                                std::uint32_t page, const std::string& tableName);
+                                std::uint32_t page, const std::string& tableName,
+                                std::vector<std::uint8_t>* bytes = nullptr);
 };
+
+// The name at `pos` of a definition's bytes (a length of JetFormat::nameLengthSize bytes, then the
+// name), appended to `out`; `pos` moves past it. False when it runs past the end.
+bool ReadDefinitionName(const std::vector<std::uint8_t>& definition, std::size_t& pos,
+                        const JetFormat& format, TextDecoder& text, std::string& out);
 
 // The bytes of the row that `pointer` (page << 8 | row) names; false when it does not resolve.
 bool ReadPointedRow(PageStore& pages, const JetFormat& format, std::uint32_t pointer,

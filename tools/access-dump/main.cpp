@@ -1,9 +1,15 @@
-// access-dump FILE [PASSWORD]: every user table of an Access file, as the conversion sees it.
-// Per table: "table<TAB>NAME<TAB>ROWS", "fields" then NAME:CODE pairs, then one line per row with
-// the value texts; tab, LF, CR and backslash are escaped, null is \N. Exit 1 with the error on
-// stderr when the file cannot be read.
+// access-dump [--schema] FILE [PASSWORD]: every user table of an Access file, as the conversion
+// sees it. Per table: "table<TAB>NAME<TAB>ROWS", "fields" then NAME:CODE pairs, then one line per
+// row with the value texts. With --schema, the shape instead: tables, columns, indexes and
+// relationships, one line each (db/access/README.md describes the lines). Tab, LF, CR and
+// backslash are escaped, null is \N. Exit 1 with the error on stderr when the file cannot be
+// read.
 #include "db/access/AccessConnection.h"
 #include "db/access/AccessConnectionString.h"
+#include "db/access/AccessDatabase.h"
+#include "db/access/AccessErrors.h"
+#include "db/access/ShapeReader.h"
+#include "db/access/ShapeText.h"
 #include "platform/Error.h"
 #include "platform/Recordset.h"
 #include "platform/RegionalText.h"
@@ -17,28 +23,15 @@ using namespace tabulant;
 
 namespace {
 
-void appendEscaped(std::string_view text, std::string& out) {
-    for (const char c : text) {
-        switch (c) {
-        case '\t':
-            out += "\\t";
-            break;
-        case '\n':
-            out += "\\n";
-            break;
-        case '\r':
-            out += "\\r";
-            break;
-        case '\\':
-            out += "\\\\";
-            break;
-        default:
-            out += c;
-        }
-    }
-}
-
 void write(const std::string& line) { std::fwrite(line.data(), 1, line.size(), stdout); }
+
+int dumpSchema(const std::string& file, const std::string& password) {
+    auto bytes = db::ByteSource::File(file);
+    if (!bytes) throw db::CannotOpenFile(file);
+    const auto database = db::AccessDatabase::Open(std::move(bytes), file, password);
+    write(db::ShapeText(db::ReadDatabaseShape(*database)));
+    return 0;
+}
 
 int dump(const std::string& file, const std::string& password) {
     const std::string connectionString = db::AccessConnectionString(file, password);
@@ -59,12 +52,12 @@ int dump(const std::string& file, const std::string& password) {
         platform::Recordset rs;
         rs.Open("SELECT * FROM `" + table + "`", *connection);
         line = "table\t";
-        appendEscaped(table, line);
+        db::AppendEscaped(table, line);
         line += '\t' + std::to_string(rs.RecordCount()) + "\nfields";
         const platform::FieldList f = rs.Fields();
         for (int i = 0; i < f.Count(); ++i) {
             line += '\t';
-            appendEscaped(f.Item(i).name, line);
+            db::AppendEscaped(f.Item(i).name, line);
             line += ':' + std::to_string(f.Item(i).type);
         }
         line += '\n';
@@ -80,7 +73,7 @@ int dump(const std::string& file, const std::string& password) {
                 }
                 text.clear();
                 regional.AppendText(v, text);
-                appendEscaped(text, line);
+                db::AppendEscaped(text, line);
             }
             line += '\n';
             write(line);
@@ -94,12 +87,25 @@ int dump(const std::string& file, const std::string& password) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2 || argc > 3) {
-        std::fprintf(stderr, "usage: access-dump FILE [PASSWORD]\n");
+    const bool schema = argc > 1 && std::string_view(argv[1]) == "--schema";
+    const int first = schema ? 2 : 1;
+    if (argc - first < 1 || argc - first > 2) {
+        std::fprintf(stderr,
+                     "usage: access-dump [--schema] FILE [PASSWORD]\n"
+                     "  rows of every user table, or with --schema one line per item:\n"
+                     "  table<TAB>name<TAB>AutoNumber counter\n"
+                     "  column<TAB>table<TAB>name<TAB>type<TAB>size<TAB>null|not null"
+                     "<TAB>attributes\n"
+                     "  index<TAB>table<TAB>name<TAB>primary|unique|index|foreign<TAB>attributes"
+                     "<TAB>+column|-column...\n"
+                     "  relationship<TAB>name<TAB>table<TAB>referenced table<TAB>attributes"
+                     "<TAB>column<TAB>referenced column...\n");
         return 2;
     }
     try {
-        return dump(argv[1], argc == 3 ? argv[2] : "");
+        const std::string file = argv[first];
+        const std::string password = argc - first == 2 ? argv[first + 1] : "";
+        return schema ? dumpSchema(file, password) : dump(file, password);
     } catch (const platform::Error& e) {
         std::fprintf(stderr, "%s\n", e.description().c_str());
     } catch (const std::exception& e) {
