@@ -15,13 +15,14 @@ read -ra mdb_libs <<<"$(pkg-config --libs libmdb)"
 flags=(-std=c++20 -g -O1 -I"$root" -I"$root/tests/support" -I"$root/tests/support/accesswriter" "${mdb_cflags[@]}")
 libs=("${mdb_libs[@]}" -lcrypto)
 reader=("$root"/db/access/{AccessDatabase,AccessErrors,AccessTableCursor,ColumnProperties,ComplexValues,DataPage,DatabaseShape,IndexSections,JetHeader,LongValueReader,PageStore,ShapeReader,TableDefinition,TableScanner,TextDecoder,UsageMap,ValueDecoder}.cpp
-        "$root"/platform/{Variant,RegionalText,RegionalTextDates,RegionalTextLocale,Utf8}.cpp
+        "$root"/platform/{Variant,RegionalText,RegionalTextDates,RegionalTextLocale,Utf8,Utf16}.cpp
         "$root"/db/crypto/*.cpp)
 
 clang++ "${flags[@]}" -fsanitize=fuzzer,address "$here/AccessReaderFuzzer.cpp" "${reader[@]}" \
     "${libs[@]}" -o "$out/build/access-reader-fuzzer"
 clang++ "${flags[@]}" "$here/InputWriter.cpp" "$root"/tests/support/accesswriter/*.cpp \
-    "$root/platform/Variant.cpp" "$root"/db/crypto/*.cpp "$root"/tests/support/cryptowriter/*.cpp -lcrypto \
+    "$root"/platform/{Variant,Utf8,Utf16}.cpp "$root"/db/crypto/*.cpp "$root"/tests/support/cryptowriter/*.cpp \
+    -lcrypto \
     -o "$out/build/input-writer"
 "$out/build/input-writer" "$out/inputs"
 
