@@ -1,6 +1,7 @@
 #include "AccessWriter.h"
 
 #include "Catalog.h"
+#include "ComplexTables.h"
 #include "FileHeader.h"
 #include "LongValueStore.h"
 #include "PageFile.h"
@@ -57,6 +58,7 @@ struct AccessWriter::Impl {
     std::vector<std::unique_ptr<TableWriter>> handles;
     std::vector<CatalogItem> items; // in the order asked for
     std::vector<Relationship> relationships;
+    std::vector<ComplexColumn> complex;
     bool finished = false;
 };
 
@@ -105,9 +107,32 @@ void AccessWriter::addRelationship(const Relationship& relationship) {
     d_->relationships.push_back(relationship);
 }
 
+void AccessWriter::addComplexColumn(ComplexColumn column) {
+    if (d_->finished) throw AccessWriterError("the file is already finished");
+    d_->complex.push_back(std::move(column));
+}
+
 void AccessWriter::finish() {
     if (d_->finished) throw AccessWriterError("the file is already finished");
     Impl& d = *d_;
+    auto owner = [&](const ComplexColumn& c, std::uint32_t complexId) {
+        for (auto& t : d.tables) {
+            if (t->name != c.table) continue;
+            for (ColumnLayout& column : t->columns) {
+                if (column.def.name != c.column) continue;
+                if (column.def.type != ColumnType::Complex)
+                    throw AccessWriterError("column \"" + c.column + "\" is not complex");
+                column.complexId = complexId;
+                return t->tdefPage;
+            }
+        }
+        throw AccessWriterError("no complex column \"" + c.column + "\" in \"" + c.table + "\"");
+    };
+    addComplexTables(
+        d.complex,
+        [&](const std::string& name, std::vector<Column> columns, TableOptions options)
+            -> TableWriter& { return addTable(name, std::move(columns), options); },
+        owner);
     if (!d.relationships.empty()) {
         TableOptions sys;
         sys.flags = kSystemObjectFlags;

@@ -20,6 +20,7 @@
 #include <span>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace tabulant::accesswriter {
@@ -56,6 +57,7 @@ enum class ColumnType : std::uint8_t {
     Memo = 0x0C,
     Guid = 0x0F,
     Decimal = 0x10,
+    Complex = 0x12,          // multi-valued or attachment: the cell holds a key (see ComplexColumn)
     LargeNumber = 0x13,      // int64
     DateTimeExtended = 0x14, // 42-byte encoded text
 };
@@ -105,6 +107,7 @@ struct Column {
 //   Guid             Text "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}" (braces optional)
 //   Decimal          Decimal or Text (canonical text, rescaled to the column's scale), Integer
 //   DateTimeExtended Text "YYYY-MM-DD hh:mm:ss[.fffffff]" (date alone allowed)
+//   Complex          Integer: the key of the cell's values in the column's hidden table
 // For any column, a Binary variant is written as the stored bytes themselves (for a fixed-size
 // column it must have exactly that size; for Text it is the UCS-2 bytes as stored): the way to
 // put odd or damaged values into a file.
@@ -187,6 +190,30 @@ struct CatalogEntry {
     std::optional<std::int32_t> id; // default: a fresh id that names no page of the file
 };
 
+// What the values of a complex column are, by the type table Access describes them with.
+enum class ComplexKind : std::uint8_t {
+    Text,       // multi-valued text: "MSysComplexType_Text", one column Value (Text 255)
+    Long,       // multi-valued numbers: "MSysComplexType_Long", one column Value (Long)
+    Attachment, // "MSysComplexType_Attachment": FileURL (Memo), FileName, FileType (Text 255),
+                // FileData (OLE), FileTimeStamp (DateTime), FileFlags (Long)
+};
+
+// The values behind a column of type Complex, kept the way Access keeps them: a row of
+// MSysComplexColumns names the column's type table and its hidden flat table
+// ("f_<hex>_<column>", flags 0x800A0000), which holds one row per value: the key the owning
+// cell holds, the type's columns, and an AutoNumber of its own, in the order of their names.
+struct ComplexColumn {
+    std::string table;  // a table added with addTable
+    std::string column; // its column of type Complex
+    ComplexKind kind = ComplexKind::Text;
+    // One entry per value, in the order stored: the owning cell's key and the type's columns in
+    // the order listed at ComplexKind.
+    std::vector<std::pair<std::int32_t, Row>> values;
+    // Written into MSysComplexColumns instead of the true pages, to make a damaged entry.
+    std::optional<std::int32_t> flatTableId;
+    std::optional<std::int32_t> typeTableId;
+};
+
 struct WriterOptions {
     Format format = Format::Jet4;
     std::string password;              // UTF-8; empty = none. Jet 4: 20 characters at most,
@@ -240,6 +267,8 @@ public:
     void addCatalogEntry(const CatalogEntry& entry);
     // Its tables and columns must exist by the time finish() is called.
     void addRelationship(const Relationship& relationship);
+    // Values of a complex column; the hidden tables are written by finish().
+    void addComplexColumn(ComplexColumn column);
     void finish();
 
 private:

@@ -46,6 +46,8 @@ void appendColumn(Bytes& b, const ColumnLayout& c, const FormatLayout& layout,
         } else if (c.def.type == ColumnType::Decimal) {
             d[misc] = static_cast<std::uint8_t>(c.def.precision);
             d[misc + 1] = static_cast<std::uint8_t>(c.def.scale);
+        } else if (c.def.type == ColumnType::Complex) {
+            put32(&d[misc], c.complexId);
         }
         d[layout.columnFlagsOffset + 1] = c.extFlags;
     }

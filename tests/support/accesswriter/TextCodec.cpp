@@ -3,6 +3,7 @@
 #include "AccessWriter.h"
 #include "platform/Utf16.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <iconv.h>
 
@@ -44,8 +45,12 @@ Bytes compressedUnicode(const std::u16string& text) {
 Bytes codePageBytes(std::string_view utf8, std::uint16_t codePage) {
     const std::string target = "CP" + std::to_string(codePage);
     iconv_t cd = iconv_open(target.c_str(), "UTF-8");
-    if (cd == reinterpret_cast<iconv_t>(-1))
+    if (cd == reinterpret_cast<iconv_t>(-1)) {
+        // A header may name no code page (0) or one unknown here; ASCII reads the same in all.
+        if (std::all_of(utf8.begin(), utf8.end(), [](char c) { return (c & 0x80) == 0; }))
+            return Bytes(utf8.begin(), utf8.end());
         throw AccessWriterError("code page " + std::to_string(codePage) + " is not available");
+    }
     Bytes out(utf8.size() * 2 + 4);
     char* in = const_cast<char*>(utf8.data());
     std::size_t inLeft = utf8.size();

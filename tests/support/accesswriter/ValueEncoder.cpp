@@ -26,6 +26,7 @@ int fixedSize(ColumnType t) {
         return 2;
     case ColumnType::Long:
     case ColumnType::Single:
+    case ColumnType::Complex:
         return 4;
     case ColumnType::Currency:
     case ColumnType::Double:
@@ -137,6 +138,7 @@ void describeColumn(ColumnLayout& c, const FormatLayout& layout) {
         misfit(c, "unknown column type");
     }
     c.inNullMask = d.type == ColumnType::Boolean && !d.calculated;
+    if (d.type == ColumnType::Complex && layout.jet3) misfit(c, "complex columns need an ACE file");
     if (d.calculated) {
         if (layout.jet3) misfit(c, "calculated columns need an ACE file");
         if (d.type == ColumnType::Decimal)
@@ -148,7 +150,9 @@ void describeColumn(ColumnLayout& c, const FormatLayout& layout) {
             c.length = static_cast<std::uint16_t>(c.length + 23);
     }
     c.flags = c.fixed ? 0x03 : 0x02;
-    if (d.autoNumber) c.flags |= d.type == ColumnType::Guid ? 0x40 : 0x04;
+    // Access marks the key of a complex column as generated, like an AutoNumber.
+    if (d.autoNumber || d.type == ColumnType::Complex)
+        c.flags |= d.type == ColumnType::Guid ? 0x40 : 0x04;
     if (d.hyperlink) c.flags |= 0x80;
     c.extFlags = 0;
     // Fixed-length text keeps its full width, so it is never stored compressed.
@@ -183,7 +187,8 @@ Bytes encodeValue(const ColumnLayout& c, const Variant& v, const FormatLayout& l
         checkRange(c, x, -32768, 32767);
         return little(static_cast<std::uint64_t>(x), 2);
     }
-    case ColumnType::Long: {
+    case ColumnType::Long:
+    case ColumnType::Complex: {
         const std::int64_t x = integerOf(c, v);
         checkRange(c, x, std::numeric_limits<std::int32_t>::min(),
                    std::numeric_limits<std::int32_t>::max());

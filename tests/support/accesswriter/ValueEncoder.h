@@ -21,6 +21,7 @@ struct ColumnLayout {
     std::uint16_t length = 0; // descriptor length
     std::uint8_t flags = 0;
     std::uint8_t extFlags = 0;
+    std::uint32_t complexId = 0; // Complex: the column's ComplexID in MSysComplexColumns
 };
 
 // Fills in everything of the layout but the offsets and numbers; throws on an impossible column.

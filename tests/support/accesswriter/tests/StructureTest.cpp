@@ -8,6 +8,7 @@
 #include "Rc4.h"
 
 #include <QFile>
+#include <QRegularExpression>
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -70,6 +71,7 @@ class StructureTest : public QObject {
 
 private slots:
     void catalogueEntries();
+    void complexColumnsAsAccessKeepsThem();
     void deletedAndMovedRows();
     void manyPagesUseBitmapPages();
     void storedRowCount();
@@ -146,6 +148,38 @@ void StructureTest::catalogueEntries() {
                             "Form1|-32768|0|~|~|~",
                         }));
     QCOMPARE(exportRows(file, "MSysObjects").last().split('|').first(), "4711");
+}
+
+void StructureTest::complexColumnsAsAccessKeepsThem() {
+    const auto file = nextFile();
+    {
+        WriterOptions options;
+        options.format = Format::Ace2007;
+        AccessWriter w(file, options);
+        TableWriter& t = w.addTable("Things", {Column::of("id", ColumnType::Long),
+                                               Column::of("Tags", ColumnType::Complex)});
+        t.addRow({Variant::integer(1), Variant::integer(7)});
+        t.addRow({Variant::integer(2), Variant::null()});
+        ComplexColumn tags{"Things", "Tags", ComplexKind::Text, {}, {}, {}};
+        tags.values = {{7, {Variant::text("red")}}, {7, {Variant::text("green")}}};
+        w.addComplexColumn(tags);
+        w.finish();
+    }
+    QStringList names = tableNames(file, true);
+    const QStringList flat = names.filter(QRegularExpression("^f_[0-9A-F]{32}_Tags$"));
+    QCOMPARE(flat.size(), 1);
+    QVERIFY(names.contains("MSysComplexColumns"));
+    QVERIFY(names.contains("MSysComplexType_Text"));
+    QVERIFY(!tableNames(file).contains(flat[0])); // hidden from the user's list
+    // The owner's cells hold keys; the flat table's columns come in the order of their names.
+    QCOMPARE(exportRows(file, "Things"), (QStringList{"1|7", "2|~"}));
+    QCOMPARE(exportRows(file, flat[0]), (QStringList{"7|1|red", "7|2|green"}));
+    const QStringList entry{"Tags", QString::number(definitionPage(file, "MSysComplexType_Text")),
+                            QString::number(definitionPage(file, flat[0])),
+                            QString::number(definitionPage(file, "Things")), "1"};
+    QCOMPARE(exportRows(file, "MSysComplexColumns"), QStringList{entry.join('|')});
+    for (const QString& row : exportRows(file, "MSysObjects"))
+        if (row.split('|')[2] == flat[0]) QCOMPARE(row.split('|')[7], "-2146828288");
 }
 
 void StructureTest::deletedAndMovedRows() {
