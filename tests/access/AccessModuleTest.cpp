@@ -88,6 +88,10 @@ void AccessModuleTest::parsedBack_data() {
                                         << ";a;b=;";
     QTest::newRow("key text in the path") << "/d/Data Source=q.mdb"
                                           << "p";
+    QTest::newRow("password key in the path") << "/d/x;JET OLEDB:Database Password=y.mdb"
+                                              << "pw";
+    QTest::newRow("password key in the path, no password") << "/d/;jet oledb:database password=.mdb"
+                                                           << "";
     QTest::newRow("blanks") << "/d/my file.accdb"
                             << " spaced ";
 }

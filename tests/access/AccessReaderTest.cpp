@@ -37,6 +37,8 @@ private slots:
     void nullAndEmptyTextDiffer();
     void deletedRowsAreSkippedAndMovedRowsFollowed();
     void countsAndReadsRowsAcrossManyPages();
+    void definitionOverSeveralPages_data();
+    void definitionOverSeveralPages();
 };
 
 void AccessReaderTest::value_data() {
@@ -101,6 +103,12 @@ void AccessReaderTest::value_data() {
                       "b"));
     add("jet 3 cyrillic code page", jet3, Column::of("c", ColumnType::Text, 20),
         Variant::binary("\xCC\xE8\xF0"), 202, Variant::text("\xD0\x9C\xD0\xB8\xD1\x80"), 1251);
+    // A header without a code page, or with one unknown, reads as Western (1252), where 0xE3 is
+    // "ã" (in Central European 1250 it would be "ă").
+    add("jet 3 without a code page", jet3, Column::of("c", ColumnType::Text, 20),
+        Variant::binary("S\xE3o"), 202, Variant::text("S\xC3\xA3o"), 0);
+    add("jet 3 unknown code page", jet3, Column::of("c", ColumnType::Text, 20),
+        Variant::binary("S\xE3o"), 202, Variant::text("S\xC3\xA3o"), 9999);
     const std::string memo(10000, 'm');
     for (auto [name, storage] : {std::pair{"inline memo", LongValueStorage::Inline},
                                  std::pair{"one-page memo", LongValueStorage::SinglePage},
@@ -240,6 +248,38 @@ void AccessReaderTest::countsAndReadsRowsAcrossManyPages() {
             QFAIL(qPrintable(QString("row %1 differs").arg(i)));
     }
     QCOMPARE(i, rows);
+}
+
+void AccessReaderTest::definitionOverSeveralPages_data() {
+    QTest::addColumn<Format>("format");
+    QTest::newRow("jet 3") << Format::Jet3;
+    QTest::newRow("jet 4") << Format::Jet4;
+    QTest::newRow("ace") << Format::Ace2016;
+}
+
+// 200 columns take 3,600 to 5,000 bytes of descriptors and as much again of names: the definition
+// continues on further pages, each with its own 8-byte page header.
+void AccessReaderTest::definitionOverSeveralPages() {
+    QFETCH(Format, format);
+    AccessFixtureDir dir;
+    const std::string path = dir.Path("wide.mdb");
+    auto name = [](int i) { return "Column number " + std::to_string(1000 + i); };
+    std::vector<Column> columns;
+    Row row;
+    for (int i = 0; i < 200; ++i) {
+        columns.push_back(Column::of(name(i), i % 2 ? ColumnType::Long : ColumnType::Text, 10));
+        row.push_back(i % 2 ? Variant::integer(-i) : Variant::text("t" + std::to_string(i)));
+    }
+    WriterOptions options;
+    options.format = format;
+    writeDatabase(path, {{"Wide", columns, {row}}}, options);
+    OpenedTable t = OpenTable(path, "Wide");
+    const platform::FieldList f = t.rows.Fields();
+    QCOMPARE(f.Count(), 200);
+    for (int i = 0; i < 200; ++i) {
+        QCOMPARE(f.Item(i).name, name(i));
+        QVERIFY2(f.Item(i).value == row[static_cast<std::size_t>(i)], name(i).c_str());
+    }
 }
 
 QTEST_GUILESS_MAIN(AccessReaderTest)
