@@ -94,6 +94,11 @@ bool ConversionRun::ConvertTable(shell::Trap& trap, int i) {
         policy_->StartRows(trap, table_);
         Sink sink(*this, trap);
         WriteRows(trap, records_, ports_.events, *policy_, sink);
+        // A field the reader could only give as null (its stored values are damaged) is told
+        // once for the table, after its rows, not once per row.
+        std::vector<platform::Error> warnings;
+        trap(434, [&] { warnings = records_.TakeWarnings(); });
+        for (const platform::Error& w : warnings) trap.report(434, w.description());
         const std::vector<std::string>* after = nullptr;
         trap(488, [&] { after = &policy_->AfterTable(trap, table_); });
         if (after) HandStatements(trap, 492, 494, *after);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Error.h"
 #include "Variant.h"
 
 #include <cstdint>
@@ -28,6 +29,11 @@ public:
     // The total number of rows, or -1 when the provider cannot tell without reading them all.
     virtual std::int64_t recordCount() const = 0;
     virtual void moveNext() = 0;
+    // Damage the provider read around instead of failing (a field it gives as null in every row
+    // because its stored values cannot be read), in the provider's own error form. Each is
+    // handed out once: a later call returns only what was met since. Providers that never read
+    // around damage keep this default.
+    virtual std::vector<Error> takeWarnings() { return {}; }
 };
 
 } // namespace tabulant::platform

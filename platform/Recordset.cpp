@@ -67,4 +67,8 @@ void Recordset::MoveNext() {
 
 FieldList Recordset::Fields() const { return FieldList(&open().fields()); }
 
+std::vector<Error> Recordset::TakeWarnings() {
+    return cursor_ ? cursor_->takeWarnings() : std::vector<Error>{};
+}
+
 } // namespace tabulant::platform

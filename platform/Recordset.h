@@ -2,6 +2,7 @@
 
 #include "Connection.h"
 #include "Cursor.h"
+#include "Error.h"
 
 #include <cstdint>
 #include <memory>
@@ -40,6 +41,9 @@ public:
     std::int64_t RecordCount() const;
     void MoveNext();
     FieldList Fields() const;
+    // What the provider read around since the last call (see Cursor::takeWarnings); none when
+    // the record set is closed.
+    std::vector<Error> TakeWarnings();
 
 private:
     void attach(std::unique_ptr<Cursor> cursor);

@@ -30,6 +30,17 @@ Error DamagedRelationship(std::string_view name) {
                  "The relationship '" + std::string(name) + "' is damaged and cannot be read.");
 }
 
+Error DamagedFields(std::string_view table, const std::vector<std::string>& fields) {
+    std::string names;
+    for (const std::string& f : fields) names += (names.empty() ? "'" : ", '") + f + "'";
+    const bool one = fields.size() == 1;
+    return Error(
+        accesserrors::Failure,
+        std::string(one ? "The values of the field " : "The values of the fields ") + names +
+            " in the table '" + std::string(table) + "' are damaged and cannot be read; " +
+            (one ? "the field is" : "the fields are") + " left empty (Null) in every row.");
+}
+
 Error NoSuchTable(std::string_view table) {
     return Error(accesserrors::NoSuchTable,
                  "The database engine cannot find the input table or query '" + std::string(table) +

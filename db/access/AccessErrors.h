@@ -4,6 +4,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tabulant::db {
 
@@ -24,6 +25,8 @@ platform::Error CannotOpenFile(std::string_view path);
 platform::Error DamagedTable(std::string_view table);
 platform::Error DamagedIndexes(std::string_view table);
 platform::Error DamagedRelationship(std::string_view name);
+// Fields of a table whose values could not be read and are given as null instead (a warning).
+platform::Error DamagedFields(std::string_view table, const std::vector<std::string>& fields);
 platform::Error NoSuchTable(std::string_view table);
 platform::Error UnsupportedStatement(std::string_view statement);
 

@@ -79,6 +79,13 @@ std::int64_t AccessTableCursor::recordCount() const {
     return count_;
 }
 
+std::vector<platform::Error> AccessTableCursor::takeWarnings() {
+    if (!complex_) return {};
+    const std::vector<std::string> fields = complex_->TakeDamaged();
+    if (fields.empty()) return {};
+    return {DamagedFields(name_, fields)};
+}
+
 void AccessTableCursor::moveNext() {
     if (atEnd_) return;
     if (!scanner_.Next()) {

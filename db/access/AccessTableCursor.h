@@ -33,6 +33,8 @@ public:
     bool atEnd() const override { return atEnd_; }
     std::int64_t recordCount() const override;
     void moveNext() override;
+    // Multi-valued and attachment fields whose values are damaged: one warning for the table.
+    std::vector<platform::Error> takeWarnings() override;
 
     const TableDefinition& Definition() const { return def_; }
     // Where long work (counting the rows) lets pending events run; nullptr for none.

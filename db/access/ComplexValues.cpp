@@ -6,6 +6,7 @@
 #include "platform/RegionalText.h"
 
 #include <set>
+#include <utility>
 
 namespace tabulant::db {
 
@@ -24,6 +25,15 @@ std::int64_t number(const platform::Field* f) {
 } // namespace
 
 ComplexValues::ComplexValues(AccessDatabase& database, std::uint32_t tablePage) : db_(database) {
+    try {
+        readEntries(tablePage);
+    } catch (const platform::Error&) {
+        // Without its entries no column's values can be found: each is damaged when first met.
+        columns_.clear();
+    }
+}
+
+void ComplexValues::readEntries(std::uint32_t tablePage) {
     const AccessDatabase::LookupScope scope(db_);
     auto cursor = db_.OpenSystemTable("MSysComplexColumns");
     if (!cursor) return;
@@ -38,7 +48,7 @@ ComplexValues::ComplexValues(AccessDatabase& database, std::uint32_t tablePage) 
     }
 }
 
-void ComplexValues::load(Source& s) {
+bool ComplexValues::load(Source& s) try {
     s.loaded = true;
     const AccessDatabase::LookupScope scope(db_);
     // The hidden table holds the type's value columns, an AutoNumber key of its own and the key
@@ -47,7 +57,6 @@ void ComplexValues::load(Source& s) {
     if (auto type = db_.OpenTableAt(s.typePage, "complex type"))
         for (const platform::Field& f : type->fields()) valueNames.insert(f.name);
     auto flat = db_.OpenTableAt(s.flatPage, "complex values");
-    if (!flat) return;
     const TableDefinition& def = flat->Definition();
     int keyColumn = -1;
     std::vector<int> shown;
@@ -59,7 +68,7 @@ void ComplexValues::load(Source& s) {
             keyColumn = static_cast<int>(i);
         }
     }
-    if (keyColumn < 0) return;
+    if (keyColumn < 0) return false;
     const platform::RegionalText text(platform::RegionalText::EnglishUS());
     for (; !flat->atEnd(); flat->moveNext()) {
         auto& f = flat->fields();
@@ -79,20 +88,27 @@ void ComplexValues::load(Source& s) {
                 text.AppendText(v, it->second);
         }
     }
+    return true;
+} catch (const platform::Error&) {
+    s.values.clear();
+    return false;
 }
 
 void ComplexValues::Text(const ColumnDef& column, std::uint32_t key, platform::Variant& out) {
-    auto it = columns_.find(column.name);
-    if (it == columns_.end()) {
-        out.setNull();
-        return;
+    auto [it, unknown] = columns_.try_emplace(column.name);
+    Source& s = it->second;
+    if (unknown || (!s.loaded && !load(s))) {
+        s.loaded = true;
+        s.damaged = true;
+        damaged_.push_back(column.name);
     }
-    if (!it->second.loaded) load(it->second);
-    auto value = it->second.values.find(key);
-    if (value == it->second.values.end())
+    auto value = s.values.find(key);
+    if (s.damaged || value == s.values.end())
         out.setNull();
     else
         out.setText(value->second);
 }
+
+std::vector<std::string> ComplexValues::TakeDamaged() { return std::exchange(damaged_, {}); }
 
 } // namespace tabulant::db

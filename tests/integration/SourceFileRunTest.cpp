@@ -120,6 +120,51 @@ private slots:
                  std::string("0"));
     }
 
+    // A multi-valued field whose hidden table cannot be found is converted as null in every row,
+    // with one report for the table; its other fields, an intact attachment field among them,
+    // and all its rows arrive.
+    void damagedMultiValuedFieldIsNullWithOneReport() {
+        TestServer& server = TestServer::shared();
+        server.psql("DROP TABLE IF EXISTS \"Tagged\"");
+        Program p;
+        const std::string path = p.path("tagged.accdb");
+        {
+            aw::WriterOptions options;
+            options.format = aw::Format::Ace2010;
+            aw::AccessWriter w(path, options);
+            aw::TableWriter& t =
+                w.addTable("Tagged", {aw::Column::of("ID", aw::ColumnType::Long),
+                                      aw::Column::of("Tags", aw::ColumnType::Complex),
+                                      aw::Column::of("Files", aw::ColumnType::Complex)});
+            for (int id = 1; id <= 3; ++id)
+                t.addRow({V::integer(id), V::integer(id), V::integer(id)});
+            aw::ComplexColumn tags{"Tagged", "Tags", aw::ComplexKind::Text, {}, {}, {}};
+            tags.values = {{1, {V::text("red")}}, {2, {V::text("blue")}}};
+            tags.flatTableId = 0x00FFFFF0; // a page beyond the end of the file
+            w.addComplexColumn(tags);
+            aw::ComplexColumn files{"Tagged", "Files", aw::ComplexKind::Attachment, {}, {}, {}};
+            files.values = {{1,
+                             {V::null(), V::text("a.txt"), V::text("txt"), V::binary("a"),
+                              V::null(), V::null()}},
+                            {3,
+                             {V::null(), V::text("c.txt"), V::text("txt"), V::binary("c"),
+                              V::null(), V::null()}}};
+            w.addComplexColumn(files);
+            w.finish();
+        }
+        p.open(server, path);
+        p.directMode();
+        p.startConverting();
+
+        QCOMPARE(p.prompts.Messages(), std::vector<std::string>{"Done."});
+        QCOMPARE(p.reportedSteps(), std::vector<std::string>{"Form1.PushButton7_Click:434"});
+        QVERIFY(p.prompts.ErrorReports()[0].starts_with(
+            "The values of the field 'Tags' in the table 'Tagged' are damaged and cannot be read; "
+            "the field is left empty (Null) in every row.\r\n"));
+        QCOMPARE(server.psql("SELECT * FROM \"Tagged\" ORDER BY 1"),
+                 std::string("1||a.txt\n2||\n3||c.txt"));
+    }
+
     // A missing file is said so and its table list left empty; a file that is no database fails
     // the table list. Either way opening the run's own connection and closing it fail too.
     void fileThatCannotBeOpened_data() {

@@ -3,7 +3,7 @@
 // row with the value texts. With --schema, the shape instead: tables, columns, indexes and
 // relationships, one line each (db/access/README.md describes the lines). Tab, LF, CR and
 // backslash are escaped, null is \N. Exit 1 with the error on stderr when the file cannot be
-// read.
+// read; a field read as null because its values are damaged is named on stderr.
 #include "db/access/AccessConnection.h"
 #include "db/access/AccessConnectionString.h"
 #include "db/access/AccessDatabase.h"
@@ -78,6 +78,9 @@ int dump(const std::string& file, const std::string& password) {
             line += '\n';
             write(line);
         }
+        // Fields read as null because their values are damaged: said, but not a failure.
+        for (const platform::Error& w : rs.TakeWarnings())
+            std::fprintf(stderr, "%s\n", w.description().c_str());
         rs.Close();
     }
     connection->Close();
