@@ -3,7 +3,6 @@
 #include "platform/Error.h"
 #include "platform/Recordset.h"
 #include "platform/Wipe.h"
-#include "shell/core/Trap.h"
 
 #include <memory>
 
@@ -65,15 +64,23 @@ void OpenPostgreSQL(platform::Connection& connection, const ConnectionFields& fi
     connection.Open(text);
 }
 
-bool CanConnectPostgreSQL(const Services& services) {
+std::optional<std::string> PostgreSQLConnectFailure(const Services& services) {
     try {
         // The connection's default time-outs apply; it closes when released.
         auto connection = services.connections.CreateConnection();
         OpenPostgreSQL(*connection, services.fields);
-        return true;
+        return std::nullopt;
+    } catch (const platform::Error& e) {
+        return e.description();
+    } catch (const std::exception& e) {
+        return e.what();
     } catch (...) {
-        return false;
+        return "Unknown failure";
     }
+}
+
+bool CanConnectPostgreSQL(const Services& services) {
+    return !PostgreSQLConnectFailure(services).has_value();
 }
 
 void FillPostgreSQLTableList(const Services& services, platform::StringList& list) {
@@ -89,29 +96,6 @@ void FillPostgreSQLTableList(const Services& services, platform::StringList& lis
     }
     tables.Close();
     connection->Close();
-}
-
-void TestConnection(const Services& services, const std::function<void(int)>& setPointer) {
-    shell::Trap trap(services.prompts, "Form1.PushButton3_Click");
-    std::unique_ptr<platform::Connection> connection;
-    trap(100, [&] { connection = services.connections.CreateConnection(); });
-
-    // Steps 102 to 108: any failure goes on at step 110.
-    bool failed = false;
-    try {
-        setPointer(11);
-        if (!connection)
-            throw platform::Error(platform::errors::Generic, "Object variable not set");
-        OpenPostgreSQL(*connection, services.fields);
-        services.prompts.Message("Connection successful.");
-        setPointer(0);
-    } catch (...) {
-        failed = true;
-    }
-    if (failed) {
-        services.prompts.Message("Could not connect. Please check with your administrator.");
-        setPointer(0);
-    }
 }
 
 } // namespace tabulant::db

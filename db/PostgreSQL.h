@@ -3,7 +3,7 @@
 #include "db/Services.h"
 #include "platform/StringList.h"
 
-#include <functional>
+#include <optional>
 #include <string>
 
 namespace tabulant::db {
@@ -16,14 +16,15 @@ std::string PostgreSQLConnectionString(const ConnectionFields& fields);
 // Failures of Open are thrown to the caller.
 void OpenPostgreSQL(platform::Connection& connection, const ConnectionFields& fields);
 
+// Opens a connection with the current settings and releases it at once. Answers why it could
+// not be opened (the description of the failure, which holds the driver's or server's own
+// reason), or nothing when it opened. Never shows anything.
+std::optional<std::string> PostgreSQLConnectFailure(const Services& services);
+
 // True when a connection with the current settings opens; never shows anything.
 bool CanConnectPostgreSQL(const Services& services);
 
 // Appends the names of pg_tables to the list. Failures are thrown to the caller.
 void FillPostgreSQLTableList(const Services& services, platform::StringList& list);
-
-// "Test Connection" (Form1.PushButton3_Click): steps 100 to 116, both messages.
-// setPointer receives the window's pointer states (11 busy, 0 default).
-void TestConnection(const Services& services, const std::function<void(int)>& setPointer);
 
 } // namespace tabulant::db

@@ -28,8 +28,9 @@ struct SourceTable {
 //
 // Order of calls in one run, for each table the run converts (a table answered No is never
 // given): CreateTable, StartRows, RowStatement once per row, AfterTable; then, once the walk has
-// gone through every table, AfterLastTable. A walk that a preview ended early (its "< Back") gets
-// no AfterLastTable: the tables it would refer to may not exist.
+// gone through every table, AfterLastTable. A walk that a preview ended early (its "< Back"), or
+// that a lost connection or a stop request ended, gets no AfterLastTable: the tables it would
+// refer to may not exist. Nothing is sent on a connection the run has seen lost.
 //
 // Where the statements go, and the run's step numbers around them (the location of its error
 // reports is the run's own):

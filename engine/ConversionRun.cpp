@@ -1,6 +1,9 @@
 #include "ConversionRun.h"
 
+#include "CouldNotConnect.h"
+#include "db/ReopeningConnection.h"
 #include "platform/Error.h"
+#include "platform/Wipe.h"
 
 namespace tabulant::engine {
 
@@ -24,6 +27,10 @@ platform::Connection& Existing(const std::unique_ptr<platform::Connection>& conn
 platform::Connection& ConversionRun::Postgres() const { return Existing(postgres_); }
 platform::Connection& ConversionRun::Access() const { return Existing(access_); }
 
+void ConversionRun::RequestStop() {
+    if (running_) stopRequested_ = true;
+}
+
 RunSummary ConversionRun::Run() {
     shell::Trap trap(ports_.prompts, location_);
     if (running_) return {}; // 100
@@ -31,12 +38,23 @@ RunSummary ConversionRun::Run() {
     closeAtEnd_ = false;
     answer_ = Answer::None;
     table_.clear();
+    connectionLost_ = false;
+    stopRequested_ = false;
     summary_ = RunSummary{};
-    trap(104, [&] { postgres_ = ports_.connections.CreateConnection(); });
+    trap(104, [&] {
+        postgres_ =
+            std::make_unique<db::ReopeningConnection>(ports_.connections.CreateConnection());
+    });
     trap(106, [&] { access_ = ports_.connections.CreateConnection(); });
     trap(108, [&] { records_ = platform::Recordset(); });
 
-    if (trap.Condition(114, [&] { return !database_.canConnectPostgreSQL(Services()); })) {
+    std::optional<std::string> refused;
+    if (trap.Condition(114, [&] {
+            refused = database_.postgreSQLConnectFailure(Services());
+            return refused.has_value();
+        })) {
+        // The user would otherwise see nothing at all, and the reason only in the server's log.
+        if (refused) trap(114, [&] { ports_.prompts.Message(CouldNotConnectText(*refused)); });
         running_ = false;
         summary_.failures = trap.reports();
         return summary_;
@@ -54,10 +72,12 @@ RunSummary ConversionRun::Run() {
             break;
         }
     }
-    if (walkedThrough) AfterLastTable(trap);
+    if (walkedThrough && !Halted()) AfterLastTable(trap);
 
     Finish(trap);
     summary_.failures = trap.reports();
+    summary_.connectionLost = connectionLost_;
+    summary_.stopped = stopRequested_;
     return summary_;
 }
 
@@ -78,7 +98,11 @@ void ConversionRun::Open(shell::Trap& trap) {
     trap(132, [&] { Postgres().CursorLocation(platform::Connection::adUseServer); });
     trap(134, [&] { Postgres().CommandTimeout(5000); });
     trap(136, [&] { Postgres().ConnectionTimeout(5000); });
-    trap(138, [&] { Postgres().Open(database_.postgreSQLConnectionString(ports_.settings)); });
+    trap(138, [&] {
+        std::string text = database_.postgreSQLConnectionString(ports_.settings);
+        const platform::WipeOnExit forgetText(text);
+        Postgres().Open(text);
+    });
     trap(140, [&] { closeAtEnd_ = true; });
     trap(144, [&] { ports_.preview.ClearPreviewList(); });
     trap(146, [&] { ports_.preview.ClearDatatypeConversionList(); });
@@ -91,13 +115,13 @@ void ConversionRun::AfterLastTable(shell::Trap& trap) {
     // The per-table preview has shown the last table's lines: these get a window of their own.
     if (trap.Condition(498, [&] { return PerTable(); }))
         trap(500, [&] { ports_.preview.ClearPreviewList(); });
-    HandStatements(trap, 504, 506, *after);
+    HandStatements(trap, 504, 506, *after, Role::After);
     if (trap.Condition(508, [&] { return PerTable(); }))
         trap(510, [&] { ports_.preview.ShowPreview(postgres_.get()); });
 }
 
 void ConversionRun::Finish(shell::Trap& trap) {
-    if (trap.Condition(454, [&] { return Previewing(); }) &&
+    if (!stopRequested_ && trap.Condition(454, [&] { return Previewing(); }) &&
         trap.Condition(456, [&] { return PerFile(); })) {
         trap(458, [&] { outcome_ = PreviewOutcome::Ended; });
         trap(460, [&] { outcome_ = ports_.preview.ShowPreview(postgres_.get()); });
@@ -115,7 +139,8 @@ void ConversionRun::Finish(shell::Trap& trap) {
     trap(478, [&] { ports_.view.SetBusy(false); });
     trap(480, [&] { ports_.view.SetProgressValue(0); });
     trap(482, [&] { ports_.view.SetProgressText("Progress Bar"); });
-    trap(484, [&] { ports_.prompts.Message("Done."); });
+    // A run stopped because the program is ending has nothing to announce.
+    if (!stopRequested_) trap(484, [&] { ports_.prompts.Message("Done."); });
     trap(486, [&] { running_ = false; });
 }
 

@@ -13,6 +13,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -47,12 +48,22 @@ struct RunOptions {
 // list and shown once per file or once per table; the policy decides what they say.
 //
 // Every numbered step runs under the standard error report with the location given to the
-// constructor: a failure is reported and the run goes on with the next step. A run that got
-// past the connection probe always ends with both connections closed, the view at rest (not
-// busy, progress 0, "Progress Bar") and the message "Done.".
+// constructor: a failure is reported and the run goes on with the next step, with two
+// exceptions that would otherwise repeat one failure for every statement that follows. A lost
+// connection (db::FailureScope::Connection) is reported once, nothing more is sent, and the run
+// goes on to its end. A table whose CREATE TABLE failed and whose first row then fails for a
+// cause every row shares (db::FailureScope::Relation, before any row of it was written) gets
+// one report, which counts the rows not copied, and the run goes on with the next table; a
+// failure that depends on a row's values is reported row by row.
+//
+// A probe that fails tells the user why ("Could not connect..." and the driver's reason) and the
+// run ends there. A run that got past the probe always ends with both connections closed, the
+// view at rest (not busy, progress 0, "Progress Bar") and the message "Done.", unless it was
+// asked to stop (RequestStop), which ends it without the message.
 //
 // Ownership: the run owns its PostgreSQL connection and its own Access connection for the length
-// of a run (both are made anew by each run); a preview it shows executes on the PostgreSQL one.
+// of a run (both are made anew by each run); a preview it shows executes on the PostgreSQL one,
+// which reopens itself once the server is back after it was lost (db::ReopeningConnection).
 // Thread: the user-interface thread only. The run yields to the event loop at fixed points; a
 // Run() that arrives meanwhile returns at once (Running()).
 class ConversionRun {
@@ -64,10 +75,15 @@ public:
 
     RunSummary Run();
     bool Running() const { return running_; }
+    // Called while the run yields (the window is being closed): the statement under way is the
+    // last one sent, no preview is shown any more, both connections are closed, and Run()
+    // returns without saying "Done.". No effect when no run is in progress.
+    void RequestStop();
     const std::string& Location() const { return location_; }
 
 private:
     enum class Answer { None, Yes, No };
+    enum class Role { Drop, Create, Row, After };
     class Sink;
 
     db::Services Services() const;
@@ -80,10 +96,13 @@ private:
     void Open(shell::Trap& trap);
     // Steps 148 to 450 for entry i of the source tables; false when the walk is to end here.
     bool ConvertTable(shell::Trap& trap, int i);
+    bool Halted() const { return connectionLost_ || stopRequested_; }
     void HandStatements(shell::Trap& trap, int previewLine, int executeLine,
-                        const std::vector<std::string>& statements);
+                        const std::vector<std::string>& statements, Role role);
     void HandStatement(shell::Trap& trap, int previewLine, int executeLine,
-                       const std::string& statement);
+                       const std::string& statement, Role role);
+    void Send(shell::Trap& trap, int line, const std::string& statement, Role role);
+    void ReportRowsNotCopied(shell::Trap& trap);
     void AfterLastTable(shell::Trap& trap);
     void Finish(shell::Trap& trap);
 
@@ -100,7 +119,12 @@ private:
     Answer answer_ = Answer::None;
     PreviewOutcome outcome_ = PreviewOutcome::Ended;
     std::string table_;
-    std::int64_t tableRows_ = 0;
+    std::int64_t tableRows_ = 0;         // row statements made for the current table
+    std::int64_t tableWritten_ = 0;      // of them, executed without failure
+    bool createFailed_ = false;          // the current table's create statements
+    std::optional<std::string> refusal_; // a failure every row of the current table shares
+    bool connectionLost_ = false;
+    bool stopRequested_ = false;
     RunSummary summary_;
 };
 

@@ -2,7 +2,9 @@
 
 #include "RowLoop.h"
 #include "SqlText.h"
+#include "db/FailureScope.h"
 #include "platform/Utf8.h"
+#include "shell/core/ErrorReport.h"
 #include "shell/core/Helpers.h"
 
 namespace tabulant::engine {
@@ -25,8 +27,9 @@ public:
     void Statement(const std::string& statement) override {
         ++run_.summary_.rows;
         ++run_.tableRows_;
-        run_.HandStatement(trap_, 422, 432, statement);
+        run_.HandStatement(trap_, 422, 432, statement, Role::Row);
     }
+    bool Stopped() const override { return run_.Halted() || run_.refusal_.has_value(); }
 
 private:
     ConversionRun& run_;
@@ -35,27 +38,57 @@ private:
 };
 
 void ConversionRun::HandStatement(shell::Trap& trap, int previewLine, int executeLine,
-                                  const std::string& statement) {
+                                  const std::string& statement, Role role) {
     ++summary_.statements;
-    if (trap.Condition(previewLine - 2, [&] { return Previewing(); })) {
+    if (trap.Condition(previewLine - 2, [&] { return Previewing(); }))
         trap(previewLine, [&] { ports_.preview.AddPreviewLine(statement); });
-    } else {
-        trap(executeLine, [&] {
-            Postgres().Execute(statement);
-            ++summary_.executed;
-        });
-    }
+    else
+        Send(trap, executeLine, statement, role);
 }
 
 void ConversionRun::HandStatements(shell::Trap& trap, int previewLine, int executeLine,
-                                   const std::vector<std::string>& statements) {
+                                   const std::vector<std::string>& statements, Role role) {
     for (const std::string& statement : statements)
-        HandStatement(trap, previewLine, executeLine, statement);
+        HandStatement(trap, previewLine, executeLine, statement, role);
+}
+
+// Executes one statement as a trapped step would, but judges a failure before reporting it: see
+// the class comment for the two failures that are reported once.
+void ConversionRun::Send(shell::Trap& trap, int line, const std::string& statement, Role role) {
+    if (Halted()) return;
+    std::string failure;
+    try {
+        Postgres().Execute(statement);
+        ++summary_.executed;
+        if (role == Role::Row) ++tableWritten_;
+        return;
+    } catch (const std::exception& e) {
+        failure = shell::DescriptionOf(e);
+    } catch (...) {
+        failure = "Unknown failure";
+    }
+    const db::FailureScope scope = db::ScopeOf(failure);
+    if (scope == db::FailureScope::Connection) connectionLost_ = true;
+    if (role == Role::Create) createFailed_ = true;
+    // Rows that would fail one by one for the same reason wait for one report with their count.
+    if (role == Role::Row && scope == db::FailureScope::Relation && createFailed_ &&
+        tableWritten_ == 0) {
+        refusal_ = std::move(failure);
+        return;
+    }
+    trap.report(line, failure);
+}
+
+void ConversionRun::ReportRowsNotCopied(shell::Trap& trap) {
+    const std::int64_t left = CountRowsLeft(records_, ports_.events);
+    trap.report(432, *refusal_ + "\r\nRows not copied: " + std::to_string(left));
+    refusal_.reset();
 }
 
 bool ConversionRun::ConvertTable(shell::Trap& trap, int i) {
     RunView& view = ports_.view;
     trap(148, [&] { ports_.events.yieldNow(); });
+    if (Halted()) return false;
     trap(150, [&] { table_ = view.SourceTables().List(i); });
     if (trap.Condition(152, [&] {
             return shell::ListContainsText(view.ExistingTables(), StoredTableName(table_));
@@ -75,7 +108,7 @@ bool ConversionRun::ConvertTable(shell::Trap& trap, int i) {
             trap(164, [&] { ports_.preview.ClearDatatypeConversionList(); });
         }
         if (trap.Condition(166, [&] { return answer_ == Answer::Yes; })) {
-            HandStatement(trap, 170, 172, DropTableStatement(table_));
+            HandStatement(trap, 170, 172, DropTableStatement(table_), Role::Drop);
             trap(174, [&] {
                 shell::ListRemoveText(view.ExistingTables(),
                                       platform::LowerCase(StoredTableName(table_)));
@@ -88,12 +121,15 @@ bool ConversionRun::ConvertTable(shell::Trap& trap, int i) {
         trap(178, [&] { records_.Open(SelectAllStatement(table_), Access()); });
         ++summary_.tables;
         tableRows_ = 0;
+        tableWritten_ = 0;
+        createFailed_ = false;
 
         HandStatements(trap, 322, 324,
-                       policy_->CreateTable(trap, {table_, records_, access_.get()}));
+                       policy_->CreateTable(trap, {table_, records_, access_.get()}), Role::Create);
         policy_->StartRows(trap, table_);
         Sink sink(*this, trap);
         WriteRows(trap, records_, ports_.events, *policy_, sink);
+        if (refusal_) ReportRowsNotCopied(trap);
         // A field the reader could only give as null (its stored values are damaged) is told
         // once for the table, after its rows, not once per row.
         std::vector<platform::Error> warnings;
@@ -101,15 +137,18 @@ bool ConversionRun::ConvertTable(shell::Trap& trap, int i) {
         for (const platform::Error& w : warnings) trap.report(434, w.description());
         const std::vector<std::string>* after = nullptr;
         trap(488, [&] { after = &policy_->AfterTable(trap, table_); });
-        if (after) HandStatements(trap, 492, 494, *after);
+        if (after) HandStatements(trap, 492, 494, *after, Role::After);
 
         trap(438, [&] { records_.Close(); });
         trap(438, [&] { view.TableFinished(table_, tableRows_); });
+        if (Halted()) return false;
         trap(440, [&] { outcome_ = PreviewOutcome::Ended; });
         if (trap.Condition(442, [&] { return Previewing(); }) &&
             trap.Condition(444, [&] { return PerTable(); })) {
             trap(446, [&] { outcome_ = ports_.preview.ShowPreview(postgres_.get()); });
-            if (trap.Condition(448, [&] { return outcome_ != PreviewOutcome::SkipTable; }))
+            // A table whose lines all ran goes on to the next one, as a skipped one does; only
+            // leaving the window by "< Back" or its close box ends the walk.
+            if (trap.Condition(448, [&] { return outcome_ == PreviewOutcome::Ended; }))
                 return false;
         }
     }

@@ -24,6 +24,7 @@ void WriteRows(shell::Trap& trap, platform::Recordset& records, platform::EventL
         trap(336, [&] { ++counter; });
         trap(338, [&] { sink.Progress(counter, recordCount); });
         sink.Statement(policy.RowStatement(trap, records));
+        if (sink.Stopped()) return;
         bool moved = false;
         trap(434, [&] {
             records.MoveNext();
@@ -32,6 +33,18 @@ void WriteRows(shell::Trap& trap, platform::Recordset& records, platform::EventL
         if (!moved) return;
         if (trap.Condition(436, [&] { return records.Eof(); })) return;
     }
+}
+
+std::int64_t CountRowsLeft(platform::Recordset& records, platform::EventLoop& events) {
+    std::int64_t left = 0;
+    try {
+        for (; !records.Eof(); records.MoveNext()) {
+            events.yield();
+            ++left;
+        }
+    } catch (const std::exception&) { // the rows that could be reached are counted
+    }
+    return left;
 }
 
 } // namespace tabulant::engine

@@ -18,6 +18,9 @@ public:
     // Before row `counter` (1-based) of `recordCount`, the count the record set reported.
     virtual void Progress(std::int64_t counter, std::int64_t recordCount) = 0;
     virtual void Statement(const std::string& statement) = 0;
+    // True when no more rows are wanted: the loop ends after the statement just handed over,
+    // leaving the record set on that row.
+    virtual bool Stopped() const { return false; }
 };
 
 // The progress value before row `counter` (1-based) of `recordCount` rows:
@@ -29,8 +32,13 @@ int ProgressPercent(std::int64_t counter, std::int64_t recordCount);
 // Steps 328 to 436: every row from the record set's current one to its end, each made into a
 // statement by the policy (which StartRows has prepared for the table) and handed to the sink.
 // Yields to the event loop once per row. A record set that cannot move on ends the table (the
-// failure has been reported) rather than handing over the same row again and again.
+// failure has been reported) rather than handing over the same row again and again; so does a
+// sink that has stopped.
 void WriteRows(shell::Trap& trap, platform::Recordset& records, platform::EventLoop& events,
                ConversionPolicy& policy, RowSink& sink);
+
+// The rows from the record set's current one to its end, counted by walking them (a source's own
+// count may be wrong); a row that cannot be reached ends the count. Yields once per row.
+std::int64_t CountRowsLeft(platform::Recordset& records, platform::EventLoop& events);
 
 } // namespace tabulant::engine

@@ -7,7 +7,9 @@ namespace tabulant::engine {
 
 RunDatabase DefaultRunDatabase() {
     RunDatabase d;
-    d.canConnectPostgreSQL = [](const db::Services& s) { return db::CanConnectPostgreSQL(s); };
+    d.postgreSQLConnectFailure = [](const db::Services& s) {
+        return db::PostgreSQLConnectFailure(s);
+    };
     d.fillPostgreSQLTableList = [](const db::Services& s, platform::StringList& list) {
         db::FillPostgreSQLTableList(s, list);
     };

@@ -4,6 +4,7 @@
 #include "platform/StringList.h"
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -12,7 +13,8 @@ namespace tabulant::engine {
 // The database operations of other modules that the conversion run calls. DefaultRunDatabase()
 // gives the Access and PostgreSQL modules' own; a test may put its own in place of any of them.
 struct RunDatabase {
-    std::function<bool(const db::Services&)> canConnectPostgreSQL;
+    // Why a connection with the current settings does not open; nothing when it does.
+    std::function<std::optional<std::string>(const db::Services&)> postgreSQLConnectFailure;
     std::function<void(const db::Services&, platform::StringList&)> fillPostgreSQLTableList;
     std::function<void(const db::Services&, platform::StringList&, std::string_view path)>
         fillAccessTableList;

@@ -15,6 +15,8 @@ struct RunSummary {
     std::int64_t statements = 0; // every statement made, DROP and CREATE included
     std::int64_t executed = 0;   // statements the run itself executed without failure
     int failures = 0;            // error reports the run showed
+    bool connectionLost = false; // PostgreSQL went away; nothing was sent after that
+    bool stopped = false;        // ended early by RequestStop()
 };
 
 } // namespace tabulant::engine

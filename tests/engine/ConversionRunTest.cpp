@@ -100,9 +100,12 @@ private slots:
     void perFilePreview();
     void policyStatementsFollowTablesAndTheLastTable_data();
     void policyStatementsFollowTablesAndTheLastTable();
-    void failingProbeEndsSilently();
+    void failingProbeSaysWhy();
     void secondClickWhileRunningDoesNothing();
+    void failingStatementsAreReportedAndPassedOver_data();
     void failingStatementsAreReportedAndPassedOver();
+    void lostConnectionIsReportedOnce();
+    void stopRequestEndsTheRunQuietly();
     void missingAccessFile();
     void unreadableTableIsReportedAndTheRunGoesOn();
     void fileWithoutTables();
@@ -223,7 +226,7 @@ void ConversionRunTest::perTablePreview_data() {
     QTest::addColumn<int>("shows");
     QTest::newRow("skip table: every table shown") << "skip" << 3;
     QTest::newRow("back: the walk ends") << "back" << 1;
-    QTest::newRow("execute: the walk ends") << "execute" << 1;
+    QTest::newRow("execute: every table shown") << "execute" << 3;
 }
 
 void ConversionRunTest::perTablePreview() {
@@ -325,19 +328,24 @@ void ConversionRunTest::policyStatementsFollowTablesAndTheLastTable() {
     QCOMPARE(h.summary.statements, back ? 3 : 8);
 }
 
-void ConversionRunTest::failingProbeEndsSilently() {
+// The probe fails: one message says why, and nothing else happens.
+void ConversionRunTest::failingProbeSaysWhy() {
     testing::RunHarness h;
     AddPlain(h, "Alpha", 1);
     h.window.list1.AddItem("kept");
     h.factory.postgres.openFailure = platform::Error(-2147467259, "password authentication failed");
     h.Click();
-    QVERIFY(h.prompts.Entries().empty());
+    QCOMPARE(qs(h.prompts.Messages()),
+             QStringList{"Could not connect. Please check with your administrator.\r\r"
+                         "password authentication failed"});
+    QCOMPARE(h.prompts.Entries().size(), std::size_t(1));
     QVERIFY(h.window.log.empty());
     QCOMPARE(qs(h.window.list1.items()), QStringList{"kept"});
     QVERIFY(!h.run.Running());
     QVERIFY(!h.summary.started);
     // The next click starts a run again.
     h.factory.postgres.openFailure.reset();
+    h.prompts.Reset();
     h.Click();
     QCOMPARE(qs(h.prompts.Messages()), QStringList{"Done."});
 }
@@ -360,7 +368,30 @@ void ConversionRunTest::secondClickWhileRunningDoesNothing() {
     QCOMPARE(h.summary.rows, 41);
 }
 
+// A failure is reported and the next statement follows; only rows that fail for the cause that
+// made their CREATE TABLE fail, before any of them went in, are reported once, counted.
+void ConversionRunTest::failingStatementsAreReportedAndPassedOver_data() {
+    QTest::addColumn<bool>("createFails");
+    QTest::addColumn<QList<int>>("failingRows");
+    QTest::addColumn<QString>("rowState");
+    QTest::addColumn<QList<int>>("lines");
+    QTest::addColumn<int>("rowsSent");
+    QTest::newRow("rows fail by their values: a report each")
+        << true << QList<int>{1, 2, 3} << "22P02" << QList<int>{172, 324, 432, 432, 432} << 3;
+    QTest::newRow("no such table: one report, counted")
+        << true << QList<int>{1, 2, 3} << "42P01" << QList<int>{172, 324, 432} << 1;
+    QTest::newRow("the table was made: each refused row is its own")
+        << false << QList<int>{1, 2, 3} << "42501" << QList<int>{172, 432, 432, 432} << 3;
+    QTest::newRow("a row went in: each later failure is its own")
+        << true << QList<int>{2, 3} << "42601" << QList<int>{172, 324, 432, 432} << 3;
+}
+
 void ConversionRunTest::failingStatementsAreReportedAndPassedOver() {
+    QFETCH(bool, createFails);
+    QFETCH(QList<int>, failingRows);
+    QFETCH(QString, rowState);
+    QFETCH(QList<int>, lines);
+    QFETCH(int, rowsSent);
     testing::RunHarness h;
     AddPlain(h, "Other", 1);
     AddPlain(h, "Orders", 3);
@@ -370,23 +401,79 @@ void ConversionRunTest::failingStatementsAreReportedAndPassedOver() {
         fakes::RecordingServer::SqlException("42P01", "ERROR: table \"Orders\" does not exist");
     const std::string createError =
         fakes::RecordingServer::SqlException("42601", "ERROR: syntax error");
+    const std::string rowError =
+        fakes::RecordingServer::SqlException(rowState.toStdString(), "ERROR: refused");
     h.factory.postgres.FailWhenStartsWith("DROP TABLE \"Orders\"", dropError);
-    h.factory.postgres.FailWhenStartsWith("CREATE TABLE \"Orders\"", createError);
-    h.factory.postgres.FailWhenStartsWith("INSERT INTO \"Orders\"");
+    if (createFails) h.factory.postgres.FailWhenStartsWith("CREATE TABLE \"Orders\"", createError);
+    for (int row : failingRows)
+        h.factory.postgres.FailWhenStartsWith(Insert("Orders", row), rowError);
     h.Click();
-    QCOMPARE(h.ReportLines(), (std::vector<int>{172, 324, 432, 432, 432}));
+
+    const std::vector<int> reported = h.ReportLines();
+    QCOMPARE(QList<int>(reported.begin(), reported.end()), lines);
     const Strings reports = h.prompts.ErrorReports();
     QCOMPARE(reports[0], shell::ErrorReportText("Form1.PushButton7_Click", 172, dropError));
-    QCOMPARE(reports[1], shell::ErrorReportText("Form1.PushButton7_Click", 324, createError));
-    // Everything was still tried, in order, and the next table followed.
-    QCOMPARE(qs(h.Executed()),
-             qs({R"(DROP TABLE "Orders")", Create("Orders"), Insert("Orders", 1),
-                 Insert("Orders", 2), Insert("Orders", 3), Create("Other"), Insert("Other", 1)}));
+    if (createFails)
+        QCOMPARE(reports[1], shell::ErrorReportText("Form1.PushButton7_Click", 324, createError));
+    if (lines.size() == 3)
+        QCOMPARE(reports[2], shell::ErrorReportText("Form1.PushButton7_Click", 432,
+                                                    rowError + "\r\nRows not copied: 3"));
+    else
+        QCOMPARE(reports.back(), shell::ErrorReportText("Form1.PushButton7_Click", 432, rowError));
+    // Everything else was tried, in order, and the next table followed.
+    Strings expected = {R"(DROP TABLE "Orders")", Create("Orders")};
+    for (int i = 1; i <= rowsSent; ++i) expected.push_back(Insert("Orders", i));
+    expected.insert(expected.end(), {Create("Other"), Insert("Other", 1)});
+    QCOMPARE(qs(h.Executed()), qs(expected));
     QCOMPARE(h.prompts.Entries().back().text, std::string("Done."));
-    QCOMPARE(h.summary.failures, 5);
-    QCOMPARE(h.summary.statements, 7);
-    QCOMPARE(h.summary.executed, 2);
+    QCOMPARE(h.summary.failures, int(lines.size()));
+    QCOMPARE(h.summary.statements, 4 + rowsSent); // the rows not copied are not made
     QCOMPARE(h.summary.tables, 2);
+}
+
+// The server goes away in the middle of a table: one report, nothing more is sent, no other table
+// is begun, and the run ends as usual.
+void ConversionRunTest::lostConnectionIsReportedOnce() {
+    testing::RunHarness h;
+    AddPlain(h, "Later", 2);
+    AddPlain(h, "First", 5);
+    const std::string lost = fakes::RecordingServer::SqlException(
+        "57P01", "FATAL: terminating connection due to administrator command");
+    h.factory.postgres.FailWhenStartsWith(Insert("First", 3), lost);
+    h.Click();
+    QCOMPARE(h.ReportLines(), std::vector<int>{432});
+    QCOMPARE(h.prompts.ErrorReports()[0],
+             shell::ErrorReportText("Form1.PushButton7_Click", 432, lost));
+    QCOMPARE(qs(h.Executed()),
+             qs({Create("First"), Insert("First", 1), Insert("First", 2), Insert("First", 3)}));
+    QCOMPARE(qs(h.prompts.Messages()), QStringList{"Done."});
+    QCOMPARE(h.connections.OpenNow(), 0);
+    QVERIFY(h.summary.connectionLost);
+    QCOMPARE(h.summary.tables, 1);
+    QCOMPARE(h.window.log.back(), std::string("text Progress Bar"));
+}
+
+// The window is closed during a run and the user agrees to stop: the statement under way is the
+// last, the connections are closed, and nothing says "Done.".
+void ConversionRunTest::stopRequestEndsTheRunQuietly() {
+    testing::RunHarness h;
+    AddPlain(h, "Later", 2);
+    AddPlain(h, "First", 40);
+    h.events.onEvents = [&] {
+        if (h.factory.postgres.statements.size() >= 3) h.run.RequestStop();
+    };
+    h.Click();
+    const std::size_t sent = h.Executed().size();
+    QVERIFY(sent >= 3 && sent < 41);
+    QVERIFY(h.prompts.Entries().empty());
+    QCOMPARE(h.connections.OpenNow(), 0);
+    QVERIFY(h.summary.stopped);
+    QVERIFY(!h.run.Running());
+    QCOMPARE(h.window.log.back(), std::string("text Progress Bar"));
+    // The next run is a whole one.
+    h.events.onEvents = nullptr;
+    h.Click();
+    QCOMPARE(qs(h.prompts.Messages()), QStringList{"Done."});
 }
 
 void ConversionRunTest::missingAccessFile() {

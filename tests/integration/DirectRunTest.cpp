@@ -331,8 +331,8 @@ private slots:
             rows);
     }
 
-    // The server stops while rows are being inserted: every later statement fails and is
-    // reported, nothing after the stop reaches the server, and the run still comes to its end.
+    // The server stops while rows are being inserted: one report names the loss, nothing more
+    // is sent, no other table is begun, and the run still comes to its end.
     void serverStopsInTheMiddleOfTheRun() {
         PrivateTestServer server;
         Program p;
@@ -356,17 +356,10 @@ private slots:
 
         QVERIFY(rowsAtStop >= 5);
         QVERIFY(rowsAtStop < 40);
-        const int lost = 40 - rowsAtStop;
-        std::vector<std::string> expected(static_cast<std::size_t>(lost),
-                                          "Form1.PushButton7_Click:432");
-        expected.push_back("Form1.PushButton7_Click:324");
-        expected.insert(expected.end(), 2, "Form1.PushButton7_Click:432");
-        QCOMPARE(p.reportedSteps(), expected);
-        // The first names the server's shutdown, the others the lost connection.
-        for (const std::string& report : p.prompts.ErrorReports()) {
-            QVERIFY2(report.find("SQLException") != std::string::npos, report.c_str());
-            QVERIFY2(report.find("connection") != std::string::npos, report.c_str());
-        }
+        QCOMPARE(p.reportedSteps(), std::vector<std::string>{"Form1.PushButton7_Click:432"});
+        const std::string report = p.prompts.ErrorReports()[0];
+        QVERIFY2(report.starts_with("SQLException: [57P01] "), report.c_str());
+        QCOMPARE(p.connections.OpenNow(), 0);
         QCOMPARE(p.prompts.Messages(), std::vector<std::string>{"Done."});
         QVERIFY(!p.form->run().Running());
 

@@ -52,14 +52,17 @@ std::string Program::path(const std::string& name) const {
 void Program::open(const TestServer& server, const std::string& accessFile,
                    const std::string& accessPassword) {
     if (!form->Open()) qFatal("the data-provider check failed");
-    const db::FixedConnectionFields f = server.fields();
+    setServerFields(server.fields());
+    SetText(*form, "Text5", accessFile);
+    SetText(*form, "Text6", accessPassword);
+}
+
+void Program::setServerFields(const db::FixedConnectionFields& f) {
     SetText(*form, "Text1", f.server);
     SetText(*form, "Text9", f.port);
     SetText(*form, "Text3", f.user);
     SetText(*form, "Text7", f.password);
     SetText(*form, "Text10", f.database);
-    SetText(*form, "Text5", accessFile);
-    SetText(*form, "Text6", accessPassword);
 }
 
 void Program::directMode() {

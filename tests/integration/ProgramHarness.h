@@ -75,6 +75,8 @@ public:
     // Opens the main window and fills in the server's fields, the Access file and its password.
     void open(const TestServer& server, const std::string& accessFile,
               const std::string& accessPassword = {});
+    // Fills in the five PostgreSQL fields again (another account, a wrong password).
+    void setServerFields(const db::FixedConnectionFields& fields);
     void directMode();
     void previewPerFile();
     void previewPerTable();

@@ -1,6 +1,6 @@
-// The main window against the throwaway PostgreSQL server: "Test Connection" both ways, and
-// "Start Converting" in direct mode from a file our own writer made, answering the overwrite
-// question Yes and No.
+// The main window against the throwaway PostgreSQL server: "Test Connection" both ways, also
+// during a run, "Start Converting" in direct mode from a file our own writer made, answering the
+// overwrite question Yes and No, and closing the window during a run.
 #include "Form1Harness.h"
 
 #include "AccessWriter.h"
@@ -33,29 +33,91 @@ void fillPostgreSQLFields(Form1Harness& h, const db::FixedConnectionFields& f) {
 class Form1ServerTest : public QObject {
     Q_OBJECT
 private slots:
+    // The refusal names the server's reason under the program's sentence.
     void testConnection_data() {
         QTest::addColumn<QString>("password");
+        QTest::addColumn<QString>("database");
         QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("reason");
         QTest::newRow("right password") << "tabulant"
-                                        << "Connection successful.";
+                                        << "tabulant"
+                                        << "Connection successful."
+                                        << "";
         QTest::newRow("wrong password")
             << "wrong"
-            << "Could not connect. Please check with your administrator.";
+            << "tabulant"
+            << "Could not connect. Please check with your administrator.\r\r"
+            << "password authentication failed for user \"tabulant\"";
+        QTest::newRow("no such database")
+            << "tabulant"
+            << "f1_none"
+            << "Could not connect. Please check with your administrator.\r\r"
+            << "database \"f1_none\" does not exist";
     }
     void testConnection() {
         QFETCH(QString, password);
+        QFETCH(QString, database);
         QFETCH(QString, message);
+        QFETCH(QString, reason);
         TestServer& server = TestServer::shared();
         Form1Harness h;
         QVERIFY(h.form->Open());
-        fillPostgreSQLFields(h, server.fields(TestServer::User, password.toStdString()));
+        fillPostgreSQLFields(
+            h, server.fields(TestServer::User, password.toStdString(), database.toStdString()));
         int pointerWhileAsked = -1;
         h.prompts.onEntry = [&](const auto&) { pointerWhileAsked = h.form->pointer().state(); };
         QTest::mouseClick(h.child<QPushButton>("PushButton3"), Qt::LeftButton);
-        QCOMPARE(h.prompts.Messages(), std::vector<std::string>{message.toStdString()});
+        QCOMPARE(h.prompts.Messages().size(), std::size_t(1));
+        const QString shown = QString::fromStdString(h.prompts.Messages()[0]);
+        QVERIFY2(shown.startsWith(message), qPrintable(shown));
+        QVERIFY2(shown.contains(reason), qPrintable(shown));
         QVERIFY(h.prompts.ErrorReports().empty());
         QCOMPARE(h.form->pointer().state(), 0);
         QVERIFY(pointerWhileAsked == 11 || pointerWhileAsked == 0);
+    }
+
+    // No connection object: the report of step 100, then the refusal with what failed.
+    void testConnectionWithoutAConnectionObject() {
+        Form1Harness h;
+        QVERIFY(h.form->Open());
+        h.connections.createFailure = platform::Error(429, "ActiveX component can't create object");
+        QTest::mouseClick(h.child<QPushButton>("PushButton3"), Qt::LeftButton);
+        QCOMPARE(h.prompts.ErrorReports().size(), std::size_t(1));
+        const std::string report = h.prompts.ErrorReports().front();
+        QVERIFY2(report.starts_with("ActiveX component can't create object\r\n"), report.c_str());
+        QVERIFY2(report.find("in Varnolet2021/08/31.Form1.PushButton3_Click at line 100") !=
+                     std::string::npos,
+                 report.c_str());
+        QCOMPARE(h.prompts.Messages(),
+                 std::vector<std::string>{"Could not connect. Please check with your "
+                                          "administrator.\r\rObject variable not set"});
+        QCOMPARE(h.form->pointer().state(), 0);
+    }
+
+    // "Test Connection" pressed while a run yields gives the window back its busy pointer.
+    void testConnectionDuringARunKeepsTheBusyPointer() {
+        TestServer& server = TestServer::shared();
+        server.psql(R"(drop table if exists "F1Busy")");
+        Form1Harness h;
+        const QString mdb = h.folder.filePath("busy.mdb");
+        aw::writeDatabase(mdb.toStdString(), {{"F1Busy",
+                                               {aw::Column::of("ID", aw::ColumnType::Long)},
+                                               {{platform::Variant::integer(1)}}}});
+        QVERIFY(h.form->Open());
+        fillPostgreSQLFields(h, server.fields());
+        h.child<QLineEdit>("Text5")->setText(mdb);
+        QTest::mouseClick(h.child<QCheckBox>("Check1"), Qt::LeftButton);
+        int pointerAfterTest = -1;
+        h.events.onEvents = [&] {
+            if (pointerAfterTest >= 0 || !h.form->run().Running()) return;
+            QTest::mouseClick(h.child<QPushButton>("PushButton3"), Qt::LeftButton);
+            pointerAfterTest = h.form->pointer().state();
+        };
+        QTest::mouseClick(h.child<QPushButton>("PushButton7"), Qt::LeftButton);
+        QCOMPARE(pointerAfterTest, 11);
+        QCOMPARE(h.prompts.Messages(),
+                 (std::vector<std::string>{"Connection successful.", "Done."}));
+        QCOMPARE(h.form->pointer().state(), 0);
     }
 
     void directConversion() {
@@ -100,31 +162,56 @@ private slots:
         QCOMPARE(h.form->List2().ListCount(), 3);
     }
 
-    // Closing the main window while a run yields ends the program at once (the real program
-    // ends the process there, since the run below cannot be unwound).
-    void closingDuringARunEndsTheProgram() {
+    // Closing the main window while a run yields asks first. Yes: the statement under way is the
+    // last, the connections are closed, no "Done.", and the window closes; No: the run goes on.
+    void closingDuringARunAsks_data() {
+        QTest::addColumn<bool>("stop");
+        QTest::newRow("Yes") << true;
+        QTest::newRow("No") << false;
+    }
+    void closingDuringARunAsks() {
+        QFETCH(bool, stop);
         TestServer& server = TestServer::shared();
-        server.psql(R"(drop table if exists "F1Close")");
+        const std::string table = stop ? "F1CloseYes" : "F1CloseNo";
+        server.psql("drop table if exists \"" + table + "\"");
         Form1Harness h;
         const QString mdb = h.folder.filePath("close.mdb");
-        aw::writeDatabase(mdb.toStdString(),
-                          {{"F1Close", {aw::Column::of("ID", aw::ColumnType::Long)}, {}}});
+        aw::TableData rows{table, {aw::Column::of("ID", aw::ColumnType::Long)}, {}};
+        for (int i = 1; i <= 60; ++i) rows.rows.push_back({platform::Variant::integer(i)});
+        aw::writeDatabase(mdb.toStdString(), {rows});
         QVERIFY(h.form->Open());
         fillPostgreSQLFields(h, server.fields());
         h.child<QLineEdit>("Text5")->setText(mdb);
-        int ended = 0;
-        bool runningWhenEnded = false;
-        h.form->setEndProgram([&] {
-            ++ended;
-            runningWhenEnded = h.form->run().Running();
-        });
+        QTest::mouseClick(h.child<QCheckBox>("Check1"), Qt::LeftButton);
+        h.prompts.Script(stop ? Answer::Yes : Answer::No);
+        bool closed = false;
         h.events.onEvents = [&] {
-            if (h.form->isVisible()) h.form->close();
+            if (closed) return;
+            try {
+                if (std::stoi(server.psql("select count(*) from \"" + table + "\"")) < 5) return;
+            } catch (const std::runtime_error&) { // not created yet
+                return;
+            }
+            closed = true;
+            h.form->close();
         };
         h.form->PushButton7_Click();
-        QCOMPARE(ended, 1);
-        QVERIFY(runningWhenEnded);
-        QVERIFY(!h.form->isVisible());
+
+        QCOMPARE(h.prompts.Questions(),
+                 std::vector<std::string>{"Would you like to stop converting and quit?"});
+        QCOMPARE(h.prompts.Entries()[0].title, std::string());
+        QVERIFY(h.prompts.ErrorReports().empty());
+        QVERIFY(!h.form->run().Running());
+        QCOMPARE(h.connections.OpenNow(), 0);
+        QCOMPARE(h.form->isVisible(), !stop);
+        const int copied = std::stoi(server.psql("select count(*) from \"" + table + "\""));
+        if (stop) {
+            QVERIFY(h.prompts.Messages().empty());
+            QVERIFY(copied >= 5 && copied < 60);
+        } else {
+            QCOMPARE(h.prompts.Messages(), std::vector<std::string>{"Done."});
+            QCOMPARE(copied, 60);
+        }
     }
 };
 

@@ -37,6 +37,7 @@ private slots:
     void linesKeepTextAcrossChunks();
     void rewriteChangesOnlyWhatItIsTold();
     void rewriteStopsWhenTheListChangesUnderIt();
+    void changedTextCountsAsNotRun();
     void replaceFirstOccurrence_data();
     void replaceFirstOccurrence();
     void exportText_data();
@@ -110,6 +111,37 @@ void PreviewPartsTest::rewriteStopsWhenTheListChangesUnderIt() {
                                                        return false;
                                                    },
                                                    [](std::size_t, std::size_t) {}));
+}
+
+// A line that ran stays so until its text changes: an edit or a replace that gives it other text
+// makes it run again, one that leaves the text as it was does not.
+void PreviewPartsTest::changedTextCountsAsNotRun() {
+    PreviewLines lines;
+    const std::size_t n = PreviewLines::LinesPerChunk + 4;
+    for (std::size_t i = 0; i < n; ++i) lines.append("INSERT " + std::to_string(i));
+    for (std::size_t i = 0; i < n; ++i) lines.setRan(i, true);
+    lines.setChecked(3, true);
+
+    lines.setLine(1, "INSERT 1");
+    lines.setLine(2, "INSERT two");
+    const std::size_t last = n - 1;
+    lines.rewrite(
+        [&](std::size_t i, std::string& out) {
+            out = std::string(lines.line(i));
+            if (i == last) out += " fixed";
+            return i == 0 || i == last; // line 0 is "replaced" by its own text
+        },
+        [](std::size_t, std::size_t) {});
+
+    QVERIFY(lines.ran(0));
+    QVERIFY(lines.ran(1));
+    QVERIFY(!lines.ran(2));
+    QVERIFY(lines.ran(3) && lines.checked(3));
+    QVERIFY(lines.ran(last - 1));
+    QVERIFY(!lines.ran(last));
+    lines.clear();
+    lines.append("again");
+    QVERIFY(!lines.ran(0));
 }
 
 void PreviewPartsTest::replaceFirstOccurrence_data() {

@@ -50,9 +50,10 @@ public:
 class FakeShellOpen final : public platform::ShellOpen {
 public:
     std::vector<std::string> opened;
+    bool answer = true; // false: there is no program for the link
     bool Open(std::string_view url) override {
         opened.emplace_back(url);
-        return true;
+        return answer;
     }
 };
 

@@ -36,6 +36,7 @@ private slots:
     void exitsLeaveTheFlags_data();
     void exitsLeaveTheFlags();
     void executionStopsAtSqlException();
+    void executionGoesOnAfterTheFix();
     void executionPassesOverOtherFailures();
     void executionShowsProgressAndKeepsCommandsOut();
     void emptyListHasNothingToRun();
@@ -139,9 +140,34 @@ void PreviewWindowTest::executionStopsAtSqlException() {
         QCOMPARE(PreviewWindowFixture::progress(w).text(), QString("Progress Bar"));
         QCOMPARE(w.pointer().state(), 0);
         QCOMPARE(f.prompts.Messages(), std::vector<std::string>{"Error found."});
+        // The lines that ran look so; the stopped one and those after it do not.
+        for (int row = 0; row < 10; ++row)
+            QCOMPARE(w.PreviewList().index(row, 0).data(Qt::ForegroundRole).isValid(), row < 4);
     });
     QVERIFY(!f.ranToEnd());
     QVERIFY(f.prompts.ErrorReports().empty());
+}
+
+// The user fixes the rejected line and executes again: the lines that ran are not sent twice,
+// an edited one is (it is another statement now), and the window closes once all have run.
+void PreviewWindowTest::executionGoesOnAfterTheFix() {
+    PreviewWindowFixture f;
+    f.server.FailWhenStartsWith("SELECT 5", "SQLException: [22P02] invalid input");
+    f.fill(Numbered(7));
+    f.show([&](Form2& w) {
+        Click(w, "PushButton1");
+        QCOMPARE(f.windows.ErrorLine(), 5);
+        w.PreviewList().setLineText(4, "SELECT 'five'");
+        w.PreviewList().setLineText(1, "SELECT 2 + 0");
+        w.PreviewList().setLineText(2, "SELECT 3");
+        Click(w, "PushButton1");
+        QVERIFY(!w.isVisible());
+    });
+    QCOMPARE(f.server.statements,
+             (std::vector<std::string>{"SELECT 1", "SELECT 2", "SELECT 3", "SELECT 4", "SELECT 5",
+                                       "SELECT 2 + 0", "SELECT 'five'", "SELECT 6", "SELECT 7"}));
+    QVERIFY(f.ranToEnd());
+    QCOMPARE(f.prompts.Messages(), std::vector<std::string>{"Error found."});
 }
 
 void PreviewWindowTest::executionPassesOverOtherFailures() {
@@ -153,7 +179,8 @@ void PreviewWindowTest::executionPassesOverOtherFailures() {
         report("Operation is not allowed in this context.", "Form2.PushButton1_Click", 116);
     QCOMPARE(f.prompts.ErrorReports(), std::vector<std::string>(3, failure));
     QCOMPARE(f.windows.ErrorLine(), 0);
-    QVERIFY(f.ranToEnd());
+    // Nothing has run, so the window stayed open until the fixture closed it.
+    QCOMPARE(f.outcome, engine::PreviewOutcome::Ended);
 
     // Without a connection every statement fails the way a closed connection does.
     PreviewWindowFixture g;
@@ -334,12 +361,17 @@ void PreviewWindowTest::errorCommandsCopyAndMail() {
         f.prompts.Reset();
         Click(w, "PushButton4");
         Click(w, "PushButton8");
+        // Without a mail program something must still happen.
+        f.shell.answer = false;
+        Click(w, "PushButton8");
     });
     QCOMPARE(f.clipboard.text.value_or("none"),
              std::string("SQLException: 42P01 relation \"a&b\" does not exist"));
     QCOMPARE(
         f.prompts.Messages(),
-        std::vector<std::string>{"Error message have been copied to the clipboard." + PasteHint});
+        (std::vector<std::string>{"Error message have been copied to the clipboard." + PasteHint,
+                                  "No mail program could be started."}));
+    f.shell.opened.pop_back();
     QCOMPARE(
         f.shell.opened,
         std::vector<std::string>{

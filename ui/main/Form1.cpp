@@ -6,8 +6,10 @@
 #include "db/ODBCProvider.h"
 #include "db/PostgreSQL.h"
 #include "engine/ConversionRun.h"
+#include "engine/CouldNotConnect.h"
 #include "platform/Error.h"
 #include "platform/qt/QtText.h"
+#include "shell/core/ErrorReport.h"
 #include "shell/core/Helpers.h"
 #include "shell/core/Product.h"
 #include "shell/core/Trap.h"
@@ -25,7 +27,7 @@
 #include <QScreen>
 
 #include <algorithm>
-#include <cstdlib>
+#include <utility>
 
 namespace tabulant::ui {
 
@@ -143,8 +145,34 @@ void Form1::PushButton2_Click() {
     trap(106, [&] { s_.prompts.Message(first + second + "\r\n\r\n" + address); });
 }
 
+// Test Connection: steps 102 to 108 share one error branch (110 to 116); the connection is
+// released when the handler ends. A conversion run may be yielding below this handler: its busy
+// pointer is what the window goes back to.
 void Form1::PushButton3_Click() {
-    db::TestConnection(services(), [this](int state) { SetMousePointer(state); });
+    shell::Trap trap(s_.prompts, "Form1.PushButton3_Click");
+    std::unique_ptr<platform::Connection> connection;
+    trap(100, [&] { connection = s_.connections.CreateConnection(); });
+
+    const int rest = run_->Running() ? 11 : 0;
+    std::string reason;
+    bool failed = false;
+    try {
+        SetMousePointer(11);
+        if (!connection)
+            throw platform::Error(platform::errors::Generic, "Object variable not set");
+        db::OpenPostgreSQL(*connection, *this);
+        s_.prompts.Message("Connection successful.");
+        SetMousePointer(rest);
+    } catch (const std::exception& e) {
+        failed = true;
+        reason = shell::DescriptionOf(e);
+    } catch (...) {
+        failed = true;
+    }
+    if (failed) {
+        s_.prompts.Message(engine::CouldNotConnectText(reason));
+        SetMousePointer(rest);
+    }
 }
 
 void Form1::PushButton4_Click() {
@@ -159,7 +187,10 @@ void Form1::PushButton5_Click() {
     trap(100, [&] { s_.prompts.Message(GeneralHelpText()); });
 }
 
-void Form1::PushButton7_Click() { run_->Run(); }
+void Form1::PushButton7_Click() {
+    run_->Run();
+    if (std::exchange(endWhenRunStops_, false)) close();
+}
 
 void Form1::Check1_Click() {
     const bool checked = Check1->checkState() == Qt::Checked;
@@ -224,15 +255,23 @@ void Form1::SetProgressText(std::string_view t) {
 }
 
 // Form_Unload: closing the main window ends the program with every window. A conversion run
-// that is yielding to the event loop lies below this call on the stack and cannot be unwound
-// from here, so the process ends at once (every setting is already saved).
+// that is yielding to the event loop lies below this call on the stack and cannot be unwound from
+// here: the user is asked first, and Yes asks the run to stop after the statement under way; the
+// window closes (and the program ends) once the run has closed its connections and returned to
+// PushButton7_Click. Every setting is already saved.
 void Form1::closeEvent(QCloseEvent* event) {
+    if (run_->Running()) {
+        event->ignore();
+        if (endWhenRunStops_) return;
+        if (s_.prompts.Question("Would you like to stop converting and quit?") !=
+            platform::Prompts::Answer::Yes)
+            return;
+        endWhenRunStops_ = true;
+        run_->RequestStop();
+        return;
+    }
     event->accept();
     QApplication::closeAllWindows();
-    if (run_->Running()) {
-        if (endProgram_) return endProgram_();
-        std::_Exit(0);
-    }
     QCoreApplication::quit();
 }
 

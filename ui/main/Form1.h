@@ -92,8 +92,6 @@ public:
     // The start-up check of the data provider (step 152); db::CheckDataProvider unless replaced.
     using ProviderCheck = std::function<bool(const db::Services&, platform::ShellOpen&)>;
     void setProviderCheck(ProviderCheck check) { providerCheck_ = std::move(check); }
-    // Called instead of ending the process when the window closes during a conversion run.
-    void setEndProgram(std::function<void()> end) { endProgram_ = std::move(end); }
     db::Services services() const;
 
     bool PreviewEnabled() const;                      // Check1 has value 1
@@ -145,7 +143,7 @@ private:
     Form1Services s_;
     FileDialog fileDialog_;
     ProviderCheck providerCheck_;
-    std::function<void()> endProgram_;
+    bool endWhenRunStops_ = false; // the window was closed during a run and the user said Yes
     shell::WindowPointer* pointer_ = nullptr;
 
     QPushButton* PushButton1 = nullptr;

@@ -232,7 +232,10 @@ void Form2::PushButton8_Click() {
     if (trap.Condition(102, [&] { return TrimSpaces(text).empty(); })) return;
     std::string link;
     trap.Assign(104, link, [&] { return ErrorMailLink(text); });
-    trap(106, [&] { context_.shellOpen.Open(link); });
+    bool opened = true;
+    trap(106, [&] { opened = context_.shellOpen.Open(link); });
+    // Without a mail program nothing would happen at all.
+    if (!opened) trap(108, [&] { context_.prompts.Message("No mail program could be started."); });
 }
 
 void Form2::PushButton9_Click() {

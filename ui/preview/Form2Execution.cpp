@@ -1,5 +1,7 @@
-// Form2's "Execute SQL": runs the lines one by one on the main window's connection and stops at
-// the first statement the server rejects.
+// Form2's "Execute SQL": runs the lines one by one on the run's connection and stops at the first
+// statement the server rejects. A line that has run is marked and not sent again by a later
+// execution, so that the user can fix the rejected line and go on from there; the window closes
+// (the execution ran to its end) once every non-blank line has run.
 
 #include "Form2.h"
 
@@ -83,7 +85,9 @@ void Form2::PushButton1_Click() {
         step(104, [&] { pointer_->set(shell::WindowPointer::Busy); });
         int m = 0;
         step(106, [&] { m = static_cast<int>(lines.size()); });
+        bool everyLineRan = true;
         for (n = 1; n <= m && !step.stopped(); ++n) {
+            const auto index = static_cast<std::size_t>(n - 1);
             step(108, [&] { context_.eventLoop.yield(); });
             const auto count = static_cast<double>(lines.size());
             step(110, [&] { progress_->setValue(static_cast<int>(std::lround(n / count * 100))); });
@@ -91,20 +95,27 @@ void Form2::PushButton1_Click() {
                 progress_->setFormat(
                     QString("Please wait.. Processing row: %1 of %2").arg(n).arg(lines.size()));
             });
-            if (step.Condition(114, [&] {
-                    return TrimSpaces(lines.line(static_cast<std::size_t>(n - 1))).empty();
-                }))
+            if (step.Condition(114, [&] { return TrimSpaces(lines.line(index)).empty(); }))
                 continue;
+            if (lines.ran(index)) continue;
             step(116, [&] {
                 platform::Connection* connection = context_.connection;
                 if (!connection)
                     throw platform::Error(platform::errors::ObjectClosed,
                                           "SQLException: [08003] The connection is not open.");
-                connection->Execute(lines.line(static_cast<std::size_t>(n - 1)));
+                connection->Execute(lines.line(index));
+                model_->setRan(index);
             });
+            if (!step.stopped() && !lines.ran(index)) everyLineRan = false;
         }
         if (step.stopped()) --n; // the line being processed, not the one after it
         setExecuting(false);
+        // Lines passed over after a failure of another kind have not run: the window stays.
+        if (!step.stopped() && !everyLineRan) {
+            step(120, [&] { pointer_->set(shell::WindowPointer::Default); });
+            step(122, [&] { setProgress(0, "Progress Bar"); });
+            return;
+        }
     }
     if (!step.stopped()) {
         step(118, [&] { context_.outcome = engine::PreviewOutcome::RanToEnd; });

@@ -43,7 +43,10 @@ void PreviewLines::append(std::string_view text) {
     }
     Chunk& chunk = chunks_.back();
     checkChunkSize(chunk.text.size() + text.size());
-    if (count_ % 64 == 0) marks_.push_back(0);
+    if (count_ % 64 == 0) {
+        marks_.push_back(0);
+        ran_.push_back(0);
+    }
     chunk.text.append(text);
     chunk.starts.push_back(static_cast<std::uint32_t>(chunk.text.size()));
     ++count_;
@@ -55,6 +58,9 @@ void PreviewLines::setLine(std::size_t index, std::string_view text) {
     Chunk& chunk = chunkOf(index, k);
     const std::size_t oldLength = chunk.starts[k + 1] - chunk.starts[k];
     checkChunkSize(chunk.text.size() - oldLength + text.size());
+    // The same text again (an edit confirmed unchanged) is still the statement that ran.
+    if (text != std::string_view(chunk.text).substr(chunk.starts[k], oldLength))
+        setBit(ran_, index, false);
     chunk.text.replace(chunk.starts[k], oldLength, text);
     const auto shift = static_cast<std::uint32_t>(text.size() - oldLength); // wraps for shrinking
     for (std::size_t j = k + 1; j < chunk.starts.size(); ++j) chunk.starts[j] += shift;
@@ -64,23 +70,29 @@ void PreviewLines::setLine(std::size_t index, std::string_view text) {
 void PreviewLines::clear() {
     std::vector<Chunk>().swap(chunks_);
     std::vector<std::uint64_t>().swap(marks_);
+    std::vector<std::uint64_t>().swap(ran_);
     count_ = 0;
     ++mutations_;
 }
 
-bool PreviewLines::checked(std::size_t index) const {
+bool PreviewLines::bit(const std::vector<std::uint64_t>& bits, std::size_t index) const {
     if (index >= count_) outOfRange(index, count_);
-    return (marks_[index / 64] >> (index % 64)) & 1U;
+    return (bits[index / 64] >> (index % 64)) & 1U;
 }
 
-void PreviewLines::setChecked(std::size_t index, bool on) {
+void PreviewLines::setBit(std::vector<std::uint64_t>& bits, std::size_t index, bool on) {
     if (index >= count_) outOfRange(index, count_);
-    const std::uint64_t bit = std::uint64_t{1} << (index % 64);
+    const std::uint64_t mask = std::uint64_t{1} << (index % 64);
     if (on)
-        marks_[index / 64] |= bit;
+        bits[index / 64] |= mask;
     else
-        marks_[index / 64] &= ~bit;
+        bits[index / 64] &= ~mask;
 }
+
+bool PreviewLines::checked(std::size_t index) const { return bit(marks_, index); }
+void PreviewLines::setChecked(std::size_t index, bool on) { setBit(marks_, index, on); }
+bool PreviewLines::ran(std::size_t index) const { return bit(ran_, index); }
+void PreviewLines::setRan(std::size_t index, bool on) { setBit(ran_, index, on); }
 
 std::size_t PreviewLines::textBytes() const {
     std::size_t bytes = 0;

@@ -9,7 +9,8 @@
 
 namespace tabulant::ui {
 
-// The text of the preview lines and their check marks, packed for lists of millions of lines:
+// The text of the preview lines, their check marks and whether each has run, packed for lists of
+// millions of lines:
 // the lines are kept in chunks of consecutive lines, each chunk one buffer plus the offsets of its
 // lines, so a line costs its bytes plus a few bytes of bookkeeping instead of a string object and
 // a heap block of its own. Indexes are 0-based here; the windows translate to their 1-based line
@@ -30,6 +31,11 @@ public:
     bool checked(std::size_t index) const;
     void setChecked(std::size_t index, bool on);
 
+    // Whether the line has been executed without failure since its text last changed: a line
+    // given a different text (setLine, rewrite) counts as not run again.
+    bool ran(std::size_t index) const;
+    void setRan(std::size_t index, bool on);
+
     // Bytes of text held, for measuring the bookkeeping overhead.
     std::size_t textBytes() const;
 
@@ -39,7 +45,7 @@ public:
     // While a chunk is being rebuilt, line() still answers its old text, so `change` may let events
     // (repaints) run; changing the list meanwhile throws std::logic_error. `chunkDone(first, last)`
     // is called after the lines [first, last) have been swapped in. A chunk whose rebuild throws
-    // keeps its old text.
+    // keeps its old text (and its lines their run marks).
     template <class Change, class ChunkDone> void rewrite(Change&& change, ChunkDone&& chunkDone);
 
 private:
@@ -53,9 +59,12 @@ private:
     Chunk& chunkOf(std::size_t index, std::size_t& offset);
     const Chunk& chunkOf(std::size_t index, std::size_t& offset) const;
     static void checkChunkSize(std::size_t bytes);
+    bool bit(const std::vector<std::uint64_t>& bits, std::size_t index) const;
+    void setBit(std::vector<std::uint64_t>& bits, std::size_t index, bool on);
 
     std::vector<Chunk> chunks_;
-    std::vector<std::uint64_t> marks_; // one bit per line
+    std::vector<std::uint64_t> marks_; // one bit per line: its check mark
+    std::vector<std::uint64_t> ran_;   // one bit per line: it has run
     std::size_t count_ = 0;
     std::uint64_t mutations_ = 0;
 };
@@ -63,10 +72,12 @@ private:
 template <class Change, class ChunkDone>
 void PreviewLines::rewrite(Change&& change, ChunkDone&& chunkDone) {
     std::string out;
+    std::vector<std::size_t> replacedLines;
     for (std::size_t c = 0; c < chunks_.size(); ++c) {
         const std::size_t first = c * LinesPerChunk;
         Chunk rebuilt;
         bool changed = false;
+        replacedLines.clear();
         {
             const Chunk& old = chunks_[c];
             rebuilt.starts.reserve(old.starts.size());
@@ -79,6 +90,9 @@ void PreviewLines::rewrite(Change&& change, ChunkDone&& chunkDone) {
                     throw std::logic_error("The list changed while it was rewritten.");
                 if (replaced) {
                     changed = true;
+                    const std::string_view before(old.text.data() + old.starts[k],
+                                                  old.starts[k + 1] - old.starts[k]);
+                    if (out != before) replacedLines.push_back(first + k);
                     rebuilt.text.append(out);
                 } else {
                     rebuilt.text.append(old.text, old.starts[k], old.starts[k + 1] - old.starts[k]);
@@ -90,6 +104,7 @@ void PreviewLines::rewrite(Change&& change, ChunkDone&& chunkDone) {
         if (changed) {
             rebuilt.text.shrink_to_fit();
             chunks_[c] = std::move(rebuilt);
+            for (std::size_t index : replacedLines) setBit(ran_, index, false);
             chunkDone(first, first + chunks_[c].lines());
         }
     }

@@ -1,6 +1,9 @@
 #include "PreviewListModel.h"
 #include "platform/qt/QtText.h"
 
+#include <QGuiApplication>
+#include <QPalette>
+
 #include <algorithm>
 #include <limits>
 
@@ -40,11 +43,16 @@ void PreviewListModel::setLineText(std::size_t index, std::string_view text) {
     linesChanged(index, index + 1);
 }
 
+void PreviewListModel::setRan(std::size_t index) {
+    lines_.setRan(index, true);
+    linesChanged(index, index + 1);
+}
+
 void PreviewListModel::linesChanged(std::size_t first, std::size_t last) {
     const auto end = std::min<std::size_t>(last, static_cast<std::size_t>(published_));
     if (first >= end) return;
     emit dataChanged(index(static_cast<int>(first), 0), index(static_cast<int>(end - 1), 0),
-                     {Qt::DisplayRole});
+                     {Qt::DisplayRole, Qt::ForegroundRole});
 }
 
 int PreviewListModel::rowCount(const QModelIndex& parent) const {
@@ -66,6 +74,9 @@ QVariant PreviewListModel::data(const QModelIndex& index, int role) const {
     }
     case Qt::CheckStateRole:
         return lines_.checked(row) ? Qt::Checked : Qt::Unchecked;
+    case Qt::ForegroundRole:
+        if (!lines_.ran(row)) return {};
+        return QGuiApplication::palette().color(QPalette::Disabled, QPalette::Text);
     default:
         return {};
     }

@@ -7,9 +7,10 @@
 
 namespace tabulant::ui {
 
-// The preview lines as the list view sees them: one column, one check box per line, no widget
-// item per line. Lines appended while the list is being filled are announced to the view in one
-// batch (publish()), not one signal per line. Thread: the user-interface thread.
+// The preview lines as the list view sees them: one column, one check box per line, lines that
+// have run in the palette's disabled text colour, no widget item per line. Lines appended while the
+// list is being filled are announced to the view in one batch (publish()), not one signal per line.
+// Thread: the user-interface thread.
 class PreviewListModel final : public QAbstractTableModel {
     Q_OBJECT
 public:
@@ -27,6 +28,8 @@ public:
     // Announces the lines appended since the last call to the views.
     void publish();
     void setLineText(std::size_t index, std::string_view text);
+    // Marks the line as run (its statement was executed without failure).
+    void setRan(std::size_t index);
     // Tells the views that the lines [first, last) changed in the storage.
     void linesChanged(std::size_t first, std::size_t last);
 

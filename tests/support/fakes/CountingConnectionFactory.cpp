@@ -32,6 +32,7 @@ private:
 };
 
 std::unique_ptr<platform::Connection> CountingConnectionFactory::CreateConnection() {
+    if (createFailure) throw *createFailure;
     return std::make_unique<Counted>(inner_.CreateConnection(), live_);
 }
 

@@ -1,8 +1,10 @@
 #pragma once
 
 #include "platform/Connection.h"
+#include "platform/Error.h"
 
 #include <memory>
+#include <optional>
 #include <set>
 
 namespace tabulant::fakes {
@@ -14,6 +16,9 @@ namespace tabulant::fakes {
 class CountingConnectionFactory final : public platform::ConnectionFactory {
 public:
     explicit CountingConnectionFactory(platform::ConnectionFactory& inner) : inner_(inner) {}
+
+    // When set, CreateConnection throws it instead of asking the wrapped factory.
+    std::optional<platform::Error> createFailure;
 
     std::unique_ptr<platform::Connection> CreateConnection() override;
     int OpenNow() const;

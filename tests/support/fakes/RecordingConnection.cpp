@@ -6,8 +6,8 @@
 namespace tabulant::fakes {
 
 std::string RecordingServer::SqlException(std::string_view sqlstate, std::string_view message) {
-    std::string s = "SQLException: ";
-    s.append(sqlstate).append(" ").append(message);
+    std::string s = "SQLException: [";
+    s.append(sqlstate).append("] ").append(message);
     return s;
 }
 
