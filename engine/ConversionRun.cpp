@@ -9,6 +9,7 @@ namespace tabulant::engine {
 
 ConversionRun::ConversionRun(RunPorts ports, std::string location, RunOptions options)
     : ports_(ports), location_(std::move(location)), database_(std::move(options.database)),
+      statementsTo_(options.statementsTo),
       policy_(options.makePolicy(options.policy, {ports.preview, ports.events, ports.regional})) {}
 
 ConversionRun::~ConversionRun() = default;
@@ -41,15 +42,17 @@ RunSummary ConversionRun::Run() {
     connectionLost_ = false;
     stopRequested_ = false;
     summary_ = RunSummary{};
-    trap(104, [&] {
-        postgres_ =
-            std::make_unique<db::ReopeningConnection>(ports_.connections.CreateConnection());
-    });
+    postgres_.reset();
+    if (ToServer())
+        trap(104, [&] {
+            postgres_ =
+                std::make_unique<db::ReopeningConnection>(ports_.connections.CreateConnection());
+        });
     trap(106, [&] { access_ = ports_.connections.CreateConnection(); });
     trap(108, [&] { records_ = platform::Recordset(); });
 
     std::optional<std::string> refused;
-    if (trap.Condition(114, [&] {
+    if (ToServer() && trap.Condition(114, [&] {
             refused = database_.postgreSQLConnectFailure(Services());
             return refused.has_value();
         })) {
@@ -86,7 +89,8 @@ void ConversionRun::Open(shell::Trap& trap) {
     trap(116, [&] { view.SetBusy(true); });
     trap(118, [&] { view.ExistingTables().Clear(); });
     trap(120, [&] { view.SourceTables().Clear(); });
-    trap(122, [&] { database_.fillPostgreSQLTableList(Services(), view.ExistingTables()); });
+    if (ToServer())
+        trap(122, [&] { database_.fillPostgreSQLTableList(Services(), view.ExistingTables()); });
     trap(124, [&] {
         database_.fillAccessTableList(Services(), view.SourceTables(),
                                       ports_.settings.AccessFile());
@@ -95,14 +99,16 @@ void ConversionRun::Open(shell::Trap& trap) {
     trap(126, [&] { Access().CursorLocation(platform::Connection::adUseClient); });
     trap(128, [&] { Access().Mode(platform::Connection::adModeReadWrite); });
     trap(130, [&] { Access().Open(database_.accessConnectionString(ports_.settings, "", "")); });
-    trap(132, [&] { Postgres().CursorLocation(platform::Connection::adUseServer); });
-    trap(134, [&] { Postgres().CommandTimeout(5000); });
-    trap(136, [&] { Postgres().ConnectionTimeout(5000); });
-    trap(138, [&] {
-        std::string text = database_.postgreSQLConnectionString(ports_.settings);
-        const platform::WipeOnExit forgetText(text);
-        Postgres().Open(text);
-    });
+    if (ToServer()) {
+        trap(132, [&] { Postgres().CursorLocation(platform::Connection::adUseServer); });
+        trap(134, [&] { Postgres().CommandTimeout(5000); });
+        trap(136, [&] { Postgres().ConnectionTimeout(5000); });
+        trap(138, [&] {
+            std::string text = database_.postgreSQLConnectionString(ports_.settings);
+            const platform::WipeOnExit forgetText(text);
+            Postgres().Open(text);
+        });
+    }
     trap(140, [&] { closeAtEnd_ = true; });
     trap(144, [&] { ports_.preview.ClearPreviewList(); });
     trap(146, [&] { ports_.preview.ClearDatatypeConversionList(); });
@@ -126,14 +132,14 @@ void ConversionRun::Finish(shell::Trap& trap) {
         trap(458, [&] { outcome_ = PreviewOutcome::Ended; });
         trap(460, [&] { outcome_ = ports_.preview.ShowPreview(postgres_.get()); });
         if (trap.Condition(462, [&] { return outcome_ != PreviewOutcome::RanToEnd; })) {
-            trap(464, [&] { Postgres().Close(); });
+            if (ToServer()) trap(464, [&] { Postgres().Close(); });
             trap(466, [&] { Access().Close(); });
             trap(468, [&] { closeAtEnd_ = false; });
             trap(470, [&] { ports_.view.SetProgressText(""); });
         }
     }
     if (trap.Condition(472, [&] { return closeAtEnd_; })) {
-        trap(474, [&] { Postgres().Close(); });
+        if (ToServer()) trap(474, [&] { Postgres().Close(); });
         trap(476, [&] { Access().Close(); });
     }
     trap(478, [&] { ports_.view.SetBusy(false); });

@@ -41,6 +41,11 @@ struct RunOptions {
     std::function<std::unique_ptr<ConversionPolicy>(PolicyKind, const PolicyServices&)> makePolicy =
         MakePolicy;
     RunDatabase database = DefaultRunDatabase();
+    // Statements to an output, no server: when set, the run never connects to PostgreSQL (no
+    // probe, no list of existing tables, so no overwrite question, and no connection of its
+    // own) and writes to this output every statement it would have executed. Meant for
+    // RunMode::Direct; a preview shown meanwhile gets no connection. Must outlive the run.
+    StatementOutput* statementsTo = nullptr;
 };
 
 // Copies every table of the Access file named in the settings into PostgreSQL, last listed
@@ -92,6 +97,7 @@ private:
     bool Previewing() const { return ports_.settings.Mode() != RunMode::Direct; }
     bool PerFile() const { return ports_.settings.Mode() == RunMode::PreviewPerFile; }
     bool PerTable() const { return ports_.settings.Mode() == RunMode::PreviewPerTable; }
+    bool ToServer() const { return statementsTo_ == nullptr; }
 
     void Open(shell::Trap& trap);
     // Steps 148 to 450 for entry i of the source tables; false when the walk is to end here.
@@ -109,6 +115,7 @@ private:
     RunPorts ports_;
     std::string location_;
     RunDatabase database_;
+    StatementOutput* statementsTo_;
     std::unique_ptr<ConversionPolicy> policy_;
 
     bool running_ = false;

@@ -58,7 +58,10 @@ void ConversionRun::Send(shell::Trap& trap, int line, const std::string& stateme
     if (Halted()) return;
     std::string failure;
     try {
-        Postgres().Execute(statement);
+        if (ToServer())
+            Postgres().Execute(statement);
+        else
+            statementsTo_->Write(statement);
         ++summary_.executed;
         if (role == Role::Row) ++tableWritten_;
         return;

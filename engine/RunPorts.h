@@ -76,4 +76,16 @@ public:
     virtual PreviewOutcome ShowPreview(platform::Connection* executeOn) = 0;
 };
 
+// Where a run that reaches no server puts the statements it would have executed (see
+// RunOptions::statementsTo). Write either keeps the statement or throws; a failure is reported
+// at the step that handed the statement on, as a rejected Execute would be.
+// Thread: the user-interface thread.
+class StatementOutput {
+public:
+    virtual ~StatementOutput() = default;
+    // One statement as the run made it: one line, DROP TABLE and CREATE TABLE without a
+    // terminating semicolon, INSERT with one.
+    virtual void Write(std::string_view statement) = 0;
+};
+
 } // namespace tabulant::engine

@@ -13,7 +13,8 @@ struct RunSummary {
     int tables = 0;              // tables whose statements were made (not those answered No)
     std::int64_t rows = 0;       // row statements made
     std::int64_t statements = 0; // every statement made, DROP and CREATE included
-    std::int64_t executed = 0;   // statements the run itself executed without failure
+    std::int64_t executed = 0;   // statements the run itself executed (or wrote to its
+                                 // statement output) without failure
     int failures = 0;            // error reports the run showed
     bool connectionLost = false; // PostgreSQL went away; nothing was sent after that
     bool stopped = false;        // ended early by RequestStop()

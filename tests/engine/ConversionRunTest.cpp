@@ -109,6 +109,7 @@ private slots:
     void missingAccessFile();
     void unreadableTableIsReportedAndTheRunGoesOn();
     void fileWithoutTables();
+    void statementsToAnOutputReachNoServer();
 };
 
 void ConversionRunTest::ordersInDirectMode() {
@@ -524,6 +525,49 @@ void ConversionRunTest::fileWithoutTables() {
     QVERIFY(h.window.list2.items().empty());
     QCOMPARE(qs(h.prompts.Messages()), QStringList{"Done."});
     QVERIFY(h.prompts.ErrorReports().empty());
+}
+
+namespace {
+// Keeps what it is given; throws for statements that start with `failFor`.
+struct KeptStatements final : engine::StatementOutput {
+    Strings kept;
+    std::string failFor = "\x01";
+    void Write(std::string_view statement) override {
+        if (statement.starts_with(failFor)) throw platform::Error(28, "No space left on device");
+        kept.emplace_back(statement);
+    }
+};
+} // namespace
+
+// With a statement output the run never reaches for the server: no probe, no table list, no
+// overwrite question, no connection; every statement goes to the output in the order a direct
+// run executes it, and a failed write is reported at the step that handed the statement on.
+void ConversionRunTest::statementsToAnOutputReachNoServer() {
+    KeptStatements output;
+    engine::RunOptions options;
+    options.statementsTo = &output;
+    testing::RunHarness h(std::move(options));
+    AddPlain(h, "Beta", 2);
+    AddPlain(h, "Alpha", 1);
+    h.factory.postgres.openFailure = platform::Error(-2147467259, "no server here");
+    h.factory.postgres.existingTables = {"alpha", "beta"};
+    h.prompts.SetDefaultAnswer(Answer::Yes);
+    output.failFor = Insert("Beta", 1);
+    h.Click();
+
+    QCOMPARE(qs(output.kept),
+             qs({Create("Alpha"), Insert("Alpha", 1), Create("Beta"), Insert("Beta", 2)}));
+    QCOMPARE(h.ReportLines(), std::vector<int>{432});
+    QCOMPARE(qs(h.prompts.Messages()), QStringList{"Done."});
+    QVERIFY(h.factory.postgres.openedWith.empty());
+    QCOMPARE(h.factory.postgres.catalogueQueries, 0);
+    QVERIFY(h.window.list1.items().empty());
+    QCOMPARE(h.connections.OpenNow(), 0);
+    QCOMPARE(h.preview.datatypeRows.size(), std::size_t(4));
+    QVERIFY(h.summary.started);
+    QCOMPARE(h.summary.statements, 5);
+    QCOMPARE(h.summary.executed, 4);
+    QCOMPARE(h.summary.failures, 1);
 }
 
 QTEST_GUILESS_MAIN(ConversionRunTest)
