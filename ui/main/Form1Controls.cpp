@@ -3,6 +3,7 @@
 #include "Form1.h"
 
 #include "CaptionProgressBar.h"
+#include "shell/core/SavedSettings.h"
 
 #include "shell/widgets/SelectAllOnFocus.h"
 #include "shell/widgets/Twips.h"
@@ -206,13 +207,14 @@ void Form1::connectHandlers() {
 
 std::array<Form1::TextSetting, 7> Form1::textSettings() const {
     // In the order the opening reads them, with the step that reads each.
-    return {{{136, Text1, "PostgreSQLServer", "localhost"},
-             {138, Text9, "PostgreSQLPort", "5432"},
-             {140, Text3, "PostgreSQLUser", ""},
-             {142, Text7, "PostgreSQLPassword", ""},
-             {144, Text10, "PostgreSQLDatabase", ""},
-             {146, Text5, "AccessMDBFile", ""},
-             {148, Text6, "AccessPassword", ""}}};
+    namespace saved = shell::saved;
+    const auto row = [](int line, QLineEdit* box, shell::SavedText setting) {
+        return TextSetting{line, box, setting.key, setting.defaultValue};
+    };
+    return {{row(136, Text1, saved::PostgreSQLServer), row(138, Text9, saved::PostgreSQLPort),
+             row(140, Text3, saved::PostgreSQLUser), row(142, Text7, saved::PostgreSQLPassword),
+             row(144, Text10, saved::PostgreSQLDatabase), row(146, Text5, saved::AccessMDBFile),
+             row(148, Text6, saved::AccessPassword)}};
 }
 
 } // namespace tabulant::ui
