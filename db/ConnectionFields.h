@@ -18,8 +18,9 @@ public:
     virtual std::string PostgreSQLDatabase() const = 0; // Text10
 };
 
-// Plain values, for tools and tests.
-struct FixedConnectionFields final : ConnectionFields {
+// Plain values, for tools, tests and front ends that keep no fields of their own. `Base` is
+// ConnectionFields or an interface that extends it (a run's settings, say).
+template <class Base> struct FixedFields : Base {
     std::string accessFile, accessPassword;
     std::string server = "localhost", port = "5432", user, password, database;
 
@@ -31,5 +32,6 @@ struct FixedConnectionFields final : ConnectionFields {
     std::string PostgreSQLPassword() const override { return password; }
     std::string PostgreSQLDatabase() const override { return database; }
 };
+using FixedConnectionFields = FixedFields<ConnectionFields>;
 
 } // namespace tabulant::db

@@ -36,18 +36,24 @@ void ShellCoreTest::errorReportText_data() {
     QTest::addColumn<int>("line");
     QTest::addColumn<QString>("description");
     QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("oneLine"); // as a terminal shows it
     QTest::newRow("replace handler")
         << "Form3.PushButton2_Click" << 114 << "Invalid procedure call or argument"
         << "Invalid procedure call or argument\r\nin Varnolet2021/08/31.Form3.PushButton2_Click at "
-           "line 114\r\rPlease email screenshot of this message to support@quorvane.com";
+           "line 114\r\rPlease email screenshot of this message to support@quorvane.com"
+        << "Invalid procedure call or argument in Varnolet2021/08/31.Form3.PushButton2_Click at "
+           "line 114";
     QTest::newRow("empty description")
         << "Form1.PushButton7_Click" << 130 << ""
         << "\r\nin Varnolet2021/08/31.Form1.PushButton7_Click at line 130\r\rPlease email "
-           "screenshot of this message to support@quorvane.com";
+           "screenshot of this message to support@quorvane.com"
+        << "in Varnolet2021/08/31.Form1.PushButton7_Click at line 130";
     QTest::newRow("description with line breaks kept")
         << "Form2.PushButton1_Click" << 100 << "SQLException: 42601\nERROR: syntax error"
         << "SQLException: 42601\nERROR: syntax error\r\nin Varnolet2021/08/31.Form2.PushButton1_"
-           "Click at line 100\r\rPlease email screenshot of this message to support@quorvane.com";
+           "Click at line 100\r\rPlease email screenshot of this message to support@quorvane.com"
+        << "SQLException: 42601 ERROR: syntax error in Varnolet2021/08/31.Form2.PushButton1_Click "
+           "at line 100";
 }
 
 void ShellCoreTest::errorReportText() {
@@ -55,8 +61,13 @@ void ShellCoreTest::errorReportText() {
     QFETCH(int, line);
     QFETCH(QString, description);
     QFETCH(QString, text);
+    QFETCH(QString, oneLine);
     QCOMPARE(q(shell::ErrorReportText(location.toStdString(), line, description.toStdString())),
              text);
+    QCOMPARE(q(shell::ErrorReportLine(text.toStdString())), oneLine);
+    // Any other text is only made one line.
+    QCOMPARE(shell::ErrorReportLine("Could not connect.\r\rfailed: refused\n\tIs it running?\r\n"),
+             std::string("Could not connect. failed: refused Is it running?"));
 }
 
 void ShellCoreTest::trapReportsAndGoesOn() {
