@@ -1,0 +1,145 @@
+#include "CommandLine.h"
+
+#include <string_view>
+
+namespace tabulant::cli {
+
+namespace {
+
+Overwrite overwriteAnswer(const std::string& value) {
+    if (value == "ask") return Overwrite::Ask;
+    if (value == "yes") return Overwrite::Yes;
+    if (value == "no") return Overwrite::No;
+    throw UsageError("--overwrite takes ask, yes or no, not \"" + value + "\"");
+}
+
+} // namespace
+
+CommandLine ParseCommandLine(const std::vector<std::string>& args) {
+    CommandLine line;
+    std::vector<std::string> files;
+    bool optionsEnded = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (optionsEnded || arg == "-" || !arg.starts_with("-")) {
+            files.push_back(arg);
+            continue;
+        }
+        if (arg == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        std::string name = arg;
+        std::optional<std::string> inlineValue;
+        if (const auto eq = arg.find('='); eq != std::string::npos && arg.starts_with("--")) {
+            name = arg.substr(0, eq);
+            inlineValue = arg.substr(eq + 1);
+        }
+        const auto value = [&]() -> std::string {
+            if (inlineValue) return *inlineValue;
+            if (i + 1 >= args.size()) throw UsageError(name + " needs a value");
+            return args[++i];
+        };
+        const auto flag = [&] {
+            if (inlineValue) throw UsageError(name + " takes no value");
+        };
+
+        if (name == "--server") {
+            line.server = value();
+        } else if (name == "--port") {
+            line.port = value();
+        } else if (name == "--user") {
+            line.user = value();
+        } else if (name == "--database") {
+            line.database = value();
+        } else if (name == "--overwrite") {
+            line.overwrite = overwriteAnswer(value());
+        } else if (name == "--sql") {
+            line.sqlFile = value();
+            if (line.sqlFile->empty()) throw UsageError("--sql needs a file name, or - ");
+        } else if (name == "--table") {
+            line.tables.push_back(value());
+        } else if (name == "--typed") {
+            flag();
+            line.typed = true;
+        } else if (name == "--quiet") {
+            flag();
+            line.verbosity = Verbosity::Quiet;
+        } else if (name == "--verbose") {
+            flag();
+            line.verbosity = Verbosity::Verbose;
+        } else if (name == "--help") {
+            flag();
+            line.help = true;
+        } else if (name == "--version") {
+            flag();
+            line.version = true;
+        } else if (name == "--password" || name == "--access-password") {
+            throw UsageError("passwords are not taken from the command line (see --help)");
+        } else {
+            throw UsageError("unknown option " + name);
+        }
+    }
+    if (line.help || line.version) return line;
+    if (files.empty()) throw UsageError("no Access file named");
+    if (files.size() > 1) throw UsageError("one Access file at a time, not \"" + files[1] + "\"");
+    line.accessFile = files.front();
+    return line;
+}
+
+std::string UsageText() {
+    return R"(Usage: tabulant-convert [OPTIONS] ACCESS_FILE
+
+Copies every user table of a Microsoft Access database (.mdb or .accdb) into
+PostgreSQL: the conversion Tabulant's window runs without SQL preview, with the
+same statements, reports and row counts, from a terminal or a script.
+
+PostgreSQL server (an option left out takes the window's saved setting, then
+PGHOST, PGPORT, PGUSER or PGDATABASE, then localhost, 5432, the login name, and
+the database named after the user):
+  --server HOST           the server's host name or address
+  --port N                its port
+  --user NAME             the user name
+  --database NAME         the database
+
+What to convert and how:
+  --table NAME            only this table (repeat for more)
+  --overwrite ask|yes|no  a table that exists already: ask (the default when
+                          standard input is a terminal), drop and convert it
+                          again, or leave it as it is (the default otherwise)
+  --sql FILE              write the statements to FILE ("-" for standard
+                          output) instead of executing them; no server is
+                          reached, see below
+  --typed                 the typed mode (not available yet)
+
+Messages (on standard error):
+  --quiet                 only the failures
+  --verbose               also the settings used, the answers given and each
+                          field's PostgreSQL type
+  --help                  this text
+  --version               the program's version
+
+Passwords are never taken from the command line. The Access database password
+comes from TABULANT_ACCESS_PASSWORD, or is asked for when standard input is a
+terminal. The PostgreSQL password comes from PGPASSWORD, the window's saved
+password (when server, port and user are the saved ones), the password file
+(~/.pgpass or PGPASSFILE, only when no one else can read it), or is asked for
+when the server wants one and standard input is a terminal.
+
+With --sql the statements are written one a line, each ending in a semicolon,
+after a line that sets the client encoding to UTF8. No server is asked which
+tables exist: the file creates every table, and --overwrite yes puts
+DROP TABLE IF EXISTS before each one. To load it all or nothing:
+  tabulant-convert shop.mdb --sql - | psql -1 -v ON_ERROR_STOP=1 -d shop
+
+Every failure is reported on one line of standard error as the window reports
+it: the description, then the location and step ("in ... at line N").
+
+Exit status: 0 when every statement succeeded; 1 when a statement or step
+failed (the count is on the last line); 2 for bad usage, an Access file that
+cannot be opened, a statement file that cannot be written, or a server that
+cannot be reached.
+)";
+}
+
+} // namespace tabulant::cli

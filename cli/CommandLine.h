@@ -1,0 +1,41 @@
+#pragma once
+
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace tabulant::cli {
+
+// The answer to "Would you like to overwrite ...?".
+enum class Overwrite { Ask, Yes, No };
+enum class Verbosity { Quiet, Normal, Verbose };
+
+// What the command line asks for. Unset server values are filled in later, from the window's
+// saved settings, the PG* environment variables and the window's defaults.
+struct CommandLine {
+    std::string accessFile;
+    std::optional<std::string> server, port, user, database;
+    std::optional<Overwrite> overwrite; // unset: ask on a terminal, else no
+    std::optional<std::string> sqlFile; // "-" is standard output
+    bool typed = false;
+    std::vector<std::string> tables; // empty: every table
+    Verbosity verbosity = Verbosity::Normal;
+    bool help = false;
+    bool version = false;
+};
+
+// Bad usage; what() says what is wrong in one line.
+class UsageError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Reads the arguments after the program's name. Options take their value as the next argument
+// or after "=" (--port=5433); "--" ends the options. Throws UsageError.
+CommandLine ParseCommandLine(const std::vector<std::string>& args);
+
+// The text of --help.
+std::string UsageText();
+
+} // namespace tabulant::cli

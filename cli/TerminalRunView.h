@@ -1,0 +1,52 @@
+#pragma once
+
+#include "ChosenTableList.h"
+#include "CommandLine.h"
+#include "Terminal.h"
+#include "engine/RunPorts.h"
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace tabulant::cli {
+
+// The run's view on a terminal: while a table's rows are made, a status line with the table,
+// rows done of rows and rows per second, rewritten in place at most a few times a second; when
+// the table is done, one line with its row count and time (also when standard error is not a
+// terminal). Nothing when quiet. The window's progress bar texts are not shown.
+// Thread: the one thread of the program.
+class TerminalRunView final : public engine::RunView {
+public:
+    TerminalRunView(Terminal& terminal, Verbosity verbosity, const std::vector<std::string>& tables)
+        : terminal_(terminal), verbosity_(verbosity), source_(tables) {}
+
+    // Called as each table's statements begin, before its CREATE TABLE is handed on.
+    std::function<void(std::string_view table)> beforeTable;
+
+    platform::StringList& ExistingTables() override { return existing_; }
+    platform::StringList& SourceTables() override { return source_; }
+    void SetBusy(bool) override {}
+    void SetProgressValue(int) override {}
+    void SetProgressText(std::string_view) override {}
+
+    void TableStarted(std::string_view table) override;
+    void RowStarted(std::int64_t done, std::int64_t rows) override;
+    void TableFinished(std::string_view table, std::int64_t rows) override;
+
+private:
+    using Clock = std::chrono::steady_clock;
+    void showProgress(std::int64_t done, std::int64_t rows, Clock::time_point now);
+
+    Terminal& terminal_;
+    Verbosity verbosity_;
+    platform::VectorStringList existing_;
+    ChosenTableList source_;
+    std::string table_;
+    Clock::time_point started_{};
+    Clock::time_point shown_{};
+};
+
+} // namespace tabulant::cli

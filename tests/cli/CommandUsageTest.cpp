@@ -1,0 +1,159 @@
+// The built tabulant-convert without a server: usage errors, --help, the statement file's exact
+// form, a reader that goes away, and the libraries it loads.
+#include "CliHarness.h"
+#include "accesswriter/AccessWriter.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QTest>
+
+using namespace tabulant;
+using namespace tabulant::testing;
+namespace aw = accesswriter;
+using aw::Column;
+using aw::ColumnType;
+using V = platform::Variant;
+
+class CommandUsageTest : public QObject {
+    Q_OBJECT
+private slots:
+    void badUsage_data();
+    void badUsage();
+    void helpFitsATerminal();
+    void statementFile_data();
+    void statementFile();
+    void readerThatGoesAwayIsOneFailure();
+    void loadsNoWindowSystemLibrary();
+};
+
+void CommandUsageTest::badUsage_data() {
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QString>("says");
+    QTest::newRow("nothing") << QStringList{} << "no Access file named";
+    QTest::newRow("two files") << QStringList{"a.mdb", "b.mdb"} << "one Access file at a time";
+    QTest::newRow("unknown option")
+        << QStringList{"--host", "x", "a.mdb"} << "unknown option --host";
+    QTest::newRow("missing value") << QStringList{"a.mdb", "--port"} << "--port needs a value";
+    QTest::newRow("bad answer") << QStringList{"--overwrite", "maybe", "a.mdb"}
+                                << "--overwrite takes ask, yes or no";
+    QTest::newRow("value for a flag")
+        << QStringList{"--quiet=1", "a.mdb"} << "--quiet takes no value";
+    QTest::newRow("password on the command line")
+        << QStringList{"--password", "x", "a.mdb"}
+        << "passwords are not taken from the command line";
+    QTest::newRow("ask without a terminal")
+        << QStringList{"--overwrite", "ask", "SAMPLE"} << "--overwrite ask needs a terminal";
+    QTest::newRow("typed mode") << QStringList{"--typed", "SAMPLE"} << "not available yet";
+    QTest::newRow("statement file cannot be made")
+        << QStringList{"--sql", "/nonexistent/folder/out.sql", "SAMPLE"}
+        << "Cannot create /nonexistent/folder/out.sql: No such file or directory";
+}
+
+void CommandUsageTest::badUsage() {
+    QFETCH(QStringList, args);
+    QFETCH(QString, says);
+    CliHarness h;
+    aw::writeDatabase(h.path("s.mdb").toStdString(),
+                      {{"T", {Column::of("Id", ColumnType::Long)}, {{V::integer(1)}}}});
+    args.replaceInStrings("SAMPLE", h.path("s.mdb"));
+    const CliOutcome o = h.run(args);
+    QCOMPARE(o.code, 2);
+    QVERIFY(o.out.empty());
+    QVERIFY2(!o.errLines.empty() && o.errLines[0].starts_with("tabulant-convert: "),
+             o.err().c_str());
+    QVERIFY2(o.errLines[0].find(says.toStdString()) != std::string::npos, o.err().c_str());
+}
+
+void CommandUsageTest::helpFitsATerminal() {
+    const CliOutcome o = CliHarness().run({"--help"});
+    QCOMPARE(o.code, 0);
+    QVERIFY(o.out.starts_with("Usage: tabulant-convert [OPTIONS] ACCESS_FILE\n"));
+    QVERIFY(o.errLines.empty());
+    for (const QString& line : QString::fromStdString(o.out).split('\n'))
+        QVERIFY2(line.size() <= 80, qPrintable(line));
+}
+
+void CommandUsageTest::statementFile_data() {
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QString>("expected");
+    const QString create = "CREATE TABLE \"Sales \"\"old\"\"\"(Id NUMERIC,Note TEXT);\n";
+    const QString rows = "INSERT INTO \"Sales \"\"old\"\"\" VALUES (1, E'a\\r\\nb');\n"
+                         "INSERT INTO \"Sales \"\"old\"\"\" VALUES (2,NULL);\n";
+    const QString other = "CREATE TABLE \"Other\"(Id NUMERIC,Note TEXT);\n";
+    QTest::newRow("every table, last listed first")
+        << QStringList{} << "SET client_encoding = 'UTF8';\n" + create + rows + other;
+    QTest::newRow("replacing what exists")
+        << QStringList{"--overwrite", "yes"}
+        << "SET client_encoding = 'UTF8';\nDROP TABLE IF EXISTS \"Sales \"\"old\"\"\";\n" + create +
+               rows + "DROP TABLE IF EXISTS \"Other\";\n" + other;
+    QTest::newRow("one table, named in another letter case")
+        << QStringList{"--table", "OTHER"} << "SET client_encoding = 'UTF8';\n" + other;
+}
+
+// The statements one a line, each with its semicolon, in the order a direct run executes them.
+void CommandUsageTest::statementFile() {
+    QFETCH(QStringList, options);
+    QFETCH(QString, expected);
+    CliHarness h;
+    const std::vector<Column> columns{Column::of("Id", ColumnType::Long),
+                                      Column::of("Note", ColumnType::Text, 20)};
+    aw::writeDatabase(h.path("f.mdb").toStdString(),
+                      {{"Other", columns, {}},
+                       {"Sales \"old\"",
+                        columns,
+                        {{V::integer(1), V::text("a\r\nb")}, {V::integer(2), V::null()}}}});
+    const CliOutcome o =
+        h.run(QStringList(options) << "--quiet"
+                                   << "--sql" << h.path("out.sql") << h.path("f.mdb"));
+    QVERIFY2(o.code == 0, o.err().c_str());
+    QVERIFY(o.errLines.empty());
+    QFile out(h.path("out.sql"));
+    QVERIFY(out.open(QIODevice::ReadOnly));
+    QCOMPARE(QString::fromUtf8(out.readAll()), expected);
+}
+
+// A reader of --sql - that stops reading: the write failure is reported once, the run goes on
+// to its end, and the exit status says that statements were lost.
+void CommandUsageTest::readerThatGoesAwayIsOneFailure() {
+    CliHarness h;
+    std::vector<aw::Row> rows;
+    for (int i = 0; i < 30'000; ++i) rows.push_back({V::integer(i), V::text(std::string(40, 'x'))});
+    aw::writeDatabase(h.path("big.mdb").toStdString(), {{"Big",
+                                                         {Column::of("Id", ColumnType::Long),
+                                                          Column::of("Pad", ColumnType::Text, 50)},
+                                                         rows}});
+    // tabulant-convert --sql - big.mdb | head -c 1000
+    QProcess p, head;
+    p.setProcessEnvironment(h.env);
+    p.setStandardOutputProcess(&head);
+    head.setStandardOutputFile(QProcess::nullDevice());
+    head.start("head", {"-c", "1000"});
+    p.start(CliHarness::program(), {"--sql", "-", h.path("big.mdb")});
+    QVERIFY(head.waitForFinished(60'000));
+    QVERIFY(p.waitForFinished(120'000));
+    QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(p.exitCode(), 1);
+    const QStringList lines =
+        QString::fromUtf8(p.readAllStandardError()).split('\n', Qt::SkipEmptyParts);
+    QCOMPARE(lines.filter("Application Error: ").size(), 1);
+    QVERIFY2(lines.filter("Application Error: Cannot write to standard output: Broken pipe in "
+                          "Varnolet2021/08/31.Form1.PushButton7_Click at line 432")
+                     .size() == 1,
+             qPrintable(lines.join('\n')));
+    QVERIFY2(lines.last().endsWith(", 1 failure"), qPrintable(lines.last()));
+}
+
+// No display needed: neither Qt Gui nor widgets nor any library of the window system is loaded.
+void CommandUsageTest::loadsNoWindowSystemLibrary() {
+    QProcess ldd;
+    ldd.start("ldd", {CliHarness::program()});
+    QVERIFY(ldd.waitForFinished(30'000));
+    const QString libraries = QString::fromUtf8(ldd.readAllStandardOutput());
+    QVERIFY(libraries.contains("libQt6Core"));
+    for (const char* forbidden : {"libQt6Gui", "libQt6Widgets", "libX11", "libxcb", "libEGL",
+                                  "libGL", "libwayland", "libfontconfig"})
+        QVERIFY2(!libraries.contains(forbidden), forbidden);
+}
+
+QTEST_GUILESS_MAIN(CommandUsageTest)
+#include "CommandUsageTest.moc"
