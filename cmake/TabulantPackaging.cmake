@@ -9,6 +9,8 @@ set(TABULANT_INSTALL_PROGRAM_DIR lib/tabulant CACHE STRING
     "Folder (below the prefix) holding the program, HAND-M.CUR and Samples/")
 
 install(TARGETS tabulant RUNTIME DESTINATION ${TABULANT_INSTALL_PROGRAM_DIR})
+# The terminal command needs nothing beside it.
+install(TARGETS tabulant-convert RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${PROJECT_SOURCE_DIR}/resources/HAND-M.CUR DESTINATION ${TABULANT_INSTALL_PROGRAM_DIR})
 install(FILES ${PROJECT_SOURCE_DIR}/resources/tabulant.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
@@ -24,15 +26,41 @@ file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/install-links)
 file(CREATE_LINK ${_tabulant_link_target} ${_tabulant_link} SYMBOLIC)
 install(FILES ${_tabulant_link} DESTINATION ${CMAKE_INSTALL_BINDIR})
 
+# Manual pages and the package's changelog go in compressed as Debian wants them (gzip -9 without
+# a name or time stamp, so that the same sources give the same package); the copyright file as
+# it is.
+set(_tabulant_doc_dir ${CMAKE_INSTALL_DATADIR}/doc/tabulant)
+set(_tabulant_gz)
+foreach(_source docs/man/tabulant.1 docs/man/tabulant-convert.1 packaging/changelog)
+    get_filename_component(_name ${_source} NAME)
+    set(_gz ${CMAKE_BINARY_DIR}/packaging/${_name}.gz)
+    add_custom_command(OUTPUT ${_gz}
+        COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/packaging
+        COMMAND gzip -9nc ${PROJECT_SOURCE_DIR}/${_source} > ${_gz}
+        DEPENDS ${PROJECT_SOURCE_DIR}/${_source}
+        VERBATIM)
+    list(APPEND _tabulant_gz ${_gz})
+endforeach()
+add_custom_target(tabulant_package_docs ALL DEPENDS ${_tabulant_gz})
+install(FILES ${CMAKE_BINARY_DIR}/packaging/tabulant.1.gz
+              ${CMAKE_BINARY_DIR}/packaging/tabulant-convert.1.gz
+        DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES ${CMAKE_BINARY_DIR}/packaging/changelog.gz ${PROJECT_SOURCE_DIR}/packaging/copyright
+        DESTINATION ${_tabulant_doc_dir})
+
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME tabulant)
 set(CPACK_PACKAGE_VENDOR Quorvane)
 set(CPACK_PACKAGE_CONTACT "Quorvane support <support@quorvane.com>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Copies Microsoft Access tables into PostgreSQL")
+# Lines of at most 80 characters, as Debian's policy asks.
 set(CPACK_PACKAGE_DESCRIPTION
-    "Tabulant copies every user table of a Microsoft Access database (.mdb or .accdb, with or
-without a database password) into a PostgreSQL database, with an optional SQL preview in which
-the statements can be edited, searched and replaced, and executed with stop-at-error.")
+    "Tabulant copies every user table of a Microsoft Access database (an .mdb or
+an .accdb file, with or without a database password) into a PostgreSQL
+database. The window program tabulant offers an SQL preview in which the
+statements can be edited, searched and replaced, and executed with
+stop-at-error; the command tabulant-convert runs the same conversion from a
+terminal or a script, or writes the statements to a file for psql.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_STRIP_FILES ON)
