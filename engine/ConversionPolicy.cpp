@@ -1,6 +1,7 @@
 #include "ConversionPolicy.h"
 
 #include "SpecifiedPolicy.h"
+#include "typed/TypedPolicy.h"
 
 namespace tabulant::engine {
 
@@ -8,6 +9,8 @@ std::unique_ptr<ConversionPolicy> MakePolicy(PolicyKind kind, const PolicyServic
     switch (kind) {
     case PolicyKind::Specified:
         break;
+    case PolicyKind::Typed:
+        return std::make_unique<typed::TypedPolicy>(services);
     }
     return std::make_unique<SpecifiedPolicy>(services);
 }

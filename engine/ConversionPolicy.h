@@ -72,11 +72,6 @@ public:
     virtual const std::vector<std::string>& AfterLastTable(shell::Trap& trap) = 0;
 };
 
-// The policies a run can be given (one run option chooses).
-enum class PolicyKind {
-    Specified, // TEXT, NUMERIC and BOOL columns, values as literals, nothing after the rows
-};
-
 // What a policy may use besides the calls' arguments. The references must outlive the policy.
 struct PolicyServices {
     PreviewPort& preview; // the datatype view's rows

@@ -9,8 +9,7 @@ namespace tabulant::engine {
 
 ConversionRun::ConversionRun(RunPorts ports, std::string location, RunOptions options)
     : ports_(ports), location_(std::move(location)), database_(std::move(options.database)),
-      statementsTo_(options.statementsTo),
-      policy_(options.makePolicy(options.policy, {ports.preview, ports.events, ports.regional})) {}
+      statementsTo_(options.statementsTo), makePolicy_(std::move(options.makePolicy)) {}
 
 ConversionRun::~ConversionRun() = default;
 
@@ -50,6 +49,16 @@ RunSummary ConversionRun::Run() {
         });
     trap(106, [&] { access_ = ports_.connections.CreateConnection(); });
     trap(108, [&] { records_ = platform::Recordset(); });
+    // Each run gets a policy of its own: what one keeps of its tables is no other run's concern.
+    // Should it fail to come, the run writes as specified rather than not at all.
+    policy_.reset();
+    trap(110, [&] {
+        policy_ =
+            makePolicy_(ports_.settings.Policy(), {ports_.preview, ports_.events, ports_.regional});
+    });
+    if (!policy_)
+        policy_ =
+            MakePolicy(PolicyKind::Specified, {ports_.preview, ports_.events, ports_.regional});
 
     std::optional<std::string> refused;
     if (ToServer() && trap.Condition(114, [&] {

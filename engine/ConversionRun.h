@@ -36,8 +36,8 @@ struct RunPorts {
 };
 
 struct RunOptions {
-    PolicyKind policy = PolicyKind::Specified;
-    // Makes the policy of that kind; a test may put a policy of its own in place.
+    // Makes the policy of the kind the settings name, anew for each run; a test may put a policy
+    // of its own in place.
     std::function<std::unique_ptr<ConversionPolicy>(PolicyKind, const PolicyServices&)> makePolicy =
         MakePolicy;
     RunDatabase database = DefaultRunDatabase();
@@ -116,6 +116,7 @@ private:
     std::string location_;
     RunDatabase database_;
     StatementOutput* statementsTo_;
+    std::function<std::unique_ptr<ConversionPolicy>(PolicyKind, const PolicyServices&)> makePolicy_;
     std::unique_ptr<ConversionPolicy> policy_;
 
     bool running_ = false;

@@ -17,12 +17,20 @@ enum class RunMode {
     PreviewPerTable, // the preview list holds one table's statements, shown after each table
 };
 
-// What a run reads from its front end: the seven connection fields and the mode. Each is read at
-// the moment the run uses it, so a change made while the run yields takes effect at the next use.
+// What a run writes (ConversionPolicy.h has the policies themselves).
+enum class PolicyKind {
+    Specified, // TEXT, NUMERIC and BOOL columns, values as literals, nothing after the rows
+    Typed,     // the database's shape: real types, full names, keys, indexes, foreign keys
+};
+
+// What a run reads from its front end: the seven connection fields, the mode and the policy.
+// Each is read at the moment the run uses it, so a change made while the run yields takes effect
+// at the next use; the policy is read once, when a run starts.
 // Thread: the user-interface thread.
 class RunSettings : public db::ConnectionFields {
 public:
     virtual RunMode Mode() const = 0;
+    virtual PolicyKind Policy() const { return PolicyKind::Specified; }
 };
 
 // What a run shows while it works, and the two table lists it keeps on its front end.

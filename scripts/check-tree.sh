@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Checks the house rules that the compiler does not: every C++ file formatted as .clang-format
 # says, every shell script clean under shellcheck, and #include lines that only point down the
-# layers (platform, shell/core, db, engine, shell/widgets, ui, then app/cli/tools at the top).
+# layers (platform, shell/core, db, engine, shell/widgets, ui, then app/cli/tools at the top);
+# the typed conversion reads a file's shape only through the platform's schema record sets.
 #   scripts/check-tree.sh [ROOT]      (default: the checkout this script lies in)
 # Prints each offence and exits with 1 when there is any.
 set -euo pipefail
@@ -30,6 +31,7 @@ forbidden=(
     "db/access:shell/ db/odbc/"
     "db/odbc:shell/ db/access/ db/crypto/"
     "engine:shell/widgets/ ui/ app/ cli/"
+    "engine/typed:db/"
     "shell/widgets:ui/ app/ cli/"
     "ui:app/ cli/"
     "tests:app/ cli/"

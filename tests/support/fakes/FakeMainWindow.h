@@ -16,6 +16,7 @@ public:
     std::string accessFile = "/data/orders.mdb", accessPassword;
     std::string server = "localhost", port = "5432", user = "tester", password, database = "db";
     engine::RunMode mode = engine::RunMode::Direct;
+    engine::PolicyKind policy = engine::PolicyKind::Specified;
     platform::VectorStringList list1, list2;
 
     std::vector<int> progressValues;
@@ -30,6 +31,7 @@ public:
     std::string PostgreSQLPassword() const override { return password; }
     std::string PostgreSQLDatabase() const override { return database; }
     engine::RunMode Mode() const override { return mode; }
+    engine::PolicyKind Policy() const override { return policy; }
 
     platform::StringList& ExistingTables() override { return list1; }
     platform::StringList& SourceTables() override { return list2; }

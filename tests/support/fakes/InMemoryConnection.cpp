@@ -57,9 +57,23 @@ std::unique_ptr<platform::Cursor> InMemoryConnection::Execute(std::string_view s
 
 std::unique_ptr<platform::Cursor> InMemoryConnection::OpenSchema(int schema) {
     requireOpen();
-    if (schema != adSchemaTables)
+    if (const auto failure = db_.schemaFailures.find(schema); failure != db_.schemaFailures.end())
+        throw platform::Error(platform::errors::Generic, failure->second);
+    switch (schema) {
+    case adSchemaTables:
+        break;
+    case adSchemaColumns:
+        return ColumnsRowset(db_.tables);
+    case adSchemaIndexes:
+        return IndexesRowset(db_.tables);
+    case adSchemaPrimaryKeys:
+        return PrimaryKeysRowset(db_.tables);
+    case adSchemaForeignKeys:
+        return ForeignKeysRowset(db_.relationships);
+    default:
         throw platform::Error(-2146825037, "Object or provider is not capable of performing "
                                            "requested operation.");
+    }
     InMemoryTable result;
     result.columns = {{"TABLE_NAME", platform::adVarWChar}, {"TABLE_TYPE", platform::adVarWChar}};
     for (const InMemoryTable& t : db_.tables)

@@ -4,6 +4,7 @@
 #include "platform/Connection.h"
 #include "platform/Error.h"
 
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -16,6 +17,8 @@ namespace tabulant::fakes {
 struct InMemoryDatabase {
     std::vector<InMemoryTable> tables;
     std::optional<platform::Error> openFailure; // when set, every Open throws it
+    std::vector<RelationshipShape> relationships;
+    std::map<int, std::string> schemaFailures; // a schema number's record set fails with the text
 
     std::vector<std::string> openedWith; // connection strings of successful opens
     int closes = 0;
@@ -27,7 +30,9 @@ struct InMemoryDatabase {
 
 // A connection to an InMemoryDatabase, shaped like the Access reader: any connection string is
 // accepted as given; Execute understands "SELECT * FROM `T`" only; OpenSchema(20) gives rows of
-// TABLE_NAME and TABLE_TYPE; using or closing it while it is not open fails as ADO does.
+// TABLE_NAME and TABLE_TYPE, and the columns, indexes, primary-keys and foreign-keys schemas
+// give the tables' shapes (InMemoryShape.h); using or closing it while it is not open fails as
+// ADO does.
 class InMemoryConnection final : public platform::Connection {
 public:
     explicit InMemoryConnection(InMemoryDatabase& database) : db_(database) {}

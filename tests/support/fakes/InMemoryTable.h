@@ -1,11 +1,13 @@
 #pragma once
 
+#include "InMemoryShape.h"
 #include "platform/AdoType.h"
 #include "platform/Cursor.h"
 #include "platform/Variant.h"
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -35,6 +37,11 @@ struct InMemoryTable {
     std::optional<std::int64_t> reportedCount; // RecordCount to report instead of the true one
     std::int64_t failMoveAt = -1;              // moving on from this row fails (and stays put)
     std::string readFailure;                   // when set, opening the table fails with this text
+
+    // What the schema record sets tell beyond the names and type codes of `columns`.
+    std::map<std::string, ColumnShape> shapes; // by column name
+    std::vector<IndexShape> indexes;
+    std::optional<std::int64_t> autoNumberCounter;
 
     std::int64_t RowCount() const {
         return generator ? generatedRows : static_cast<std::int64_t>(rows.size());

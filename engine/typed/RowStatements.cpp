@@ -1,0 +1,37 @@
+#include "RowStatements.h"
+
+#include "TypedLiterals.h"
+
+#include "engine/SqlText.h"
+
+namespace tabulant::engine::typed {
+
+void RowStatements::Start(std::string_view table, int identityColumn) {
+    prefix_ = "INSERT INTO ";
+    AppendQuotedName(prefix_, table);
+    identityColumn_ = identityColumn;
+    highest_.reset();
+}
+
+const std::string& RowStatements::Build(const platform::Recordset& records) {
+    const platform::FieldList fields = records.Fields();
+    const int count = fields.Count();
+    statement_.assign(prefix_);
+    if (count == 0) {
+        statement_ += " DEFAULT VALUES;";
+        return statement_;
+    }
+    statement_ += " VALUES (";
+    for (int k = 0; k < count; ++k) {
+        const platform::Variant& value = fields.Item(k).value;
+        if (k > 0) statement_ += ", ";
+        AppendTypedLiteral(statement_, value);
+        if (k == identityColumn_ && value.kind() == platform::Variant::Kind::Integer &&
+            (!highest_ || value.asInteger() > *highest_))
+            highest_ = value.asInteger();
+    }
+    statement_ += ");";
+    return statement_;
+}
+
+} // namespace tabulant::engine::typed

@@ -1,0 +1,96 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace tabulant::engine::typed {
+
+// The Access types the typed conversion tells apart. Each maps to one PostgreSQL type that holds
+// every value of it (TypeMapping.h).
+enum class AccessType : std::uint8_t {
+    YesNo,
+    Byte,
+    Integer,
+    LongInteger,
+    LargeNumber,
+    Currency,
+    Single,
+    Double,
+    Decimal,
+    DateTime,
+    DateTimeExtended,
+    Text,
+    Memo,
+    Hyperlink,
+    ReplicationId,
+    Binary,
+    OleObject,
+    MultiValued, // also attachments: the values joined with ";"
+    Unknown,     // a type byte no Access version is known to write: its stored bytes
+};
+
+// A column as the source describes it. Without a schema for the table, only the name and the
+// type (from the record set's type code) are known.
+struct Column {
+    std::string name;
+    AccessType type = AccessType::Unknown;
+    std::optional<int> length;    // Text: characters
+    std::optional<int> precision; // Decimal: digits
+    std::optional<int> scale;     // Decimal: digits after the point
+    bool nullable = true;         // false when the source never lets a value be null
+    bool autoNumber = false;      // Long Integer counting up, or a Replication ID made anew
+    bool calculated = false;      // a value Access computes from an expression
+};
+
+struct IndexColumn {
+    std::string name;
+    bool ascending = true;
+};
+
+// An index as the source keeps it: one per stored index, whatever names Access shows for it.
+struct Index {
+    std::string name;
+    std::vector<IndexColumn> columns; // in key order
+    bool primaryKey = false;
+    bool unique = false;
+};
+
+// A relationship between two tables. Column pairs are (referencing, referenced), in key order.
+struct ForeignKey {
+    std::string name;
+    std::string table;           // the referencing side, holding the key
+    std::string referencedTable; // the side with the primary key or unique index
+    std::vector<std::pair<std::string, std::string>> columns;
+    std::string updateRule = "NO ACTION"; // "CASCADE" or "NO ACTION"
+    std::string deleteRule = "NO ACTION"; // "CASCADE", "SET NULL" or "NO ACTION"
+    bool enforced = true;                 // Access checked every row against it
+};
+
+struct TableSchema {
+    std::string name;
+    std::vector<Column> columns; // in the order the rows give them
+    std::vector<Index> indexes;
+    // The last AutoNumber value handed out; the next one is one more.
+    std::optional<std::int64_t> autoNumberCounter;
+
+    // By name, letter case ignored (as Access compares names); null when there is none.
+    const Column* FindColumn(std::string_view column) const;
+};
+
+// The shape of a whole Access file, as far as the schema record sets tell it. Plain data.
+struct DatabaseSchema {
+    std::vector<TableSchema> tables;
+    std::vector<ForeignKey> foreignKeys;
+
+    // By name, letter case ignored; null when there is none.
+    const TableSchema* FindTable(std::string_view table) const;
+};
+
+// Whether two names are the same to Access: letter case ignored, every letter (not only ASCII).
+bool SameName(std::string_view a, std::string_view b);
+
+} // namespace tabulant::engine::typed

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "platform/Variant.h"
+
+#include <string>
+#include <string_view>
+
+namespace tabulant::engine::typed {
+
+// The literals of the typed conversion. None depends on a server setting (DateStyle, lc_numeric,
+// standard_conforming_strings, bytea_output), and each gives back the value it was made from:
+//   Null           NULL
+//   Boolean        TRUE, FALSE
+//   Integer        decimal digits
+//   Currency       exact, four digits after the point: 12.3400
+//   Decimal        the exact decimal text
+//   Single, Double the shortest decimal that reads back as the same binary value (1.5, 0.1,
+//                  1e+20); 'NaN', 'Infinity', '-Infinity' quoted
+//   Date           ISO 'yyyy-mm-dd hh:mm:ss[.ffffff]' (' BC' for years before 1), to the nearest
+//                  microsecond, PostgreSQL's resolution; 'infinity' and '-infinity'. A date
+//                  PostgreSQL cannot hold (NaN; beyond its range) becomes a quoted text that the
+//                  server refuses and names, so that its row is reported, never changed.
+//   Text           '...' with "'" doubled; E'...' when it holds a backslash, line break or NUL
+//                  (written \\, \r, \n, \000: the server refuses the NUL, which no PostgreSQL
+//                  text can hold, and the line still shows whole)
+//   Binary         E'\\x0a1b...'::bytea
+// Allocation-free once `out` has grown to the longest statement.
+void AppendTypedLiteral(std::string& out, const platform::Variant& value);
+
+// The text forms inside some literals, for callers and tests.
+void AppendTimestampLiteral(std::string& out, double oleDate);
+void AppendTextLiteral(std::string& out, std::string_view text);
+
+} // namespace tabulant::engine::typed

@@ -1,0 +1,84 @@
+#include "TypedPolicy.h"
+
+#include "KeyStatements.h"
+#include "SchemaReader.h"
+
+#include "engine/SqlText.h"
+
+namespace tabulant::engine::typed {
+
+TypedPolicy::TypedPolicy(const PolicyServices& services)
+    : preview_(services.preview), events_(services.events) {}
+
+void TypedPolicy::ReadSchema(shell::Trap& trap, platform::Connection& source) {
+    bool columns = false;
+    trap(600, [&] {
+        ReadColumns(source, schema_);
+        columns = true;
+    });
+    // What keeps the columns from being read (a damaged table definition) keeps the rest too:
+    // reported once is enough.
+    if (!columns) return;
+    trap(602, [&] { ReadIndexes(source, schema_); });
+    trap(604, [&] { ReadForeignKeys(source, schema_); });
+    for (const TableSchema& t : schema_.tables)
+        relationNames_.Take(std::string(StoredTableName(t.name)));
+}
+
+const std::vector<std::string>& TypedPolicy::CreateTable(shell::Trap& trap,
+                                                         const SourceTable& table) {
+    statements_.clear();
+    if (!schemaRead_ && table.source) {
+        schemaRead_ = true;
+        ReadSchema(trap, *table.source);
+    }
+    relationNames_.Take(std::string(StoredTableName(table.name)));
+    current_ = nullptr;
+    trap(610, [&] {
+        converted_.push_back(std::make_unique<TablePlan>(
+            PlanTable(table.name, table.records.Fields(), schema_.FindTable(table.name))));
+        current_ = converted_.back().get();
+    });
+    if (!current_) return statements_;
+
+    for (std::size_t j = 0; j < current_->columns.size(); ++j) {
+        trap(612, [&] { preview_.AddDatatypeRow(table.name, current_->columns[j].name); });
+        trap(614, [&] {
+            std::string postgres = current_->mappings[j].definition;
+            if (current_->mappings[j].notNull) postgres += " NOT NULL";
+            preview_.SetLastDatatypeRow(AccessTypeText(current_->columns[j]), postgres);
+        });
+        trap(616, [&] { events_.yield(); });
+    }
+    trap(618, [&] { statements_.push_back(CreateTableStatement(*current_)); });
+    return statements_;
+}
+
+void TypedPolicy::StartRows(shell::Trap& trap, std::string_view table) {
+    trap(620, [&] { rows_.Start(table, current_ ? current_->identityColumn : -1); });
+}
+
+const std::string& TypedPolicy::RowStatement(shell::Trap& trap,
+                                             const platform::Recordset& records) {
+    const std::string* statement = nullptr;
+    trap(630, [&] { statement = &rows_.Build(records); });
+    static const std::string none;
+    return statement ? *statement : none;
+}
+
+const std::vector<std::string>& TypedPolicy::AfterTable(shell::Trap& trap, std::string_view) {
+    statements_.clear();
+    if (current_)
+        trap(640, [&] {
+            statements_ = AfterRowsStatements(*current_, rows_.HighestIdentity(), relationNames_);
+        });
+    return statements_;
+}
+
+const std::vector<std::string>& TypedPolicy::AfterLastTable(shell::Trap& trap) {
+    statements_.clear();
+    trap(650, [&] { statements_ = ForeignKeyStatements(schema_.foreignKeys, converted_); });
+    return statements_;
+}
+
+} // namespace tabulant::engine::typed

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "RowStatements.h"
+#include "TablePlan.h"
+#include "TableSchema.h"
+
+#include "engine/ConversionPolicy.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace tabulant::engine::typed {
+
+// The conversion that keeps the database's shape: real types and full column names
+// (TypeMapping.h, TablePlan.h), literals that hold every value (TypedLiterals.h), and after the
+// rows the keys, indexes and foreign keys (KeyStatements.h).
+//
+// The shape is read once per run, at the first table, from the schema record sets of the run's
+// Access connection. What cannot be read is reported once (steps 600 to 604) and left out: a
+// table without its schema gets the types its fields' codes stand for, and no keys.
+// Steps: 600 to 604 the schema, 610 the table's plan, 612 and 614 a datatype row, 616 the yield
+// per field, 618 the CREATE TABLE statement, 620 the start of the rows, 630 a row, 640 the
+// statements after the rows, 650 the foreign keys after the last table.
+class TypedPolicy final : public ConversionPolicy {
+public:
+    explicit TypedPolicy(const PolicyServices& services);
+
+    const std::vector<std::string>& CreateTable(shell::Trap& trap,
+                                                const SourceTable& table) override;
+    void StartRows(shell::Trap& trap, std::string_view table) override;
+    const std::string& RowStatement(shell::Trap& trap, const platform::Recordset& records) override;
+    const std::vector<std::string>& AfterTable(shell::Trap& trap, std::string_view table) override;
+    const std::vector<std::string>& AfterLastTable(shell::Trap& trap) override;
+
+private:
+    void ReadSchema(shell::Trap& trap, platform::Connection& source);
+
+    PreviewPort& preview_;
+    platform::EventLoop& events_;
+    DatabaseSchema schema_;
+    bool schemaRead_ = false;
+    NameSet relationNames_; // tables and indexes share one namespace in PostgreSQL
+    std::vector<std::unique_ptr<TablePlan>> converted_;
+    TablePlan* current_ = nullptr; // the table being converted; null when it has no plan
+    RowStatements rows_;
+    std::vector<std::string> statements_;
+};
+
+} // namespace tabulant::engine::typed
