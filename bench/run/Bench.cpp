@@ -172,16 +172,17 @@ Bench::OurRun Bench::Ours(const std::string& kind, const fs::path& file, std::ui
     // Reading counts rows; generation adds a CREATE TABLE per table (the server holds none of
     // the tables, so there is no DROP TABLE).
     const auto expected = static_cast<std::int64_t>(rows * tables);
-    if (kind != "direct" &&
-        run.statements != expected + (kind == "generate" ? static_cast<std::int64_t>(tables) : 0))
+    const bool generating = kind.starts_with("generate");
+    if (!kind.starts_with("direct") &&
+        run.statements != expected + (generating ? static_cast<std::int64_t>(tables) : 0))
         throw std::runtime_error("our " + kind + " run gave " + std::to_string(run.statements) +
                                  " rows or statements for " + std::to_string(expected) + " rows");
     return run;
 }
 
-Bench::OurRun Bench::OursDirect(const fs::path& file, std::uint64_t rows) {
+Bench::OurRun Bench::OursDirect(const fs::path& file, std::uint64_t rows, bool typed) {
     cluster_->Psql("CHECKPOINT");
-    OurRun run = Ours("direct", file, rows, 1);
+    OurRun run = Ours(typed ? "direct-typed" : "direct", file, rows, 1);
     ExpectRows(kFirstTable, rows);
     DropTable(kFirstTable);
     directGaps_.Add(run.gaps);
@@ -281,6 +282,12 @@ void Bench::Round(int round) {
     pair(
         generateOne_, "generate 1", [&] { return generated(big_, o_.rows, 1); },
         [&] { return Peer(ExportCommand(big_, 1, "-I postgres -B -S 1")); });
+    typedGenerate_.Add([&] {
+        OurRun run = Ours("generate-typed", big_, o_.rows, 1);
+        typedGenerateHwmKb_ = std::max(typedGenerateHwmKb_, run.hwmKb);
+        return run.process;
+    }());
+    say("round %d %-14s %s s\n", round, "typed generate", typedGenerate_.Times().c_str());
     pair(
         generateMany_, "generate many", [&] { return generated(many_, o_.tableRows, o_.tables); },
         [&] { return Peer(ExportCommand(many_, o_.tables, "-I postgres -B -S 1")); });
@@ -289,6 +296,8 @@ void Bench::Round(int round) {
     pair(
         directPair_, "direct", [&] { return direct(direct_, o_.directRows); },
         [&] { return PeerDirect(direct_, o_.directRows); });
+    typedDirect_.Add(OursDirect(direct_, o_.directRows, true).process);
+    say("round %d %-14s %s s\n", round, "typed direct", typedDirect_.Times().c_str());
     directReplay_.Add(PeerReplay(directSql_, o_.directRows));
     say("round %d %-14s %s s\n", round, "psql -f", directReplay_.Times().c_str());
     copy_.Add(CopyReference(async_, o_.asyncRows));
@@ -299,6 +308,8 @@ void Bench::Round(int round) {
     pair(
         asyncPair_, "direct async", [&] { return direct(async_, o_.asyncRows); },
         [&] { return PeerDirect(async_, o_.asyncRows); });
+    typedAsync_.Add(OursDirect(async_, o_.asyncRows, true).process);
+    say("round %d %-14s %s s\n", round, "typed async", typedAsync_.Times().c_str());
     asyncReplay_.Add(PeerReplay(asyncSql_, o_.asyncRows));
     say("round %d %-14s %s s\n", round, "async psql -f", asyncReplay_.Times().c_str());
 }
@@ -312,10 +323,18 @@ void Bench::MeasureMemory() {
     say("peak memory at %s rows: generate %s, direct %s\n",
         Grouped(static_cast<double>(o_.memoryRows)).c_str(),
         Megabytes(generateMemoryHwmKb_).c_str(), Megabytes(directMemoryHwmKb_).c_str());
+    typedDirectMemoryHwmKb_ = OursDirect(memory_, o_.memoryRows, true).hwmKb;
+    say("peak memory of typed direct at %s rows: %s\n",
+        Grouped(static_cast<double>(o_.memoryRows)).c_str(),
+        Megabytes(typedDirectMemoryHwmKb_).c_str());
     if (o_.directAtFullSize) {
         directFullHwmKb_ = OursDirect(big_, o_.rows).hwmKb;
         say("peak memory of direct at %s rows: %s\n", Grouped(static_cast<double>(o_.rows)).c_str(),
             Megabytes(directFullHwmKb_).c_str());
+        typedDirectFullHwmKb_ = OursDirect(big_, o_.rows, true).hwmKb;
+        say("peak memory of typed direct at %s rows: %s\n",
+            Grouped(static_cast<double>(o_.rows)).c_str(),
+            Megabytes(typedDirectFullHwmKb_).c_str());
     }
 }
 

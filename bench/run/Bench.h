@@ -43,7 +43,8 @@ private:
 
     OurRun Ours(const std::string& kind, const std::filesystem::path& file, std::uint64_t rows,
                 std::uint64_t tables);
-    OurRun OursDirect(const std::filesystem::path& file, std::uint64_t rows);
+    // `typed`: the conversion that keeps types and keys, beside the specified one.
+    OurRun OursDirect(const std::filesystem::path& file, std::uint64_t rows, bool typed = false);
     ProcessResult Peer(const std::string& command);
     ProcessResult PeerDirect(const std::filesystem::path& file, std::uint64_t rows);
     ProcessResult PeerReplay(const std::filesystem::path& statements, std::uint64_t rows);
@@ -74,6 +75,10 @@ private:
     long directHwmKb_ = 0, generateHwmKb_ = 0;             // at direct/async rows and at rows
     long directMemoryHwmKb_ = 0, generateMemoryHwmKb_ = 0; // at memoryRows
     long directFullHwmKb_ = 0;                             // at rows, with --direct-full
+
+    // The typed conversion on the same files, beside our specified one of the same rounds.
+    Series typedGenerate_, typedDirect_, typedAsync_;
+    long typedGenerateHwmKb_ = 0, typedDirectMemoryHwmKb_ = 0, typedDirectFullHwmKb_ = 0;
 };
 
 } // namespace tabulant::bench

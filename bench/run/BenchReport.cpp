@@ -60,6 +60,23 @@ void Bench::PrintReport() const {
     row("(d) direct vs COPY, " + server, directOurs, copy, false);
     row("(d) direct vs COPY, sync. commit off", asyncOurs, copy, false);
 
+    std::printf(
+        "\n(f) the typed conversion (types, keys, relationships) beside the specified one,\n"
+        "same files and rounds; the last column divides typed rows per second by specified\n");
+    const Side typedGenerate{typedGenerate_, o_.rows}, typedDirect{typedDirect_, o_.directRows},
+        typedAsync{typedAsync_, o_.asyncRows};
+    const auto typedRow = [](const std::string& name, const Side& typed, const Side& specified) {
+        std::printf("%-36s %10s %12s %12s %10s\n", name.c_str(),
+                    Grouped(static_cast<double>(typed.rows)).c_str(),
+                    Grouped(typed.RowsPerSecond()).c_str(),
+                    Grouped(specified.RowsPerSecond()).c_str(), ratio(typed, specified).c_str());
+    };
+    std::printf("%-36s %10s %12s %12s %10s\n", "measurement", "rows", "typed rows/s",
+                "spec. rows/s", "typed/spec");
+    typedRow("(f) generate, 1 table", typedGenerate, generateOurs);
+    typedRow("(f) direct, " + server, typedDirect, directOurs);
+    typedRow("(f) direct, synchronous_commit off", typedAsync, asyncOurs);
+
     std::printf("\n(e) peak resident memory of our conversion (VmHWM of its process):\n");
     const auto memory = [](const char* what, std::uint64_t rows, long kb) {
         std::printf("  %-40s at %11s rows: %s\n", what, Grouped(static_cast<double>(rows)).c_str(),
@@ -70,6 +87,9 @@ void Bench::PrintReport() const {
     memory("direct into the server", o_.asyncRows, directHwmKb_);
     memory("direct into the server", o_.memoryRows, directMemoryHwmKb_);
     if (o_.directAtFullSize) memory("direct into the server", o_.rows, directFullHwmKb_);
+    memory("typed generate (lines dropped)", o_.rows, typedGenerateHwmKb_);
+    memory("typed direct into the server", o_.memoryRows, typedDirectMemoryHwmKb_);
+    if (o_.directAtFullSize) memory("typed direct into the server", o_.rows, typedDirectFullHwmKb_);
 
     std::printf("\nLongest wait for the event loop, wall clock / CPU time of the thread, in ms\n"
                 "(opening: click to first processed events; between: between processed events;\n"
@@ -83,9 +103,12 @@ void Bench::PrintReport() const {
     gaps("direct", directGaps_);
     gaps("generate", generateGaps_);
 
-    std::printf("ratios: read=%s generate=%s direct=%s copy=%s\n",
+    std::printf("ratios: read=%s generate=%s direct=%s copy=%s typed_generate=%s "
+                "typed_direct=%s typed_async=%s\n",
                 ratio(readOurs, readPeer).c_str(), ratio(generateOurs, generatePeer).c_str(),
-                ratio(directOurs, directPeer).c_str(), ratio(directOurs, copy).c_str());
+                ratio(directOurs, directPeer).c_str(), ratio(directOurs, copy).c_str(),
+                ratio(typedGenerate, generateOurs).c_str(), ratio(typedDirect, directOurs).c_str(),
+                ratio(typedAsync, asyncOurs).c_str());
 }
 
 } // namespace tabulant::bench

@@ -72,8 +72,10 @@ Outcome readAll(const std::string& file) {
     return outcome;
 }
 
-Outcome convert(const std::string& file, bool direct, const std::string& port, bool printCreate) {
+Outcome convert(const std::string& file, bool direct, const std::string& port, bool printCreate,
+                bool typed) {
     fakes::FakeMainWindow window;
+    window.policy = typed ? engine::PolicyKind::Typed : engine::PolicyKind::Specified;
     window.accessFile = file;
     window.server = "127.0.0.1";
     window.port = port;
@@ -118,9 +120,8 @@ Outcome convert(const std::string& file, bool direct, const std::string& port, b
 
 int RunMeasure(const std::vector<std::string>& args) {
     if (args.size() < 2) {
-        std::fprintf(
-            stderr,
-            "usage: bench-run --measure read|generate|direct FILE [PORT] [--print-create]\n");
+        std::fprintf(stderr, "usage: bench-run --measure read|generate|direct[-typed] FILE [PORT] "
+                             "[--print-create]\n");
         return 2;
     }
     const std::string& kind = args[0];
@@ -129,12 +130,14 @@ int RunMeasure(const std::vector<std::string>& args) {
     const bool printCreate = args.size() > 3 && args[3] == "--print-create";
     try {
         Outcome outcome;
-        if (kind == "read")
+        const bool typed = kind.ends_with("-typed");
+        const std::string way = typed ? kind.substr(0, kind.size() - 6) : kind;
+        if (way == "read" && !typed)
             outcome = readAll(file);
-        else if (kind == "generate")
-            outcome = convert(file, false, port, printCreate);
-        else if (kind == "direct")
-            outcome = convert(file, true, port, false);
+        else if (way == "generate")
+            outcome = convert(file, false, port, printCreate, typed);
+        else if (way == "direct")
+            outcome = convert(file, true, port, false, typed);
         else {
             std::fprintf(stderr, "bench-run: unknown measurement %s\n", kind.c_str());
             return 2;

@@ -111,7 +111,8 @@ private slots:
         Form1Harness h;
         QVERIFY(h.form->Open());
         const double scale = h.form->logicalDpiX() / 1440.0;
-        QCOMPARE(h.form->size(), QSize(qRound(8040 * scale), qRound(7725 * scale)));
+        // The design's height and a row for "Keep types, keys and relationships".
+        QCOMPARE(h.form->size(), QSize(qRound(8040 * scale), qRound((7725 + 330) * scale)));
         QCOMPARE(h.form->minimumSize(), h.form->maximumSize());
         QCOMPARE(h.form->palette().color(QPalette::Window), QColor(Qt::white));
         QCOMPARE(h.child<QCheckBox>("Check1")->palette().color(QPalette::Window),
@@ -436,6 +437,52 @@ private slots:
         QFETCH(QString, product);
         QFETCH(QString, title);
         QCOMPARE(QString::fromStdString(ui::ShortApplicationTitle(product.toStdString())), title);
+    }
+
+    // "Keep types, keys and relationships" chooses the typed conversion. It is off at first and
+    // with a settings file written before it existed, and saved as "Check2" when clicked.
+    void keepTypesBox_data() {
+        QTest::addColumn<QString>("stored"); // "-" leaves the key absent
+        QTest::addColumn<bool>("checked");
+        QTest::addColumn<QStringList>("reports");
+        QTest::newRow("no key: an older settings file") << "-" << false << QStringList();
+        QTest::newRow("checked") << "1" << true << QStringList();
+        QTest::newRow("cleared") << "0" << false << QStringList();
+        QTest::newRow("no grayed state")
+            << "2" << false << QStringList{"Invalid property value@154"};
+        QTest::newRow("not a number") << "yes" << false << QStringList{"Type mismatch@154"};
+    }
+    void keepTypesBox() {
+        QFETCH(QString, stored);
+        QFETCH(bool, checked);
+        QFETCH(QStringList, reports);
+        Form1Harness writer;
+        writer.store.Write("Check1", "1");
+        if (stored != "-") writer.store.Write("Check2", stored.toStdString());
+        Form1Harness h(writer.settingsPath);
+        QVERIFY(h.form->Open());
+        auto* box = h.child<QCheckBox>("Check2");
+        QCOMPARE(box->text(), QStringLiteral("Keep types, keys and relationships"));
+        QCOMPARE(box->isChecked(), checked);
+        QCOMPARE(h.form->Policy(),
+                 checked ? engine::PolicyKind::Typed : engine::PolicyKind::Specified);
+        QStringList got;
+        for (const auto& r : h.prompts.ErrorReports())
+            got << QString::fromStdString(r).section(QStringLiteral("\r\n"), 0, 0) + "@" +
+                       reportLine(r).section(' ', -1);
+        QCOMPARE(got, reports);
+        // Opening writes nothing for it: a file without the key keeps meaning "off".
+        QCOMPARE(h.stored("Check2"),
+                 stored == "-" ? std::string("<absent>") : stored.toStdString());
+
+        QTest::mouseClick(box, Qt::LeftButton);
+        QCOMPARE(h.stored("Check2"), std::string(checked ? "0" : "1"));
+        QCOMPARE(h.form->KeepTypes(), !checked);
+        QCOMPARE(h.form->Mode(), engine::RunMode::PreviewPerFile); // the preview options stay
+        h.form.reset();
+        Form1Harness again(h.settingsPath);
+        QVERIFY(again.form->Open());
+        QCOMPARE(again.child<QCheckBox>("Check2")->isChecked(), !checked);
     }
 
     void progressTextIsShownAsGiven() {

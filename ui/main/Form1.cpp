@@ -101,7 +101,11 @@ bool Form1::Form_Load() {
     trap(128, [&] { SetApplicationTitle(); });
     readSettings(trap);
     trap(150, [&] { Check1_Click(); });
-    return !trap.Condition(152, [&] { return !providerCheck_(services(), s_.shellOpen); });
+    if (trap.Condition(152, [&] { return !providerCheck_(services(), s_.shellOpen); }))
+        return false;
+    // A settings file from before the box was there has no key for it: the box stays cleared.
+    trap(154, [&] { setKeepTypesValue(WholeNumberSetting(s_.settings.Read("Check2", "0"))); });
+    return true;
 }
 
 void Form1::readSettings(shell::Trap& trap) {
@@ -199,6 +203,8 @@ void Form1::Check1_Click() {
     s_.settings.Write("Check1", std::to_string(checkValue(Check1)));
 }
 
+void Form1::Check2_Click() { s_.settings.Write("Check2", std::to_string(checkValue(Check2))); }
+
 void Form1::Option1_Click() {
     s_.settings.Write("Option1", Option1->isChecked() ? "True" : "False");
     s_.settings.Write("Option2", Option2->isChecked() ? "True" : "False");
@@ -215,6 +221,12 @@ void Form1::setCheckValue(int value) {
     Check1->setCheckState(value == 1   ? Qt::Checked
                           : value == 2 ? Qt::PartiallyChecked
                                        : Qt::Unchecked);
+}
+
+void Form1::setKeepTypesValue(int value) {
+    // Cleared or checked; this box has no grayed state.
+    if (value < 0 || value > 1) throw platform::Error(380, "Invalid property value");
+    Check2->setChecked(value == 1);
 }
 
 void Form1::setOptionValue(QRadioButton* option, bool value) {
@@ -238,10 +250,15 @@ std::string Form1::PostgreSQLDatabase() const { return text(Text10); }
 bool Form1::PreviewEnabled() const { return Check1->checkState() == Qt::Checked; }
 bool Form1::Option1Selected() const { return Option1->isChecked(); }
 bool Form1::Option2Selected() const { return Option2->isChecked(); }
+bool Form1::KeepTypes() const { return Check2->isChecked(); }
 
 engine::RunMode Form1::Mode() const {
     if (!PreviewEnabled()) return engine::RunMode::Direct;
     return Option2Selected() ? engine::RunMode::PreviewPerTable : engine::RunMode::PreviewPerFile;
+}
+
+engine::PolicyKind Form1::Policy() const {
+    return KeepTypes() ? engine::PolicyKind::Typed : engine::PolicyKind::Specified;
 }
 
 void Form1::SetMousePointer(int state) { pointer_->set(state); }

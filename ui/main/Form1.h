@@ -81,6 +81,7 @@ public:
     void PushButton5_Click();
     void PushButton7_Click();
     void Check1_Click();
+    void Check2_Click();
     void Option1_Click();
     void Option2_Click();
     void SetApplicationTitle();
@@ -97,6 +98,7 @@ public:
     bool PreviewEnabled() const;                      // Check1 has value 1
     bool Option1Selected() const;                     // "Show SQL Preview For Each File"
     bool Option2Selected() const;                     // "Show SQL Preview For Each Table"
+    bool KeepTypes() const;                           // "Keep types, keys and relationships"
     platform::StringList& List1() { return *list1_; } // tables that exist in PostgreSQL
     platform::StringList& List2() { return *list2_; } // tables of the Access file
     void SetMousePointer(int state);                  // 0 default, 11 busy, 99 hand
@@ -112,6 +114,7 @@ public:
     std::string PostgreSQLPassword() const override;
     std::string PostgreSQLDatabase() const override;
     engine::RunMode Mode() const override;
+    engine::PolicyKind Policy() const override; // typed when "Keep types..." is checked
     platform::StringList& ExistingTables() override { return *list1_; }
     platform::StringList& SourceTables() override { return *list2_; }
     void SetBusy(bool busy) override; // the busy pointer (11) or the default one (0)
@@ -137,6 +140,7 @@ private:
     void connectHandlers();
     void saveText(const char* key, const QLineEdit* box);
     void setCheckValue(int value);
+    void setKeepTypesValue(int value);
     static void setOptionValue(QRadioButton* option, bool value);
     void readSettings(shell::Trap& trap);
 
@@ -170,6 +174,7 @@ private:
     QLineEdit* Text9 = nullptr;
     QLineEdit* Text10 = nullptr;
     QCheckBox* Check1 = nullptr;
+    QCheckBox* Check2 = nullptr;
     QRadioButton* Option1 = nullptr;
     QRadioButton* Option2 = nullptr;
     CaptionProgressBar* ProgressBar1 = nullptr;

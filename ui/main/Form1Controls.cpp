@@ -23,7 +23,9 @@ namespace tabulant::ui {
 namespace {
 
 constexpr int ClientWidth = 8040;
-constexpr int ClientHeight = 7725;
+// The design's 7725, and a row for "Keep types, keys and relationships" above "Start Converting".
+constexpr int ClientHeight = 8055;
+constexpr int KeepTypesRow = 330;
 
 // Arial where it is installed; otherwise a sans font with the same metrics, so that the
 // captions fit the design's sizes.
@@ -109,6 +111,7 @@ void Form1::createControls() {
     Option1 = make<QRadioButton>(Frame2, "Option1", tr("Show SQL Preview For Each File"));
     Option2 = make<QRadioButton>(Frame2, "Option2", tr("Show SQL Preview For Each Table"));
 
+    Check2 = make<QCheckBox>(this, "Check2", tr("Keep types, keys and relationships"));
     PushButton7 = make<QPushButton>(this, "PushButton7", tr("Start Converting"));
     ProgressBar1 = make<CaptionProgressBar>(this, "ProgressBar1");
     List1Box = make<QListWidget>(this, "List1");
@@ -173,8 +176,10 @@ void Form1::placeControls() {
     placeCaptioned(Option1, 240, 630, 3135, 255, 3600);
     placeCaptioned(Option2, 3600, 630, 3375, 255, 7800);
 
-    place(PushButton7, 120, 6705, 7800, 405);
-    place(ProgressBar1, 120, 7230, 7800, 405);
+    // As wide as its caption: a click beside the text would not reach the box.
+    placeCaptioned(Check2, 360, 6660, 255, 255, ClientWidth);
+    place(PushButton7, 120, 6705 + KeepTypesRow, 7800, 405);
+    place(ProgressBar1, 120, 7230 + KeepTypesRow, 7800, 405);
     // Below the bottom of the client area: never seen, only used by the conversion run.
     place(List1Box, 240, 8820, 3330, 1635);
     place(List2Box, 3840, 8820, 3330, 1635);
@@ -193,6 +198,7 @@ void Form1::connectHandlers() {
     connect(Check1, &QCheckBox::stateChanged, this, [this] { Check1_Click(); });
     // A grayed value (2) can be stored, but a click never leads back to it.
     connect(Check1, &QCheckBox::clicked, this, [this] { Check1->setTristate(false); });
+    connect(Check2, &QCheckBox::stateChanged, this, [this] { Check2_Click(); });
     connect(Option1, &QRadioButton::toggled, this, [this](bool on) {
         if (on) Option1_Click();
     });
