@@ -1,6 +1,7 @@
 #pragma once
 
 #include "RunPorts.h"
+#include "SqlText.h"
 #include "platform/Connection.h"
 #include "platform/EventLoop.h"
 #include "platform/Recordset.h"
@@ -34,6 +35,8 @@ struct SourceTable {
 //
 // Where the statements go, and the run's step numbers around them (the location of its error
 // reports is the run's own):
+//   DropTable       170 appended, or 172 executed, before CreateTable of a table the user agreed
+//                   to overwrite
 //   CreateTable     each statement, in order: 322 appended to the preview list, or 324 executed
 //   RowStatement    422 appended, or 432 executed
 //   AfterTable      asked at 488; each statement 492 appended, or 494 executed; in the
@@ -55,6 +58,10 @@ struct SourceTable {
 class ConversionPolicy {
 public:
     virtual ~ConversionPolicy() = default;
+
+    // The statement that removes a table the user agreed to overwrite: DROP TABLE "T", unless a
+    // policy's own tables need more.
+    virtual std::string DropTable(std::string_view table) { return DropTableStatement(table); }
 
     // The statements that create the table, in order (one for the specified policy). Fills the
     // datatype view with one row per field of the table.

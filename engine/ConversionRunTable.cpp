@@ -111,7 +111,7 @@ bool ConversionRun::ConvertTable(shell::Trap& trap, int i) {
             trap(164, [&] { ports_.preview.ClearDatatypeConversionList(); });
         }
         if (trap.Condition(166, [&] { return answer_ == Answer::Yes; })) {
-            HandStatement(trap, 170, 172, DropTableStatement(table_), Role::Drop);
+            HandStatement(trap, 170, 172, policy_->DropTable(table_), Role::Drop);
             trap(174, [&] {
                 shell::ListRemoveText(view.ExistingTables(),
                                       platform::LowerCase(StoredTableName(table_)));

@@ -25,6 +25,10 @@ void TypedPolicy::ReadSchema(shell::Trap& trap, platform::Connection& source) {
         relationNames_.Take(std::string(StoredTableName(t.name)));
 }
 
+std::string TypedPolicy::DropTable(std::string_view table) {
+    return DropTableStatement(table) + " CASCADE;";
+}
+
 const std::vector<std::string>& TypedPolicy::CreateTable(shell::Trap& trap,
                                                          const SourceTable& table) {
     statements_.clear();

@@ -26,6 +26,9 @@ class TypedPolicy final : public ConversionPolicy {
 public:
     explicit TypedPolicy(const PolicyServices& services);
 
+    // DROP TABLE "T" CASCADE;: the foreign keys an earlier typed run made towards the table
+    // would otherwise keep it from being replaced.
+    std::string DropTable(std::string_view table) override;
     const std::vector<std::string>& CreateTable(shell::Trap& trap,
                                                 const SourceTable& table) override;
     void StartRows(shell::Trap& trap, std::string_view table) override;
