@@ -5,6 +5,7 @@
 #include "RunHarness.h"
 #include "StatementCases.h"
 #include "engine/typed/NameSet.h"
+#include "engine/typed/RowStatements.h"
 #include "engine/typed/TypeMapping.h"
 #include "engine/typed/TypedLiterals.h"
 
@@ -18,6 +19,21 @@ using namespace tabulant::engine::typed;
 using platform::Variant;
 using enum platform::AdoType;
 using Strings = std::vector<std::string>;
+
+// Counts heap allocations, so that the row statement is held to "no allocation".
+namespace {
+thread_local long allocations = 0;
+}
+void* operator new(std::size_t n) {
+    ++allocations;
+    if (void* p = std::malloc(n ? n : 1)) return p;
+    throw std::bad_alloc();
+}
+void* operator new[](std::size_t n) { return operator new(n); }
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete[](void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
 
 Q_DECLARE_METATYPE(tabulant::engine::typed::Column)
 Q_DECLARE_METATYPE(tabulant::platform::Variant)
@@ -62,6 +78,7 @@ private slots:
     void everyAccessTypeHoldsItsValues();
     void literalsGiveBackTheirValues_data();
     void literalsGiveBackTheirValues();
+    void rowStatementAllocatesNothing();
     void longNamesAreCutAlikeAndKeptApart();
     void tableWithKeysAndIndexes();
     void foreignKeysFollowTheLastTable();
@@ -202,6 +219,27 @@ void TypedTest::literalsGiveBackTheirValues() {
     QFETCH(Variant, value);
     QFETCH(QString, literal);
     QCOMPARE(QString::fromStdString(Literal(value)), literal);
+}
+
+// The statement of every row is built in one buffer: once it has grown to the longest row, a
+// million rows cost no allocation.
+void TypedTest::rowStatementAllocatesNothing() {
+    fakes::InMemoryTable table;
+    for (const char* name : {"a", "b", "c", "d", "e", "f", "g", "h", "i", "j", "k"})
+        table.columns.push_back({name, adVarWChar});
+    table.rows = {{Variant::integer(7), Variant::boolean(true), Variant::single(0.1f),
+                   Variant::real(1.0 / 3), Variant::currency(-15000), Variant::decimal("-12.34"),
+                   Variant::date(Ole(2021, 8, 31, 52000.123)), Variant::text("O'Brien\r\n"),
+                   Variant::binary(std::string(300, '\x7f')), Variant(),
+                   Variant::real(std::numeric_limits<double>::quiet_NaN())}};
+    const platform::Recordset records(fakes::OwningCursor(table));
+    RowStatements rows;
+    rows.Start("Many kinds", 0);
+    const std::string first = rows.Build(records);
+    const long before = allocations;
+    for (int i = 0; i < 100; ++i) QCOMPARE(rows.Build(records).size(), first.size());
+    QCOMPARE(allocations - before, 0L);
+    QCOMPARE(rows.HighestIdentity(), std::optional<std::int64_t>(7));
 }
 
 void TypedTest::longNamesAreCutAlikeAndKeptApart() {
