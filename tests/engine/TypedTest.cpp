@@ -2,6 +2,7 @@
 // the literal of every kind of value, names cut to PostgreSQL's 63 bytes, and the statements a
 // run writes for tables whose schema states keys, indexes and relationships.
 
+#include "AllocationCount.h"
 #include "RunHarness.h"
 #include "StatementCases.h"
 #include "engine/typed/NameSet.h"
@@ -19,21 +20,6 @@ using namespace tabulant::engine::typed;
 using platform::Variant;
 using enum platform::AdoType;
 using Strings = std::vector<std::string>;
-
-// Counts heap allocations, so that the row statement is held to "no allocation".
-namespace {
-thread_local long allocations = 0;
-}
-void* operator new(std::size_t n) {
-    ++allocations;
-    if (void* p = std::malloc(n ? n : 1)) return p;
-    throw std::bad_alloc();
-}
-void* operator new[](std::size_t n) { return operator new(n); }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
 
 Q_DECLARE_METATYPE(tabulant::engine::typed::Column)
 Q_DECLARE_METATYPE(tabulant::platform::Variant)
@@ -236,9 +222,9 @@ void TypedTest::rowStatementAllocatesNothing() {
     RowStatements rows;
     rows.Start("Many kinds", 0);
     const std::string first = rows.Build(records);
-    const long before = allocations;
+    const long before = testing::AllocationsSoFar();
     for (int i = 0; i < 100; ++i) QCOMPARE(rows.Build(records).size(), first.size());
-    QCOMPARE(allocations - before, 0L);
+    QCOMPARE(testing::AllocationsSoFar() - before, 0L);
     QCOMPARE(rows.HighestIdentity(), std::optional<std::int64_t>(7));
 }
 

@@ -1,4 +1,5 @@
 #include "platform/RegionalText.h"
+#include "AllocationCount.h"
 
 #include <QProcess>
 #include <QTemporaryDir>
@@ -7,9 +8,7 @@
 #include <clocale>
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
 #include <limits>
-#include <new>
 #include <random>
 
 using tabulant::platform::DateTime;
@@ -18,21 +17,6 @@ using tabulant::platform::Variant;
 
 Q_DECLARE_METATYPE(Variant)
 Q_DECLARE_METATYPE(DateTime)
-
-// Counts heap allocations so the tests can hold the hot paths to "no allocation".
-namespace {
-thread_local long allocations = 0;
-}
-void* operator new(std::size_t n) {
-    ++allocations;
-    if (void* p = std::malloc(n ? n : 1)) return p;
-    throw std::bad_alloc();
-}
-void* operator new[](std::size_t n) { return operator new(n); }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
 
 namespace {
 
@@ -602,7 +586,7 @@ void RegionalTextTest::hotPathsDoNotAllocate() {
     };
     std::string out;
     out.reserve(4096);
-    const long before = allocations;
+    const long before = tabulant::testing::AllocationsSoFar();
     for (int round = 0; round < 100; ++round) {
         out.clear();
         for (const Variant& v : values) r.AppendText(v, out);
@@ -611,7 +595,7 @@ void RegionalTextTest::hotPathsDoNotAllocate() {
         r.ReadDate("2021-08-31 14:05");
         r.AppendDate(dt(2021, 8, 31, 14, 5, 9), true, out);
     }
-    QCOMPARE(allocations - before, 0L);
+    QCOMPARE(tabulant::testing::AllocationsSoFar() - before, 0L);
 }
 
 QTEST_APPLESS_MAIN(RegionalTextTest)
