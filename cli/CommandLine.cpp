@@ -110,7 +110,9 @@ What to convert and how:
   --sql FILE              write the statements to FILE ("-" for standard
                           output) instead of executing them; no server is
                           reached, see below
-  --typed                 the typed mode (not available yet)
+  --typed                 keep the database's shape: real column types, full
+                          column names, keys, indexes and relationships (the
+                          window's "Keep types, keys and relationships")
 
 Messages (on standard error):
   --quiet                 only the failures

@@ -77,10 +77,7 @@ int ConvertCommand::Run() {
 }
 
 bool ConvertCommand::checkUsage() {
-    if (line_.typed) {
-        fail("--typed: the typed mode is not available yet");
-        return false;
-    }
+    if (line_.typed) settings_.policy = engine::PolicyKind::Typed;
     overwrite_ = line_.overwrite.value_or(terminal_.CanAsk() ? Overwrite::Ask : Overwrite::No);
     if (overwrite_ == Overwrite::Ask && !terminal_.CanAsk() && !line_.sqlFile) {
         fail("--overwrite ask needs a terminal on standard input; give yes or no");
@@ -204,6 +201,8 @@ int ConvertCommand::convert() {
         view.beforeTable = [this](std::string_view table) {
             std::string drop = "DROP TABLE IF EXISTS ";
             engine::AppendQuotedName(drop, table);
+            // Foreign keys a typed load made towards the table would keep it from going.
+            if (settings_.policy == engine::PolicyKind::Typed) drop += " CASCADE";
             statements_->Write(drop);
         };
     }

@@ -8,7 +8,10 @@ namespace tabulant::cli {
 // The run's settings as the command line and its fallbacks chose them; a terminal always
 // converts directly.
 struct TerminalRunSettings final : db::FixedFields<engine::RunSettings> {
+    engine::PolicyKind policy = engine::PolicyKind::Specified;
+
     engine::RunMode Mode() const override { return engine::RunMode::Direct; }
+    engine::PolicyKind Policy() const override { return policy; }
 };
 
 } // namespace tabulant::cli

@@ -43,7 +43,6 @@ void CommandUsageTest::badUsage_data() {
         << "passwords are not taken from the command line";
     QTest::newRow("ask without a terminal")
         << QStringList{"--overwrite", "ask", "SAMPLE"} << "--overwrite ask needs a terminal";
-    QTest::newRow("typed mode") << QStringList{"--typed", "SAMPLE"} << "not available yet";
     QTest::newRow("statement file cannot be made")
         << QStringList{"--sql", "/nonexistent/folder/out.sql", "SAMPLE"}
         << "Cannot create /nonexistent/folder/out.sql: No such file or directory";

@@ -1,0 +1,164 @@
+// tabulant-convert --typed against the test server: a file with keys, an index and a relationship
+// arrives with them, directly and through psql in one transaction (again over itself with
+// --overwrite yes); data that breaks a key is reported once by the key's name, and in one
+// transaction leaves nothing behind.
+#include "CliHarness.h"
+#include "accesswriter/AccessWriter.h"
+#include "pgserver/TestServer.h"
+
+#include <QTest>
+
+#include <algorithm>
+
+using namespace tabulant;
+using namespace tabulant::testing;
+namespace aw = accesswriter;
+using aw::Column;
+using aw::ColumnType;
+using aw::Index;
+using V = platform::Variant;
+
+namespace {
+
+QString q(const std::string& s) { return QString::fromStdString(s); }
+
+void recreateDatabase(TestServer& server, const std::string& name) {
+    server.psql("DROP DATABASE IF EXISTS " + name + " WITH (FORCE)");
+    server.psql("CREATE DATABASE " + name);
+}
+
+// Patrons and their orders: a text key, an AutoNumber key whose counter ran past the rows, a
+// unique index, an index and an enforced relationship that cascades deletes. The patrons come
+// last in the table list, so a run converts them first, while an earlier load's orders still
+// refer to them.
+void writeShop(const std::string& path) {
+    aw::TableData patrons{
+        "CliPatrons",
+        {Column::of("CustomerCode", ColumnType::Text, 5),
+         Column::of("Company Name", ColumnType::Text, 40)},
+        {{V::text("ALFKI"), V::text("Alfreds")}, {V::text("BONAP"), V::text("Bon app'")}},
+        {}};
+    patrons.options.indexes = {Index::primary("PrimaryKey", {{"CustomerCode"}}),
+                               {"Company", {{"Company Name"}}, false, true}};
+    Column id = Column::of("OrderID", ColumnType::Long);
+    id.autoNumber = true;
+    aw::TableData orders{
+        "CliOrders",
+        {id, Column::of("CustomerCode", ColumnType::Text, 5),
+         Column::of("Ordered On", ColumnType::DateTime)},
+        {{V::integer(10), V::text("ALFKI"), V::date(aw::oleDate(1850, 3, 4, 10, 20, 30))},
+         {V::integer(11), V::text("BONAP"), V::null()}},
+        {}};
+    orders.options.indexes = {Index::primary("PrimaryKey", {{"OrderID"}}),
+                              {"ByDate", {{"Ordered On", false}}}};
+    orders.options.autoNumberCounter = 20;
+    aw::Relationship placed{
+        "PatronsOrders", "CliOrders", "CliPatrons", {{"CustomerCode", "CustomerCode"}}};
+    placed.cascadeDeletes = true;
+    aw::WriterOptions options;
+    options.format = aw::Format::Ace2010;
+    aw::writeDatabase(path, {patrons, orders}, {placed}, options);
+}
+
+// Columns with their types, constraints and indexes as the catalogue has them, and the rows.
+std::string shape(TestServer& server, const std::string& database) {
+    return server.psql(
+        "SELECT table_name, column_name, data_type, is_nullable, is_identity FROM "
+        "information_schema.columns WHERE table_schema = 'public' ORDER BY 1, ordinal_position;"
+        "SELECT conrelid::regclass, conname, pg_get_constraintdef(oid) FROM pg_constraint "
+        "WHERE connamespace = 'public'::regnamespace ORDER BY 2;"
+        "SELECT indexdef FROM pg_indexes WHERE schemaname = 'public' ORDER BY 1;"
+        "SELECT * FROM \"CliPatrons\" ORDER BY 1;"
+        "SELECT * FROM \"CliOrders\" ORDER BY 1;",
+        database);
+}
+
+} // namespace
+
+class TypedConvertTest : public QObject {
+    Q_OBJECT
+private slots:
+    void keysIndexesAndRelationshipsArrive();
+    void brokenKeyIsReportedOnceByName();
+};
+
+void TypedConvertTest::keysIndexesAndRelationshipsArrive() {
+    TestServer& server = TestServer::shared();
+    recreateDatabase(server, "cli_typed_direct");
+    recreateDatabase(server, "cli_typed_piped");
+    CliHarness h;
+    const QString file = h.path("shop.accdb");
+    writeShop(file.toStdString());
+
+    const CliOutcome direct = h.run(h.serverArgs("cli_typed_direct") << "--typed" << file);
+    QVERIFY2(direct.code == 0, direct.err().c_str());
+    const std::string expected = shape(server, "cli_typed_direct");
+    for (const char* line :
+         {"CliOrders|OrderID|integer|NO|YES", "CliOrders|Ordered On|timestamp without time zone",
+          "CliPatrons|CustomerCode|character varying|NO|NO",
+          "\"CliPatrons\"|CliPatrons_PrimaryKey|PRIMARY KEY (\"CustomerCode\")",
+          "\"CliOrders\"|PatronsOrders|FOREIGN KEY (\"CustomerCode\") REFERENCES "
+          "\"CliPatrons\"(\"CustomerCode\") ON DELETE CASCADE",
+          "\"CliPatrons\"|CliPatrons_Company|UNIQUE (\"Company Name\")",
+          "CREATE INDEX \"CliOrders_ByDate\" ON public.\"CliOrders\" USING btree (\"Ordered On\" "
+          "DESC)",
+          "10|ALFKI|1850-03-04 10:20:30"})
+        QVERIFY2(expected.find(line) != std::string::npos,
+                 (std::string(line) + "\nin\n" + expected).c_str());
+    // The identity goes on past the last number Access handed out, not past the rows.
+    QCOMPARE(q(server.psql("INSERT INTO \"CliOrders\" (\"CustomerCode\") VALUES ('ALFKI') "
+                           "RETURNING \"OrderID\"",
+                           "cli_typed_direct")),
+             QString("21"));
+
+    int psqlCode = -1;
+    std::string psqlErr;
+    const CliOutcome piped = h.runIntoPsql({"--typed", file}, "cli_typed_piped", psqlCode, psqlErr);
+    QVERIFY2(piped.code == 0, piped.err().c_str());
+    QVERIFY2(psqlCode == 0, psqlErr.c_str());
+    QCOMPARE(q(shape(server, "cli_typed_piped")), q(expected));
+
+    // Loaded over itself: the foreign key towards the patrons must not keep them from being
+    // replaced.
+    const CliOutcome replaced = h.runIntoPsql({"--typed", "--overwrite", "yes", file},
+                                              "cli_typed_piped", psqlCode, psqlErr);
+    QVERIFY2(replaced.code == 0, replaced.err().c_str());
+    QVERIFY2(psqlCode == 0, psqlErr.c_str());
+    QCOMPARE(q(shape(server, "cli_typed_piped")), q(expected));
+}
+
+void TypedConvertTest::brokenKeyIsReportedOnceByName() {
+    TestServer& server = TestServer::shared();
+    recreateDatabase(server, "cli_typed_broken");
+    CliHarness h;
+    const QString file = h.path("broken.mdb");
+    aw::TableData t{"CliTwice",
+                    {Column::of("Id", ColumnType::Long)},
+                    {{V::integer(1)}, {V::integer(1)}, {V::integer(2)}},
+                    {}};
+    t.options.indexes = {Index::primary("PrimaryKey", {{"Id"}})};
+    aw::writeDatabase(file.toStdString(), {t});
+
+    const CliOutcome direct = h.run(h.serverArgs("cli_typed_broken") << "--typed" << file);
+    QCOMPARE(direct.code, 1);
+    const auto reports =
+        std::count_if(direct.errLines.begin(), direct.errLines.end(),
+                      [](const std::string& l) { return l.starts_with("Application Error: "); });
+    QVERIFY2(reports == 1, direct.err().c_str());
+    QVERIFY2(direct.err().find("CliTwice_PrimaryKey") != std::string::npos, direct.err().c_str());
+    QCOMPARE(q(server.psql("SELECT count(*) FROM \"CliTwice\"", "cli_typed_broken")), QString("3"));
+
+    // In one transaction the broken key takes the table with it.
+    recreateDatabase(server, "cli_typed_broken");
+    int psqlCode = -1;
+    std::string psqlErr;
+    h.runIntoPsql({"--typed", file}, "cli_typed_broken", psqlCode, psqlErr);
+    QCOMPARE(psqlCode, 3);
+    QVERIFY2(psqlErr.find("CliTwice_PrimaryKey") != std::string::npos, psqlErr.c_str());
+    QCOMPARE(q(server.psql("SELECT count(*) FROM pg_tables WHERE schemaname = 'public'",
+                           "cli_typed_broken")),
+             QString("0"));
+}
+
+QTEST_GUILESS_MAIN(TypedConvertTest)
+#include "TypedConvertTest.moc"
