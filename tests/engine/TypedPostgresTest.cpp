@@ -30,6 +30,13 @@ using Strings = std::vector<std::string>;
 
 namespace {
 
+// A database of its own: other tests list the tables of the shared one while these come and go.
+constexpr std::string_view TypedDatabase = "typed_conversion";
+
+std::string Sql(const TestServer& server, std::string_view sql) {
+    return server.psql(sql, TypedDatabase);
+}
+
 QString q(const std::string& s) { return QString::fromStdString(s); }
 
 QStringList qs(const Strings& v) {
@@ -208,7 +215,8 @@ struct TypedRun {
     explicit TypedRun(const std::string& path) {
         window.policy = engine::PolicyKind::Typed;
         window.accessFile = path;
-        const db::FixedConnectionFields f = TestServer::shared().fields();
+        const db::FixedConnectionFields f =
+            TestServer::shared().fields(TestServer::User, TestServer::Password, TypedDatabase);
         window.server = f.server;
         window.port = f.port;
         window.user = f.user;
@@ -282,9 +290,9 @@ std::string AsDumped(const std::string& type, const std::string& v,
 // form, tab-separated as access-dump prints a row.
 Strings ServerRows(const TestServer& server, const std::string& table) {
     const Strings columns = Lines(
-        server.psql("select column_name || '|' || data_type from information_schema.columns where "
+        Sql(server, "select column_name || '|' || data_type from information_schema.columns where "
                     "table_name = '" +
-                    table + "' order by ordinal_position"));
+                        table + "' order by ordinal_position"));
     std::string select;
     Strings types;
     for (const std::string& c : columns) {
@@ -298,7 +306,7 @@ Strings ServerRows(const TestServer& server, const std::string& table) {
     const platform::RegionalText regional(platform::RegionalText::EnglishUS());
     Strings rows;
     for (const std::string& line :
-         Lines(server.psql("select " + select + " from \"" + table + "\" order by 1"))) {
+         Lines(Sql(server, "select " + select + " from \"" + table + "\" order by 1"))) {
         std::string row;
         std::size_t from = 0;
         for (std::size_t i = 0; i < types.size(); ++i) {
@@ -334,14 +342,21 @@ Strings DumpedRows(const std::string& path, const std::string& table) {
 class TypedPostgresTest : public QObject {
     Q_OBJECT
 private slots:
+    void initTestCase();
     void init();
     void everyTypeKeyIndexAndRelationshipArrives();
     void previewOfTheWholeFile();
     void secondRunReplacesRelatedTables();
 };
 
+void TypedPostgresTest::initTestCase() {
+    TestServer::shared().psql("DROP DATABASE IF EXISTS " + std::string(TypedDatabase) +
+                              " WITH (FORCE)");
+    TestServer::shared().psql("CREATE DATABASE " + std::string(TypedDatabase));
+}
+
 void TypedPostgresTest::init() {
-    TestServer::shared().psql(std::string("DROP TABLE IF EXISTS ") + AllTables + " CASCADE;");
+    Sql(TestServer::shared(), std::string("DROP TABLE IF EXISTS ") + AllTables + " CASCADE;");
 }
 
 void TypedPostgresTest::everyTypeKeyIndexAndRelationshipArrives() {
@@ -360,11 +375,12 @@ void TypedPostgresTest::everyTypeKeyIndexAndRelationshipArrives() {
     QVERIFY(reports[1].find(R"(column "Name" of relation "typed_Broken" contains null values)") !=
             std::string::npos);
     QVERIFY(reports[2].find(R"("typed_Broken_PrimaryKey")") != std::string::npos);
-    QCOMPARE(q(server.psql(R"(select count(*) from "typed_Broken")")), QString("3"));
-    QCOMPARE(q(server.psql("select indexname from pg_indexes where tablename = 'typed_Broken'")),
+    QCOMPARE(q(Sql(server, R"(select count(*) from "typed_Broken")")), QString("3"));
+    QCOMPARE(q(Sql(server, "select indexname from pg_indexes where tablename = 'typed_Broken'")),
              QString("typed_Broken_ByName"));
 
-    QCOMPARE(qs(Lines(server.psql(
+    QCOMPARE(qs(Lines(Sql(
+                 server,
                  "select column_name || ' ' || data_type || coalesce('(' || "
                  "character_maximum_length || ')', '') || case when data_type = 'numeric' then "
                  "coalesce('(' || numeric_precision || ',' || numeric_scale || ')', '') else '' "
@@ -379,7 +395,7 @@ void TypedPostgresTest::everyTypeKeyIndexAndRelationshipArrives() {
                           "Code character varying(10)", "Memo text", "Link text", "Guid uuid",
                           "Bytes bytea", "Picture bytea"}));
     QCOMPARE(
-        qs(Lines(server.psql("select indexdef from pg_indexes where tablename in "
+        qs(Lines(Sql(server, "select indexdef from pg_indexes where tablename in "
                              "('typed_Kinds', 'typed_Lines') order by indexname collate \"C\""))),
         QStringList(
             {R"(CREATE INDEX "typed_Kinds_ByDate" ON public."typed_Kinds" USING btree ("When" DESC))",
@@ -391,9 +407,10 @@ void TypedPostgresTest::everyTypeKeyIndexAndRelationshipArrives() {
              // Access's own index on the columns of a foreign key
              R"(CREATE INDEX "typed_Lines_typed_OrdersLines" ON public."typed_Lines" USING btree ("OrderID"))"}));
     QCOMPARE(
-        qs(Lines(server.psql(
-            "select conrelid::regclass || ' ' || conname || ' ' || pg_get_constraintdef(oid) "
-            "from pg_constraint where conname like 'typed%' order by conname collate \"C\""))),
+        qs(Lines(
+            Sql(server,
+                "select conrelid::regclass || ' ' || conname || ' ' || pg_get_constraintdef(oid) "
+                "from pg_constraint where conname like 'typed%' order by conname collate \"C\""))),
         QStringList(
             {R"("typed_Orders" typed_CustomersOrders FOREIGN KEY ("CustomerID") REFERENCES "typed_Customers"("CustomerID") ON UPDATE CASCADE)",
              R"("typed_Customers" typed_Customers_PrimaryKey PRIMARY KEY ("CustomerID"))",
@@ -404,16 +421,16 @@ void TypedPostgresTest::everyTypeKeyIndexAndRelationshipArrives() {
              R"("typed_Lines" typed_OrdersLines FOREIGN KEY ("OrderID") REFERENCES "typed_Orders"("OrderID") ON DELETE CASCADE)",
              R"("typed_Orders" typed_Orders_PrimaryKey PRIMARY KEY ("OrderID"))",
              R"("typed_Shippers" typed_Shippers_PrimaryKey PRIMARY KEY ("ShipperID"))"}));
-    QCOMPARE(q(server.psql(R"(select indexdef from pg_indexes where indexname = )"
+    QCOMPARE(q(Sql(server, R"(select indexdef from pg_indexes where indexname = )"
                            R"('typed_Orders_CustomerID')")),
              QString(R"(CREATE INDEX "typed_Orders_CustomerID" ON public."typed_Orders" )"
                      R"(USING btree ("CustomerID"))"));
-    QCOMPARE(q(server.psql(R"(select attname from pg_attribute where attrelid = )"
+    QCOMPARE(q(Sql(server, R"(select attname from pg_attribute where attrelid = )"
                            R"('"typed_Customers"'::regclass and attnotnull and attnum > 0 )"
                            R"(order by attnum)")),
              QString("CustomerID\nCompany Name"));
     // The sequences go on past the rows and the file's counters.
-    QCOMPARE(q(server.psql(R"(select nextval(pg_get_serial_sequence('"typed_Kinds"', 'ID')), )"
+    QCOMPARE(q(Sql(server, R"(select nextval(pg_get_serial_sequence('"typed_Kinds"', 'ID')), )"
                            R"(nextval(pg_get_serial_sequence('"typed_Orders"', 'OrderID')))")),
              QString("10|12"));
 
@@ -421,7 +438,7 @@ void TypedPostgresTest::everyTypeKeyIndexAndRelationshipArrives() {
          {"typed_Kinds", "typed_Customers", "typed_Orders", "typed_Lines", "typed_LineNotes"})
         QCOMPARE(qs(ServerRows(server, table)), qs(DumpedRows(path, table)));
     // Beyond access-dump's seconds and 15 digits: the exact forms.
-    QCOMPARE(q(server.psql(R"(select "Double", "Single", "When", "Precise", length("Text255"), )"
+    QCOMPARE(q(Sql(server, R"(select "Double", "Single", "When", "Precise", length("Text255"), )"
                            R"(md5("Picture"), length("Memo") from "typed_Kinds" order by "ID")")),
              QString("0.30000000000000004|0.1|1765-04-24 05:45:36|0001-01-01 00:00:00.0000001|255|"
                      "8cb7f568752be648376cd32a342006af|29\n"
@@ -465,10 +482,10 @@ void TypedPostgresTest::secondRunReplacesRelatedTables() {
         QCOMPARE(typed.prompts.ErrorReports().size(), std::size_t(3));
     }
     TestServer& server = TestServer::shared();
-    QCOMPARE(q(server.psql("select count(*) from pg_constraint where contype = 'f' and conname "
+    QCOMPARE(q(Sql(server, "select count(*) from pg_constraint where contype = 'f' and conname "
                            "like 'typed%'")),
              QString("3"));
-    QCOMPARE(q(server.psql(R"(select count(*) from "typed_Lines")")), QString("2"));
+    QCOMPARE(q(Sql(server, R"(select count(*) from "typed_Lines")")), QString("2"));
 }
 
 QTEST_GUILESS_MAIN(TypedPostgresTest)
