@@ -70,6 +70,8 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://www.quorvane.com/)
 # driver registered as "PostgreSQL Unicode", without which no conversion can run.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
     "libc6 (>= 2.34), libstdc++6 (>= 12), libqt6core6 (>= 6.4), libqt6gui6 (>= 6.4), libqt6widgets6 (>= 6.4), libmdb3 (>= 1.0), libglib2.0-0, libodbc2, odbcinst, odbc-postgresql, libssl3")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-liberation")
+# Texts in scripts the Liberation fonts lack (Chinese, Japanese, Korean) would show as empty
+# boxes in the preview without a font that covers them.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-liberation, fonts-noto-cjk")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "postgresql, postgresql-client")
 include(CPack)
