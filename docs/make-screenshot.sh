@@ -44,8 +44,9 @@ pid=$!
 id=$(window Tabulant)
 sleep 1
 if [[ $1 == preview ]]; then
-    # "Start Converting", at its place in the main window's fixed layout.
-    xdotool mousemove --window "$id" 268 460 click 1
+    # "Start Converting", the row above the progress bar at the foot of the main window.
+    read -r width height < <(xwininfo -id "$id" | awk '/Width:/ { w = $2 } /Height:/ { print w, $2 }')
+    xdotool mousemove --window "$id" $((width / 2)) $((height - 55)) click 1
     id=$(window "SQL Preview - Tabulant")
     sleep 1
 fi
