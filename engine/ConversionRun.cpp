@@ -107,7 +107,11 @@ void ConversionRun::Open(shell::Trap& trap) {
 
     trap(126, [&] { Access().CursorLocation(platform::Connection::adUseClient); });
     trap(128, [&] { Access().Mode(platform::Connection::adModeReadWrite); });
-    trap(130, [&] { Access().Open(database_.accessConnectionString(ports_.settings, "", "")); });
+    trap(130, [&] {
+        std::string text = database_.accessConnectionString(ports_.settings, "", "");
+        const platform::WipeOnExit forgetText(text);
+        Access().Open(text);
+    });
     if (ToServer()) {
         trap(132, [&] { Postgres().CursorLocation(platform::Connection::adUseServer); });
         trap(134, [&] { Postgres().CommandTimeout(5000); });
