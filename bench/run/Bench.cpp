@@ -275,6 +275,16 @@ void Bench::Round(int round) {
         directHwmKb_ = std::max(directHwmKb_, run.hwmKb);
         return run.process;
     };
+    // The typed conversion beside the specified one and its peer: before the two in the rounds
+    // where the peer goes first, after them in the others, so that the typed and the specified
+    // conversion take turns at running first.
+    const auto typedBeside = [&](auto specified, Series& typed, const char* name,
+                                 const fs::path& file, std::uint64_t rows) {
+        if (peerFirst) typed.Add(OursDirect(file, rows, true).process);
+        specified();
+        if (!peerFirst) typed.Add(OursDirect(file, rows, true).process);
+        say("round %d %-14s %s s\n", round, name, typed.Times().c_str());
+    };
 
     pair(
         readOne_, "read 1", [&] { return Ours("read", big_, o_.rows, 1).process; },
@@ -293,11 +303,13 @@ void Bench::Round(int round) {
         [&] { return Peer(ExportCommand(many_, o_.tables, "-I postgres -B -S 1")); });
     // Each commit waits for its flush to the disk, as on a server left as installed.
     cluster_->SetSynchronousCommit(o_.durable);
-    pair(
-        directPair_, "direct", [&] { return direct(direct_, o_.directRows); },
-        [&] { return PeerDirect(direct_, o_.directRows); });
-    typedDirect_.Add(OursDirect(direct_, o_.directRows, true).process);
-    say("round %d %-14s %s s\n", round, "typed direct", typedDirect_.Times().c_str());
+    typedBeside(
+        [&] {
+            pair(
+                directPair_, "direct", [&] { return direct(direct_, o_.directRows); },
+                [&] { return PeerDirect(direct_, o_.directRows); });
+        },
+        typedDirect_, "typed direct", direct_, o_.directRows);
     directReplay_.Add(PeerReplay(directSql_, o_.directRows));
     say("round %d %-14s %s s\n", round, "psql -f", directReplay_.Times().c_str());
     copy_.Add(CopyReference(async_, o_.asyncRows));
@@ -305,11 +317,13 @@ void Bench::Round(int round) {
     // The same without waiting for each commit's flush: what is left is the work of the two
     // clients and the server's own per-statement work.
     cluster_->SetSynchronousCommit(false);
-    pair(
-        asyncPair_, "direct async", [&] { return direct(async_, o_.asyncRows); },
-        [&] { return PeerDirect(async_, o_.asyncRows); });
-    typedAsync_.Add(OursDirect(async_, o_.asyncRows, true).process);
-    say("round %d %-14s %s s\n", round, "typed async", typedAsync_.Times().c_str());
+    typedBeside(
+        [&] {
+            pair(
+                asyncPair_, "direct async", [&] { return direct(async_, o_.asyncRows); },
+                [&] { return PeerDirect(async_, o_.asyncRows); });
+        },
+        typedAsync_, "typed async", async_, o_.asyncRows);
     asyncReplay_.Add(PeerReplay(asyncSql_, o_.asyncRows));
     say("round %d %-14s %s s\n", round, "async psql -f", asyncReplay_.Times().c_str());
 }
