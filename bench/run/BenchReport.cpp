@@ -61,18 +61,18 @@ void Bench::PrintReport() const {
     row("(d) direct vs COPY, sync. commit off", asyncOurs, copy, false);
 
     std::printf(
-        "\n(f) the typed conversion (types, keys, relationships) beside the specified one,\n"
-        "same files and rounds; the last column divides typed rows per second by specified\n");
+        "\n(f) the typed conversion (types, keys, relationships) beside the untyped one, same\n"
+        "files and rounds; the last column divides typed rows per second by untyped\n");
     const Side typedGenerate{typedGenerate_, o_.rows}, typedDirect{typedDirect_, o_.directRows},
         typedAsync{typedAsync_, o_.asyncRows};
     const auto typedRow = [](const std::string& name, const Side& typed, const Side& specified) {
-        std::printf("%-36s %10s %12s %12s %10s\n", name.c_str(),
+        std::printf("%-36s %10s %12s %14s %13s\n", name.c_str(),
                     Grouped(static_cast<double>(typed.rows)).c_str(),
                     Grouped(typed.RowsPerSecond()).c_str(),
                     Grouped(specified.RowsPerSecond()).c_str(), ratio(typed, specified).c_str());
     };
-    std::printf("%-36s %10s %12s %12s %10s\n", "measurement", "rows", "typed rows/s",
-                "spec. rows/s", "typed/spec");
+    std::printf("%-36s %10s %12s %14s %13s\n", "measurement", "rows", "typed rows/s",
+                "untyped rows/s", "typed/untyped");
     typedRow("(f) generate, 1 table", typedGenerate, generateOurs);
     typedRow("(f) direct, " + server, typedDirect, directOurs);
     typedRow("(f) direct, synchronous_commit off", typedAsync, asyncOurs);
