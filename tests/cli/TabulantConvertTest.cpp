@@ -53,11 +53,6 @@ int countReports(const CliOutcome& o) {
     }));
 }
 
-void recreateDatabase(TestServer& server, const std::string& name) {
-    server.psql("DROP DATABASE IF EXISTS " + name + " WITH (FORCE)");
-    server.psql("CREATE DATABASE " + name);
-}
-
 // Every value kind at its awkward edges, and names psql and the server must take whole.
 std::vector<aw::TableData> valueTables() {
     const double nan = std::numeric_limits<double>::quiet_NaN();
@@ -240,7 +235,7 @@ void TabulantConvertTest::failedStartSaysWhyOnce() {
 // A row the server rejects is reported once, in the window's words, and the others arrive.
 void TabulantConvertTest::failingRowIsReportedOnce() {
     TestServer& server = TestServer::shared();
-    recreateDatabase(server, "cli_reject");
+    server.recreateDatabase("cli_reject");
     // The server adds a check to the table as it is created, so that row 2 breaks it.
     server.psql("CREATE FUNCTION reject_two() RETURNS event_trigger LANGUAGE plpgsql AS $$ BEGIN "
                 "IF EXISTS (SELECT 1 FROM pg_event_trigger_ddl_commands() WHERE object_identity "
@@ -272,8 +267,8 @@ void TabulantConvertTest::failingRowIsReportedOnce() {
 // changes nothing, and --overwrite yes makes the file replace the tables.
 void TabulantConvertTest::statementsThroughPsqlMatchTheDirectRun() {
     TestServer& server = TestServer::shared();
-    recreateDatabase(server, "cli_direct");
-    recreateDatabase(server, "cli_piped");
+    server.recreateDatabase("cli_direct");
+    server.recreateDatabase("cli_piped");
     CliHarness h;
     aw::writeDatabase(h.path("values.accdb").toStdString(), valueTables(),
                       format(aw::Format::Ace2016));
@@ -439,7 +434,7 @@ void TabulantConvertTest::terminalSession() {
     server.psql("DROP DATABASE IF EXISTS cli_prompt WITH (FORCE)");
     server.psql("DROP ROLE IF EXISTS cli_prompt");
     server.psql("CREATE ROLE cli_prompt LOGIN PASSWORD 'pr0mpt-S3cret'");
-    server.psql("CREATE DATABASE cli_prompt OWNER cli_prompt");
+    server.recreateDatabase("cli_prompt", "cli_prompt");
     CliHarness h;
     aw::writeDatabase(h.path("ask.mdb").toStdString(), {plain("CliAsk", 2)});
     QStringList args{

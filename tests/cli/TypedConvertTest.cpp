@@ -22,11 +22,6 @@ namespace {
 
 QString q(const std::string& s) { return QString::fromStdString(s); }
 
-void recreateDatabase(TestServer& server, const std::string& name) {
-    server.psql("DROP DATABASE IF EXISTS " + name + " WITH (FORCE)");
-    server.psql("CREATE DATABASE " + name);
-}
-
 // Patrons and their orders: a text key, an AutoNumber key whose counter ran past the rows, a
 // unique index, an index and an enforced relationship that cascades deletes. The patrons come
 // last in the table list, so a run converts them first, while an earlier load's orders still
@@ -84,8 +79,8 @@ private slots:
 
 void TypedConvertTest::keysIndexesAndRelationshipsArrive() {
     TestServer& server = TestServer::shared();
-    recreateDatabase(server, "cli_typed_direct");
-    recreateDatabase(server, "cli_typed_piped");
+    server.recreateDatabase("cli_typed_direct");
+    server.recreateDatabase("cli_typed_piped");
     CliHarness h;
     const QString file = h.path("shop.accdb");
     writeShop(file.toStdString());
@@ -129,7 +124,7 @@ void TypedConvertTest::keysIndexesAndRelationshipsArrive() {
 
 void TypedConvertTest::brokenKeyIsReportedOnceByName() {
     TestServer& server = TestServer::shared();
-    recreateDatabase(server, "cli_typed_broken");
+    server.recreateDatabase("cli_typed_broken");
     CliHarness h;
     const QString file = h.path("broken.mdb");
     aw::TableData t{"CliTwice",
@@ -149,7 +144,7 @@ void TypedConvertTest::brokenKeyIsReportedOnceByName() {
     QCOMPARE(q(server.psql("SELECT count(*) FROM \"CliTwice\"", "cli_typed_broken")), QString("3"));
 
     // In one transaction the broken key takes the table with it.
-    recreateDatabase(server, "cli_typed_broken");
+    server.recreateDatabase("cli_typed_broken");
     int psqlCode = -1;
     std::string psqlErr;
     h.runIntoPsql({"--typed", file}, "cli_typed_broken", psqlCode, psqlErr);

@@ -349,11 +349,7 @@ private slots:
     void secondRunReplacesRelatedTables();
 };
 
-void TypedPostgresTest::initTestCase() {
-    TestServer::shared().psql("DROP DATABASE IF EXISTS " + std::string(TypedDatabase) +
-                              " WITH (FORCE)");
-    TestServer::shared().psql("CREATE DATABASE " + std::string(TypedDatabase));
-}
+void TypedPostgresTest::initTestCase() { TestServer::shared().recreateDatabase(TypedDatabase); }
 
 void TypedPostgresTest::init() {
     Sql(TestServer::shared(), std::string("DROP TABLE IF EXISTS ") + AllTables + " CASCADE;");

@@ -124,6 +124,12 @@ std::string TestServer::connectionString(std::string_view user, std::string_view
            ";Database=" + odbcValue(database);
 }
 
+void TestServer::recreateDatabase(std::string_view name, std::string_view owner) const {
+    psql("DROP DATABASE IF EXISTS " + std::string(name) + " WITH (FORCE)");
+    psql("CREATE DATABASE " + std::string(name) +
+         (owner.empty() ? std::string() : " OWNER " + std::string(owner)));
+}
+
 std::string TestServer::psql(std::string_view sql, std::string_view database) const {
     const std::string bindir = readLine(std::filesystem::path(dir_) / "bindir");
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();

@@ -51,6 +51,10 @@ public:
     // unaligned text: fields separated by '|', one row per line, no header, no trailing newline.
     std::string psql(std::string_view sql, std::string_view database = Database) const;
 
+    // Drops the database NAME if it exists (closing its sessions) and creates it empty, owned by
+    // OWNER or, when none is given, by the superuser.
+    void recreateDatabase(std::string_view name, std::string_view owner = {}) const;
+
 protected:
     void run(const char* command) const;
 
