@@ -84,7 +84,6 @@ public:
     // last one sent, no preview is shown any more, both connections are closed, and Run()
     // returns without saying "Done.". No effect when no run is in progress.
     void RequestStop();
-    const std::string& Location() const { return location_; }
 
 private:
     enum class Answer { None, Yes, No };

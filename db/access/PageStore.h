@@ -45,9 +45,9 @@ public:
     PageStore(std::shared_ptr<ByteSource> source, std::size_t pageSize,
               std::shared_ptr<PageCodec> codec);
 
-    std::size_t PageSize() const { return pageSize_; }
     std::uint32_t PageCount() const { return pageCount_; }
-    // Reads page `page` into `out` (PageSize() bytes); false when the page is not in the file.
+    // Reads page `page` into `out` (as many bytes as the page size given to the constructor);
+    // false when the page is not in the file.
     bool Read(std::uint32_t page, std::uint8_t* out);
 
 private:
