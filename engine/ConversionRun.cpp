@@ -9,7 +9,11 @@ namespace tabulant::engine {
 
 ConversionRun::ConversionRun(RunPorts ports, std::string location, RunOptions options)
     : ports_(ports), location_(std::move(location)), database_(std::move(options.database)),
-      statementsTo_(options.statementsTo), makePolicy_(std::move(options.makePolicy)) {}
+      statementsTo_(options.statementsTo), makePolicy_(std::move(options.makePolicy)),
+      previewList_(PreviewListSink(ports_.preview)),
+      delivery_(statementsTo_
+                    ? OutputSink(*statementsTo_)
+                    : ConnectionSink([this]() -> platform::Connection& { return Postgres(); })) {}
 
 ConversionRun::~ConversionRun() = default;
 

@@ -4,6 +4,7 @@
 #include "RunDatabase.h"
 #include "RunPorts.h"
 #include "RunSummary.h"
+#include "StatementSink.h"
 #include "platform/Connection.h"
 #include "platform/EventLoop.h"
 #include "platform/Prompts.h"
@@ -97,6 +98,9 @@ private:
     bool PerFile() const { return ports_.settings.Mode() == RunMode::PreviewPerFile; }
     bool PerTable() const { return ports_.settings.Mode() == RunMode::PreviewPerTable; }
     bool ToServer() const { return statementsTo_ == nullptr; }
+    // Where the next statement goes: the preview list while previewing, else the server or the
+    // statement output.
+    StatementSink& SinkFor() const { return Previewing() ? *previewList_ : *delivery_; }
 
     void Open(shell::Trap& trap);
     // Steps 148 to 450 for entry i of the source tables; false when the walk is to end here.
@@ -117,6 +121,8 @@ private:
     StatementOutput* statementsTo_;
     std::function<std::unique_ptr<ConversionPolicy>(PolicyKind, const PolicyServices&)> makePolicy_;
     std::unique_ptr<ConversionPolicy> policy_;
+    std::unique_ptr<StatementSink> previewList_;
+    std::unique_ptr<StatementSink> delivery_;
 
     bool running_ = false;
     std::unique_ptr<platform::Connection> postgres_;

@@ -40,8 +40,13 @@ private:
 void ConversionRun::HandStatement(shell::Trap& trap, int previewLine, int executeLine,
                                   const std::string& statement, Role role) {
     ++summary_.statements;
-    if (trap.Condition(previewLine - 2, [&] { return Previewing(); }))
-        trap(previewLine, [&] { ports_.preview.AddPreviewLine(statement); });
+    // A test that fails counts as true: the statement then goes to the preview list.
+    StatementSink* sink = previewList_.get();
+    if (trap.Condition(previewLine - 2, [&] {
+            sink = &SinkFor();
+            return sink->Collects();
+        }))
+        trap(previewLine, [&] { sink->Put(statement); });
     else
         Send(trap, executeLine, statement, role);
 }
@@ -58,10 +63,7 @@ void ConversionRun::Send(shell::Trap& trap, int line, const std::string& stateme
     if (Halted()) return;
     std::string failure;
     try {
-        if (ToServer())
-            Postgres().Execute(statement);
-        else
-            statementsTo_->Write(statement);
+        delivery_->Put(statement);
         ++summary_.executed;
         if (role == Role::Row) ++tableWritten_;
         return;
