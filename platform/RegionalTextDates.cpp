@@ -3,6 +3,7 @@
 #include "RegionalText.h"
 
 #include "AsciiText.h"
+#include "CivilCalendar.h"
 
 #include <chrono>
 #include <cmath>
@@ -77,11 +78,11 @@ std::optional<DateTime> RegionalText::TryFromOleDate(double oleDate) {
         seconds -= SecondsPerDay;
     }
     if (day < FirstDay || day > LastDay) return std::nullopt;
-    const std::chrono::year_month_day ymd{OleEpoch + days{day}};
+    const CivilDate date = CivilFromDays(day + OleEpochDay);
     DateTime t;
-    t.year = static_cast<int>(ymd.year());
-    t.month = static_cast<int>(static_cast<unsigned>(ymd.month()));
-    t.day = static_cast<int>(static_cast<unsigned>(ymd.day()));
+    t.year = static_cast<int>(date.year);
+    t.month = static_cast<int>(date.month);
+    t.day = static_cast<int>(date.day);
     t.hour = static_cast<int>(seconds / 3600);
     t.minute = static_cast<int>(seconds / 60 % 60);
     t.second = static_cast<int>(seconds % 60);
@@ -94,8 +95,9 @@ DateTime RegionalText::FromOleDate(double oleDate) {
 }
 
 double RegionalText::ToOleDate(const DateTime& v) {
-    const sys_days date{std::chrono::year{v.year} / v.month / v.day};
-    const double day = static_cast<double>((date - OleEpoch).count());
+    const auto day = static_cast<double>(
+        DaysFromCivil(v.year, static_cast<unsigned>(v.month), static_cast<unsigned>(v.day)) -
+        OleEpochDay);
     const double fraction = static_cast<double>(v.hour * 3600 + v.minute * 60 + v.second) /
                             static_cast<double>(SecondsPerDay);
     return day < 0 ? day - fraction : day + fraction;

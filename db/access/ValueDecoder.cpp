@@ -4,6 +4,8 @@
 #include "LongValueReader.h"
 #include "TextDecoder.h"
 
+#include "platform/CivilCalendar.h"
+
 #include <cstdio>
 #include <cstring>
 
@@ -15,20 +17,6 @@ namespace {
 
 // A calculated value: 16 bytes of bookkeeping, the length of the result, then the result.
 constexpr std::size_t CalculatedPrefix = 20;
-
-// Days since 0001-01-01 to a proleptic Gregorian date.
-void civilFromDays(std::int64_t days, int& y, int& m, int& d) {
-    // Shift to days since 0000-03-01, where leap days fall at the end of the cycle year.
-    std::int64_t z = days + 306;
-    const std::int64_t era = z / 146097;
-    const std::int64_t doe = z - era * 146097;
-    const std::int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const std::int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const std::int64_t mp = (5 * doy + 2) / 153;
-    d = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
-    m = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
-    y = static_cast<int>(era * 400 + yoe + (m <= 2 ? 1 : 0));
-}
 
 bool digits(const std::uint8_t* p, std::size_t n, std::int64_t& value) {
     value = 0;
@@ -122,10 +110,10 @@ bool ValueDecoder::AppendExtendedDate(const std::uint8_t* p, std::size_t size, s
     if (size < 39 || !digits(p, 19, days) || p[19] != ':' || !digits(p + 20, 12, seconds) ||
         !digits(p + 32, 7, ticks) || days > 3652058 || seconds >= 86400)
         return false;
-    int y, m, d;
-    civilFromDays(days, y, m, d);
+    const platform::CivilDate date = platform::CivilFromDays(days + platform::FirstCommonEraDay);
     char buffer[48];
-    std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d %02d:%02d:%02d", y, m, d,
+    std::snprintf(buffer, sizeof buffer, "%04d-%02u-%02u %02d:%02d:%02d",
+                  static_cast<int>(date.year), date.month, date.day,
                   static_cast<int>(seconds / 3600), static_cast<int>(seconds / 60 % 60),
                   static_cast<int>(seconds % 60));
     out += buffer;

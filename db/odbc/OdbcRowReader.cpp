@@ -4,6 +4,7 @@
 #include "WideText.h"
 
 #include "platform/AdoType.h"
+#include "platform/CivilCalendar.h"
 
 #include <sqlext.h>
 
@@ -80,18 +81,12 @@ bool isCanonicalDecimal(std::string_view s) {
 // Days since 1899-12-30 with the time of day as the fraction (negative dates keep the time as a
 // positive fraction, as OLE automation dates do).
 double oleDate(const SQL_TIMESTAMP_STRUCT& t) {
-    // Days from the civil date, proleptic Gregorian (H. Hinnant's algorithm).
-    const int y = t.year - (t.month <= 2 ? 1 : 0);
-    const int era = (y >= 0 ? y : y - 399) / 400;
-    const int yoe = y - era * 400;
-    const int mp = (t.month + 9) % 12;
-    const int doy = (153 * mp + 2) / 5 + t.day - 1;
-    const int doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    const long days = era * 146097L + doe - 719468L; // since 1970-01-01
-    const long sinceOle = days + 25569L;
+    const std::int64_t sinceOle =
+        platform::DaysFromCivil(t.year, t.month, t.day) - platform::OleEpochDay;
     const double fraction =
         (t.hour * 3600.0 + t.minute * 60.0 + t.second + t.fraction / 1e9) / 86400.0;
-    return sinceOle >= 0 ? sinceOle + fraction : sinceOle - fraction;
+    const auto day = static_cast<double>(sinceOle);
+    return sinceOle >= 0 ? day + fraction : day - fraction;
 }
 
 } // namespace

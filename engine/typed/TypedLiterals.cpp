@@ -1,5 +1,7 @@
 #include "TypedLiterals.h"
 
+#include "platform/CivilCalendar.h"
+
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -61,29 +63,7 @@ bool IsDecimalText(std::string_view t) {
     return i == t.size() && i > fractionFrom;
 }
 
-struct CivilDate {
-    std::int64_t year;
-    int month;
-    int day;
-};
-
-// The proleptic Gregorian date `days` after 1970-01-01 (before it when negative).
-CivilDate CivilFromDays(std::int64_t days) {
-    days += 719468; // from 0000-03-01, so that leap days end each year
-    const std::int64_t era = (days >= 0 ? days : days - 146096) / 146097;
-    const auto dayOfEra = static_cast<std::uint32_t>(days - era * 146097);
-    const std::uint32_t yearOfEra =
-        (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
-    const std::uint32_t dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
-    const std::uint32_t shiftedMonth = (5 * dayOfYear + 2) / 153;
-    const int day = static_cast<int>(dayOfYear - (153 * shiftedMonth + 2) / 5 + 1);
-    const int month = static_cast<int>(shiftedMonth < 10 ? shiftedMonth + 3 : shiftedMonth - 9);
-    const std::int64_t year = static_cast<std::int64_t>(yearOfEra) + era * 400 + (month <= 2);
-    return {year, month, day};
-}
-
 constexpr std::int64_t MicrosecondsPerDay = 86'400'000'000;
-constexpr std::int64_t OleEpochFromUnixEpoch = -25569; // 1899-12-30
 // Far beyond PostgreSQL's last year (294276) and still exact in whole days.
 constexpr double FarthestOleDay = 1e9;
 
@@ -131,7 +111,7 @@ void AppendTimestampLiteral(std::string& out, double ole) {
         micros -= MicrosecondsPerDay;
         ++day;
     }
-    const CivilDate date = CivilFromDays(day + OleEpochFromUnixEpoch);
+    const platform::CivilDate date = platform::CivilFromDays(day + platform::OleEpochDay);
     // PostgreSQL counts no year 0: 1 BC comes before 1 AD.
     const bool bc = date.year <= 0;
     out += '\'';
