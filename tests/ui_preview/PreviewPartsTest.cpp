@@ -38,6 +38,7 @@ private slots:
     void rewriteChangesOnlyWhatItIsTold();
     void rewriteStopsWhenTheListChangesUnderIt();
     void changedTextCountsAsNotRun();
+    void longestLineFollowsEdits();
     void replaceFirstOccurrence_data();
     void replaceFirstOccurrence();
     void exportText_data();
@@ -111,6 +112,27 @@ void PreviewPartsTest::rewriteStopsWhenTheListChangesUnderIt() {
                                                        return false;
                                                    },
                                                    [](std::size_t, std::size_t) {}));
+}
+
+void PreviewPartsTest::longestLineFollowsEdits() {
+    PreviewLines lines;
+    const std::size_t n = PreviewLines::LinesPerChunk * 2 + 3;
+    for (std::size_t i = 0; i < n; ++i) lines.append(std::string(i == 7 ? 50 : i % 10, 'x'));
+    QCOMPARE(lines.longestLine(), std::size_t{7});
+    lines.setLine(n - 1, std::string(60, 'y'));
+    QCOMPARE(lines.longestLine(), n - 1);
+    lines.setLine(n - 1, "y"); // the longest shortened: the next longest is found again
+    QCOMPARE(lines.longestLine(), std::size_t{7});
+    lines.rewrite(
+        [](std::size_t i, std::string& out) {
+            out = std::string(i == 200 ? 70 : 1, 'z');
+            return true;
+        },
+        [](std::size_t, std::size_t) {});
+    QCOMPARE(lines.longestLine(), std::size_t{200});
+    lines.clear();
+    lines.append("a");
+    QCOMPARE(lines.longestLine(), std::size_t{0});
 }
 
 // A line that ran stays so until its text changes: an edit or a replace that gives it other text

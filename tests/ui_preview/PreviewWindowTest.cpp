@@ -3,11 +3,11 @@
 
 #include "PreviewWindowFixture.h"
 
-#include "shell/widgets/Twips.h"
 #include "shell/widgets/WindowPointer.h"
 
 #include <QHeaderView>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -40,6 +40,7 @@ private slots:
     void executionPassesOverOtherFailures();
     void executionShowsProgressAndKeepsCommandsOut();
     void emptyListHasNothingToRun();
+    void listColumnTakesTheWindowsWidth();
     void errorLineSurvivesIntoLaterOpenings();
     void copySqlCopiesMarkedLines();
     void copySqlKeepsCommandsOut();
@@ -54,7 +55,6 @@ void PreviewWindowTest::opensInItsRestingState() {
     QCOMPARE(w->windowTitle(), QString("SQL Preview - Tabulant"));
     QCOMPARE(w->ListView1().horizontalHeader()->model()->headerData(0, Qt::Horizontal),
              QVariant("SQL Preview"));
-    QCOMPARE(w->ListView1().columnWidth(0), shell::TwipsToPixels(7000));
     QCOMPARE(
         w->ListView1().toolTip(),
         QString(
@@ -261,6 +261,31 @@ void PreviewWindowTest::emptyListHasNothingToRun() {
     QCOMPARE(f.prompts.Messages(), std::vector<std::string>{"No SQL to run."});
     QVERIFY(f.prompts.ErrorReports().empty());
     QVERIFY(!f.ranToEnd());
+}
+
+// The column fills the list; a longer line makes it wider, with a scroll bar reaching its end.
+void PreviewWindowTest::listColumnTakesTheWindowsWidth() {
+    PreviewWindowFixture f;
+    const std::string longLine = "INSERT INTO \"t\" VALUES ('" + std::string(300, 'w') + "');";
+    f.fill({"CREATE TABLE \"t\" (\"a\" TEXT)", longLine});
+    f.show([&](Form2& w) {
+        QTableView& list = w.ListView1();
+        const auto settle = [&](int width) {
+            w.resize(width, 500);
+            QCoreApplication::processEvents();
+        };
+        settle(700);
+        QVERIFY(list.columnWidth(0) >
+                list.fontMetrics().horizontalAdvance(QString::fromStdString(longLine)));
+        QVERIFY(list.horizontalScrollBar()->maximum() > 0);
+
+        w.PreviewList().setLineText(1, "SELECT 1");
+        for (int width : {700, 1400, 900}) {
+            settle(width);
+            QCOMPARE(list.columnWidth(0), list.viewport()->width());
+            QCOMPARE(list.horizontalScrollBar()->maximum(), 0);
+        }
+    });
 }
 
 void PreviewWindowTest::errorLineSurvivesIntoLaterOpenings() {

@@ -7,7 +7,6 @@
 #include "PreviewListModel.h"
 #include "PreviewText.h"
 #include "shell/widgets/SecondaryWindow.h"
-#include "shell/widgets/Twips.h"
 #include "shell/widgets/WindowPointer.h"
 
 #include "shell/core/Trap.h"
@@ -22,6 +21,7 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace tabulant::ui {
@@ -83,6 +83,11 @@ void Form2::buildControls() {
     list_->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     list_->setToolTip(
         "Click item to edit it. Move | line to right and out of window to reveal full names.");
+    list_->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    list_->viewport()->installEventFilter(this);
+    connect(model_, &QAbstractItemModel::rowsInserted, this, &Form2::fitColumn);
+    connect(model_, &QAbstractItemModel::modelReset, this, &Form2::fitColumn);
+    connect(model_, &QAbstractItemModel::dataChanged, this, &Form2::fitColumn);
     connect(model_, &PreviewListModel::checkToggled, this, [this] { ignoreNextClick_ = true; });
     connect(list_, &QAbstractItemView::clicked, this, [this] {
         // A click that ticked a check box is not a request to edit the line.
@@ -136,7 +141,32 @@ void Form2::Form_Load() {
     shell::Trap trap(context_.prompts, "Form2.Form_Load");
     const int line = shell::SetUpSecondaryWindow(trap, *this, *pointer_, "SQL Preview");
     trap(line, [&] { model_->setColumnTitle("SQL Preview"); });
-    trap(line + 2, [&] { list_->setColumnWidth(0, shell::TwipsToPixels(7000)); });
+    trap(line + 2, [&] { fitColumn(); });
+}
+
+bool Form2::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == list_->viewport() && event->type() == QEvent::Resize) fitColumn();
+    return QDialog::eventFilter(watched, event);
+}
+
+// The column is as wide as the list's window, or as its longest line where that is wider, with
+// the scroll bar then reaching it. Only the line with the most bytes is measured, not every line:
+// a list of a million lines must still open at once.
+void Form2::fitColumn() {
+    int width = list_->viewport()->width();
+    if (model_->rowCount() > 0) {
+        const std::size_t longest = model_->lines().longestLine();
+        if (longest >= static_cast<std::size_t>(model_->rowCount())) return; // not shown yet
+        const std::size_t bytes = model_->lines().line(longest).size();
+        if (longest != measuredLine_ || bytes != measuredBytes_ || measuredWidth_ == 0) {
+            measuredLine_ = longest;
+            measuredBytes_ = bytes;
+            measuredWidth_ =
+                list_->sizeHintForIndex(model_->index(static_cast<int>(longest), 0)).width();
+        }
+        width = std::max(width, measuredWidth_);
+    }
+    if (list_->columnWidth(0) != width) list_->setColumnWidth(0, width);
 }
 
 void Form2::setProgress(int value, const QString& text) {

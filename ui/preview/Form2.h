@@ -59,6 +59,7 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void reject() override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildControls();
@@ -66,6 +67,7 @@ private:
     void setExecuting(bool on);
     void stopAt(int n, const std::string& description);
     std::string errorText() const;
+    void fitColumn();
 
     PreviewContext& context_;
     PreviewListModel* model_;
@@ -77,6 +79,11 @@ private:
     shell::WindowPointer* pointer_;
     bool executing_ = false;
     bool ignoreNextClick_ = false;
+    // The longest line last measured (index, bytes) and its width, so that a line marked as run
+    // does not measure it again.
+    std::size_t measuredLine_ = 0;
+    std::size_t measuredBytes_ = 0;
+    int measuredWidth_ = 0;
 };
 
 } // namespace tabulant::ui

@@ -49,6 +49,10 @@ void PreviewLines::append(std::string_view text) {
     }
     chunk.text.append(text);
     chunk.starts.push_back(static_cast<std::uint32_t>(chunk.text.size()));
+    if (text.size() > longestBytes_ || count_ == 0) {
+        longest_ = count_;
+        longestBytes_ = text.size();
+    }
     ++count_;
     ++mutations_;
 }
@@ -64,6 +68,12 @@ void PreviewLines::setLine(std::size_t index, std::string_view text) {
     chunk.text.replace(chunk.starts[k], oldLength, text);
     const auto shift = static_cast<std::uint32_t>(text.size() - oldLength); // wraps for shrinking
     for (std::size_t j = k + 1; j < chunk.starts.size(); ++j) chunk.starts[j] += shift;
+    if (!longestStale_ && text.size() >= longestBytes_) {
+        longest_ = index;
+        longestBytes_ = text.size();
+    } else if (index == longest_) {
+        longestStale_ = true;
+    }
     ++mutations_;
 }
 
@@ -72,7 +82,26 @@ void PreviewLines::clear() {
     std::vector<std::uint64_t>().swap(marks_);
     std::vector<std::uint64_t>().swap(ran_);
     count_ = 0;
+    longest_ = longestBytes_ = 0;
+    longestStale_ = false;
     ++mutations_;
+}
+
+std::size_t PreviewLines::longestLine() const {
+    if (longestStale_) {
+        longest_ = longestBytes_ = 0;
+        for (std::size_t c = 0; c < chunks_.size(); ++c) {
+            const std::vector<std::uint32_t>& starts = chunks_[c].starts;
+            for (std::size_t k = 0; k + 1 < starts.size(); ++k) {
+                if (starts[k + 1] - starts[k] > longestBytes_) {
+                    longestBytes_ = starts[k + 1] - starts[k];
+                    longest_ = c * LinesPerChunk + k;
+                }
+            }
+        }
+        longestStale_ = false;
+    }
+    return longest_;
 }
 
 bool PreviewLines::bit(const std::vector<std::uint64_t>& bits, std::size_t index) const {

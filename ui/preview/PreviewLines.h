@@ -36,6 +36,11 @@ public:
     bool ran(std::size_t index) const;
     void setRan(std::size_t index, bool on);
 
+    // The index of a line with the most bytes (0 for an empty list): the one line a view measures
+    // to size its column. Kept up as lines are added; a full pass over the line lengths (not their
+    // text) only after the longest line was shortened or the list rewritten.
+    std::size_t longestLine() const;
+
     // Bytes of text held, for measuring the bookkeeping overhead.
     std::size_t textBytes() const;
 
@@ -67,6 +72,9 @@ private:
     std::vector<std::uint64_t> ran_;   // one bit per line: it has run
     std::size_t count_ = 0;
     std::uint64_t mutations_ = 0;
+    mutable std::size_t longest_ = 0;
+    mutable std::size_t longestBytes_ = 0;
+    mutable bool longestStale_ = false;
 };
 
 template <class Change, class ChunkDone>
@@ -105,6 +113,7 @@ void PreviewLines::rewrite(Change&& change, ChunkDone&& chunkDone) {
             rebuilt.text.shrink_to_fit();
             chunks_[c] = std::move(rebuilt);
             for (std::size_t index : replacedLines) setBit(ran_, index, false);
+            longestStale_ = true;
             chunkDone(first, first + chunks_[c].lines());
         }
     }
