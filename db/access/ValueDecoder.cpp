@@ -143,9 +143,13 @@ bool ValueDecoder::Decode(const ColumnDef& c, const std::uint8_t* data, std::siz
         if (size < CalculatedPrefix) return false;
         const std::size_t length = le::u32(data + 16);
         if (length > size - CalculatedPrefix) return false;
-        // A result that was never computed is stored empty.
+        // An empty stored result: for text the expression gave the empty text (joining texts
+        // with & never gives Null); for other types the result was never computed.
         if (length == 0) {
-            out.setNull();
+            if (c.type == coltype::Text)
+                out.resetPayload(Variant::Kind::Text);
+            else
+                out.setNull();
             return true;
         }
         return decodeCalculated(c, data + CalculatedPrefix, length, out);

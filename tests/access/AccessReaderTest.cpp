@@ -151,6 +151,9 @@ void AccessReaderTest::value_data() {
     add("calculated text", ace,
         with(Column::of("c", ColumnType::Text, 40), [](Column& c) { c.calculated = true; }),
         Variant::text("Wayne, Bruce"), 202, Variant::text("Wayne, Bruce"));
+    add("calculated empty text", ace,
+        with(Column::of("c", ColumnType::Text, 40), [](Column& c) { c.calculated = true; }),
+        Variant::text(""), 202, Variant::text(""));
 }
 
 void AccessReaderTest::value() {
