@@ -1,0 +1,54 @@
+#pragma once
+
+#include "VerifyReport.h"
+
+#include "platform/Connection.h"
+
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tabulant::engine::verify {
+
+struct ServerColumn {
+    std::string name;
+    std::string type; // as format_type() names it
+};
+
+// The columns of every table of one schema of the server, by table name; a table without
+// columns is listed with none.
+using ServerTables = std::map<std::string, std::vector<ServerColumn>, std::less<>>;
+
+// What the verifier asks the server, on a connection of its own. Every call throws
+// platform::Error when the server refuses.
+// Thread: the thread that owns the connection.
+class ServerQuery {
+public:
+    explicit ServerQuery(platform::Connection& connection) : connection_(connection) {}
+
+    // Makes the session show values in the forms the verifier computes: shortest floats, ISO
+    // dates, hex bytea.
+    void SetTextForms();
+    // The schema unqualified names reach (the first of the search path that exists).
+    std::string CurrentSchema();
+    // The tables of `schema`, or of the session's current schema when it is empty.
+    ServerTables Tables(std::string_view schema);
+    // One query over the whole table: its row count, and per column its nulls and the sum of
+    // its values' hashes, and the sum of one hash per row. `columns` names every column in
+    // order. Fills serverRows, serverRowSum and each column's `server` sums.
+    void Sums(std::string_view schema, const ServerTables::value_type& table, TableCheck& check);
+
+    // The query Sums sends, for tests and the curious.
+    static std::string SumsStatement(std::string_view schema, std::string_view table,
+                                     const std::vector<ServerColumn>& columns);
+
+private:
+    platform::Connection& connection_;
+};
+
+// A whole number written in decimal, reduced modulo 2^64, as the server's exact sums are
+// compared with ours. False for anything else.
+bool ReadSum(std::string_view text, std::uint64_t& sum);
+
+} // namespace tabulant::engine::verify

@@ -1,0 +1,488 @@
+#include "ServerText.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+
+namespace tabulant::engine::verify {
+
+namespace {
+
+bool startsWith(std::string_view text, std::string_view start) {
+    return text.substr(0, start.size()) == start;
+}
+
+char lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool sameWord(std::string_view a, std::string_view b) {
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return lower(x) == y; });
+}
+
+std::string_view trimmed(std::string_view t) {
+    while (!t.empty() && (t.front() == ' ' || t.front() == '\t')) t.remove_prefix(1);
+    while (!t.empty() && (t.back() == ' ' || t.back() == '\t')) t.remove_suffix(1);
+    return t;
+}
+
+int hexValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    c = lower(c);
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    return -1;
+}
+
+void appendUtf8(std::string& out, std::uint32_t code) {
+    if (code < 0x80) {
+        out += static_cast<char>(code);
+    } else if (code < 0x800) {
+        out += static_cast<char>(0xC0 | (code >> 6));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else if (code < 0x10000) {
+        out += static_cast<char>(0xE0 | (code >> 12));
+        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (code >> 18));
+        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    }
+}
+
+// The body of an escape string with its escapes undone, as the server reads it.
+void appendUnescaped(std::string& out, std::string_view body) {
+    for (std::size_t i = 0; i < body.size(); ++i) {
+        const char c = body[i];
+        if (c == '\'') { // the second of a doubled quote
+            out += c;
+            ++i;
+            continue;
+        }
+        if (c != '\\' || i + 1 >= body.size()) {
+            out += c;
+            continue;
+        }
+        const char e = body[++i];
+        switch (e) {
+        case 'b':
+            out += '\b';
+            continue;
+        case 'f':
+            out += '\f';
+            continue;
+        case 'n':
+            out += '\n';
+            continue;
+        case 'r':
+            out += '\r';
+            continue;
+        case 't':
+            out += '\t';
+            continue;
+        default:
+            break;
+        }
+        if (e >= '0' && e <= '7') {
+            int code = e - '0';
+            for (int n = 0;
+                 n < 2 && i + 1 < body.size() && body[i + 1] >= '0' && body[i + 1] <= '7'; ++n)
+                code = code * 8 + (body[++i] - '0');
+            out += static_cast<char>(code);
+        } else if (e == 'x' && i + 1 < body.size() && hexValue(body[i + 1]) >= 0) {
+            int code = hexValue(body[++i]);
+            if (i + 1 < body.size() && hexValue(body[i + 1]) >= 0)
+                code = code * 16 + hexValue(body[++i]);
+            out += static_cast<char>(code);
+        } else if ((e == 'u' || e == 'U') && i + (e == 'u' ? 4 : 8) < body.size()) {
+            std::uint32_t code = 0;
+            const std::size_t digits = e == 'u' ? 4 : 8;
+            for (std::size_t n = 0; n < digits; ++n) code = code * 16 + hexValue(body[++i]);
+            appendUtf8(out, code);
+        } else {
+            out += e;
+        }
+    }
+}
+
+// The body of a plain quoted text with its doubled quotes undone.
+void appendUnquoted(std::string& out, std::string_view body) {
+    for (std::size_t from = 0;;) {
+        const std::size_t quote = body.find('\'', from);
+        if (quote == std::string_view::npos) {
+            out.append(body.substr(from));
+            return;
+        }
+        out.append(body.substr(from, quote + 1 - from));
+        from = quote + 2;
+    }
+}
+
+void appendBoolean(std::string& out, std::string_view t) {
+    t = trimmed(t);
+    const bool yes = sameWord(t, "true") || sameWord(t, "t") || sameWord(t, "yes") ||
+                     sameWord(t, "y") || sameWord(t, "on") || t == "1";
+    out += yes ? "true" : "false";
+}
+
+void appendUuid(std::string& out, std::string_view t) {
+    char hex[32];
+    std::size_t n = 0;
+    for (const char c : t) {
+        if (c == '{' || c == '}' || c == '-') continue;
+        if (hexValue(c) < 0 || n == 32) {
+            out.append(t);
+            return;
+        }
+        hex[n++] = lower(c);
+    }
+    if (n != 32) {
+        out.append(t);
+        return;
+    }
+    for (std::size_t i = 0; i < 32; ++i) {
+        if (i == 8 || i == 12 || i == 16 || i == 20) out += '-';
+        out += hex[i];
+    }
+}
+
+// `bare`: written without quotes, the literal is a number first, which knows no negative zero.
+bool appendFloatLiteral(std::string& out, std::string_view t, bool single, bool bare) {
+    t = trimmed(t);
+    if (sameWord(t, "nan")) {
+        out += "NaN";
+        return true;
+    }
+    if (sameWord(t, "infinity") || sameWord(t, "+infinity") || sameWord(t, "inf")) {
+        out += "Infinity";
+        return true;
+    }
+    if (sameWord(t, "-infinity") || sameWord(t, "-inf")) {
+        out += "-Infinity";
+        return true;
+    }
+    if (!t.empty() && t.front() == '+') t.remove_prefix(1);
+    double value = 0;
+    const auto [end, ec] = std::from_chars(t.data(), t.data() + t.size(), value);
+    if (ec != std::errc() || end != t.data() + t.size() || t.empty()) return false;
+    if (single) {
+        float f = 0;
+        std::from_chars(t.data(), t.data() + t.size(), f);
+        value = f;
+    }
+    if (bare && value == 0) value = 0;
+    AppendFloatText(out, value, single);
+    return true;
+}
+
+// The literal's text as the server reads it, before the column's type has its say.
+void appendPlain(std::string& out, const Literal& literal) {
+    if (literal.kind == Literal::Kind::Bare)
+        out.append(literal.text);
+    else if (literal.escapes)
+        appendUnescaped(out, literal.text);
+    else
+        appendUnquoted(out, literal.text);
+}
+
+} // namespace
+
+ColumnForm FormOfType(std::string_view type) {
+    if (type == "boolean") return {TextForm::Boolean};
+    if (type == "smallint" || type == "integer" || type == "bigint") return {TextForm::Whole, 0};
+    if (type == "real") return {TextForm::Real};
+    if (type == "double precision") return {TextForm::Double};
+    if (type == "uuid") return {TextForm::Uuid};
+    if (type == "bytea") return {TextForm::Bytea};
+    if (startsWith(type, "timestamp without time zone") || startsWith(type, "timestamp("))
+        return {TextForm::Timestamp};
+    if (startsWith(type, "numeric")) {
+        ColumnForm form{TextForm::Numeric};
+        if (const auto comma = type.find(','); comma != std::string_view::npos) {
+            int scale = 0;
+            const auto [p, ec] =
+                std::from_chars(type.data() + comma + 1, type.data() + type.size(), scale);
+            if (ec == std::errc() && p != type.data() + comma + 1) form.scale = scale;
+        } else if (type.find('(') != std::string_view::npos) {
+            form.scale = 0; // numeric(p) keeps no digits after the point
+        }
+        return form;
+    }
+    return {TextForm::Text};
+}
+
+bool ReadInsertValues(std::string_view s, std::vector<Literal>& out) {
+    out.clear();
+    constexpr std::string_view Insert = "INSERT INTO \"";
+    if (!startsWith(s, Insert)) return false;
+    std::size_t i = Insert.size();
+    for (;; ++i) { // the table name, its double quotes doubled
+        if (i >= s.size()) return false;
+        if (s[i] != '"') continue;
+        if (i + 1 < s.size() && s[i + 1] == '"') {
+            ++i;
+            continue;
+        }
+        ++i;
+        break;
+    }
+    s.remove_prefix(i);
+    if (s == " DEFAULT VALUES;") return true;
+    if (!startsWith(s, " VALUES (")) return false;
+    i = 9;
+    for (;;) {
+        Literal literal;
+        if (startsWith(s.substr(i), "NULL") &&
+            (i + 4 < s.size() && (s[i + 4] == ',' || s[i + 4] == ')'))) {
+            i += 4;
+        } else if (s[i] == '\'' || (s[i] == 'E' && i + 1 < s.size() && s[i + 1] == '\'')) {
+            literal.kind = Literal::Kind::Quoted;
+            literal.escapes = s[i] == 'E';
+            i += literal.escapes ? 2 : 1;
+            const std::size_t from = i;
+            for (;; ++i) {
+                if (i >= s.size()) return false;
+                if (literal.escapes && s[i] == '\\') {
+                    ++i;
+                } else if (s[i] == '\'') {
+                    if (i + 1 < s.size() && s[i + 1] == '\'')
+                        ++i;
+                    else
+                        break;
+                }
+            }
+            literal.text = s.substr(from, i - from);
+            ++i;
+            if (startsWith(s.substr(i), "::")) { // a cast such as ::bytea
+                i += 2;
+                while (i < s.size() && s[i] != ',' && s[i] != ')') ++i;
+            }
+        } else {
+            literal.kind = Literal::Kind::Bare;
+            const std::size_t from = i;
+            while (i < s.size() && s[i] != ',' && s[i] != ')') ++i;
+            literal.text = s.substr(from, i - from);
+        }
+        out.push_back(literal);
+        if (i >= s.size()) return false;
+        if (s[i] == ')') return s.substr(i) == ");" || s.substr(i) == ")";
+        ++i; // the comma, and the blank after it unless a NULL took it
+        if (i < s.size() && s[i] == ' ') ++i;
+        if (i >= s.size()) return false;
+    }
+}
+
+bool AppendServerText(std::string& out, const Literal& literal, ColumnForm form) {
+    if (literal.kind == Literal::Kind::Null) return false;
+    const std::size_t at = out.size();
+    const bool bare = literal.kind == Literal::Kind::Bare;
+    switch (form.form) {
+    case TextForm::Boolean:
+        appendBoolean(out, literal.text);
+        return true;
+    case TextForm::Whole:
+    case TextForm::Numeric: {
+        if (bare || !literal.escapes) {
+            const std::string_view t = trimmed(literal.text);
+            if (sameWord(t, "nan")) {
+                out += "NaN";
+                return true;
+            }
+            if (sameWord(t, "infinity") || sameWord(t, "-infinity")) {
+                out += t.front() == '-' ? "-Infinity" : "Infinity";
+                return true;
+            }
+            if (AppendNumericText(out, t, form.scale)) return true;
+        }
+        break;
+    }
+    case TextForm::Real:
+    case TextForm::Double:
+        if ((bare || !literal.escapes) &&
+            appendFloatLiteral(out, literal.text, form.form == TextForm::Real, bare))
+            return true;
+        break;
+    case TextForm::Uuid: {
+        std::string body;
+        appendPlain(body, literal);
+        appendUuid(out, body);
+        return true;
+    }
+    case TextForm::Timestamp:
+        appendPlain(out, literal);
+        if (sameWord(out.substr(at), "infinity") || sameWord(out.substr(at), "-infinity"))
+            std::transform(out.begin() + static_cast<std::ptrdiff_t>(at), out.end(),
+                           out.begin() + static_cast<std::ptrdiff_t>(at), lower);
+        return true;
+    case TextForm::Text:
+    case TextForm::Bytea:
+        if (bare) {
+            // A bare value in a text column is read as the constant it spells.
+            if (sameWord(literal.text, "true") || sameWord(literal.text, "false")) {
+                out += lower(literal.text.front()) == 't' ? "true" : "false";
+                return true;
+            }
+            if (AppendNumericText(out, literal.text, -1)) return true;
+        }
+        break;
+    }
+    out.resize(at);
+    appendPlain(out, literal);
+    return true;
+}
+
+namespace {
+
+// A number already in the server's own form at the wanted scale (no sign but a needed "-", no
+// leading zero, no exponent, not a negative zero): the common case, copied as it is.
+bool appendCanonical(std::string& out, std::string_view t, int scale) {
+    std::size_t i = !t.empty() && t[0] == '-' ? 1 : 0;
+    const std::size_t digitsFrom = i;
+    bool nonZero = false;
+    for (; i < t.size() && t[i] >= '0' && t[i] <= '9'; ++i) nonZero |= t[i] != '0';
+    const std::size_t whole = i - digitsFrom;
+    if (whole == 0 || (whole > 1 && t[digitsFrom] == '0')) return false;
+    std::size_t fraction = 0;
+    if (i < t.size()) {
+        if (t[i] != '.') return false;
+        for (++i; i < t.size() && t[i] >= '0' && t[i] <= '9'; ++i, ++fraction)
+            nonZero |= t[i] != '0';
+        if (fraction == 0 || i != t.size()) return false;
+    }
+    if (scale >= 0 && fraction != static_cast<std::size_t>(scale)) return false;
+    if (digitsFrom == 1 && !nonZero) return false;
+    out.append(t);
+    return true;
+}
+
+} // namespace
+
+bool AppendNumericText(std::string& out, std::string_view t, int scale) {
+    t = trimmed(t);
+    if (appendCanonical(out, t, scale)) return true;
+    bool negative = false;
+    if (!t.empty() && (t.front() == '-' || t.front() == '+')) {
+        negative = t.front() == '-';
+        t.remove_prefix(1);
+    }
+    // The digits without the point, and how many of them lie after it.
+    std::string digits;
+    std::size_t i = 0;
+    long fraction = 0;
+    bool point = false;
+    for (; i < t.size(); ++i) {
+        const char c = t[i];
+        if (c >= '0' && c <= '9') {
+            digits += c;
+            if (point) ++fraction;
+        } else if (c == '.' && !point) {
+            point = true;
+        } else {
+            break;
+        }
+    }
+    if (digits.empty()) return false;
+    long exponent = 0;
+    if (i < t.size() && (t[i] == 'e' || t[i] == 'E')) {
+        const char* first = t.data() + i + 1;
+        if (first < t.data() + t.size() && *first == '+') ++first;
+        const auto [p, ec] = std::from_chars(first, t.data() + t.size(), exponent);
+        if (ec != std::errc() || p == first) return false;
+        i = static_cast<std::size_t>(p - t.data());
+    }
+    if (i != t.size() || exponent > 100000 || exponent < -100000) return false;
+
+    // The value is digits × 10^-own; the server keeps no negative scale.
+    long own = fraction - exponent;
+    if (own < 0) {
+        digits.append(static_cast<std::size_t>(-own), '0');
+        own = 0;
+    }
+    const long wanted = scale >= 0 ? scale : own;
+    if (wanted < own) {
+        const std::size_t keep = digits.size() - static_cast<std::size_t>(own - wanted);
+        const bool up = keep < digits.size() && digits[keep] >= '5';
+        digits.resize(keep);
+        if (up) {
+            std::size_t k = digits.size();
+            while (k > 0 && digits[k - 1] == '9') digits[--k] = '0';
+            if (k == 0)
+                digits.insert(digits.begin(), '1');
+            else
+                ++digits[k - 1];
+        }
+    } else {
+        digits.append(static_cast<std::size_t>(wanted - own), '0');
+    }
+    if (digits.size() <= static_cast<std::size_t>(wanted))
+        digits.insert(0, static_cast<std::size_t>(wanted) + 1 - digits.size(), '0');
+    const std::size_t whole = digits.size() - static_cast<std::size_t>(wanted);
+    std::size_t first = 0;
+    while (first + 1 < whole && digits[first] == '0') ++first;
+    const bool zero = digits.find_first_not_of('0') == std::string::npos;
+    if (negative && !zero) out += '-';
+    out.append(digits, first, whole - first);
+    if (wanted > 0) out.append(1, '.').append(digits, whole, std::string::npos);
+    return true;
+}
+
+void AppendFloatText(std::string& out, double value, bool single) {
+    if (std::isnan(value)) {
+        out += "NaN";
+        return;
+    }
+    if (std::isinf(value)) {
+        out += value > 0 ? "Infinity" : "-Infinity";
+        return;
+    }
+    char buffer[64];
+    const auto end =
+        single ? std::to_chars(buffer, buffer + sizeof buffer, static_cast<float>(value),
+                               std::chars_format::scientific)
+                     .ptr
+               : std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific)
+                     .ptr;
+    // "-d.ddde±x": the significant digits and the power of ten of the first one.
+    std::string_view text(buffer, static_cast<std::size_t>(end - buffer));
+    if (text.front() == '-') {
+        out += '-';
+        text.remove_prefix(1);
+    }
+    const std::size_t e = text.find('e');
+    char digits[32];
+    std::size_t count = 0;
+    for (const char c : text.substr(0, e))
+        if (c != '.') digits[count++] = c;
+    int exponent = 0;
+    const char* from = text.data() + e + 1;
+    if (*from == '+') ++from;
+    std::from_chars(from, text.data() + text.size(), exponent);
+
+    // Written out in full as printf's %g would at the type's precision (15 or 6 digits).
+    const int limit = single ? 6 : 15;
+    if (exponent >= -4 && exponent < limit) {
+        if (exponent < 0) {
+            out += "0.";
+            out.append(static_cast<std::size_t>(-exponent - 1), '0');
+            out.append(digits, count);
+            return;
+        }
+        const auto whole = static_cast<std::size_t>(exponent) + 1;
+        if (count <= whole) {
+            out.append(digits, count);
+            out.append(whole - count, '0');
+            return;
+        }
+        out.append(digits, whole).append(1, '.').append(digits + whole, count - whole);
+        return;
+    }
+    out += digits[0];
+    if (count > 1) out.append(1, '.').append(digits + 1, count - 1);
+    out += exponent < 0 ? "e-" : "e+";
+    const int magnitude = exponent < 0 ? -exponent : exponent;
+    if (magnitude < 10) out += '0';
+    out += std::to_string(magnitude);
+}
+
+} // namespace tabulant::engine::verify

@@ -1,0 +1,184 @@
+// The verifier against a real server: a file written by our Access writer, converted by the
+// real run in either mapping, verifies identical; each kind of damage done to the server's copy
+// afterwards is found and named.
+
+#include "engine/verify/Verifier.h"
+#include "accesswriter/AccessWriter.h"
+#include "db/ProviderConnectionFactory.h"
+#include "engine/ConversionRun.h"
+#include "engine/verify/ReportText.h"
+#include "fakes/CountingEventLoop.h"
+#include "fakes/FakeMainWindow.h"
+#include "fakes/FakePreview.h"
+#include "fakes/ScriptedPrompts.h"
+#include "pgserver/TestServer.h"
+#include "platform/RegionalText.h"
+
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace tabulant;
+using namespace tabulant::accesswriter;
+using engine::verify::TableCheck;
+using platform::Variant;
+using testing::TestServer;
+
+namespace {
+
+constexpr std::string_view Database = "verify_checks";
+
+Column Of(std::string name, ColumnType type, int size = 0) {
+    return Column::of(std::move(name), type, size);
+}
+
+// Values at the places where the text the server shows differs from the literal sent: scale,
+// exponents, quotes, line breaks, dates, booleans, nulls beside empty texts.
+std::vector<TableData> Tables() {
+    TableData people{"verify_People",
+                     {Of("ID", ColumnType::Long), Of("Name", ColumnType::Text, 40),
+                      Of("Nick", ColumnType::Text, 40), Of("Note", ColumnType::Memo),
+                      Of("Amount", ColumnType::Currency), Of("Ratio", ColumnType::Double),
+                      Of("Share", ColumnType::Single), Of("Born", ColumnType::DateTime),
+                      Of("Active", ColumnType::Boolean), Of("Photo", ColumnType::Ole)},
+                     {},
+                     {}};
+    people.rows = {
+        {Variant::integer(1), Variant::text("O'Brien"), Variant::text("Obi"),
+         Variant::text("line one\r\nline two \\ back"), Variant::currency(12300),
+         Variant::real(0.1 + 0.2), Variant::single(0.1f),
+         Variant::date(oleDate(1765, 4, 24, 5, 45, 36)), Variant::boolean(true),
+         Variant::binary(std::string("\x00\xff", 2))},
+        {Variant::integer(2), Variant::text("Zoë"), Variant::text("Zo"), Variant::text(""),
+         Variant::currency(-5), Variant::real(1e20), Variant::single(1e6f),
+         Variant::date(oleDate(2024, 2, 29)), Variant::boolean(false), Variant()},
+        {Variant::integer(3), Variant::text("12.50"), Variant::text("x"), Variant::text("3"),
+         Variant::currency(0), Variant::real(-1e-5), Variant::single(-0.0f), Variant(),
+         Variant::boolean(false), Variant()},
+        {Variant::integer(4), Variant::text("Dup"), Variant::text("Dup2"), Variant(), Variant(),
+         Variant(), Variant(), Variant::date(oleDate(1899, 12, 30, 12, 0, 0.25)),
+         Variant::boolean(true), Variant()}};
+    TableData empty{"verify_Empty", {Of("Only", ColumnType::Text, 10)}, {}, {}};
+    return {people, empty};
+}
+
+struct Conversion {
+    Conversion(const std::string& path, engine::PolicyKind policy) {
+        window.policy = policy;
+        window.accessFile = path;
+        const db::FixedConnectionFields f =
+            TestServer::shared().fields(TestServer::User, TestServer::Password, Database);
+        window.server = f.server;
+        window.port = f.port;
+        window.user = f.user;
+        window.password = f.password;
+        window.database = f.database;
+    }
+    void Run() {
+        engine::ConversionRun run({window, window, preview, prompts, events, factory, regional},
+                                  std::string(engine::StartConvertingLocation));
+        run.Run();
+    }
+    engine::verify::VerifyReport Verify(std::vector<std::string> tables = {}) {
+        engine::verify::Verifier verifier({factory, prompts, events, regional});
+        return verifier.Run({window, window.policy, std::move(tables), {}});
+    }
+
+    db::ProviderConnectionFactory factory;
+    fakes::FakeMainWindow window;
+    fakes::FakePreview preview;
+    fakes::ScriptedPrompts prompts;
+    fakes::CountingEventLoop events;
+    const platform::RegionalText regional;
+};
+
+std::string Sql(std::string_view sql) { return TestServer::shared().psql(sql, Database); }
+
+QString Lines(const engine::verify::VerifyReport& report) {
+    QString text;
+    for (const TableCheck& t : report.tables)
+        text += QString::fromStdString(engine::verify::TableLine(t)) + "\n";
+    return text + QString::fromStdString(report.problem);
+}
+
+} // namespace
+
+class VerifierTest : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir folder_;
+    std::string path_;
+
+private slots:
+    void initTestCase() {
+        path_ = folder_.filePath("verify.mdb").toStdString();
+        writeDatabase(path_, Tables());
+    }
+
+    void cleanConversionIsIdentical_data() {
+        QTest::addColumn<int>("policy");
+        QTest::addColumn<QString>("people");
+        QTest::addRow("specified")
+            << int(engine::PolicyKind::Specified) << "verify_People: 4 rows, 9 columns: identical";
+        QTest::addRow("typed") << int(engine::PolicyKind::Typed)
+                               << "verify_People: 4 rows, 10 columns: identical";
+    }
+
+    void cleanConversionIsIdentical() {
+        QFETCH(int, policy);
+        QFETCH(QString, people);
+        TestServer::shared().recreateDatabase(Database);
+        Conversion conversion(path_, static_cast<engine::PolicyKind>(policy));
+        conversion.Run();
+        QCOMPARE(conversion.prompts.ErrorReports(), std::vector<std::string>{});
+        const auto report = conversion.Verify();
+        QCOMPARE(Lines(report), "verify_Empty: 0 rows, 1 column: identical\n" + people + "\n");
+        QCOMPARE(report.ExitStatus(), 0);
+        QCOMPARE(report.fileSha256.size(), std::size_t{64});
+    }
+
+    void damageIsFoundAndNamed_data() {
+        QTest::addColumn<QString>("damage");
+        QTest::addColumn<QString>("line");
+        const QString t = "\"verify_People\"";
+        QTest::addRow("changed cell") << "UPDATE " + t + " SET amount = amount + 1 WHERE id = 2"
+                                      << "4 rows, 9 columns: 1 differ, first amount";
+        QTest::addRow("deleted row")
+            << "DELETE FROM " + t + " WHERE id = 3"
+            << "4 rows in Access, 3 in PostgreSQL (1 missing), 9 columns: 9 differ, first id";
+        QTest::addRow("doubled row")
+            << "INSERT INTO " + t + " SELECT * FROM " + t + " WHERE id = 4"
+            << "4 rows in Access, 5 in PostgreSQL (1 extra), 9 columns: 9 differ, first id";
+        QTest::addRow("text cut short") << "UPDATE " + t + " SET name = left(name, 3) WHERE id = 1"
+                                        << "4 rows, 9 columns: 1 differ, first name";
+        QTest::addRow("swapped between rows")
+            << "UPDATE " + t + " SET nick = CASE id WHEN 1 THEN 'Zo' ELSE 'Obi' END WHERE id < 3"
+            << "4 rows, 9 columns: values moved between rows";
+        QTest::addRow("swapped between columns")
+            << "UPDATE " + t + " SET name = nick, nick = name WHERE id = 1"
+            << "4 rows, 9 columns: 2 differ, first name";
+        QTest::addRow("null made empty") << "UPDATE " + t + " SET note = '' WHERE id = 4"
+                                         << "4 rows, 9 columns: 1 differ, first note";
+        QTest::addRow("table dropped")
+            << "DROP TABLE " + t << "4 rows in Access, no such table in PostgreSQL";
+    }
+
+    void damageIsFoundAndNamed() {
+        QFETCH(QString, damage);
+        QFETCH(QString, line);
+        Conversion conversion(path_, engine::PolicyKind::Specified);
+        if (QTest::currentDataTag() == QString("changed cell")) {
+            TestServer::shared().recreateDatabase(Database);
+            conversion.Run();
+            Sql("CREATE TABLE kept AS SELECT * FROM \"verify_People\"");
+        }
+        Sql("DROP TABLE IF EXISTS \"verify_People\"; "
+            "CREATE TABLE \"verify_People\" AS SELECT * FROM kept; " +
+            damage.toStdString());
+        const auto report = conversion.Verify({"verify_People"});
+        QCOMPARE(Lines(report), "verify_People: " + line + "\n");
+        QCOMPARE(report.ExitStatus(), 1);
+    }
+};
+
+QTEST_GUILESS_MAIN(VerifierTest)
+#include "VerifierTest.moc"
