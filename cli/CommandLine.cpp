@@ -62,6 +62,15 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
         } else if (name == "--typed") {
             flag();
             line.typed = true;
+        } else if (name == "--verify") {
+            flag();
+            line.verify = true;
+        } else if (name == "--verify-only") {
+            flag();
+            line.verifyOnly = true;
+        } else if (name == "--report") {
+            line.reportFile = value();
+            if (line.reportFile->empty()) throw UsageError("--report needs a file name, or - ");
         } else if (name == "--quiet") {
             flag();
             line.verbosity = Verbosity::Quiet;
@@ -81,6 +90,12 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
         }
     }
     if (line.help || line.version) return line;
+    if ((line.verify || line.verifyOnly) && line.sqlFile)
+        throw UsageError("verifying needs the server: load the --sql file, then use --verify-only");
+    if (line.verify && line.verifyOnly)
+        throw UsageError("--verify and --verify-only exclude each other");
+    if (line.reportFile && !line.verify && !line.verifyOnly)
+        throw UsageError("--report goes with --verify or --verify-only");
     if (files.empty()) throw UsageError("no Access file named");
     if (files.size() > 1) throw UsageError("one Access file at a time, not \"" + files[1] + "\"");
     line.accessFile = files.front();
@@ -114,6 +129,18 @@ What to convert and how:
                           column names, keys, indexes and relationships (the
                           window's "Keep types, keys and relationships")
 
+Verifying (one line per table, then a summary line, on standard error):
+  --verify                after converting, prove that every row and value
+                          arrived: row counts and a checksum per column and
+                          over whole rows, computed from the Access file and
+                          by the server, compared table by table
+  --verify-only           verify a database converted earlier, converting
+                          nothing; give the options of that conversion
+                          (server, --typed, --table)
+  --report FILE           also write the whole verification report to FILE:
+                          JSON, or HTML when FILE ends in .html ("-" for
+                          standard output)
+
 Messages (on standard error):
   --quiet                 only the failures
   --verbose               also the settings used, the answers given and each
@@ -140,7 +167,8 @@ it: the description, then the location and step ("in ... at line N").
 Exit status: 0 when every statement succeeded; 1 when a statement or step
 failed (the count is on the last line); 2 for bad usage, an Access file that
 cannot be opened, a statement file that cannot be written, or a server that
-cannot be reached.
+cannot be reached. When verifying, also 1 when a table differs or is missing
+and 2 when a table could not be verified.
 )";
 }
 

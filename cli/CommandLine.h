@@ -19,7 +19,10 @@ struct CommandLine {
     std::optional<Overwrite> overwrite; // unset: ask on a terminal, else no
     std::optional<std::string> sqlFile; // "-" is standard output
     bool typed = false;
-    std::vector<std::string> tables; // empty: every table
+    std::vector<std::string> tables;       // empty: every table
+    bool verify = false;                   // verify after converting
+    bool verifyOnly = false;               // verify, convert nothing
+    std::optional<std::string> reportFile; // the verification's report; "-" is standard output
     Verbosity verbosity = Verbosity::Normal;
     bool help = false;
     bool version = false;

@@ -4,6 +4,7 @@
 #include "TerminalPreview.h"
 #include "TerminalPrompts.h"
 #include "TerminalRunView.h"
+#include "TerminalVerification.h"
 #include "db/Access.h"
 #include "db/PostgreSQL.h"
 #include "db/ProviderConnectionFactory.h"
@@ -15,6 +16,7 @@
 #include "platform/Wipe.h"
 #include "shell/core/ErrorReport.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -73,7 +75,22 @@ int ConvertCommand::Run() {
     } else if (!chooseServer() || !reachServer()) {
         return exitstatus::Unusable;
     }
-    return convert();
+    if (line_.verifyOnly) return verify();
+    const int converted = convert();
+    if (!line_.verify || converted == exitstatus::Unusable) return converted;
+    return std::max(converted, verify());
+}
+
+int ConvertCommand::verify() {
+    if (line_.verify && converted_.empty()) {
+        terminal_.Line("No table was converted: nothing to verify");
+        return exitstatus::Converted;
+    }
+    TerminalPrompts prompts(terminal_, overwrite_, line_.verbosity);
+    const engine::verify::VerifyRequest request{
+        settings_, settings_.policy, line_.verify ? converted_ : tables_, {}};
+    return VerifyFromTerminal(terminal_, line_, request,
+                              {*connections_, prompts, events_, regional_});
 }
 
 bool ConvertCommand::checkUsage() {
@@ -206,6 +223,12 @@ int ConvertCommand::convert() {
             statements_->Write(drop);
         };
     }
+    // The tables converted, which a verification afterwards looks at: one answered No keeps
+    // what the server held before.
+    view.beforeTable = [this, drop = std::move(view.beforeTable)](std::string_view table) {
+        converted_.emplace_back(table);
+        if (drop) drop(table);
+    };
     engine::RunOptions options;
     options.statementsTo = statements_.get();
     engine::ConversionRun run(

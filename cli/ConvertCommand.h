@@ -46,6 +46,7 @@ private:
     bool chooseServer();
     bool reachServer();
     int convert();
+    int verify();
     void fail(const std::string& text);
     void verbose(const std::string& text);
 
@@ -58,6 +59,7 @@ private:
     TerminalRunSettings settings_;
     std::unique_ptr<StatementFile> statements_;
     std::vector<std::string> tables_;
+    std::vector<std::string> converted_; // by the run, in its order
     Overwrite overwrite_ = Overwrite::No;
 };
 

@@ -43,6 +43,10 @@ void CommandUsageTest::badUsage_data() {
         << "passwords are not taken from the command line";
     QTest::newRow("ask without a terminal")
         << QStringList{"--overwrite", "ask", "SAMPLE"} << "--overwrite ask needs a terminal";
+    QTest::newRow("verifying a statement file")
+        << QStringList{"--verify", "--sql", "-", "a.mdb"} << "verifying needs the server";
+    QTest::newRow("report without verifying")
+        << QStringList{"--report", "r.json", "a.mdb"} << "--report goes with --verify";
     QTest::newRow("statement file cannot be made")
         << QStringList{"--sql", "/nonexistent/folder/out.sql", "SAMPLE"}
         << "Cannot create /nonexistent/folder/out.sql: No such file or directory";
