@@ -12,6 +12,7 @@
 #include "shell/widgets/ApplicationIcon.h"
 #include "ui/main/Form1.h"
 #include "ui/preview/PreviewWindows.h"
+#include "ui/verify/VerifyReportWindow.h"
 
 #include <QApplication>
 
@@ -63,6 +64,12 @@ int main(int argc, char** argv) {
     ui::Form1 form(
         ui::Form1Services{prompts, settings, connections, events, shellOpen, regional, preview});
     preview.setOwner(&form);
+    form.setReportViewer([&](engine::verify::VerifyReport report) {
+        auto* window = new ui::VerifyReportWindow(std::move(report), prompts, &form);
+        window->setAttribute(Qt::WA_DeleteOnClose);
+        window->move(form.geometry().center() - window->rect().center());
+        window->show();
+    });
 
     // The data-provider check failed: the program ends without showing its window.
     if (!form.Open()) return 1;

@@ -5,6 +5,7 @@
 
 #include "AccessWriter.h"
 #include "engine/ConversionRun.h"
+#include "engine/verify/ReportText.h"
 #include "pgserver/TestServer.h"
 #include "shell/widgets/WindowPointer.h"
 
@@ -160,6 +161,45 @@ private slots:
         QCOMPARE(h.form->pointer().state(), 0);
         QCOMPARE(h.connections.OpenNow(), 0);
         QCOMPARE(h.form->List2().ListCount(), 3);
+    }
+
+    // "Verify after converting" is off at first and saved when clicked; with it the report of
+    // the tables just converted follows "Done.", and a table answered No is not among them.
+    void verifyAfterConverting() {
+        TestServer& server = TestServer::shared();
+        server.psql(R"(drop table if exists "F1Proof", "F1Kept";
+                       create table "F1Kept" (old text);)");
+        Form1Harness h;
+        const QString mdb = h.folder.filePath("proof.mdb");
+        using aw::Column;
+        using aw::ColumnType;
+        using V = platform::Variant;
+        aw::writeDatabase(
+            mdb.toStdString(),
+            {{"F1Proof",
+              {Column::of("ID", ColumnType::Long), Column::of("At", ColumnType::DateTime)},
+              {{V::integer(1), V::date(aw::oleDate(2020, 1, 2))}, {V::integer(2), V::null()}}},
+             {"F1Kept", {Column::of("Flag", ColumnType::Boolean)}, {{V::boolean(true)}}}});
+        QVERIFY(h.form->Open());
+        auto* box = h.child<QCheckBox>("Check3");
+        QCOMPARE(box->text(), QStringLiteral("Verify after converting"));
+        QVERIFY(!box->isChecked());
+        QTest::mouseClick(box, Qt::LeftButton);
+        QCOMPARE(h.stored("Check3"), std::string("1"));
+        std::vector<std::string> lines;
+        h.form->setReportViewer([&](engine::verify::VerifyReport report) {
+            for (const auto& t : report.tables) lines.push_back(engine::verify::TableLine(t));
+        });
+        fillPostgreSQLFields(h, server.fields());
+        h.child<QLineEdit>("Text5")->setText(mdb);
+        QTest::mouseClick(h.child<QCheckBox>("Check1"), Qt::LeftButton);
+        h.prompts.Script({Answer::No});
+        QTest::mouseClick(h.child<QPushButton>("PushButton7"), Qt::LeftButton);
+
+        QCOMPARE(h.prompts.Messages(), std::vector<std::string>{"Done."});
+        QCOMPARE(lines, std::vector<std::string>{"F1Proof: 2 rows, 2 columns: identical"});
+        QCOMPARE(h.form->pointer().state(), 0);
+        QCOMPARE(h.connections.OpenNow(), 0);
     }
 
     // Closing the main window while a run yields asks first. Yes: the statement under way is the

@@ -104,7 +104,10 @@ bool Form1::Form_Load() {
     if (trap.Condition(152, [&] { return !providerCheck_(services(), s_.shellOpen); }))
         return false;
     // A settings file from before the box was there has no key for it: the box stays cleared.
-    trap(154, [&] { setKeepTypesValue(WholeNumberSetting(s_.settings.Read("Check2", "0"))); });
+    trap(154,
+         [&] { setTwoStateValue(Check2, WholeNumberSetting(s_.settings.Read("Check2", "0"))); });
+    trap(156,
+         [&] { setTwoStateValue(Check3, WholeNumberSetting(s_.settings.Read("Check3", "0"))); });
     return true;
 }
 
@@ -192,7 +195,10 @@ void Form1::PushButton5_Click() {
 }
 
 void Form1::PushButton7_Click() {
-    run_->Run();
+    if (verifying_) return;
+    if (!run_->Running()) convertedTables_.clear();
+    const engine::RunSummary summary = run_->Run();
+    if (summary.started && !summary.stopped && VerifyAfterConverting()) VerifyConversion();
     if (std::exchange(endWhenRunStops_, false)) close();
 }
 
@@ -204,6 +210,8 @@ void Form1::Check1_Click() {
 }
 
 void Form1::Check2_Click() { s_.settings.Write("Check2", std::to_string(checkValue(Check2))); }
+
+void Form1::Check3_Click() { s_.settings.Write("Check3", std::to_string(checkValue(Check3))); }
 
 void Form1::Option1_Click() {
     s_.settings.Write("Option1", Option1->isChecked() ? "True" : "False");
@@ -223,10 +231,10 @@ void Form1::setCheckValue(int value) {
                                        : Qt::Unchecked);
 }
 
-void Form1::setKeepTypesValue(int value) {
-    // Cleared or checked; this box has no grayed state.
+void Form1::setTwoStateValue(QCheckBox* box, int value) {
+    // Cleared or checked; these boxes have no grayed state.
     if (value < 0 || value > 1) throw platform::Error(380, "Invalid property value");
-    Check2->setChecked(value == 1);
+    box->setChecked(value == 1);
 }
 
 void Form1::setOptionValue(QRadioButton* option, bool value) {
@@ -251,6 +259,7 @@ bool Form1::PreviewEnabled() const { return Check1->checkState() == Qt::Checked;
 bool Form1::Option1Selected() const { return Option1->isChecked(); }
 bool Form1::Option2Selected() const { return Option2->isChecked(); }
 bool Form1::KeepTypes() const { return Check2->isChecked(); }
+bool Form1::VerifyAfterConverting() const { return Check3->isChecked(); }
 
 engine::RunMode Form1::Mode() const {
     if (!PreviewEnabled()) return engine::RunMode::Direct;

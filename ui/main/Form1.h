@@ -27,6 +27,9 @@ class QRadioButton;
 namespace tabulant::engine {
 class ConversionRun;
 }
+namespace tabulant::engine::verify {
+struct VerifyReport;
+}
 namespace tabulant::shell {
 class Trap;
 class WindowPointer;
@@ -82,6 +85,7 @@ public:
     void PushButton7_Click();
     void Check1_Click();
     void Check2_Click();
+    void Check3_Click();
     void Option1_Click();
     void Option2_Click();
     void SetApplicationTitle();
@@ -94,11 +98,15 @@ public:
     using ProviderCheck = std::function<bool(const db::Services&, platform::ShellOpen&)>;
     void setProviderCheck(ProviderCheck check) { providerCheck_ = std::move(check); }
     db::Services services() const;
+    // Shows the report of a verification after converting; app/ gives the report window.
+    using ReportViewer = std::function<void(engine::verify::VerifyReport)>;
+    void setReportViewer(ReportViewer viewer) { reportViewer_ = std::move(viewer); }
 
     bool PreviewEnabled() const;                      // Check1 has value 1
     bool Option1Selected() const;                     // "Show SQL Preview For Each File"
     bool Option2Selected() const;                     // "Show SQL Preview For Each Table"
     bool KeepTypes() const;                           // "Keep types, keys and relationships"
+    bool VerifyAfterConverting() const;               // "Verify after converting"
     platform::StringList& List1() { return *list1_; } // tables that exist in PostgreSQL
     platform::StringList& List2() { return *list2_; } // tables of the Access file
     void SetMousePointer(int state);                  // 0 default, 11 busy, 99 hand
@@ -120,6 +128,7 @@ public:
     void SetBusy(bool busy) override; // the busy pointer (11) or the default one (0)
     void SetProgressValue(int percent) override;
     void SetProgressText(std::string_view text) override;
+    void TableStarted(std::string_view table) override;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -140,13 +149,17 @@ private:
     void connectHandlers();
     void saveText(const char* key, const QLineEdit* box);
     void setCheckValue(int value);
-    void setKeepTypesValue(int value);
+    static void setTwoStateValue(QCheckBox* box, int value);
     static void setOptionValue(QRadioButton* option, bool value);
     void readSettings(shell::Trap& trap);
+    void VerifyConversion();
 
     Form1Services s_;
     FileDialog fileDialog_;
     ProviderCheck providerCheck_;
+    ReportViewer reportViewer_;
+    bool verifying_ = false;
+    std::vector<std::string> convertedTables_; // by the last run: those a verification reads
     bool endWhenRunStops_ = false; // the window was closed during a run and the user said Yes
     shell::WindowPointer* pointer_ = nullptr;
 
@@ -175,6 +188,7 @@ private:
     QLineEdit* Text10 = nullptr;
     QCheckBox* Check1 = nullptr;
     QCheckBox* Check2 = nullptr;
+    QCheckBox* Check3 = nullptr;
     QRadioButton* Option1 = nullptr;
     QRadioButton* Option2 = nullptr;
     CaptionProgressBar* ProgressBar1 = nullptr;

@@ -112,6 +112,7 @@ void Form1::createControls() {
     Option2 = make<QRadioButton>(Frame2, "Option2", tr("Show SQL Preview For Each Table"));
 
     Check2 = make<QCheckBox>(this, "Check2", tr("Keep types, keys and relationships"));
+    Check3 = make<QCheckBox>(this, "Check3", tr("Verify after converting"));
     PushButton7 = make<QPushButton>(this, "PushButton7", tr("Start Converting"));
     ProgressBar1 = make<CaptionProgressBar>(this, "ProgressBar1");
     List1Box = make<QListWidget>(this, "List1");
@@ -178,6 +179,7 @@ void Form1::placeControls() {
 
     // As wide as its caption: a click beside the text would not reach the box.
     placeCaptioned(Check2, 360, 6660, 255, 255, ClientWidth);
+    placeCaptioned(Check3, 4680, 6660, 255, 255, ClientWidth);
     place(PushButton7, 120, 6705 + KeepTypesRow, 7800, 405);
     place(ProgressBar1, 120, 7230 + KeepTypesRow, 7800, 405);
     // Below the bottom of the client area: never seen, only used by the conversion run.
@@ -199,6 +201,7 @@ void Form1::connectHandlers() {
     // A grayed value (2) can be stored, but a click never leads back to it.
     connect(Check1, &QCheckBox::clicked, this, [this] { Check1->setTristate(false); });
     connect(Check2, &QCheckBox::stateChanged, this, [this] { Check2_Click(); });
+    connect(Check3, &QCheckBox::stateChanged, this, [this] { Check3_Click(); });
     connect(Option1, &QRadioButton::toggled, this, [this](bool on) {
         if (on) Option1_Click();
     });
