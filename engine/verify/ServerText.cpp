@@ -217,7 +217,7 @@ bool ReadInsertValues(std::string_view s, std::vector<Literal>& out) {
     constexpr std::string_view Insert = "INSERT INTO \"";
     if (!startsWith(s, Insert)) return false;
     std::size_t i = Insert.size();
-    for (;; ++i) { // the table name, its double quotes doubled
+    for (;; ++i) { // the table name, its double quotes doubled, after its schema's if any
         if (i >= s.size()) return false;
         if (s[i] != '"') continue;
         if (i + 1 < s.size() && s[i + 1] == '"') {
@@ -225,6 +225,10 @@ bool ReadInsertValues(std::string_view s, std::vector<Literal>& out) {
             continue;
         }
         ++i;
+        if (i + 1 < s.size() && s[i] == '.' && s[i + 1] == '"') {
+            ++i;
+            continue;
+        }
         break;
     }
     s.remove_prefix(i);

@@ -28,8 +28,8 @@ struct Literal {
 };
 
 // The values of INSERT INTO "T" VALUES (...); in order, into `out` (cleared first); no values
-// for INSERT INTO "T" DEFAULT VALUES;. False when the statement has neither form. The views
-// point into `statement`.
+// for INSERT INTO "T" DEFAULT VALUES;. The table may be named with its schema ("s"."T"). False when
+// the statement has neither form. The views point into `statement`.
 bool ReadInsertValues(std::string_view statement, std::vector<Literal>& out);
 
 // Appends the text the server shows for `literal` once stored in a column of `form`: numbers

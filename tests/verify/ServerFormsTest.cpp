@@ -136,6 +136,7 @@ private slots:
         QTest::addRow("bytea") << R"(INSERT INTO "T" VALUES (E'\\x0a'::bytea, NULL);)"
                                << QStringList{"E\\\\x0a", "N"};
         QTest::addRow("no columns") << R"(INSERT INTO "T" DEFAULT VALUES;)" << QStringList{};
+        QTest::addRow("schema") << R"(INSERT INTO "s"".x"."T" VALUES (1);)" << QStringList{"B1"};
     }
 
     void readsInsertStatements() {
