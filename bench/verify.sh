@@ -19,6 +19,7 @@ cmake --build "$build" --target tabulant-convert -j2 >/dev/null
 convert=$build/bin/tabulant-convert
 
 work=$(mktemp -d)
+chmod 755 "$work" # run as root, the server runs as postgres and must reach its folder
 cleanup() {
     "$root/scripts/pg-cluster.sh" destroy "$work/pg" >/dev/null 2>&1 || true
     rm -rf "$work"
@@ -56,15 +57,22 @@ for ((round = 1; round <= rounds; ++round)); do
     done
 done
 
+printf 'file: %s (%s bytes), %d rounds, medians in seconds\n' "$file" "$(stat -c %s "$file")" "$rounds"
+for route in "${routes[@]}"; do
+    l=$(tr ' ' '\n' <<<"${load[$route]}" | grep . | median)
+    v=$(tr ' ' '\n' <<<"${verify[$route]}" | grep . | median)
+    printf '%-7s load %8.2f  verify %8.2f  verify/load %.2f\n' "$route" "$l" "$v" "$(echo "$v / $l" | bc -l)"
+done
+
 # The server's part: the verifier's query per table against count(*), each over tables held in
-# memory (every table read once before).
-tables=$(psql -At -d bench_verify -c "SELECT format('%I', tablename) FROM pg_tables WHERE schemaname = 'public'")
+# memory (every query runs once before it is timed).
+mapfile -t tables < <(psql -At -d bench_verify -c "SELECT format('%I', tablename) FROM pg_tables WHERE schemaname = 'public'")
 count_sql="" sums_sql=""
-for t in $tables; do
+for t in "${tables[@]}"; do
     count_sql+="SELECT count(*) FROM $t; "
-    columns=$(psql -At -d bench_verify -c "SELECT format('%I', attname) FROM pg_attribute WHERE attrelid = '$t'::regclass AND attnum > 0 AND NOT attisdropped ORDER BY attnum")
+    mapfile -t columns < <(psql -At -d bench_verify -c "SELECT format('%I', attname) FROM pg_attribute WHERE attrelid = '$t'::regclass AND attnum > 0 AND NOT attisdropped ORDER BY attnum")
     hashes="" sums="" mixed="" k=0
-    for c in $columns; do
+    for c in "${columns[@]}"; do
         k=$((k + 1))
         hashes+="${hashes:+, }hashtextextended(($c)::text, $k) AS h$k"
         sums+=", count(h$k), sum(h$k)"
@@ -81,11 +89,4 @@ timed() {
 }
 count_time=$(timed "$count_sql")
 sums_time=$(timed "$sums_sql")
-
-printf 'file: %s (%s bytes), %d rounds, medians in seconds\n' "$file" "$(stat -c %s "$file")" "$rounds"
-for route in "${routes[@]}"; do
-    l=$(tr ' ' '\n' <<<"${load[$route]}" | grep . | median)
-    v=$(tr ' ' '\n' <<<"${verify[$route]}" | grep . | median)
-    printf '%-7s load %8.2f  verify %8.2f  verify/load %.2f\n' "$route" "$l" "$v" "$(echo "$v / $l" | bc -l)"
-done
 printf 'server: count(*) %.3f s, checksums %.3f s\n' "$count_time" "$sums_time"
