@@ -27,8 +27,8 @@ class ServerQuery {
 public:
     explicit ServerQuery(platform::Connection& connection) : connection_(connection) {}
 
-    // Makes the session show values in the forms the verifier computes: shortest floats, ISO
-    // dates, hex bytea.
+    // Makes the session show values in the forms the verifier computes (shortest floats, ISO
+    // dates, hex bytea) and sum tables with the server's parallel workers.
     void SetTextForms();
     // The schema unqualified names reach (the first of the search path that exists).
     std::string CurrentSchema();
