@@ -235,10 +235,11 @@ int ConvertCommand::convert() {
         {settings_, view, preview, prompts, events_, *connections_, regional_},
         std::string(engine::StartConvertingLocation), std::move(options));
     const engine::RunSummary summary = run.Run();
-    // The run's own probe failed after ours had succeeded (the server went away meanwhile).
+    // The run's own checks failed after ours had succeeded (the server went away or the file
+    // changed meanwhile); the run has said why.
     if (!summary.started) {
         prompts.ShowHeldMessages();
-        fail("the conversion did not start: the server could not be reached");
+        fail("the conversion did not start");
         return exitstatus::Unusable;
     }
 

@@ -1,5 +1,6 @@
 #include "Access.h"
 
+#include "platform/Error.h"
 #include "platform/Recordset.h"
 #include "platform/Wipe.h"
 #include "shell/core/Helpers.h"
@@ -38,11 +39,13 @@ std::optional<std::vector<std::string>> GetAccessTableNames(const Services& serv
 }
 
 void FillAccessTableList(const Services& services, platform::StringList& list,
-                         std::string_view path) {
+                         std::string_view path, WhenMissing missing) {
     list.Clear();
     const auto names = GetAccessTableNames(services, path);
     if (!names) {
-        services.prompts.Message("Unable to access the database");
+        constexpr const char* unable = "Unable to access the database";
+        if (missing == WhenMissing::Throw) throw platform::Error(platform::errors::Generic, unable);
+        services.prompts.Message(unable);
         return;
     }
     list.Clear();

@@ -21,9 +21,15 @@ std::string AccessConnectionString(const ConnectionFields& fields, std::string_v
 std::optional<std::vector<std::string>> GetAccessTableNames(const Services& services,
                                                             std::string_view path);
 
-// Fills `list` with GetAccessTableNames(path); shows "Unable to access the database" when the file
-// does not exist.
+// What FillAccessTableList does when the file does not exist.
+enum class WhenMissing {
+    Say,   // shows "Unable to access the database" and leaves the list empty
+    Throw, // throws platform::Error with that text, for a caller that tells the user itself
+};
+
+// Fills `list` with GetAccessTableNames(path); a file that does not exist is handled as `missing`
+// says.
 void FillAccessTableList(const Services& services, platform::StringList& list,
-                         std::string_view path);
+                         std::string_view path, WhenMissing missing = WhenMissing::Say);
 
 } // namespace tabulant::db

@@ -1,9 +1,11 @@
 #include "ConversionRun.h"
 
+#include "CannotOpenAccess.h"
 #include "CouldNotConnect.h"
 #include "db/ReopeningConnection.h"
 #include "platform/Error.h"
 #include "platform/Wipe.h"
+#include "shell/core/ErrorReport.h"
 
 namespace tabulant::engine {
 
@@ -76,7 +78,11 @@ RunSummary ConversionRun::Run() {
         return summary_;
     }
     summary_.started = true;
-    Open(trap);
+    if (!Open(trap)) {
+        summary_.started = false;
+        summary_.failures = trap.reports();
+        return summary_;
+    }
 
     // A failing loop head enters the loop: its body then runs once, for the last entry.
     int count = 1;
@@ -97,17 +103,32 @@ RunSummary ConversionRun::Run() {
     return summary_;
 }
 
-void ConversionRun::Open(shell::Trap& trap) {
+bool ConversionRun::Open(shell::Trap& trap) {
     RunView& view = ports_.view;
     trap(116, [&] { view.SetBusy(true); });
     trap(118, [&] { view.ExistingTables().Clear(); });
     trap(120, [&] { view.SourceTables().Clear(); });
     if (ToServer())
         trap(122, [&] { database_.fillPostgreSQLTableList(Services(), view.ExistingTables()); });
+    // A file that does not open would fail every step after this one, each with a box of its
+    // own and the next step's words; one box says why instead, and the run ends here.
+    std::optional<std::string> refused;
     trap(124, [&] {
-        database_.fillAccessTableList(Services(), view.SourceTables(),
-                                      ports_.settings.AccessFile());
+        const std::string path = ports_.settings.AccessFile();
+        try {
+            database_.fillAccessTableList(Services(), view.SourceTables(), path);
+        } catch (const std::exception& e) {
+            const bool passwordGiven = !ports_.settings.AccessPassword().empty();
+            refused = CannotOpenAccessText(db::ClassifyAccessFailure(path, e, passwordGiven),
+                                           shell::DescriptionOf(e));
+        }
     });
+    if (refused) {
+        trap(124, [&] { ports_.prompts.Message(*refused); });
+        RestView(trap);
+        running_ = false;
+        return false;
+    }
 
     trap(126, [&] { Access().CursorLocation(platform::Connection::adUseClient); });
     trap(128, [&] { Access().Mode(platform::Connection::adModeReadWrite); });
@@ -129,6 +150,13 @@ void ConversionRun::Open(shell::Trap& trap) {
     trap(140, [&] { closeAtEnd_ = true; });
     trap(144, [&] { ports_.preview.ClearPreviewList(); });
     trap(146, [&] { ports_.preview.ClearDatatypeConversionList(); });
+    return true;
+}
+
+void ConversionRun::RestView(shell::Trap& trap) {
+    trap(478, [&] { ports_.view.SetBusy(false); });
+    trap(480, [&] { ports_.view.SetProgressValue(0); });
+    trap(482, [&] { ports_.view.SetProgressText("Progress Bar"); });
 }
 
 void ConversionRun::AfterLastTable(shell::Trap& trap) {
@@ -159,9 +187,7 @@ void ConversionRun::Finish(shell::Trap& trap) {
         if (ToServer()) trap(474, [&] { Postgres().Close(); });
         trap(476, [&] { Access().Close(); });
     }
-    trap(478, [&] { ports_.view.SetBusy(false); });
-    trap(480, [&] { ports_.view.SetProgressValue(0); });
-    trap(482, [&] { ports_.view.SetProgressText("Progress Bar"); });
+    RestView(trap);
     // A run stopped because the program is ending has nothing to announce.
     if (!stopRequested_) trap(484, [&] { ports_.prompts.Message("Done."); });
     trap(486, [&] { running_ = false; });

@@ -63,9 +63,10 @@ struct RunOptions {
 // failure that depends on a row's values is reported row by row.
 //
 // A probe that fails tells the user why ("Could not connect..." and the driver's reason) and the
-// run ends there. A run that got past the probe always ends with both connections closed, the
-// view at rest (not busy, progress 0, "Progress Bar") and the message "Done.", unless it was
-// asked to stop (RequestStop), which ends it without the message.
+// run ends there; so does an Access file that does not open (one box: what is wrong, what to
+// do, the reader's words), with the view at rest. A run that got past the probe always ends with
+// both connections closed, the view at rest (not busy, progress 0, "Progress Bar") and the message
+// "Done.", unless it was asked to stop (RequestStop), which ends it without the message.
 //
 // Ownership: the run owns its PostgreSQL connection and its own Access connection for the length
 // of a run (both are made anew by each run); a preview it shows executes on the PostgreSQL one,
@@ -102,7 +103,10 @@ private:
     // statement output.
     StatementSink& SinkFor() const { return Previewing() ? *previewList_ : *delivery_; }
 
-    void Open(shell::Trap& trap);
+    // Steps 116 to 146; false when the Access file does not open (the user has been told why,
+    // the view is at rest and the run is over).
+    bool Open(shell::Trap& trap);
+    void RestView(shell::Trap& trap); // steps 478 to 482
     // Steps 148 to 450 for entry i of the source tables; false when the walk is to end here.
     bool ConvertTable(shell::Trap& trap, int i);
     bool Halted() const { return connectionLost_ || stopRequested_; }

@@ -14,7 +14,9 @@ RunDatabase DefaultRunDatabase() {
         db::FillPostgreSQLTableList(s, list);
     };
     d.fillAccessTableList = [](const db::Services& s, platform::StringList& list,
-                               std::string_view path) { db::FillAccessTableList(s, list, path); };
+                               std::string_view path) {
+        db::FillAccessTableList(s, list, path, db::WhenMissing::Throw);
+    };
     d.accessConnectionString = [](const db::ConnectionFields& f, std::string_view source,
                                   std::string_view password) {
         return db::AccessConnectionString(f, source, password);

@@ -8,7 +8,7 @@ namespace tabulant::engine {
 // they are made, whatever then happens to them (executed, collected for the preview, rejected).
 struct RunSummary {
     // False when the run did not start (another run was in progress) or ended at the
-    // connection probe; every count is then 0.
+    // connection probe or at an Access file that does not open; every count is then 0.
     bool started = false;
     int tables = 0;              // tables whose statements were made (not those answered No)
     std::int64_t rows = 0;       // row statements made

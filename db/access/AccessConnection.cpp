@@ -10,6 +10,7 @@
 #include "platform/Wipe.h"
 
 #include <optional>
+#include <sys/stat.h>
 
 namespace tabulant::db {
 
@@ -31,7 +32,13 @@ public:
                                   "The connection string names no data source.");
         const platform::WipeOnExit forgetPassword(source->password);
         auto bytes = ByteSource::File(source->dataSource);
-        if (!bytes) throw CannotOpenFile(source->dataSource);
+        if (!bytes) {
+            // A file that is there but cannot be opened is not "not found".
+            struct stat st {};
+            if (::stat(source->dataSource.c_str(), &st) == 0 && S_ISREG(st.st_mode))
+                throw CannotReadFile(source->dataSource);
+            throw CannotOpenFile(source->dataSource);
+        }
         db_ = AccessDatabase::Open(std::move(bytes), source->dataSource, source->password);
     }
 

@@ -15,6 +15,12 @@ Error CannotOpenFile(std::string_view path) {
     return Error(accesserrors::Failure, "Could not find file '" + std::string(path) + "'.");
 }
 
+Error CannotReadFile(std::string_view path) {
+    return Error(accesserrors::Failure, "The database engine cannot open the file '" +
+                                            std::string(path) +
+                                            "'. You need permission to view its data.");
+}
+
 Error DamagedTable(std::string_view table) {
     return Error(accesserrors::Failure,
                  "The table '" + std::string(table) + "' is damaged and cannot be read.");

@@ -22,6 +22,8 @@ inline constexpr long Failure = -2147467259;
 platform::Error NotValidPassword();
 platform::Error UnrecognizedFormat(std::string_view path);
 platform::Error CannotOpenFile(std::string_view path);
+// The file is there but this account may not read it (or it is not a regular file).
+platform::Error CannotReadFile(std::string_view path);
 platform::Error DamagedTable(std::string_view table);
 platform::Error DamagedIndexes(std::string_view table);
 platform::Error DamagedRelationship(std::string_view name);

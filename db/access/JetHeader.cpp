@@ -27,13 +27,15 @@ static_assert(Jet3Format.passwordSize <= sizeof JetHeader::password &&
 
 } // namespace
 
-std::optional<JetHeader> ReadJetHeader(const std::uint8_t* data, std::size_t size) {
-    if (size < JetHeader::MinimumSize) return std::nullopt;
+bool HasJetSignature(const std::uint8_t* data, std::size_t size) {
     static const std::uint8_t magic[4] = {0x00, 0x01, 0x00, 0x00};
-    if (std::memcmp(data, magic, 4) != 0) return std::nullopt;
-    if (std::memcmp(data + 4, "Standard Jet DB", 16) != 0 &&
-        std::memcmp(data + 4, "Standard ACE DB", 16) != 0)
-        return std::nullopt;
+    return size >= 20 && std::memcmp(data, magic, 4) == 0 &&
+           (std::memcmp(data + 4, "Standard Jet DB", 16) == 0 ||
+            std::memcmp(data + 4, "Standard ACE DB", 16) == 0);
+}
+
+std::optional<JetHeader> ReadJetHeader(const std::uint8_t* data, std::size_t size) {
+    if (size < JetHeader::MinimumSize || !HasJetSignature(data, size)) return std::nullopt;
     JetHeader h;
     h.version = data[0x14];
     if (h.version > 6) return std::nullopt;

@@ -31,6 +31,10 @@ struct JetHeader {
     std::string StoredPassword(TextDecoder& codePageText) const;
 };
 
+// Whether the first bytes carry the mark every Jet 3, Jet 4 and ACE file begins with (the file
+// may still be damaged beyond it).
+bool HasJetSignature(const std::uint8_t* data, std::size_t size);
+
 // Reads the header from the first bytes of the file; no value when they are not the header of a
 // Jet 3, Jet 4 or ACE database.
 std::optional<JetHeader> ReadJetHeader(const std::uint8_t* data, std::size_t size);

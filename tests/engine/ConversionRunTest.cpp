@@ -484,16 +484,16 @@ void ConversionRunTest::missingAccessFile() {
     h.factory.access.openFailure =
         platform::Error(-2147467259, "Could not find file '" + h.window.accessFile + "'.");
     h.Click();
-    const auto& e = h.prompts.Entries();
-    QCOMPARE(e.size(), std::size_t(4));
-    QCOMPARE(e[0].text, std::string("Unable to access the database"));
-    QCOMPARE(h.ReportLines(), (std::vector<int>{130, 476}));
-    QCOMPARE(e[1].text,
-             shell::ErrorReportText("Form1.PushButton7_Click", 130,
-                                    "Could not find file '" + h.window.accessFile + "'."));
-    QCOMPARE(e[3].text, std::string("Done."));
+    // One box, and the run ends there: no report of the steps that would follow, no "Done.".
+    QCOMPARE(qs(h.prompts.Messages()),
+             QStringList{"There is no file at this path: choose the Access database with "
+                         "\"...\".\r\rUnable to access the database"});
+    QCOMPARE(h.prompts.Entries().size(), std::size_t(1));
+    QVERIFY(!h.summary.started);
+    QCOMPARE(h.window.log.back(), std::string("text Progress Bar"));
     QVERIFY(h.Executed().empty());
     QVERIFY(h.window.list2.items().empty());
+    QCOMPARE(h.connections.OpenNow(), 0);
 }
 
 // A listed table whose rows cannot be read: the open at 178 is reported, the steps that need the

@@ -80,9 +80,9 @@ private slots:
         p.directMode();
         p.startConverting();
 
-        const std::vector<std::string> reports = p.prompts.ErrorReports();
-        QVERIFY(!reports.empty());
-        QVERIFY2(reports.front().starts_with("Not a valid password."), reports.front().c_str());
+        const std::vector<std::string> shown = p.prompts.Messages();
+        QCOMPARE(shown.size(), std::size_t(1));
+        QVERIFY2(shown.front().ends_with("\r\rNot a valid password."), shown.front().c_str());
         VerifyNoPasswordShown(p.prompts);
     }
 

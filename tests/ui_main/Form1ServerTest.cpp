@@ -1,6 +1,7 @@
 // The main window against the throwaway PostgreSQL server: "Test Connection" both ways, also
 // during a run, "Start Converting" in direct mode from a file our own writer made, answering the
-// overwrite question Yes and No, and closing the window during a run.
+// overwrite question Yes and No, closing the window during a run, and an Access file that does
+// not open, however its path came into the window.
 #include "Form1Harness.h"
 
 #include "AccessWriter.h"
@@ -8,6 +9,9 @@
 #include "engine/verify/ReportText.h"
 #include "pgserver/TestServer.h"
 #include "shell/widgets/WindowPointer.h"
+#include "ui/main/CaptionProgressBar.h"
+
+#include <unistd.h>
 
 #include <QCheckBox>
 #include <QLineEdit>
@@ -200,6 +204,100 @@ private slots:
         QCOMPARE(lines, std::vector<std::string>{"F1Proof: 2 rows, 2 columns: identical"});
         QCOMPARE(h.form->pointer().state(), 0);
         QCOMPARE(h.connections.OpenNow(), 0);
+    }
+
+    // One box says what is wrong and what to do, then the reader's words; nothing follows it (no
+    // preview, no "Done.") and the window is at rest, whether the path was typed, chosen in the
+    // file dialog or restored from the settings at start.
+    void accessFileThatDoesNotOpen_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("password");
+        QTest::addColumn<QString>("route");
+        QTest::addColumn<QString>("says");
+        QTest::addColumn<QString>("reader");
+        const struct {
+            const char *file, *password, *says, *reader;
+        } cases[] = {
+            {"notes.mdb", "", "is not an Access database", "Unrecognized database format '%1'."},
+            {"locked.mdb", "", "type it in 'Password (if required)'", "Not a valid password."},
+            {"locked.mdb", "Wrong1", "is not this database's password", "Not a valid password."},
+            {"locked.accdb", "", "type it in 'Password (if required)'", "Not a valid password."},
+            {"none.mdb", "", "There is no file at this path", "Unable to access the database"},
+            {"cut.mdb", "", "is damaged", "Unrecognized database format '%1'."},
+            {"private.mdb", "", "no right to read it",
+             "The database engine cannot open the file '%1'. You need permission to view its "
+             "data."},
+        };
+        for (const auto& c : cases)
+            for (const char* route : {"typed", "chosen", "restored"})
+                QTest::addRow("%s %s %s", c.file, *c.password ? "wrong" : "none", route)
+                    << c.file << c.password << route << c.says << c.reader;
+    }
+    void accessFileThatDoesNotOpen() {
+        QFETCH(QString, file);
+        QFETCH(QString, password);
+        QFETCH(QString, route);
+        QFETCH(QString, says);
+        QFETCH(QString, reader);
+        if (file == "private.mdb" && ::geteuid() == 0) QSKIP("root reads every file");
+        Form1Harness first;
+        const QString path = first.folder.filePath(file);
+        aw::TableData table{"F1Closed", {aw::Column::of("ID", aw::ColumnType::Long)}, {}};
+        aw::WriterOptions locked;
+        locked.password = "Right1";
+        if (file == "locked.mdb") aw::writeDatabase(path.toStdString(), {table}, locked);
+        if (file == "locked.accdb") {
+            locked.format = aw::Format::Ace2010;
+            locked.encryption = db::crypto::EncryptionOptions{};
+            locked.encryption->spinCount = 10;
+            aw::writeDatabase(path.toStdString(), {table}, locked);
+        }
+        if (file == "notes.mdb") first.writeFile(file, QByteArray(4096, 'x'));
+        if (file == "private.mdb") {
+            aw::writeDatabase(path.toStdString(), {table});
+            QFile::setPermissions(path, QFileDevice::WriteOwner);
+        }
+        if (file == "cut.mdb") {
+            aw::writeDatabase(path.toStdString(), {table});
+            QFile cut(path);
+            QVERIFY(cut.resize(1000));
+        }
+
+        std::unique_ptr<Form1Harness> restarted;
+        Form1Harness* h = &first;
+        if (route == "restored") {
+            first.store.Write("AccessMDBFile", path.toStdString());
+            first.store.Write("AccessPassword", password.toStdString());
+            restarted = std::make_unique<Form1Harness>(first.settingsPath);
+            h = restarted.get();
+        }
+        QVERIFY(h->form->Open());
+        fillPostgreSQLFields(*h, TestServer::shared().fields());
+        if (route == "typed") h->child<QLineEdit>("Text5")->setText(path);
+        if (route == "chosen") {
+            h->form->setFileDialog([&](QWidget*, const ui::BrowseRequest&) { return path; });
+            QTest::mouseClick(h->child<QPushButton>("PushButton1"), Qt::LeftButton);
+        }
+        if (route != "restored") h->child<QLineEdit>("Text6")->setText(password);
+        QCOMPARE(h->text("Text5"), path);
+        QVERIFY(h->form->PreviewEnabled());
+
+        QTest::mouseClick(h->child<QPushButton>("PushButton7"), Qt::LeftButton);
+
+        const auto& shown = h->prompts.Entries();
+        QCOMPARE(shown.size(), std::size_t(1));
+        QCOMPARE(int(shown[0].kind), int(fakes::ScriptedPrompts::Kind::Message));
+        const QStringList parts = QString::fromStdString(shown[0].text).split("\r\r");
+        QCOMPARE(parts.size(), 2);
+        QVERIFY2(parts[0].contains(says), qPrintable(parts[0]));
+        QCOMPARE(parts[1], reader.arg(path));
+        QVERIFY(h->preview.shown.empty());
+        QCOMPARE(h->form->pointer().state(), 0);
+        const auto* bar = h->child<ui::CaptionProgressBar>("ProgressBar1");
+        QCOMPARE(bar->value(), 0);
+        QCOMPARE(bar->text(), QString("Progress Bar"));
+        QVERIFY(!h->form->run().Running());
+        QCOMPARE(h->connections.OpenNow(), 0);
     }
 
     // Closing the main window while a run yields asks first. Yes: the statement under way is the
