@@ -1,5 +1,6 @@
 #include "ConvertCommand.h"
 
+#include "ForeignKeyKeeper.h"
 #include "ServerSettings.h"
 #include "TerminalPreview.h"
 #include "TerminalPrompts.h"
@@ -20,6 +21,8 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -36,6 +39,35 @@ constexpr std::string_view NoPasswordGiven = "no password supplied";
 std::string plural(std::int64_t n, const char* one, const char* many) {
     return std::to_string(n) + " " + (n == 1 ? one : many);
 }
+
+// Hands the run's statements to the file until it takes no more (a full disk, a psql that went
+// away): nothing made after that could arrive, so the run is stopped at once and its view says
+// no more. Each table's statements are flushed before its line says it is done.
+class StopAtFailedWrite final : public engine::StatementOutput {
+public:
+    explicit StopAtFailedWrite(StatementFile& file) : file_(file) {}
+    void Write(std::string_view statement) override {
+        guard([&] { file_.Write(statement); });
+    }
+    void Flush() {
+        guard([&] { file_.Flush(); });
+    }
+    std::function<void()> onFailure;
+    const std::optional<std::string>& failure() const { return failure_; }
+
+private:
+    template <class Step> void guard(const Step& step) {
+        if (failure_) return;
+        try {
+            step();
+        } catch (const platform::Error& e) {
+            failure_ = e.description();
+            if (onFailure) onFailure();
+        }
+    }
+    StatementFile& file_;
+    std::optional<std::string> failure_;
+};
 
 } // namespace
 
@@ -115,22 +147,34 @@ bool ConvertCommand::openAccessFile() {
 
     TerminalPrompts prompts(terminal_, overwrite_, line_.verbosity);
     const db::Services services{*connections_, prompts, events_, settings_};
-    bool asked = false;
+    // A password typed at the prompt may be mistyped: three tries in all, as login prompts give.
+    constexpr int Tries = 3;
+    int typedTries = 0;
+    const bool fromEnvironment = !settings_.accessPassword.empty();
     for (;;) {
         try {
             const auto names = db::GetAccessTableNames(services, settings_.accessFile);
-            return chooseTables(names.value_or(std::vector<std::string>{}));
+            fileTables_ = names.value_or(std::vector<std::string>{});
+            return chooseTables(fileTables_);
         } catch (const platform::Error& e) {
             const bool wrongPassword = e.number() == db::accesserrors::InvalidPassword;
-            if (wrongPassword && !asked && settings_.accessPassword.empty()) {
-                asked = true;
+            if (wrongPassword && !fromEnvironment && typedTries < Tries && terminal_.CanAsk()) {
+                if (typedTries > 0) terminal_.Line(e.description());
+                ++typedTries;
+                platform::Wipe(settings_.accessPassword);
                 if (auto typed =
                         terminal_.Ask("Password for " + settings_.accessFile + ": ", false)) {
                     settings_.accessPassword = std::move(*typed);
                     continue;
                 }
             }
-            fail("cannot open " + settings_.accessFile + ": " + e.description());
+            std::string text = "cannot open " + settings_.accessFile + ": " + e.description();
+            if (wrongPassword && fromEnvironment)
+                text += " (the password in TABULANT_ACCESS_PASSWORD)";
+            else if (wrongPassword && typedTries == 0)
+                text += " The file is protected by a password: give it in "
+                        "TABULANT_ACCESS_PASSWORD.";
+            fail(text);
             return false;
         } catch (const std::exception& e) {
             fail("cannot open " + settings_.accessFile + ": " + shell::DescriptionOf(e));
@@ -213,14 +257,19 @@ int ConvertCommand::convert() {
     TerminalPrompts prompts(terminal_, overwrite_, line_.verbosity);
     TerminalRunView view(terminal_, line_.verbosity, tables_);
     TerminalPreview preview(terminal_, line_.verbosity);
+    std::optional<StopAtFailedWrite> output;
+    if (statements_) {
+        output.emplace(*statements_);
+        view.beforeTableLine = [&output] { output->Flush(); };
+    }
     if (statements_ && overwrite_ == Overwrite::Yes) {
         // No server tells which tables exist: the file replaces each table wherever it runs.
-        view.beforeTable = [this](std::string_view table) {
+        view.beforeTable = [this, &output](std::string_view table) {
             std::string drop = "DROP TABLE IF EXISTS ";
             engine::AppendQuotedName(drop, table);
             // Foreign keys a typed load made towards the table would keep it from going.
             if (settings_.policy == engine::PolicyKind::Typed) drop += " CASCADE";
-            statements_->Write(drop);
+            output->Write(drop);
         };
     }
     // The tables converted, which a verification afterwards looks at: one answered No keeps
@@ -229,12 +278,25 @@ int ConvertCommand::convert() {
         converted_.emplace_back(table);
         if (drop) drop(table);
     };
+    ForeignKeyKeeper keys(*connections_);
+    const bool keepKeys = !statements_ && settings_.policy == engine::PolicyKind::Typed &&
+                          overwrite_ != Overwrite::No;
+    if (keepKeys) noteForeignKeys(keys);
     engine::RunOptions options;
-    options.statementsTo = statements_.get();
+    if (output) options.statementsTo = &*output;
     engine::ConversionRun run(
         {settings_, view, preview, prompts, events_, *connections_, regional_},
         std::string(engine::StartConvertingLocation), std::move(options));
+    if (output)
+        output->onFailure = [&] {
+            view.Silence();
+            run.RequestStop();
+        };
     const engine::RunSummary summary = run.Run();
+    if (output && output->failure()) {
+        fail(*output->failure());
+        return exitstatus::Unusable;
+    }
     // The run's own checks failed after ours had succeeded (the server went away or the file
     // changed meanwhile); the run has said why.
     if (!summary.started) {
@@ -244,6 +306,7 @@ int ConvertCommand::convert() {
     }
 
     int failures = summary.failures;
+    if (keepKeys && summary.started && !summary.stopped) failures += restoreForeignKeys(keys);
     std::string handed = std::to_string(summary.executed) + " of " +
                          plural(summary.statements, "statement", "statements") + " executed";
     if (statements_) {
@@ -251,7 +314,7 @@ int ConvertCommand::convert() {
             statements_->Finish();
         } catch (const platform::Error& e) {
             fail(e.description());
-            ++failures;
+            return exitstatus::Unusable;
         }
         const std::string where =
             statements_->path() == "-" ? "standard output" : statements_->path();
@@ -265,6 +328,32 @@ int ConvertCommand::convert() {
                        plural(summary.rows, "row", "rows") + ", " + handed + ", " +
                        plural(failures, "failure", "failures"));
     return failures > 0 ? exitstatus::Failures : exitstatus::Converted;
+}
+
+void ConvertCommand::noteForeignKeys(ForeignKeyKeeper& keys) {
+    std::vector<std::string> names;
+    for (const std::string& table : tables_.empty() ? fileTables_ : tables_)
+        names.emplace_back(engine::StoredTableName(table));
+    try {
+        keys.Note(settings_, names);
+    } catch (const std::exception& e) {
+        verbose("The foreign keys towards the tables could not be listed: " +
+                shell::DescriptionOf(e));
+    }
+}
+
+int ConvertCommand::restoreForeignKeys(ForeignKeyKeeper& keys) {
+    std::vector<std::string> missed;
+    try {
+        missed = keys.Restore(settings_);
+    } catch (const std::exception& e) {
+        missed.push_back("(" + shell::DescriptionOf(e) + ")");
+    }
+    if (missed.empty()) return 0;
+    std::string text = "foreign keys dropped with the replaced tables and not made again:";
+    for (std::size_t i = 0; i < missed.size(); ++i) text += (i ? "; " : " ") + missed[i];
+    fail(text);
+    return 1;
 }
 
 } // namespace tabulant::cli

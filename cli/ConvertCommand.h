@@ -18,6 +18,8 @@ class ProviderConnectionFactory;
 
 namespace tabulant::cli {
 
+class ForeignKeyKeeper;
+
 // The exit statuses of tabulant-convert.
 namespace exitstatus {
 inline constexpr int Converted = 0; // every statement succeeded
@@ -47,6 +49,8 @@ private:
     bool reachServer();
     int convert();
     int verify();
+    void noteForeignKeys(ForeignKeyKeeper& keys);
+    int restoreForeignKeys(ForeignKeyKeeper& keys); // the failures it counts
     void fail(const std::string& text);
     void verbose(const std::string& text);
 
@@ -58,8 +62,9 @@ private:
     std::unique_ptr<db::ProviderConnectionFactory> connections_;
     TerminalRunSettings settings_;
     std::unique_ptr<StatementFile> statements_;
-    std::vector<std::string> tables_;
-    std::vector<std::string> converted_; // by the run, in its order
+    std::vector<std::string> tables_;     // named with --table
+    std::vector<std::string> fileTables_; // every table of the file
+    std::vector<std::string> converted_;  // by the run, in its order
     Overwrite overwrite_ = Overwrite::No;
 };
 

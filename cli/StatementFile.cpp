@@ -53,6 +53,12 @@ void StatementFile::Write(std::string_view statement) {
     ++written_;
 }
 
+void StatementFile::Flush() {
+    if (!file_ || failed_) return;
+    errno = 0;
+    if (std::fflush(file_) != 0) fail(errno);
+}
+
 void StatementFile::Finish() {
     if (!file_) return;
     std::FILE* file = file_;

@@ -24,6 +24,8 @@ public:
     StatementFile& operator=(const StatementFile&) = delete;
 
     void Write(std::string_view statement) override;
+    // Writes what is still buffered; throws platform::Error as Write does when that fails.
+    void Flush();
     // Writes what is still buffered and closes the file; throws platform::Error as Write does
     // when that fails (and no write failed before).
     void Finish();

@@ -22,12 +22,13 @@ void TerminalRunView::TableStarted(std::string_view table) {
     if (beforeTable) beforeTable(table);
     table_ = table;
     started_ = shown_ = Clock::now();
-    if (verbosity_ != Verbosity::Quiet) terminal_.Status(table_ + ": reading");
+    if (verbosity_ != Verbosity::Quiet && !silent_) terminal_.Status(table_ + ": reading");
 }
 
 void TerminalRunView::RowStarted(std::int64_t done, std::int64_t rows) {
     // The clock is looked at every 256 rows only: this is called once per row.
-    if (verbosity_ == Verbosity::Quiet || !terminal_.ShowsStatus() || (done & 255) != 1) return;
+    if (verbosity_ == Verbosity::Quiet || silent_ || !terminal_.ShowsStatus() || (done & 255) != 1)
+        return;
     const Clock::time_point now = Clock::now();
     if (now - shown_ < StatusInterval) return;
     showProgress(done, rows, now);
@@ -47,8 +48,14 @@ void TerminalRunView::showProgress(std::int64_t done, std::int64_t rows, Clock::
     terminal_.Status(table_ + counts);
 }
 
+void TerminalRunView::Silence() {
+    silent_ = true;
+    terminal_.ClearStatus();
+}
+
 void TerminalRunView::TableFinished(std::string_view table, std::int64_t rows) {
-    if (verbosity_ == Verbosity::Quiet) return;
+    if (beforeTableLine) beforeTableLine();
+    if (verbosity_ == Verbosity::Quiet || silent_) return;
     const double took = seconds(Clock::now() - started_);
     char tail[96];
     std::snprintf(tail, sizeof tail, ": %lld %s in %.1f s (%lld rows/s)",

@@ -25,6 +25,10 @@ public:
 
     // Called as each table's statements begin, before its CREATE TABLE is handed on.
     std::function<void(std::string_view table)> beforeTable;
+    // Called when a table's statements have all been handed on, before its line is written.
+    std::function<void()> beforeTableLine;
+    // No more lines from now on: what the run does after this is not to be reported as done.
+    void Silence();
 
     platform::StringList& ExistingTables() override { return existing_; }
     platform::StringList& SourceTables() override { return source_; }
@@ -45,6 +49,7 @@ private:
     platform::VectorStringList existing_;
     ChosenTableList source_;
     std::string table_;
+    bool silent_ = false;
     Clock::time_point started_{};
     Clock::time_point shown_{};
 };

@@ -1,7 +1,7 @@
 // The built tabulant-convert against the test server, run as a script or a user would run it:
 // a conversion with its exit status and messages, the overwrite answers, the failures that stop
 // it before it starts and those it reports as it goes, --sql piped into psql against the direct
-// run, where the server settings come from, and a session on a terminal.
+// run, where the server settings come from, and sessions on a terminal.
 #include "CliHarness.h"
 #include "accesswriter/AccessWriter.h"
 #include "pgserver/TestServer.h"
@@ -46,6 +46,14 @@ aw::WriterOptions format(aw::Format f) {
 }
 
 QString q(const std::string& s) { return QString::fromStdString(s); }
+
+// locked.mdb in the harness's folder, protected by the password Right1.
+QString writeLocked(const CliHarness& h, const std::string& table) {
+    aw::WriterOptions locked;
+    locked.password = "Right1";
+    aw::writeDatabase(h.path("locked.mdb").toStdString(), {plain(table, 1)}, locked);
+    return h.path("locked.mdb");
+}
 
 int countReports(const CliOutcome& o) {
     return static_cast<int>(std::count_if(o.errLines.begin(), o.errLines.end(), [](const auto& l) {
@@ -113,6 +121,8 @@ private slots:
     void statementsThroughPsqlMatchTheDirectRun();
     void serverSettingsFallBack();
     void terminalSession();
+    void accessPasswordTries_data();
+    void accessPasswordTries();
 };
 
 void TabulantConvertTest::convertsAFile() {
@@ -181,7 +191,11 @@ void TabulantConvertTest::failedStartSaysWhyOnce_data() {
     QTest::addColumn<QString>("failure");
     QTest::addColumn<QString>("says");
     QTest::newRow("wrong Access password") << "access password"
-                                           << "Not a valid password.";
+                                           << "Not a valid password. (the password in "
+                                              "TABULANT_ACCESS_PASSWORD)";
+    QTest::newRow("no Access password") << "no access password"
+                                        << "Not a valid password. The file is protected by a "
+                                           "password: give it in TABULANT_ACCESS_PASSWORD.";
     QTest::newRow("no Access file") << "missing file"
                                     << "No such file or directory";
     QTest::newRow("not an Access file") << "not access"
@@ -201,13 +215,11 @@ void TabulantConvertTest::failedStartSaysWhyOnce() {
     QFETCH(QString, failure);
     QFETCH(QString, says);
     CliHarness h;
-    aw::WriterOptions locked;
-    locked.password = "Right1";
-    aw::writeDatabase(h.path("locked.mdb").toStdString(), {plain("CliLocked", 1)}, locked);
+    QString file = writeLocked(h, "CliLocked");
     h.env.insert("TABULANT_ACCESS_PASSWORD", "Right1");
     QStringList args = h.serverArgs();
-    QString file = h.path("locked.mdb");
     if (failure == "access password") h.env.insert("TABULANT_ACCESS_PASSWORD", "Wrong1");
+    if (failure == "no access password") h.env.remove("TABULANT_ACCESS_PASSWORD");
     if (failure == "missing file") file = h.path("none.mdb");
     if (failure == "not access") {
         QFile text(h.path("notes.mdb"));
@@ -289,14 +301,12 @@ void TabulantConvertTest::statementsThroughPsqlMatchTheDirectRun() {
     QVERIFY(expected.find("CliValues|order|text") != std::string::npos);
 
     // psql stops reading at the first table that exists; whether the command had written
-    // everything by then (0) or met the closed pipe (1, said once) depends on the timing.
+    // everything by then (0) or met the closed pipe (2, said once) depends on the timing.
     const CliOutcome again = h.runIntoPsql({file}, "cli_piped", psqlCode, psqlErr);
-    const auto saysBrokenPipe = [](const std::string& line) {
-        return line.find("Cannot write to standard output: Broken pipe") != std::string::npos;
-    };
     QVERIFY2(again.code == 0 ||
-                 (again.code == 1 &&
-                  std::count_if(again.errLines.begin(), again.errLines.end(), saysBrokenPipe) == 1),
+                 (again.code == 2 && again.errLines.size() == 1 &&
+                  again.errLines[0].find("Cannot write to standard output: Broken pipe") !=
+                      std::string::npos),
              again.err().c_str());
     QCOMPARE(psqlCode, 3); // psql's status for a script stopped by ON_ERROR_STOP
     QVERIFY2(psqlErr.find("already exists") != std::string::npos, psqlErr.c_str());
@@ -457,6 +467,30 @@ void TabulantConvertTest::terminalSession() {
                  std::string::npos,
              shown.c_str());
     QCOMPARE(q(server.psql("SELECT count(*) FROM \"CliAsk\"", "cli_prompt")), QString("2"));
+}
+
+// A password typed at the prompt that is not the file's is asked for again, three tries in all.
+void TabulantConvertTest::accessPasswordTries_data() {
+    QTest::addColumn<QStringList>("typed");
+    QTest::addColumn<int>("code");
+    QTest::newRow("right at the third try") << QStringList{"wrong1", "wrong2", "Right1"} << 0;
+    QTest::newRow("wrong three times") << QStringList{"wrong1", "wrong2", "wrong3"} << 2;
+}
+void TabulantConvertTest::accessPasswordTries() {
+    QFETCH(QStringList, typed);
+    QFETCH(int, code);
+    CliHarness h;
+    const QString file = writeLocked(h, "CliTries");
+    const QStringList args{file, "--sql", h.path("out.sql")};
+    const std::string prompt = "Password for " + file.toStdString() + ": ";
+    std::vector<std::pair<std::string, std::string>> answers;
+    for (const QString& t : typed) answers.emplace_back(prompt, t.toStdString());
+    std::string shown;
+    QCOMPARE(onTerminal(args, h.env, answers, shown), code);
+    std::size_t asked = 0;
+    for (std::size_t at = 0; (at = shown.find(prompt, at)) != std::string::npos; ++at) ++asked;
+    QVERIFY2(asked == 3, shown.c_str());
+    QCOMPARE(QFile::exists(h.path("out.sql")), code == 0);
 }
 
 QTEST_GUILESS_MAIN(TabulantConvertTest)

@@ -1,7 +1,7 @@
 // tabulant-convert --typed against the test server: a file with keys, an index and a relationship
 // arrives with them, directly and through psql in one transaction (again over itself with
 // --overwrite yes); data that breaks a key is reported once by the key's name, and in one
-// transaction leaves nothing behind.
+// transaction leaves nothing behind; replacing some tables keeps the foreign keys of the others.
 #include "CliHarness.h"
 #include "accesswriter/AccessWriter.h"
 #include "pgserver/TestServer.h"
@@ -75,6 +75,7 @@ class TypedConvertTest : public QObject {
 private slots:
     void keysIndexesAndRelationshipsArrive();
     void brokenKeyIsReportedOnceByName();
+    void replacedTablesKeepTheirForeignKeys();
 };
 
 void TypedConvertTest::keysIndexesAndRelationshipsArrive() {
@@ -153,6 +154,55 @@ void TypedConvertTest::brokenKeyIsReportedOnceByName() {
     QCOMPARE(q(server.psql("SELECT count(*) FROM pg_tables WHERE schemaname = 'public'",
                            "cli_typed_broken")),
              QString("0"));
+}
+
+// DROP TABLE ... CASCADE takes along the keys of other tables that refer to the replaced one,
+// and its own towards tables not converted: each is made again, and one that no longer fits the
+// data is named in one line.
+void TypedConvertTest::replacedTablesKeepTheirForeignKeys() {
+    TestServer& server = TestServer::shared();
+    const std::string db = "cli_typed_keys";
+    server.recreateDatabase(db);
+    CliHarness h;
+    const QString file = h.path("shop.accdb");
+    writeShop(file.toStdString());
+    QCOMPARE(h.run(h.serverArgs(db) << "--typed" << file).code, 0);
+    server.psql("CREATE TABLE \"Invoices\" (id int, \"OrderID\" int CONSTRAINT \"InvoicesOrders\" "
+                "REFERENCES \"CliOrders\"); INSERT INTO \"Invoices\" VALUES (1, 10)",
+                db);
+    const auto keys = [&] {
+        return q(server.psql("SELECT string_agg(conname, ',' ORDER BY conname) FROM pg_constraint "
+                             "WHERE contype = 'f'",
+                             db));
+    };
+    QCOMPARE(keys(), QString("InvoicesOrders,PatronsOrders"));
+
+    for (const char* table : {"CliPatrons", "CliOrders"}) {
+        const CliOutcome o = h.run(h.serverArgs(db) << "--typed"
+                                                    << "--overwrite"
+                                                    << "yes"
+                                                    << "--table" << table << file);
+        QVERIFY2(o.code == 0, o.err().c_str());
+        QCOMPARE(keys(), QString("InvoicesOrders,PatronsOrders"));
+    }
+
+    // An invoice of an order made on the server, which the replaced table no longer has, keeps
+    // its key from coming back.
+    server.psql("WITH made AS (INSERT INTO \"CliOrders\" (\"CustomerCode\") VALUES ('ALFKI') "
+                "RETURNING \"OrderID\") INSERT INTO \"Invoices\" SELECT 2, \"OrderID\" FROM made",
+                db);
+    const CliOutcome o = h.run(h.serverArgs(db) << "--typed"
+                                                << "--overwrite"
+                                                << "yes"
+                                                << "--table"
+                                                << "CliOrders" << file);
+    QCOMPARE(o.code, 1);
+    const auto named =
+        std::count_if(o.errLines.begin(), o.errLines.end(), [](const std::string& l) {
+            return l.find("\"Invoices\".\"InvoicesOrders\" (") != std::string::npos;
+        });
+    QVERIFY2(named == 1, o.err().c_str());
+    QCOMPARE(keys(), QString("PatronsOrders"));
 }
 
 QTEST_GUILESS_MAIN(TypedConvertTest)
