@@ -5,6 +5,8 @@
 #   scripts/pg-cluster.sh stop DIR           stop it; does nothing when it is not running
 #   scripts/pg-cluster.sh destroy DIR        stop it and delete DIR
 #   scripts/pg-cluster.sh status DIR         exit 0 when it accepts connections
+#   scripts/pg-cluster.sh login DIR          let your login in: see below
+#   scripts/pg-cluster.sh createdb DIR NAME  a further database NAME for your login
 #
 # The server listens on 127.0.0.1 only, on PORT or on a free port it picks, and keeps its unix
 # socket in DIR. It has the superuser "tabulant" with the password "tabulant" and a database
@@ -12,6 +14,13 @@
 # After start, DIR/port holds the port and DIR/bindir the server's program folder; the port is
 # also printed. Starting a stopped cluster again reuses its data and its port unless PORT is given.
 # PostgreSQL refuses to run as root, so under root the server runs as the user "postgres".
+#
+# login (what scripts/run.sh does for the program's defaults): makes the role named after your
+# login name (no right beyond logging in) and the database of that name it owns, and writes
+# pg_hba.conf once so that over TCP exactly that role gets into that database, from the loopback
+# address only, without a password; the socket stays trusted. createdb: a database NAME owned by
+# that role, and a pg_hba.conf line that lets the role into it as into its own (same method);
+# prints the name to type as the database.
 set -euo pipefail
 
 readonly SUPERUSER=tabulant
@@ -21,7 +30,7 @@ readonly DATABASE=tabulant
 die() { echo "pg-cluster: $*" >&2; exit 1; }
 
 usage() {
-    echo "usage: $0 start DIR [PORT] | stop DIR | destroy DIR | status DIR" >&2
+    echo "usage: $0 start DIR [PORT] | stop DIR | destroy DIR | status DIR | login DIR | createdb DIR NAME" >&2
     exit 2
 }
 
@@ -185,6 +194,69 @@ status() {
     "$(find_bindir)/pg_isready" -q -h 127.0.0.1 -p "$(cat "$dir/port")"
 }
 
+# psql as the cluster's superuser, through the socket in the cluster's folder.
+superuser_psql() {
+    local dir=$1
+    shift
+    [[ -f "$dir/port" && -f "$dir/socketdir" ]] || die "no cluster in $dir (start it first)"
+    status "$dir" || die "the cluster in $dir is not running (start it first)"
+    "$(find_bindir)/psql" -X -q -v ON_ERROR_STOP=1 -h "$(cat "$dir/socketdir")" \
+        -p "$(cat "$dir/port")" -U "$SUPERUSER" -d postgres "$@"
+}
+
+exists() {
+    local dir=$1 catalog=$2 column=$3 name=$4
+    # psql puts variables into what it reads, not into -c.
+    superuser_psql "$dir" -tA -v name="$name" <<<"select 1 from $catalog where $column = :'name'" |
+        grep -q 1
+}
+
+login() {
+    local dir=$1 me
+    me=$(id -un)
+    exists "$dir" pg_roles rolname "$me" ||
+        superuser_psql "$dir" -v name="$me" <<<'create role :"name" login'
+    exists "$dir" pg_database datname "$me" ||
+        superuser_psql "$dir" -v name="$me" <<<'create database :"name" owner :"name"'
+    # Written once; later changes of yours (a password instead of trust) are kept.
+    local hba=$dir/data/pg_hba.conf
+    if ! as_owner head -n 1 "$hba" | grep -q '^# Written by scripts/'; then
+        as_owner tee "$hba" >/dev/null <<HBA
+# Written by scripts/pg-cluster.sh login; edit freely, it is not written again.
+local   all      all                   trust
+host    "$me"    "$me"   127.0.0.1/32  trust
+host    "$me"    "$me"   ::1/128       trust
+HBA
+        superuser_psql "$dir" -tAc "select pg_reload_conf()" >/dev/null
+    fi
+}
+
+make_database() {
+    local dir=$1 name=$2 me
+    me=$(id -un)
+    [[ "$name" =~ ^[A-Za-z0-9_][A-Za-z0-9_.-]*$ ]] ||
+        die "a database name of letters, digits, '_', '.' and '-' please: $name"
+    login "$dir"
+    exists "$dir" pg_database datname "$name" ||
+        superuser_psql "$dir" -v name="$name" -v owner="$me" <<<'create database :"name" owner :"owner"'
+    superuser_psql "$dir" -tA -v name="$name" -v owner="$me" <<<"select 1 from pg_database d
+        join pg_roles r on r.oid = d.datdba where d.datname = :'name' and r.rolname = :'owner'" |
+        grep -q 1 || die "database $name exists and belongs to another role"
+    # Your login reaches the new database the way it reaches its own.
+    local hba=$dir/data/pg_hba.conf method address
+    if ! as_owner grep -Eq "^host[[:space:]]+\"$name\"[[:space:]]+\"$me\"[[:space:]]" "$hba"; then
+        for address in 127.0.0.1/32 ::1/128; do
+            # shellcheck disable=SC2016
+            method=$(as_owner awk -v db="\"$me\"" -v at="$address" \
+                '$1 == "host" && $2 == db && $3 == db && $4 == at { print $5; exit }' "$hba")
+            printf 'host    "%s"    "%s"   %s  %s\n' "$name" "$me" "$address" "${method:-trust}" |
+                as_owner tee -a "$hba" >/dev/null
+        done
+        superuser_psql "$dir" -tAc "select pg_reload_conf()" >/dev/null
+    fi
+    echo "Database $name is ready for $me: type $name as the program's Database, or run psql -h localhost -d $name"
+}
+
 (( $# >= 2 )) || usage
 command=$1
 dir=$2
@@ -193,5 +265,7 @@ case "$command" in
     stop) stop "$dir" ;;
     destroy) destroy "$dir" ;;
     status) status "$dir" ;;
+    login) (( $# == 2 )) || usage; login "$dir" ;;
+    createdb) (( $# == 3 )) || usage; make_database "$dir" "$3" ;;
     *) usage ;;
 esac

@@ -23,7 +23,6 @@ scripts/install-deps.sh fonts-noto-cjk
 cmake --preset default >/dev/null
 cmake --build --preset default --target tabulant -j "$(nproc)"
 
-me=$(id -un)
 if [[ $(id -u) -eq 0 ]]; then
     pgdir=${TABULANT_PG_DIR:-/var/lib/tabulant/pg}
 else
@@ -43,27 +42,8 @@ else
     echo "run.sh: starting the local cluster in $pgdir on localhost:5432"
     mkdir -p "$(dirname "$pgdir")"
     scripts/pg-cluster.sh start "$pgdir" 5432 >/dev/null
-    socket=$(cat "$pgdir/socketdir")
-    psql=("$bindir/psql" -X -q -v ON_ERROR_STOP=1 -h "$socket" -p 5432 -U tabulant -d postgres)
-    # Your own role and database, created once. The role needs no rights beyond its database.
-    if ! "${psql[@]}" -tAc "select 1 from pg_roles where rolname = '$me'" | grep -q 1; then
-        "${psql[@]}" -c "create role \"$me\" login"
-    fi
-    if ! "${psql[@]}" -tAc "select 1 from pg_database where datname = '$me'" | grep -q 1; then
-        "${psql[@]}" -c "create database \"$me\" owner \"$me\""
-    fi
-    # Only the socket (in the cluster's private folder) and your role over loopback get in.
-    # Written once; later changes of yours (a password instead of trust) are kept.
-    hba=$pgdir/data/pg_hba.conf
-    if ! head -n 1 "$hba" | grep -q '^# Written by scripts/run.sh'; then
-        cat > "$hba" <<HBA
-# Written by scripts/run.sh; edit freely, it is not written again.
-local   all      all                   trust
-host    "$me"    "$me"   127.0.0.1/32  trust
-host    "$me"    "$me"   ::1/128       trust
-HBA
-        "${psql[@]}" -tAc "select pg_reload_conf()" >/dev/null
-    fi
+    # Your own role and database, and only they over loopback (see pg-cluster.sh login).
+    scripts/pg-cluster.sh login "$pgdir"
 fi
 
 exec build/bin/tabulant
