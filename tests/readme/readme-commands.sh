@@ -20,6 +20,7 @@ fail() { echo "readme-commands: $*" >&2; exit 1; }
 readonly RUN=(
     "scripts/pg-cluster.sh createdb ~/.local/share/tabulant/pg shop"
     "tabulant-convert --database shop shop.mdb"
+    "tabulant-convert --verify-only --typed --database shop nwind.mdb"
     "psql -h localhost -c '\\dt'"
     "psql -h localhost -c 'select * from \"Customers\"'"
     "psql -h localhost -d shop"
@@ -91,6 +92,7 @@ cd "$work/run"
 ln -s "$source_dir/scripts" scripts
 ln -s "$source_dir/docs" docs
 cp "$bindir/Samples/sample.mdb" shop.mdb
+cp "$bindir/Samples/sample.mdb" nwind.mdb
 
 run() {
     local command=$1
@@ -107,6 +109,9 @@ superuser() {
 
 for command in "${RUN[@]}"; do
     case "$command" in
+        "tabulant-convert --verify-only "*)
+            # What it verifies: a typed conversion of that file.
+            run "tabulant-convert --typed --overwrite yes --database shop nwind.mdb" ;;
         "psql -h localhost -c '\\dt'")
             # The window's first conversion into your own database, as the README walks it.
             run "tabulant-convert shop.mdb" ;;
