@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Checks the house rules that the compiler does not: every C++ file formatted as .clang-format
 # says, every shell script clean under shellcheck, and #include lines that only point down the
-# layers (platform, shell/core, db, engine, shell/widgets, ui, then app/cli/tools at the top);
+# layers (platform, shell/core, db, engine, shell/widgets, ui, then app/cli/tools at the top; the
+# Access dialect library stands alone);
 # the typed conversion reads a file's shape only through the platform's schema record sets.
 #   scripts/check-tree.sh [ROOT]      (default: the checkout this script lies in)
 # Prints each offence and exits with 1 when there is any.
@@ -25,6 +26,7 @@ fi
 # folder: the project folders its files must not include from
 forbidden=(
     "platform:shell/ db/ engine/ ui/ app/ cli/"
+    "dialect:platform/ shell/ db/ engine/ ui/ app/ cli/"
     "shell/core:shell/widgets/ db/ engine/ ui/ app/ cli/"
     "db:engine/ shell/widgets/ ui/ app/ cli/"
     "db/crypto:shell/ db/access/ db/odbc/"

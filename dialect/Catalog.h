@@ -1,0 +1,43 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tabulant::dialect {
+
+// What the PostgreSQL writer knows of a value's type; Access's rules for an operator depend on it.
+enum class ValueType : unsigned char {
+    Unknown, // no rule known: operators that depend on the type refuse it
+    Null,    // the Null literal
+    Boolean, // Yes/No: boolean in PostgreSQL, -1/0 where Access meets it with numbers
+    Integer, // Byte, Integer, Long Integer, Large Number
+    Float,   // Single, Double
+    Exact,   // Currency, Decimal: numeric
+    Text,    // Text, Memo, Hyperlink
+    Date,    // Date/Time: timestamp
+    Binary,
+};
+
+struct RelationColumn {
+    std::string name;   // as Access names it
+    std::string pgName; // as PostgreSQL has it
+    ValueType type = ValueType::Unknown;
+};
+
+// A table or translated query the writer may name.
+struct Relation {
+    std::string name;   // as Access names it
+    std::string pgName; // as PostgreSQL has it
+    std::vector<RelationColumn> columns;
+};
+
+// The tables and queries a translation may read, found by Access name without regard to letter
+// case. Implemented by the caller; the writer keeps no pointer past the call.
+class Catalog {
+public:
+    virtual ~Catalog() = default;
+    virtual const Relation* Find(std::string_view name) const = 0;
+};
+
+} // namespace tabulant::dialect

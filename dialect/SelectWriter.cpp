@@ -1,0 +1,283 @@
+#include "ExpressionWriter.h"
+#include "PostgresWriter.h"
+#include "Refusal.h"
+
+#include <algorithm>
+#include <memory>
+
+namespace tabulant::dialect {
+
+namespace {
+
+using T = ValueType;
+
+// PostgreSQL keeps at most 63 bytes of a name, cut at a character boundary.
+std::string stored(std::string name) {
+    if (name.size() <= 63) return name;
+    std::size_t n = 63;
+    while (n > 0 && (static_cast<unsigned char>(name[n]) & 0xC0) == 0x80) --n;
+    return name.substr(0, n);
+}
+
+bool usesAggregate(const Expr& e) {
+    if (e.kind == Expr::Kind::Call && ExpressionWriter::IsAggregate(e.text)) return true;
+    return std::any_of(e.children.begin(), e.children.end(),
+                       [](const auto& c) { return usesAggregate(*c); });
+}
+
+// The sources an expression names by qualifier (for DISTINCTROW: which tables give output).
+void qualifiers(const Expr& e, std::vector<std::string>& out) {
+    if ((e.kind == Expr::Kind::Name && e.parts.size() == 2) ||
+        (e.kind == Expr::Kind::Star && !e.parts.empty()))
+        out.push_back(e.parts[0]);
+    for (const auto& c : e.children) qualifiers(*c, out);
+}
+
+class SelectWriter {
+public:
+    explicit SelectWriter(const Catalog& catalog)
+        : catalog_(catalog),
+          expressions_([this](const Select& s, const Scope& outer) { return select(s, &outer); }) {}
+
+    Translation query(const Query& q) {
+        if (!q.parameters.empty())
+            throw Refusal("PARAMETERS", "declared parameters: the query needs values when it runs");
+        return select(*q.select, nullptr);
+    }
+
+    Written expression(const Expr& e) { return expressions_.value(e, Scope{}); }
+
+    Translation select(const Select& s, const Scope* outer) {
+        if (s.transform) throw Refusal("TRANSFORM … PIVOT", "a crosstab query");
+        if (!s.unions.empty()) return unionOf(s, outer);
+        return single(s, outer);
+    }
+
+private:
+    Translation unionOf(const Select& s, const Scope* outer) {
+        Select first;
+        // The first part alone: its own columns and sources, without the union's order.
+        Translation head = single(s, outer, true);
+        std::string sql = head.sql;
+        std::vector<std::string> reads = head.reads;
+        for (std::size_t i = 0; i < s.unions.size(); ++i) {
+            const Translation part = single(*s.unions[i], outer, true);
+            if (part.columns.size() != head.columns.size())
+                throw Refusal("UNION", "parts with different numbers of columns");
+            for (std::size_t c = 0; c < head.columns.size(); ++c)
+                head.columns[c].type = Unify(head.columns[c].type, part.columns[c].type, "UNION");
+            // Access's UNION drops duplicate rows, UNION ALL keeps them.
+            sql += (s.unionAll[i] ? " UNION ALL " : " UNION ") + part.sql;
+            reads.insert(reads.end(), part.reads.begin(), part.reads.end());
+        }
+        std::string order;
+        for (const Ordering& o : s.orderBy) {
+            const Expr& e = *o.expr;
+            if (e.kind != Expr::Kind::Name)
+                throw Refusal("ORDER BY", "a union ordered by an expression");
+            const auto c = std::find_if(
+                head.columns.begin(), head.columns.end(),
+                [&](const RelationColumn& x) { return SameName(x.name, e.parts.back()); });
+            if (c == head.columns.end())
+                throw Refusal(e.describe(), "orders the union by no column of it");
+            order += (order.empty() ? " ORDER BY " : ", ") + Quote(c->pgName) +
+                     (o.descending ? " DESC NULLS LAST" : " NULLS FIRST");
+        }
+        return {sql + order, head.columns, reads};
+    }
+
+    // FROM items: their scope entries first (every ON condition may name any of them).
+    void enter(const Source& src, const Scope* outer, Scope& scope,
+               std::vector<std::string>& reads) {
+        if (src.kind == Source::Kind::Join) {
+            enter(*src.left, outer, scope, reads);
+            enter(*src.right, outer, scope, reads);
+            return;
+        }
+        Scope::Entry e;
+        if (src.kind == Source::Kind::Derived) {
+            if (src.alias.empty()) throw Refusal("(SELECT …)", "a derived table without a name");
+            const Translation t = select(*src.derived, outer);
+            auto r = std::make_unique<Relation>();
+            r->name = src.alias;
+            r->pgName = stored(src.alias);
+            r->columns = t.columns;
+            derivedSql_.push_back(t.sql);
+            reads.insert(reads.end(), t.reads.begin(), t.reads.end());
+            e.relation = r.get();
+            derived_.push_back(std::move(r));
+        } else {
+            e.relation = catalog_.Find(src.name);
+            if (!e.relation) throw MissingRelation(src.name);
+            reads.push_back(src.name);
+        }
+        e.qualifier = src.alias.empty() ? src.name : src.alias;
+        e.pgQualifier = Quote(src.alias.empty() ? e.relation->pgName : stored(src.alias));
+        scope.entries.push_back(std::move(e));
+    }
+
+    std::string render(const Source& src, const Scope& scope, std::size_t& next) {
+        if (src.kind == Source::Kind::Join) {
+            const std::string l = render(*src.left, scope, next);
+            std::string r = render(*src.right, scope, next);
+            if (src.right->kind == Source::Kind::Join) r = "(" + r + ")";
+            const char* kind = src.joinKind == "left"    ? " LEFT JOIN "
+                               : src.joinKind == "right" ? " RIGHT JOIN "
+                                                         : " INNER JOIN ";
+            return l + kind + r + " ON " + expressions_.condition(*src.on, scope);
+        }
+        const Scope::Entry& e = scope.entries[next++];
+        if (src.kind == Source::Kind::Derived)
+            return "(" + derivedSql_[derivedAt_++] + ") AS " + e.pgQualifier;
+        std::string s = Quote(e.relation->pgName);
+        if (!src.alias.empty()) s += " AS " + e.pgQualifier;
+        return s;
+    }
+
+    Translation single(const Select& s, const Scope* outer, bool unionPart = false) {
+        if (!s.externalDatabase.empty())
+            throw Refusal("IN '" + s.externalDatabase + "'", "a table of another database");
+        if (s.top && s.topPercent) throw Refusal("TOP … PERCENT", "not translated yet");
+        Translation out;
+        Scope scope;
+        scope.parent = outer;
+        const std::size_t derivedStart = derivedSql_.size();
+        for (const Source& src : s.from) enter(src, outer, scope, out.reads);
+        derivedAt_ = derivedStart;
+
+        // Output columns, with * spelled out so that the query's columns are known.
+        struct Item {
+            std::string sql, name;
+            T type;
+            std::string qualifier; // a plain column reference's, for names taken twice
+            bool named = false;
+        };
+        std::vector<Item> items;
+        int unnamed = 1000;
+        bool aggregates = false;
+        for (const OutputColumn& c : s.columns) {
+            const Expr& e = *c.expr;
+            if (e.kind == Expr::Kind::Star) {
+                bool found = false;
+                for (const Scope::Entry& entry : scope.entries) {
+                    if (!e.parts.empty() && !SameName(entry.qualifier, e.parts[0])) continue;
+                    found = true;
+                    for (const RelationColumn& rc : entry.relation->columns)
+                        items.push_back({entry.pgQualifier + "." + Quote(rc.pgName), rc.name,
+                                         rc.type, entry.qualifier, false});
+                }
+                if (!found) throw Refusal(e.describe() + ".*", "names no source of the query");
+                continue;
+            }
+            aggregates = aggregates || usesAggregate(e);
+            const Written w = expressions_.value(e, scope);
+            Item item{w.sql, c.alias, w.type, "", !c.alias.empty()};
+            if (c.alias.empty() && e.kind == Expr::Kind::Name) {
+                item.name = e.parts.back();
+                if (e.parts.size() == 2) item.qualifier = e.parts[0];
+            } else if (c.alias.empty()) {
+                // Access names an unnamed expression Expr1000, Expr1001, ...
+                item.name = "Expr" + std::to_string(unnamed++);
+            }
+            items.push_back(std::move(item));
+        }
+        // Two columns of one name: Access tells them apart by their source's name.
+        for (Item& a : items) {
+            if (a.named || a.qualifier.empty()) continue;
+            const auto twice = std::count_if(items.begin(), items.end(), [&](const Item& b) {
+                return SameName(a.name, b.name);
+            });
+            if (twice > 1) a.name = a.qualifier + "." + a.name;
+        }
+        std::string columns;
+        for (const Item& i : items) {
+            for (const RelationColumn& seen : out.columns)
+                if (SameName(seen.name, i.name))
+                    throw Refusal(i.name, "two output columns of the same name");
+            out.columns.push_back({i.name, stored(i.name), i.type});
+            columns += (columns.empty() ? "" : ", ") + i.sql + " AS " + Quote(stored(i.name));
+        }
+
+        std::string sql = "SELECT ";
+        if (s.quantifier == Select::Quantifier::Distinct) sql += "DISTINCT ";
+        if (s.quantifier == Select::Quantifier::DistinctRow && !aggregates && s.groupBy.empty())
+            distinctRow(s, scope);
+        sql += columns;
+        if (!s.from.empty()) {
+            sql += " FROM ";
+            std::size_t next = 0;
+            for (std::size_t i = 0; i < s.from.size(); ++i)
+                sql += (i ? ", " : "") + render(s.from[i], scope, next);
+        }
+        if (s.where) sql += " WHERE " + expressions_.condition(*s.where, scope);
+        if (!s.groupBy.empty()) {
+            sql += " GROUP BY ";
+            for (std::size_t i = 0; i < s.groupBy.size(); ++i)
+                sql += (i ? ", " : "") + expressions_.value(*s.groupBy[i], scope).sql;
+        }
+        if (s.having) sql += " HAVING " + expressions_.condition(*s.having, scope);
+        if (!unionPart || !s.orderBy.empty()) {
+            Scope ordering = scope;
+            ordering.outputs = &out.columns;
+            std::string order;
+            for (const Ordering& o : s.orderBy)
+                // Access puts Null first going up and last going down.
+                order += (order.empty() ? " ORDER BY " : ", ") +
+                         expressions_.value(*o.expr, ordering).sql +
+                         (o.descending ? " DESC NULLS LAST" : " NULLS FIRST");
+            sql += order;
+        }
+        if (s.top) {
+            // Access keeps every row that ties with the last one.
+            if (s.orderBy.empty())
+                sql += " LIMIT " + *s.top;
+            else
+                sql += " FETCH FIRST " + *s.top + " ROWS WITH TIES";
+        }
+        out.sql = sql;
+        return out;
+    }
+
+    // DISTINCTROW drops rows that come from the same records; where every source gives an output
+    // column, or there is one source, each row already does.
+    void distinctRow(const Select& s, const Scope& scope) {
+        if (scope.entries.size() <= 1) return;
+        std::vector<std::string> named;
+        for (const OutputColumn& c : s.columns) {
+            if (c.expr->kind == Expr::Kind::Star && c.expr->parts.empty()) return;
+            qualifiers(*c.expr, named);
+        }
+        for (const Scope::Entry& e : scope.entries)
+            if (std::none_of(named.begin(), named.end(),
+                             [&](const std::string& n) { return SameName(n, e.qualifier); }))
+                throw Refusal("DISTINCTROW", "a source (" + e.qualifier +
+                                                 ") gives no output column, so Access drops "
+                                                 "rows that PostgreSQL would keep");
+    }
+
+    const Catalog& catalog_;
+    ExpressionWriter expressions_;
+    std::vector<std::unique_ptr<Relation>> derived_;
+    std::vector<std::string> derivedSql_;
+    std::size_t derivedAt_ = 0;
+};
+
+class NoCatalog : public Catalog {
+public:
+    const Relation* Find(std::string_view) const override { return nullptr; }
+};
+
+} // namespace
+
+Translation TranslateQuery(const Query& query, const Catalog& catalog) {
+    SelectWriter w(catalog);
+    return w.query(query);
+}
+
+Written TranslateExpression(const Expr& expression) {
+    static const NoCatalog none;
+    SelectWriter w(none);
+    return w.expression(expression);
+}
+
+} // namespace tabulant::dialect
