@@ -30,6 +30,7 @@ struct Relation {
     std::string name;   // as Access names it
     std::string pgName; // as PostgreSQL has it
     std::vector<RelationColumn> columns;
+    std::vector<std::string> key; // Access names of the primary key's columns; none for queries
 };
 
 // The tables and queries a translation may read, found by Access name without regard to letter

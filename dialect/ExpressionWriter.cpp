@@ -115,8 +115,10 @@ Written ExpressionWriter::name(const Expr& e, const Scope& scope) {
     for (const Scope* s = &scope; s; s = s->parent) {
         for (const Scope::Entry& entry : s->entries) {
             if (p.size() == 2 && !SameName(entry.qualifier, p[0])) continue;
-            if (const RelationColumn* c = findColumn(*entry.relation, p.back()))
+            if (const RelationColumn* c = findColumn(*entry.relation, p.back())) {
+                entry.used = true;
                 return {entry.pgQualifier + "." + Quote(c->pgName), c->type};
+            }
         }
         if (p.size() == 1 && s->outputs)
             for (const RelationColumn& c : *s->outputs)

@@ -18,6 +18,7 @@ struct Scope {
         std::string qualifier;   // alias, or the source's Access name
         std::string pgQualifier; // as written in PostgreSQL, quoted
         const Relation* relation = nullptr;
+        mutable bool used = false; // a column was named through it
     };
     std::vector<Entry> entries;
     const std::vector<RelationColumn>* outputs = nullptr;

@@ -114,7 +114,10 @@ private:
     // A parameter's name: Forms![F]![C] and the like, kept as one text.
     std::string nameParts() {
         std::string n = name();
-        while (peek().isSymbol("!") || peek().isSymbol(".")) n += next().text + name();
+        while (peek().isSymbol("!") || peek().isSymbol(".")) {
+            n += next().text;
+            n += name();
+        }
         return n;
     }
 

@@ -25,14 +25,6 @@ bool usesAggregate(const Expr& e) {
                        [](const auto& c) { return usesAggregate(*c); });
 }
 
-// The sources an expression names by qualifier (for DISTINCTROW: which tables give output).
-void qualifiers(const Expr& e, std::vector<std::string>& out) {
-    if ((e.kind == Expr::Kind::Name && e.parts.size() == 2) ||
-        (e.kind == Expr::Kind::Star && !e.parts.empty()))
-        out.push_back(e.parts[0]);
-    for (const auto& c : e.children) qualifiers(*c, out);
-}
-
 class SelectWriter {
 public:
     explicit SelectWriter(const Catalog& catalog)
@@ -162,6 +154,7 @@ private:
                 for (const Scope::Entry& entry : scope.entries) {
                     if (!e.parts.empty() && !SameName(entry.qualifier, e.parts[0])) continue;
                     found = true;
+                    entry.used = true;
                     for (const RelationColumn& rc : entry.relation->columns)
                         items.push_back({entry.pgQualifier + "." + Quote(rc.pgName), rc.name,
                                          rc.type, entry.qualifier, false});
@@ -182,13 +175,13 @@ private:
             items.push_back(std::move(item));
         }
         // Two columns of one name: Access tells them apart by their source's name.
-        for (Item& a : items) {
-            if (a.named || a.qualifier.empty()) continue;
-            const auto twice = std::count_if(items.begin(), items.end(), [&](const Item& b) {
-                return SameName(a.name, b.name);
-            });
-            if (twice > 1) a.name = a.qualifier + "." + a.name;
-        }
+        std::vector<bool> twice(items.size());
+        for (std::size_t a = 0; a < items.size(); ++a)
+            for (std::size_t b = 0; b < items.size(); ++b)
+                if (a != b && SameName(items[a].name, items[b].name)) twice[a] = true;
+        for (std::size_t a = 0; a < items.size(); ++a)
+            if (twice[a] && !items[a].named && !items[a].qualifier.empty())
+                items[a].name = items[a].qualifier + "." + items[a].name;
         std::string columns;
         for (const Item& i : items) {
             for (const RelationColumn& seen : out.columns)
@@ -200,8 +193,9 @@ private:
 
         std::string sql = "SELECT ";
         if (s.quantifier == Select::Quantifier::Distinct) sql += "DISTINCT ";
-        if (s.quantifier == Select::Quantifier::DistinctRow && !aggregates && s.groupBy.empty())
-            distinctRow(s, scope);
+        if (s.quantifier == Select::Quantifier::DistinctRow && !aggregates && s.groupBy.empty() &&
+            distinctRow(s, scope, items))
+            sql += "DISTINCT ";
         sql += columns;
         if (!s.from.empty()) {
             sql += " FROM ";
@@ -216,7 +210,8 @@ private:
                 sql += (i ? ", " : "") + expressions_.value(*s.groupBy[i], scope).sql;
         }
         if (s.having) sql += " HAVING " + expressions_.condition(*s.having, scope);
-        if (!unionPart || !s.orderBy.empty()) {
+        // A union's parts are ordered as a whole.
+        if (!unionPart) {
             Scope ordering = scope;
             ordering.outputs = &out.columns;
             std::string order;
@@ -238,21 +233,37 @@ private:
         return out;
     }
 
-    // DISTINCTROW drops rows that come from the same records; where every source gives an output
-    // column, or there is one source, each row already does.
-    void distinctRow(const Select& s, const Scope& scope) {
-        if (scope.entries.size() <= 1) return;
-        std::vector<std::string> named;
-        for (const OutputColumn& c : s.columns) {
-            if (c.expr->kind == Expr::Kind::Star && c.expr->parts.empty()) return;
-            qualifiers(*c.expr, named);
+    // DISTINCTROW drops rows that come from the same records of the sources that give output
+    // columns. Where every source gives one, or there is one source, each row already comes from
+    // other records: nothing to do. Otherwise DISTINCT over the output does the same when it
+    // holds the primary key of every source that gives output (true when DISTINCT is needed).
+    template <typename Items>
+    bool distinctRow(const Select& s, const Scope& scope, const Items& items) {
+        if (scope.entries.size() <= 1) return false;
+        for (const OutputColumn& c : s.columns)
+            if (c.expr->kind == Expr::Kind::Star && c.expr->parts.empty()) return false;
+        if (std::all_of(scope.entries.begin(), scope.entries.end(),
+                        [](const Scope::Entry& e) { return e.used; }))
+            return false;
+        for (const Scope::Entry& e : scope.entries) {
+            if (!e.used) continue;
+            const bool keyed =
+                !e.relation->key.empty() &&
+                std::all_of(e.relation->key.begin(), e.relation->key.end(), [&](const auto& k) {
+                    const auto column =
+                        std::find_if(e.relation->columns.begin(), e.relation->columns.end(),
+                                     [&](const RelationColumn& c) { return SameName(c.name, k); });
+                    if (column == e.relation->columns.end()) return false;
+                    const std::string sql = e.pgQualifier + "." + Quote(column->pgName);
+                    return std::any_of(items.begin(), items.end(),
+                                       [&](const auto& i) { return i.sql == sql; });
+                });
+            if (!keyed)
+                throw Refusal("DISTINCTROW", "the output lacks the primary key of " + e.qualifier +
+                                                 ", so Access's dropping of rows from the same "
+                                                 "records cannot be followed");
         }
-        for (const Scope::Entry& e : scope.entries)
-            if (std::none_of(named.begin(), named.end(),
-                             [&](const std::string& n) { return SameName(n, e.qualifier); }))
-                throw Refusal("DISTINCTROW", "a source (" + e.qualifier +
-                                                 ") gives no output column, so Access drops "
-                                                 "rows that PostgreSQL would keep");
+        return true;
     }
 
     const Catalog& catalog_;

@@ -3,10 +3,12 @@
 #include "AccessConnectionString.h"
 #include "AccessDatabase.h"
 #include "AccessErrors.h"
+#include "QuerySchema.h"
 #include "ShapeReader.h"
 #include "ShapeSchemas.h"
 
 #include "platform/Error.h"
+#include "platform/ViewsSchema.h"
 #include "platform/Wipe.h"
 
 #include <optional>
@@ -62,6 +64,8 @@ public:
             return PrimaryKeysSchema(tables(db));
         case adSchemaForeignKeys:
             return ForeignKeysSchema(relationships(db), tables(db));
+        case platform::adSchemaViews:
+            return ViewsSchema(db);
         default:
             throw platform::Error(accesserrors::Failure,
                                   "Object or provider is not capable of performing requested "

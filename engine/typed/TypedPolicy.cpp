@@ -2,8 +2,10 @@
 
 #include "KeyStatements.h"
 #include "SchemaReader.h"
+#include "ViewStatements.h"
 
 #include "engine/SqlText.h"
+#include "platform/Error.h"
 
 namespace tabulant::engine::typed {
 
@@ -21,6 +23,7 @@ void TypedPolicy::ReadSchema(shell::Trap& trap, platform::Connection& source) {
     if (!columns) return;
     trap(602, [&] { ReadIndexes(source, schema_); });
     trap(604, [&] { ReadForeignKeys(source, schema_); });
+    trap(606, [&] { queries_ = ReadSavedQueries(source); });
     for (const TableSchema& t : schema_.tables)
         relationNames_.Take(std::string(StoredTableName(t.name)));
 }
@@ -82,6 +85,23 @@ const std::vector<std::string>& TypedPolicy::AfterTable(shell::Trap& trap, std::
 const std::vector<std::string>& TypedPolicy::AfterLastTable(shell::Trap& trap) {
     statements_.clear();
     trap(650, [&] { statements_ = ForeignKeyStatements(schema_.foreignKeys, converted_); });
+    ViewPlan views;
+    trap(660, [&] { views = PlanViews(queries_, converted_, relationNames_); });
+    statements_.insert(statements_.end(), views.statements.begin(), views.statements.end());
+    // One report for the queries that are not carried, one for those that are not run.
+    trap(662, [&] {
+        if (views.refused.empty()) return;
+        std::string text = "Saved queries not carried over:";
+        for (const std::string& r : views.refused) text += "\n" + r;
+        throw platform::Error(platform::errors::Generic, text);
+    });
+    trap(664, [&] {
+        if (views.notRun.empty()) return;
+        std::string text = "Action queries are not run; their Access SQL is a comment among the "
+                           "statements:";
+        for (const std::string& n : views.notRun) text += "\n'" + n + "'";
+        throw platform::Error(platform::errors::Generic, text);
+    });
     return statements_;
 }
 

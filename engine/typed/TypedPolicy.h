@@ -3,6 +3,7 @@
 #include "RowStatements.h"
 #include "TablePlan.h"
 #include "TableSchema.h"
+#include "ViewStatements.h"
 
 #include "engine/ConversionPolicy.h"
 
@@ -19,9 +20,12 @@ namespace tabulant::engine::typed {
 // The shape is read once per run, at the first table, from the schema record sets of the run's
 // Access connection. What cannot be read is reported once (steps 600 to 604) and left out: a
 // table without its schema gets the types its fields' codes stand for, and no keys.
-// Steps: 600 to 604 the schema, 610 the table's plan, 612 and 614 a datatype row, 616 the yield
-// per field, 618 the CREATE TABLE statement, 620 the start of the rows, 630 a row, 640 the
-// statements after the rows, 650 the foreign keys after the last table.
+// After the foreign keys, the saved queries (ViewStatements.h): views, and comments for the
+// queries that are not run; those not carried are named in one report, those not run in another.
+// Steps: 600 to 606 the schema and the saved queries, 610 the table's plan, 612 and 614 a datatype
+// row, 616 the yield per field, 618 the CREATE TABLE statement, 620 the start of the rows, 630 a
+// row, 640 the statements after the rows, 650 the foreign keys after the last table, 660 the views,
+// 662 and 664 the reports of the queries not carried and not run.
 class TypedPolicy final : public ConversionPolicy {
 public:
     explicit TypedPolicy(const PolicyServices& services);
@@ -42,6 +46,7 @@ private:
     PreviewPort& preview_;
     platform::EventLoop& events_;
     DatabaseSchema schema_;
+    std::vector<SavedQuery> queries_;
     bool schemaRead_ = false;
     NameSet relationNames_; // tables and indexes share one namespace in PostgreSQL
     std::vector<std::unique_ptr<TablePlan>> converted_;

@@ -2,6 +2,7 @@
 // through the real reader and ODBC driver: every column type, key, index and foreign key shows
 // in the server's catalogue, and every value reads back as access-dump prints it.
 
+#include "TypedRun.h"
 #include "accesswriter/AccessWriter.h"
 #include "db/ProviderConnectionFactory.h"
 #include "db/access/ShapeText.h"
@@ -26,6 +27,7 @@ using namespace tabulant;
 using namespace tabulant::accesswriter;
 using platform::Variant;
 using testing::TestServer;
+using testing::TypedRun;
 using Strings = std::vector<std::string>;
 
 namespace {
@@ -210,33 +212,6 @@ std::string WriteFixture(const QTemporaryDir& folder, bool large) {
     return path;
 }
 
-// A run of the typed conversion on `path`, wired to the test server.
-struct TypedRun {
-    explicit TypedRun(const std::string& path) {
-        window.policy = engine::PolicyKind::Typed;
-        window.accessFile = path;
-        const db::FixedConnectionFields f =
-            TestServer::shared().fields(TestServer::User, TestServer::Password, TypedDatabase);
-        window.server = f.server;
-        window.port = f.port;
-        window.user = f.user;
-        window.password = f.password;
-        window.database = f.database;
-    }
-    void Run() {
-        engine::ConversionRun run({window, window, preview, prompts, events, factory, regional},
-                                  std::string(engine::StartConvertingLocation));
-        run.Run();
-    }
-
-    db::ProviderConnectionFactory factory;
-    fakes::FakeMainWindow window;
-    fakes::FakePreview preview;
-    fakes::ScriptedPrompts prompts;
-    fakes::CountingEventLoop events;
-    const platform::RegionalText regional;
-};
-
 } // namespace
 
 namespace {
@@ -358,7 +333,7 @@ void TypedPostgresTest::init() {
 void TypedPostgresTest::everyTypeKeyIndexAndRelationshipArrives() {
     QTemporaryDir folder;
     const std::string path = WriteFixture(folder, true);
-    TypedRun run(path);
+    TypedRun run(path, TypedDatabase);
     run.window.Direct();
     run.Run();
     TestServer& server = TestServer::shared();
@@ -444,7 +419,7 @@ void TypedPostgresTest::everyTypeKeyIndexAndRelationshipArrives() {
 
 void TypedPostgresTest::previewOfTheWholeFile() {
     QTemporaryDir folder;
-    TypedRun run(WriteFixture(folder, false));
+    TypedRun run(WriteFixture(folder, false), TypedDatabase);
     run.window.PreviewPerFile();
     run.Run();
     QCOMPARE(run.prompts.ErrorReports(), Strings{});
@@ -469,7 +444,7 @@ void TypedPostgresTest::secondRunReplacesRelatedTables() {
     QTemporaryDir folder;
     const std::string path = WriteFixture(folder, false);
     for (int run = 0; run < 2; ++run) {
-        TypedRun typed(path);
+        TypedRun typed(path, TypedDatabase);
         typed.window.Direct();
         typed.prompts.SetDefaultAnswer(platform::Prompts::Answer::Yes);
         typed.Run();

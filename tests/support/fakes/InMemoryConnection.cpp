@@ -1,6 +1,7 @@
 #include "InMemoryConnection.h"
 
 #include "platform/AsciiText.h"
+#include "platform/ViewsSchema.h"
 
 namespace tabulant::fakes {
 
@@ -70,6 +71,14 @@ std::unique_ptr<platform::Cursor> InMemoryConnection::OpenSchema(int schema) {
         return PrimaryKeysRowset(db_.tables);
     case adSchemaForeignKeys:
         return ForeignKeysRowset(db_.relationships);
+    case platform::adSchemaViews: {
+        // No saved queries.
+        InMemoryTable views;
+        for (const char* name : {"TABLE_NAME", "VIEW_DEFINITION", "QUERY_TYPE", "DAMAGE"})
+            views.columns.push_back({name, platform::adVarWChar});
+        views.columns.push_back({"IS_RECORD_SOURCE", platform::adBoolean});
+        return OwningCursor(std::move(views));
+    }
     default:
         throw platform::Error(-2146825037, "Object or provider is not capable of performing "
                                            "requested operation.");

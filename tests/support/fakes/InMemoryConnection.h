@@ -31,8 +31,8 @@ struct InMemoryDatabase {
 // A connection to an InMemoryDatabase, shaped like the Access reader: any connection string is
 // accepted as given; Execute understands "SELECT * FROM `T`" only; OpenSchema(20) gives rows of
 // TABLE_NAME and TABLE_TYPE, and the columns, indexes, primary-keys and foreign-keys schemas
-// give the tables' shapes (InMemoryShape.h); using or closing it while it is not open fails as
-// ADO does.
+// give the tables' shapes (InMemoryShape.h), the views schema no rows; using or closing it while it
+// is not open fails as ADO does.
 class InMemoryConnection final : public platform::Connection {
 public:
     explicit InMemoryConnection(InMemoryDatabase& database) : db_(database) {}

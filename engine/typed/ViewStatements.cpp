@@ -1,0 +1,172 @@
+#include "ViewStatements.h"
+
+#include "engine/SqlText.h"
+
+#include "dialect/Parser.h"
+#include "dialect/PostgresWriter.h"
+#include "dialect/Refusal.h"
+#include "platform/Recordset.h"
+#include "platform/ViewsSchema.h"
+
+#include <map>
+
+namespace tabulant::engine::typed {
+
+namespace {
+
+using dialect::ValueType;
+
+ValueType valueType(AccessType t) {
+    switch (t) {
+    case AccessType::YesNo:
+        return ValueType::Boolean;
+    case AccessType::Byte:
+    case AccessType::Integer:
+    case AccessType::LongInteger:
+    case AccessType::LargeNumber:
+        return ValueType::Integer;
+    case AccessType::Currency:
+    case AccessType::Decimal:
+        return ValueType::Exact;
+    case AccessType::Single:
+    case AccessType::Double:
+        return ValueType::Float;
+    case AccessType::DateTime:
+        return ValueType::Date;
+    case AccessType::Text:
+    case AccessType::Memo:
+    case AccessType::Hyperlink:
+        return ValueType::Text;
+    case AccessType::Binary:
+    case AccessType::OleObject:
+        return ValueType::Binary;
+    default:
+        // Extended dates are kept as text, multi-valued fields as joined text, GUIDs as uuid:
+        // Access's operators do not apply to them as to those types.
+        return ValueType::Unknown;
+    }
+}
+
+std::string lower(std::string s) {
+    for (char& c : s)
+        if (c >= 'A' && c <= 'Z') c = char(c + 32);
+    return s;
+}
+
+class Relations : public dialect::Catalog {
+public:
+    const dialect::Relation* Find(std::string_view name) const override {
+        const auto it = byName_.find(lower(std::string(name)));
+        return it == byName_.end() ? nullptr : &it->second;
+    }
+    void Add(dialect::Relation r) {
+        const std::string key = lower(r.name);
+        byName_.emplace(key, std::move(r));
+    }
+
+private:
+    std::map<std::string, dialect::Relation> byName_;
+};
+
+std::string oneLine(std::string s) {
+    for (char& c : s)
+        if (c == '\r' || c == '\n' || c == '\t') c = ' ';
+    return s;
+}
+
+} // namespace
+
+std::vector<SavedQuery> ReadSavedQueries(platform::Connection& source) {
+    platform::Recordset rs(source.OpenSchema(platform::adSchemaViews));
+    std::vector<SavedQuery> out;
+    for (; !rs.Eof(); rs.MoveNext()) {
+        const platform::FieldList f = rs.Fields();
+        auto text = [&](const char* name) {
+            const platform::Variant& v = f.Item(name).value;
+            return v.isNull() ? std::string() : v.payload();
+        };
+        SavedQuery q{text("TABLE_NAME"), text("QUERY_TYPE"), text("VIEW_DEFINITION"),
+                     text("DAMAGE"), false};
+        const platform::Variant& rsFlag = f.Item("IS_RECORD_SOURCE").value;
+        q.recordSource = !rsFlag.isNull() && rsFlag.asBoolean();
+        out.push_back(std::move(q));
+    }
+    return out;
+}
+
+ViewPlan PlanViews(const std::vector<SavedQuery>& queries,
+                   const std::vector<std::unique_ptr<TablePlan>>& tables, NameSet& relationNames) {
+    Relations relations;
+    for (const auto& t : tables) {
+        dialect::Relation r;
+        r.name = t->table;
+        r.pgName = std::string(StoredTableName(t->table));
+        for (std::size_t i = 0; i < t->columns.size(); ++i)
+            r.columns.push_back({t->columns[i].name, t->names[i], valueType(t->columns[i].type)});
+        for (const Index& x : t->indexes)
+            if (x.primaryKey)
+                for (const IndexColumn& c : x.columns) r.key.push_back(c.name);
+        relations.Add(std::move(r));
+    }
+
+    ViewPlan plan;
+    std::map<std::string, std::string> refusedBy; // lower-case name: the reason, once refused
+    std::vector<const SavedQuery*> pending;
+    auto refuse = [&](const SavedQuery& q, const std::string& why) {
+        plan.refused.push_back("'" + q.name + "': " + why);
+        refusedBy[lower(q.name)] = why;
+    };
+    for (const SavedQuery& q : queries) {
+        if (q.recordSource) continue;
+        if (!q.damage.empty()) {
+            refuse(q, q.damage);
+        } else if (q.type == "select" || q.type == "union" || q.type == "crosstab") {
+            pending.push_back(&q);
+        } else {
+            plan.notRun.push_back(q.name);
+            plan.statements.push_back("-- " + q.type + " query \"" + q.name +
+                                      "\", not run: " + oneLine(q.sql));
+        }
+    }
+    auto isPending = [&](const std::string& name) {
+        for (const SavedQuery* p : pending)
+            if (lower(p->name) == lower(name)) return true;
+        return false;
+    };
+    // Queries over queries: each pass carries those whose sources are all there; a pass that
+    // carries none ends it.
+    for (bool progress = true; progress && !pending.empty();) {
+        progress = false;
+        std::vector<const SavedQuery*> waiting;
+        for (const SavedQuery* q : pending) {
+            try {
+                const dialect::Translation t =
+                    dialect::TranslateQuery(dialect::ParseQuery(q->sql), relations);
+                const std::string name = relationNames.Unique(q->name);
+                std::string create = "CREATE VIEW ";
+                AppendQuotedName(create, name);
+                plan.statements.push_back(create + " AS " + t.sql + ";");
+                relations.Add({q->name, name, t.columns, {}});
+                progress = true;
+            } catch (const dialect::MissingRelation& m) {
+                if (isPending(m.name()) && lower(m.name()) != lower(q->name)) {
+                    waiting.push_back(q);
+                    continue;
+                }
+                progress = true;
+                const auto earlier = refusedBy.find(lower(m.name()));
+                refuse(*q, earlier != refusedBy.end()
+                               ? "reads the query '" + m.name() + "', which is not carried"
+                               : "reads '" + m.name() + "', which is no table of the conversion");
+            } catch (const dialect::Refusal& r) {
+                progress = true;
+                refuse(*q, r.construct() + ": " + r.reason());
+            }
+        }
+        pending = std::move(waiting);
+    }
+    for (const SavedQuery* q : pending) refuse(*q, "reads queries that read it in turn");
+    return plan;
+}
+
+} // namespace tabulant::engine::typed

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "db/ProviderConnectionFactory.h"
+#include "engine/ConversionRun.h"
+#include "fakes/CountingEventLoop.h"
+#include "fakes/FakeMainWindow.h"
+#include "fakes/FakePreview.h"
+#include "fakes/ScriptedPrompts.h"
+#include "pgserver/TestServer.h"
+#include "platform/RegionalText.h"
+
+#include <string>
+#include <string_view>
+
+namespace tabulant::testing {
+
+// A run of the typed conversion on the Access file `path` into the test server's `database`,
+// through the real reader and ODBC driver; the prompts and the preview are fakes that record.
+struct TypedRun {
+    TypedRun(const std::string& path, std::string_view database) {
+        window.policy = engine::PolicyKind::Typed;
+        window.accessFile = path;
+        const db::FixedConnectionFields f =
+            TestServer::shared().fields(TestServer::User, TestServer::Password, database);
+        window.server = f.server;
+        window.port = f.port;
+        window.user = f.user;
+        window.password = f.password;
+        window.database = f.database;
+    }
+    void Run() {
+        engine::ConversionRun run({window, window, preview, prompts, events, factory, regional},
+                                  std::string(engine::StartConvertingLocation));
+        run.Run();
+    }
+
+    db::ProviderConnectionFactory factory;
+    fakes::FakeMainWindow window;
+    fakes::FakePreview preview;
+    fakes::ScriptedPrompts prompts;
+    fakes::CountingEventLoop events;
+    const platform::RegionalText regional;
+};
+
+} // namespace tabulant::testing
