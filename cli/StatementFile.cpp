@@ -4,6 +4,9 @@
 
 #include <cerrno>
 #include <cstring>
+#include <poll.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
 
 namespace tabulant::cli {
 
@@ -57,6 +60,17 @@ void StatementFile::Flush() {
     if (!file_ || failed_) return;
     errno = 0;
     if (std::fflush(file_) != 0) fail(errno);
+    // A pipe takes what it can hold whether or not anyone will read it (a psql still trying to
+    // connect): wait until its reader has taken it, or is gone.
+    const int fd = ::fileno(file_);
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISFIFO(st.st_mode)) return;
+    for (;;) {
+        pollfd p{fd, 0, 0};
+        if (::poll(&p, 1, 20) > 0 && (p.revents & (POLLERR | POLLHUP)) != 0) fail(EPIPE);
+        int waiting = 0;
+        if (::ioctl(fd, FIONREAD, &waiting) != 0 || waiting == 0) return;
+    }
 }
 
 void StatementFile::Finish() {

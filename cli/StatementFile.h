@@ -24,7 +24,8 @@ public:
     StatementFile& operator=(const StatementFile&) = delete;
 
     void Write(std::string_view statement) override;
-    // Writes what is still buffered; throws platform::Error as Write does when that fails.
+    // Writes what is still buffered and, into a pipe, waits until the reader has taken it;
+    // throws platform::Error as Write does when that fails or the reader is gone.
     void Flush();
     // Writes what is still buffered and closes the file; throws platform::Error as Write does
     // when that fails (and no write failed before).
