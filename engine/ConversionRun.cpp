@@ -15,7 +15,8 @@ ConversionRun::ConversionRun(RunPorts ports, std::string location, RunOptions op
       previewList_(PreviewListSink(ports_.preview)),
       delivery_(statementsTo_
                     ? OutputSink(*statementsTo_)
-                    : ConnectionSink([this]() -> platform::Connection& { return Postgres(); })) {}
+                    : ConnectionSink([this]() -> platform::Connection& { return Postgres(); })),
+      rejectsFile_(std::move(options.rejectsFile)) {}
 
 ConversionRun::~ConversionRun() = default;
 
@@ -47,6 +48,8 @@ RunSummary ConversionRun::Run() {
     connectionLost_ = false;
     stopRequested_ = false;
     summary_ = RunSummary{};
+    bulk_.reset();
+    bulkRun_ = ports_.settings.LoadRowsInBulk();
     postgres_.reset();
     if (ToServer())
         trap(104, [&] {
@@ -187,6 +190,7 @@ void ConversionRun::Finish(shell::Trap& trap) {
         if (ToServer()) trap(474, [&] { Postgres().Close(); });
         trap(476, [&] { Access().Close(); });
     }
+    bulk_.reset(); // its connection closes with the others
     RestView(trap);
     // A run stopped because the program is ending has nothing to announce.
     if (!stopRequested_) trap(484, [&] { ports_.prompts.Message("Done."); });

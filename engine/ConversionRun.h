@@ -1,5 +1,6 @@
 #pragma once
 
+#include "BulkLoad.h"
 #include "ConversionPolicy.h"
 #include "RunDatabase.h"
 #include "RunPorts.h"
@@ -47,6 +48,9 @@ struct RunOptions {
     // own) and writes to this output every statement it would have executed. Meant for
     // RunMode::Direct; a preview shown meanwhile gets no connection. Must outlive the run.
     StatementOutput* statementsTo = nullptr;
+    // Where a bulk load puts the rows the server refused; empty for a file beside the Access
+    // file, named after it and the time the run started.
+    std::string rejectsFile;
 };
 
 // Copies every table of the Access file named in the settings into PostgreSQL, last listed
@@ -116,6 +120,11 @@ private:
                        const std::string& statement, Role role);
     void Send(shell::Trap& trap, int line, const std::string& statement, Role role);
     void ReportRowsNotCopied(shell::Trap& trap);
+    // The bulk load of the current table's rows (ConversionRunBulk.cpp).
+    bool StartBulk(shell::Trap& trap);
+    void BulkRow(const std::string& statement);
+    void FinishBulk(shell::Trap& trap);
+    void BulkFailed(const BulkFailure& failure);
     void AfterLastTable(shell::Trap& trap);
     void Finish(shell::Trap& trap);
 
@@ -140,6 +149,11 @@ private:
     std::int64_t tableWritten_ = 0;      // of them, executed without failure
     bool createFailed_ = false;          // the current table's create statements
     std::optional<std::string> refusal_; // a failure every row of the current table shares
+    std::string rejectsFile_;
+    std::unique_ptr<BulkLoad> bulk_;         // made at the first table loaded in bulk
+    bool bulkRun_ = false;                   // the run loads rows in bulk
+    bool bulkTable_ = false;                 // the current table's rows go in bulk
+    std::optional<BulkFailure> bulkFailure_; // ended the current table's bulk load
     bool connectionLost_ = false;
     bool stopRequested_ = false;
     RunSummary summary_;

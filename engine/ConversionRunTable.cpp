@@ -27,9 +27,14 @@ public:
     void Statement(const std::string& statement) override {
         ++run_.summary_.rows;
         ++run_.tableRows_;
-        run_.HandStatement(trap_, 422, 432, statement, Role::Row);
+        if (run_.bulkTable_)
+            run_.BulkRow(statement);
+        else
+            run_.HandStatement(trap_, 422, 432, statement, Role::Row);
     }
-    bool Stopped() const override { return run_.Halted() || run_.refusal_.has_value(); }
+    bool Stopped() const override {
+        return run_.Halted() || run_.refusal_.has_value() || run_.bulkFailure_.has_value();
+    }
 
 private:
     ConversionRun& run_;
@@ -132,8 +137,10 @@ bool ConversionRun::ConvertTable(shell::Trap& trap, int i) {
         HandStatements(trap, 322, 324,
                        policy_->CreateTable(trap, {table_, records_, access_.get()}), Role::Create);
         policy_->StartRows(trap, table_);
+        StartBulk(trap);
         Sink sink(*this, trap);
         WriteRows(trap, records_, ports_.events, *policy_, sink);
+        FinishBulk(trap);
         if (refusal_) ReportRowsNotCopied(trap);
         // A field the reader could only give as null (its stored values are damaged) is told
         // once for the table, after its rows, not once per row.

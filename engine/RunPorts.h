@@ -31,6 +31,9 @@ class RunSettings : public db::ConnectionFields {
 public:
     virtual RunMode Mode() const = 0;
     virtual PolicyKind Policy() const { return PolicyKind::Specified; }
+    // Rows loaded in bulk with COPY instead of one INSERT each; read once, when a run starts,
+    // and only in RunMode::Direct.
+    virtual bool LoadRowsInBulk() const { return false; }
 };
 
 // What a run shows while it works, and the two table lists it keeps on its front end.
@@ -57,6 +60,9 @@ public:
     virtual void RowStarted(std::int64_t /*done*/, std::int64_t /*rows*/) {}
     // The table's statements have all been made (executed or collected); `rows` made.
     virtual void TableFinished(std::string_view /*table*/, std::int64_t /*rows*/) {}
+    // A table loaded in bulk: rows read from the file, committed, and refused by the server.
+    virtual void TableLoaded(std::string_view /*table*/, std::int64_t /*read*/,
+                             std::int64_t /*loaded*/, std::int64_t /*refused*/) {}
 };
 
 // How the preview window was left.
@@ -94,6 +100,8 @@ public:
     // One statement as the run made it: one line, DROP TABLE and CREATE TABLE without a
     // terminating semicolon, INSERT with one.
     virtual void Write(std::string_view statement) = 0;
+    // Lines of data that follow a COPY ... FROM stdin; statement, written as they are.
+    virtual void WriteData(std::string_view lines) { Write(lines); }
 };
 
 } // namespace tabulant::engine

@@ -16,6 +16,7 @@ struct RunSummary {
     std::int64_t executed = 0;   // statements the run itself executed (or wrote to its
                                  // statement output) without failure
     int failures = 0;            // error reports the run showed
+    std::int64_t refused = 0;    // rows a bulk load's server refused (in the reject file)
     bool connectionLost = false; // PostgreSQL went away; nothing was sent after that
     bool stopped = false;        // ended early by RequestStop()
 };

@@ -8,7 +8,7 @@ packages=(
     qt6-base-dev libgl-dev
     mdbtools mdbtools-dev
     unixodbc unixodbc-dev odbc-postgresql
-    postgresql postgresql-client
+    postgresql postgresql-client libpq-dev
     libssl-dev
     fonts-liberation
     "$@"

@@ -17,6 +17,7 @@ public:
     std::string server = "localhost", port = "5432", user = "tester", password, database = "db";
     engine::RunMode mode = engine::RunMode::Direct;
     engine::PolicyKind policy = engine::PolicyKind::Specified;
+    bool bulk = false;
     platform::VectorStringList list1, list2;
 
     std::vector<int> progressValues;
@@ -32,6 +33,7 @@ public:
     std::string PostgreSQLDatabase() const override { return database; }
     engine::RunMode Mode() const override { return mode; }
     engine::PolicyKind Policy() const override { return policy; }
+    bool LoadRowsInBulk() const override { return bulk; }
 
     platform::StringList& ExistingTables() override { return list1; }
     platform::StringList& SourceTables() override { return list2; }

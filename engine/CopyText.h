@@ -1,0 +1,27 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace tabulant::engine {
+
+// The COPY text format a bulk load sends: one line per row, fields separated by a tab, \N for
+// Null, and in a value a backslash, tab, line feed and carriage return written \\, \t, \n, \r
+// (a NUL byte as \000, which the server refuses as it refuses the same text in an INSERT).
+
+// COPY "T" FROM STDIN: the statement that starts the rows of a table.
+std::string CopyFromStdinStatement(std::string_view table);
+
+// Appends `value` escaped for a COPY text field.
+void AppendCopyField(std::string& out, std::string_view value);
+
+// Appends the COPY line (with its '\n') of a row statement as the run makes it,
+// INSERT INTO "T" VALUES (v1, v2, ...); whose values are the literals the policies write:
+// NULL, numbers, TRUE and FALSE, '...' with '' doubled, E'...' with backslash escapes, the
+// latter two optionally followed by a cast (::bytea). Each field is the text the server reads
+// from the literal, so that the server gets the same values either way.
+// Returns false and appends nothing for any other statement (DEFAULT VALUES, a value that is no
+// plain literal); such a row is sent as its statement.
+bool AppendCopyLine(std::string_view insert, std::string& out);
+
+} // namespace tabulant::engine
