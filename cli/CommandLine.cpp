@@ -71,6 +71,12 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
         } else if (name == "--report") {
             line.reportFile = value();
             if (line.reportFile->empty()) throw UsageError("--report needs a file name, or - ");
+        } else if (name == "--copy") {
+            flag();
+            line.copy = true;
+        } else if (name == "--rejects") {
+            line.rejectsFile = value();
+            if (line.rejectsFile->empty()) throw UsageError("--rejects needs a file name");
         } else if (name == "--quiet") {
             flag();
             line.verbosity = Verbosity::Quiet;
@@ -96,6 +102,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
         throw UsageError("--verify and --verify-only exclude each other");
     if (line.reportFile && !line.verify && !line.verifyOnly)
         throw UsageError("--report goes with --verify or --verify-only");
+    if (line.rejectsFile && !line.copy) throw UsageError("--rejects goes with --copy");
     if (files.empty()) throw UsageError("no Access file named");
     if (files.size() > 1) throw UsageError("one Access file at a time, not \"" + files[1] + "\"");
     line.accessFile = files.front();
@@ -128,6 +135,13 @@ What to convert and how:
   --typed                 keep the database's shape: real column types, full
                           column names, keys, indexes and relationships (the
                           window's "Keep types, keys and relationships")
+  --copy                  load the rows in bulk with COPY, in chunks that each
+                          commit on their own, instead of one INSERT a row;
+                          with --sql, write COPY ... FROM stdin blocks
+  --rejects FILE          with --copy: write the rows the server refuses to
+                          FILE (a new file), as INSERT statements after their
+                          reasons; by default a file beside the Access file,
+                          named after it and the time
 
 Verifying (one line per table, then a summary line, on standard error):
   --verify                after converting, prove that every row and value
@@ -160,6 +174,8 @@ after a line that sets the client encoding to UTF8. No server is asked which
 tables exist: the file creates every table, and --overwrite yes puts
 DROP TABLE IF EXISTS before each one. To load it all or nothing:
   tabulant-convert shop.mdb --sql - | psql -1 -v ON_ERROR_STOP=1 -d shop
+With --copy as well, the rows go as COPY blocks, which psql loads much faster:
+  tabulant-convert shop.mdb --copy --sql - | psql -1 -v ON_ERROR_STOP=1 -d shop
 
 Every failure is reported on one line of standard error as the window reports
 it: the description, then the location and step ("in ... at line N").

@@ -19,10 +19,12 @@ struct CommandLine {
     std::optional<Overwrite> overwrite; // unset: ask on a terminal, else no
     std::optional<std::string> sqlFile; // "-" is standard output
     bool typed = false;
-    std::vector<std::string> tables;       // empty: every table
-    bool verify = false;                   // verify after converting
-    bool verifyOnly = false;               // verify, convert nothing
-    std::optional<std::string> reportFile; // the verification's report; "-" is standard output
+    std::vector<std::string> tables;        // empty: every table
+    bool verify = false;                    // verify after converting
+    bool verifyOnly = false;                // verify, convert nothing
+    std::optional<std::string> reportFile;  // the verification's report; "-" is standard output
+    bool copy = false;                      // rows in bulk, with COPY
+    std::optional<std::string> rejectsFile; // where --copy puts refused rows
     Verbosity verbosity = Verbosity::Normal;
     bool help = false;
     bool version = false;

@@ -49,6 +49,9 @@ public:
     void Write(std::string_view statement) override {
         guard([&] { file_.Write(statement); });
     }
+    void WriteData(std::string_view lines) override {
+        guard([&] { file_.WriteData(lines); });
+    }
     void Flush() {
         guard([&] { file_.Flush(); });
     }
@@ -127,6 +130,7 @@ int ConvertCommand::verify() {
 
 bool ConvertCommand::checkUsage() {
     if (line_.typed) settings_.policy = engine::PolicyKind::Typed;
+    settings_.bulk = line_.copy;
     overwrite_ = line_.overwrite.value_or(terminal_.CanAsk() ? Overwrite::Ask : Overwrite::No);
     if (overwrite_ == Overwrite::Ask && !terminal_.CanAsk() && !line_.sqlFile) {
         fail("--overwrite ask needs a terminal on standard input; give yes or no");
@@ -284,6 +288,7 @@ int ConvertCommand::convert() {
     if (keepKeys) noteForeignKeys(keys);
     engine::RunOptions options;
     if (output) options.statementsTo = &*output;
+    options.rejectsFile = line_.rejectsFile.value_or("");
     engine::ConversionRun run(
         {settings_, view, preview, prompts, events_, *connections_, regional_},
         std::string(engine::StartConvertingLocation), std::move(options));
@@ -326,6 +331,9 @@ int ConvertCommand::convert() {
     if (line_.verbosity != Verbosity::Quiet || failures > 0)
         terminal_.Line(plural(summary.tables, "table", "tables") + ", " +
                        plural(summary.rows, "row", "rows") + ", " + handed + ", " +
+                       (line_.copy && !statements_
+                            ? plural(summary.refused, "row", "rows") + " refused, "
+                            : std::string()) +
                        plural(failures, "failure", "failures"));
     return failures > 0 ? exitstatus::Failures : exitstatus::Converted;
 }

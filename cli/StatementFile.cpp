@@ -56,6 +56,12 @@ void StatementFile::Write(std::string_view statement) {
     ++written_;
 }
 
+void StatementFile::WriteData(std::string_view lines) {
+    if (failed_) return;
+    errno = 0;
+    if (std::fwrite(lines.data(), 1, lines.size(), file_) != lines.size()) fail(errno);
+}
+
 void StatementFile::Flush() {
     if (!file_ || failed_) return;
     errno = 0;

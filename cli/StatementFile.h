@@ -27,6 +27,7 @@ public:
     // Writes what is still buffered and, into a pipe, waits until the reader has taken it;
     // throws platform::Error as Write does when that fails or the reader is gone.
     void Flush();
+    void WriteData(std::string_view lines) override;
     // Writes what is still buffered and closes the file; throws platform::Error as Write does
     // when that fails (and no write failed before).
     void Finish();

@@ -9,9 +9,11 @@ namespace tabulant::cli {
 // converts directly.
 struct TerminalRunSettings final : db::FixedFields<engine::RunSettings> {
     engine::PolicyKind policy = engine::PolicyKind::Specified;
+    bool bulk = false;
 
     engine::RunMode Mode() const override { return engine::RunMode::Direct; }
     engine::PolicyKind Policy() const override { return policy; }
+    bool LoadRowsInBulk() const override { return bulk; }
 };
 
 } // namespace tabulant::cli

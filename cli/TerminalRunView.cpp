@@ -21,6 +21,7 @@ std::int64_t perSecond(std::int64_t rows, double seconds) {
 void TerminalRunView::TableStarted(std::string_view table) {
     if (beforeTable) beforeTable(table);
     table_ = table;
+    loaded_.clear();
     started_ = shown_ = Clock::now();
     if (verbosity_ != Verbosity::Quiet && !silent_) terminal_.Status(table_ + ": reading");
 }
@@ -61,7 +62,13 @@ void TerminalRunView::TableFinished(std::string_view table, std::int64_t rows) {
     std::snprintf(tail, sizeof tail, ": %lld %s in %.1f s (%lld rows/s)",
                   static_cast<long long>(rows), rows == 1 ? "row" : "rows", took,
                   static_cast<long long>(perSecond(rows, took)));
-    terminal_.Line(std::string(table) + tail);
+    terminal_.Line(std::string(table) + tail + loaded_);
+}
+
+void TerminalRunView::TableLoaded(std::string_view, std::int64_t read, std::int64_t loaded,
+                                  std::int64_t refused) {
+    loaded_ = ", " + std::to_string(read) + " read, " + std::to_string(loaded) + " loaded, " +
+              std::to_string(refused) + " refused";
 }
 
 } // namespace tabulant::cli

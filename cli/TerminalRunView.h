@@ -16,8 +16,8 @@ namespace tabulant::cli {
 // The run's view on a terminal: while a table's rows are made, a status line with the table,
 // rows done of rows and rows per second, rewritten in place at most a few times a second; when
 // the table is done, one line with its row count and time (also when standard error is not a
-// terminal). Nothing when quiet. The window's progress bar texts are not shown.
-// Thread: the one thread of the program.
+// terminal), with the rows loaded and refused of a bulk load. Nothing when quiet. The window's
+// progress bar texts are not shown. Thread: the one thread of the program.
 class TerminalRunView final : public engine::RunView {
 public:
     TerminalRunView(Terminal& terminal, Verbosity verbosity, const std::vector<std::string>& tables)
@@ -39,6 +39,8 @@ public:
     void TableStarted(std::string_view table) override;
     void RowStarted(std::int64_t done, std::int64_t rows) override;
     void TableFinished(std::string_view table, std::int64_t rows) override;
+    void TableLoaded(std::string_view table, std::int64_t read, std::int64_t loaded,
+                     std::int64_t refused) override;
 
 private:
     using Clock = std::chrono::steady_clock;
@@ -52,6 +54,7 @@ private:
     bool silent_ = false;
     Clock::time_point started_{};
     Clock::time_point shown_{};
+    std::string loaded_; // the bulk load's counts of the table, for its line
 };
 
 } // namespace tabulant::cli

@@ -25,6 +25,7 @@ readonly RUN=(
     "psql -h localhost -c 'select * from \"Customers\"'"
     "psql -h localhost -d shop"
     "tabulant-convert shop.mdb --sql - | psql -1 -v ON_ERROR_STOP=1 -h localhost -d shop"
+    "tabulant-convert shop.mdb --copy --sql - | psql -1 -v ON_ERROR_STOP=1 -h localhost -d shop"
     "odbcinst -q -d"
     "man -l docs/man/tabulant-convert.1"
     "psql -h localhost -c \"alter role \\\"\$USER\\\" password '...'\""
@@ -46,6 +47,7 @@ readonly SKIP=(
     "scripts/pg-cluster.sh stop /var/lib/tabulant/pg"              # root's folder, as above
     "xdg-mime query default x-scheme-handler/mailto"               # needs a desktop
     "ls -l FILE"                                                   # FILE is the user's
+    "psql -v ON_ERROR_STOP=1 -f FILE"                              # FILE is the user's rejects
     "cmake --install"                                              # named, not a command
     "scripts/pg-cluster.sh"                                        # named, not a command
 )
@@ -115,7 +117,7 @@ for command in "${RUN[@]}"; do
         "psql -h localhost -c '\\dt'")
             # The window's first conversion into your own database, as the README walks it.
             run "tabulant-convert shop.mdb" ;;
-        "tabulant-convert shop.mdb --sql - |"*)
+        "tabulant-convert shop.mdb --sql - |"* | "tabulant-convert shop.mdb --copy --sql - |"*)
             # Into an empty database: the load stops at a table that exists.
             superuser "drop database shop with (force)"
             superuser "create database shop owner \"$USER\"" ;;
