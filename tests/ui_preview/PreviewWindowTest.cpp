@@ -235,7 +235,9 @@ void PreviewWindowTest::executionShowsProgressAndKeepsCommandsOut() {
         Click(w, "PushButton1");
     });
     QCOMPARE(f.server.statements, (std::vector<std::string>{"SELECT 1", "SELECT 3"}));
-    QCOMPARE(values, (std::vector<int>{33, 67, 100, 0}));
+    // The bar changes with the rounds of events, not with every line: the line that ends an
+    // execution is always shown.
+    QCOMPARE(values, (std::vector<int>{33, 100, 0}));
     QCOMPARE(seen.size(), std::size_t{2});
     QCOMPARE(seen[0].text, QString("Please wait.. Processing row: 1 of 3"));
     QCOMPARE(seen[1].text, QString("Please wait.. Processing row: 3 of 3"));

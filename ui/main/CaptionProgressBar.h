@@ -16,6 +16,16 @@ public:
     }
     QString text() const override { return caption_; }
 
+    // QProgressBar paints itself on the spot at each step it can show; a run sets the value as
+    // it goes, and a table of fewer rows than steps would be painted after every row. The new
+    // value is painted with the next round of events instead.
+    void setValueLater(int value) {
+        if (value == this->value()) return;
+        setUpdatesEnabled(false);
+        setValue(value);
+        setUpdatesEnabled(true);
+    }
+
 private:
     QString caption_;
 };

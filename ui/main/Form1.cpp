@@ -274,7 +274,9 @@ void Form1::SetMousePointer(int state) { pointer_->set(state); }
 
 void Form1::SetBusy(bool busy) { SetMousePointer(busy ? 11 : 0); }
 
-void Form1::SetProgressValue(int percent) { ProgressBar1->setValue(std::clamp(percent, 0, 100)); }
+void Form1::SetProgressValue(int percent) {
+    ProgressBar1->setValueLater(std::clamp(percent, 0, 100));
+}
 
 void Form1::SetProgressText(std::string_view t) {
     ProgressBar1->setCaption(platform::ToQString(t));

@@ -86,15 +86,30 @@ void Form2::PushButton1_Click() {
         int m = 0;
         step(106, [&] { m = static_cast<int>(lines.size()); });
         bool everyLineRan = true;
+        // The bar is only seen when events run: between two rounds of them it is left alone
+        // rather than given a text and a value per line.
+        std::uint64_t shownAt = context_.eventLoop.rounds() - 1;
+        // Lines marked as run are announced to the list the same way, a round's worth at once.
+        std::size_t announced = 0;
+        const auto announce = [&](std::size_t upTo) {
+            if (upTo <= announced) return;
+            model_->linesChanged(announced, upTo);
+            announced = upTo;
+        };
         for (n = 1; n <= m && !step.stopped(); ++n) {
             const auto index = static_cast<std::size_t>(n - 1);
             step(108, [&] { context_.eventLoop.yield(); });
-            const auto count = static_cast<double>(lines.size());
-            step(110, [&] { progress_->setValue(static_cast<int>(std::lround(n / count * 100))); });
-            step(112, [&] {
-                progress_->setFormat(
-                    QString("Please wait.. Processing row: %1 of %2").arg(n).arg(lines.size()));
-            });
+            if (shownAt != context_.eventLoop.rounds() || n == m) {
+                shownAt = context_.eventLoop.rounds();
+                announce(index);
+                const auto count = static_cast<double>(lines.size());
+                step(110,
+                     [&] { progress_->setValue(static_cast<int>(std::lround(n / count * 100))); });
+                step(112, [&] {
+                    progress_->setFormat(
+                        QString("Please wait.. Processing row: %1 of %2").arg(n).arg(lines.size()));
+                });
+            }
             if (step.Condition(114, [&] { return TrimSpaces(lines.line(index)).empty(); }))
                 continue;
             if (lines.ran(index)) continue;
@@ -104,10 +119,11 @@ void Form2::PushButton1_Click() {
                     throw platform::Error(platform::errors::ObjectClosed,
                                           "SQLException: [08003] The connection is not open.");
                 connection->Execute(lines.line(index));
-                model_->setRan(index);
+                lines.setRan(index, true);
             });
             if (!step.stopped() && !lines.ran(index)) everyLineRan = false;
         }
+        announce(lines.size());
         if (step.stopped()) --n; // the line being processed, not the one after it
         setExecuting(false);
         // Lines passed over after a failure of another kind have not run: the window stays.
