@@ -1,9 +1,10 @@
-// bench-preview [--lines N] [--exec-lines M]
+// bench-preview [--lines N] [--exec-lines M] [--rounds R]
 //
 // Fills the preview with N INSERT lines (default 1,000,000) and measures, offscreen: the time to
 // show the window, the memory per line against the bytes of text, one find-and-replace over all
 // lines, and the execution rate of M lines (default 20,000) on a throwaway PostgreSQL server
-// against psql -f of the same lines (autocommit) in the same run. The last line sums it up.
+// against psql -f of the same lines (autocommit), R rounds (default 3) in which the side that goes
+// first alternates. The last line sums it up (the median ratio of the rounds).
 
 #include "Form2.h"
 #include "PreviewListModel.h"
@@ -17,6 +18,7 @@
 #include <QLineEdit>
 #include <QTimer>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -25,6 +27,7 @@
 #include <iostream>
 #include <string>
 #include <unistd.h>
+#include <vector>
 
 using namespace tabulant;
 using Clock = std::chrono::steady_clock;
@@ -118,9 +121,11 @@ std::string run(const std::string& command) {
 int main(int argc, char** argv) {
     long lines = 1'000'000;
     long execLines = 20'000;
+    int rounds = 3;
     for (int i = 1; i + 1 < argc; ++i) {
         if (std::string(argv[i]) == "--lines") lines = std::atol(argv[++i]);
         if (std::string(argv[i]) == "--exec-lines") execLines = std::atol(argv[++i]);
+        if (std::string(argv[i]) == "--rounds") rounds = std::max(1, std::atoi(argv[++i]));
     }
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
@@ -198,40 +203,62 @@ int main(int argc, char** argv) {
             connection->Open("Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=" + port +
                              ";Uid=tabulant;Pwd=tabulant;Database=tabulant;");
             TimedConnection timed(*connection);
-            windows.ClearPreviewList();
-            windows.AddPreviewLine(std::string("CREATE TABLE \"bench_exec\" ") + create);
-            for (long i = 1; i <= execLines; ++i)
-                windows.AddPreviewLine(insertLine(i, "bench_exec"));
-            double execMs = 0;
-            whenModal([&](QWidget& preview) {
-                const auto t0 = Clock::now();
-                click(preview, "PushButton1");
-                execMs = msSince(t0);
-                if (preview.isVisible()) preview.close();
-            });
-            ranToEnd = windows.ShowPreview(&timed) == engine::PreviewOutcome::RanToEnd;
-
             const std::string file = dir + "/lines.sql";
             {
                 std::ofstream out(file);
                 out << "CREATE TABLE \"psql_exec\" " << create << ";\n";
                 for (long i = 1; i <= execLines; ++i) out << insertLine(i, "psql_exec") << "\n";
             }
-            const auto t0 = Clock::now();
-            const int rc = std::system((psqlBase + " -f " + file + " >/dev/null").c_str());
-            const double psqlMs = msSince(t0);
-            const std::string rows =
-                run(psqlBase + " -t -A -c 'select (select count(*) from bench_exec), (select "
-                               "count(*) from psql_exec)'");
-            const double ratio = psqlMs / execMs;
-            std::cout << "execution:        " << execLines + 1 << " lines in " << execMs << " ms ("
-                      << (execLines + 1) / execMs * 1000 << " lines/s), psql -f " << psqlMs
-                      << " ms (rc " << rc << "), rows " << rows
-                      << (ranToEnd ? "" : ", not run to its end") << "; "
-                      << 100.0 * timed.executeMs / execMs << " % of it inside the driver\n";
-            char buf[32];
-            std::snprintf(buf, sizeof buf, "%.2f", ratio);
+            std::vector<double> ratios;
+            for (int round = 1; round <= rounds; ++round) {
+                run(psqlBase + " -c 'DROP TABLE IF EXISTS bench_exec, psql_exec'");
+                double execMs = 0, psqlMs = 0;
+                int rc = -1;
+                const auto ours = [&] {
+                    windows.ClearPreviewList();
+                    windows.AddPreviewLine(std::string("CREATE TABLE \"bench_exec\" ") + create);
+                    for (long i = 1; i <= execLines; ++i)
+                        windows.AddPreviewLine(insertLine(i, "bench_exec"));
+                    timed.executeMs = 0;
+                    whenModal([&](QWidget& preview) {
+                        const auto t0 = Clock::now();
+                        click(preview, "PushButton1");
+                        execMs = msSince(t0);
+                        if (preview.isVisible()) preview.close();
+                    });
+                    ranToEnd = windows.ShowPreview(&timed) == engine::PreviewOutcome::RanToEnd;
+                };
+                const auto theirs = [&] {
+                    const auto t0 = Clock::now();
+                    rc = std::system((psqlBase + " -f " + file + " >/dev/null").c_str());
+                    psqlMs = msSince(t0);
+                };
+                if (round % 2 == 1) {
+                    ours();
+                    theirs();
+                } else {
+                    theirs();
+                    ours();
+                }
+                const std::string rows =
+                    run(psqlBase + " -t -A -c 'select (select count(*) from bench_exec), (select "
+                                   "count(*) from psql_exec)'");
+                ratios.push_back(psqlMs / execMs);
+                std::cout << "execution " << round
+                          << (round % 2 == 1 ? " (ours first): " : " (psql first): ")
+                          << execLines + 1 << " lines in " << execMs << " ms ("
+                          << (execLines + 1) / execMs * 1000 << " lines/s), psql -f " << psqlMs
+                          << " ms (rc " << rc << "), rows " << rows
+                          << (ranToEnd ? "" : ", not run to its end") << "; "
+                          << 100.0 * timed.executeMs / execMs << " % of it inside the driver\n"
+                          << std::flush;
+            }
+            std::sort(ratios.begin(), ratios.end());
+            char buf[64];
+            std::snprintf(buf, sizeof buf, "%.2f", ratios[ratios.size() / 2]);
             execRatio = buf;
+            std::snprintf(buf, sizeof buf, "%.2f-%.2f", ratios.front(), ratios.back());
+            std::cout << "execution ratio:  " << execRatio << " (rounds " << buf << ")\n";
         } catch (const std::exception& e) {
             std::cout << "execution:        skipped (" << e.what() << ")\n";
         }
