@@ -69,7 +69,6 @@ std::shared_ptr<AccessDatabase> AccessDatabase::Open(std::shared_ptr<ByteSource>
         if (header->encodingKey != 0) codec = std::make_shared<JetPageCodec>(header->encodingKey);
     }
     db->pages_ = std::make_unique<PageStore>(std::move(bytes), db->format_->pageSize, codec);
-    db->page0_.assign(first, first + db->format_->pageSize);
     try {
         db->readCatalog();
     } catch (const platform::Error&) {

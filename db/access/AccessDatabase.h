@@ -43,7 +43,6 @@ public:
     const JetHeader& Header() const { return header_; }
     const JetFormat& Format() const { return *format_; }
     PageStore& Pages() { return *pages_; }
-    const std::vector<std::uint8_t>& HeaderPage() const { return page0_; }
     const std::vector<CatalogEntry>& Catalog() const { return catalog_; }
 
     // The rows of a local table, found by name without regard to letter case.
@@ -88,7 +87,6 @@ private:
     JetHeader header_;
     const JetFormat* format_ = &Jet4Format;
     std::unique_ptr<PageStore> pages_;
-    std::vector<std::uint8_t> page0_;
     std::vector<CatalogEntry> catalog_;
     int lookups_ = 0;
 };

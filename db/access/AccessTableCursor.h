@@ -3,6 +3,7 @@
 #include "platform/EventLoop.h"
 
 #include "LongValueReader.h"
+#include "RowLayout.h"
 #include "TableDefinition.h"
 #include "TableScanner.h"
 #include "TextDecoder.h"
@@ -19,8 +20,8 @@ namespace tabulant::db {
 class AccessDatabase;
 class ComplexValues;
 
-// The rows of one table, read one at a time: the scanner finds each live row, libmdb's row
-// cracker gives the field boundaries, and the values are decoded in place into fields(), so the
+// The rows of one table, read one at a time: the scanner finds each live row, the row layout
+// gives the field boundaries, and the values are decoded in place into fields(), so the
 // table is never held in memory. RecordCount counts the live rows from the pages' row tables
 // the first time it is asked. Errors: platform::Error for a damaged row. Thread: one reader.
 class AccessTableCursor final : public platform::Cursor {
@@ -48,8 +49,7 @@ private:
     std::string name_;
     std::vector<platform::Field> fields_;
 
-    struct Crack;
-    std::unique_ptr<Crack> crack_;
+    RowLayout layout_;
     TextDecoder text_;
     LongValueReader longValues_;
     ValueDecoder values_;

@@ -66,6 +66,9 @@ struct JetFormat {
     std::size_t rowCountOffset;
     // A stored row starts with its column count, one byte or two.
     std::size_t rowColumnCountSize;
+    // The row's variable-column count and offsets, one byte or two each. One-byte offsets hold
+    // only the low byte; a jump table says where each further 256 bytes of row begin.
+    std::size_t rowOffsetSize;
     // Texts (names, values, the password) are single bytes in the header's code page rather than
     // UTF-16LE.
     bool codePageText;
@@ -90,6 +93,7 @@ inline constexpr JetFormat Jet3Format{
     .pageSize = 2048,
     .rowCountOffset = 0x08,
     .rowColumnCountSize = 1,
+    .rowOffsetSize = 1,
     .codePageText = true,
     .nameLengthSize = 1,
     .headerBlockSize = 126,
@@ -130,6 +134,7 @@ inline constexpr JetFormat Jet4Format{
     .pageSize = 4096,
     .rowCountOffset = 0x0C,
     .rowColumnCountSize = 2,
+    .rowOffsetSize = 2,
     .codePageText = false,
     .nameLengthSize = 2,
     .headerBlockSize = 128,
