@@ -56,8 +56,8 @@ bool RowLayout::Read(const std::uint8_t* row, std::size_t size) {
             f.start = 0;
             f.size = 0;
         }
-        if (f.present && (f.start < countSize || f.start > tableStart ||
-                          f.size > tableStart - f.start))
+        if (f.present &&
+            (f.start < countSize || f.start > tableStart || f.size > tableStart - f.start))
             return false;
     }
     return true;

@@ -80,6 +80,12 @@ struct Column {
     int precision = 18;         // Decimal
     int scale = 0;              // Decimal
     LongValueStorage storage = LongValueStorage::Auto;
+    // Changes made after every row was written. A deleted column keeps its place in the rows
+    // (column number, null bit, offset slot, fixed bytes) but leaves the table definition; an
+    // added one, which must come after all others, is in the definition but in no row (its
+    // value in each row must be Null).
+    bool deletedAfterRows = false;
+    bool addedAfterRows = false;
 
     static Column of(std::string name, ColumnType type, int size = 0) {
         Column c;

@@ -2,6 +2,8 @@
 
 #include "TextCodec.h"
 
+#include <algorithm>
+
 namespace tabulant::accesswriter {
 
 namespace {
@@ -98,10 +100,14 @@ Bytes tableDefinition(const TableWriter::State& table, const FormatLayout& layou
                                          : static_cast<std::uint32_t>(table.rows));
     std::uint32_t t = layout.tdefTableTypeOffset;
     b[t] = table.options.systemTable ? 0x53 : 0x4E;
+    // The highest column count includes deleted columns, the count of descriptors does not.
     const auto cols = static_cast<std::uint32_t>(table.columns.size());
+    const auto kept = static_cast<std::uint32_t>(
+        std::count_if(table.columns.begin(), table.columns.end(),
+                      [](const ColumnLayout& c) { return !c.def.deletedAfterRows; }));
     put16(&b[t + 1], cols);
     put16(&b[t + 3], table.varCount);
-    put16(&b[t + 5], cols);
+    put16(&b[t + 5], kept);
     const IndexPlan& plan = table.indexPlan;
     put32(&b[t + 7], static_cast<std::uint32_t>(plan.logical.size()));
     put32(&b[t + 11], static_cast<std::uint32_t>(plan.real.size()));
@@ -111,6 +117,7 @@ Bytes tableDefinition(const TableWriter::State& table, const FormatLayout& layou
     b.resize(b.size() + plan.real.size() * layout.realIndexCounterSize, 0);
     bool autoNumber = false;
     for (const ColumnLayout& c : table.columns) {
+        if (c.def.deletedAfterRows) continue;
         appendColumn(b, c, layout, codePage);
         autoNumber = autoNumber || (c.def.autoNumber && c.def.type == ColumnType::Long);
     }
@@ -122,7 +129,8 @@ Bytes tableDefinition(const TableWriter::State& table, const FormatLayout& layou
         put32(&b[layout.tdefAutoNumberOffset], static_cast<std::uint32_t>(counter));
         if (!layout.jet3) b[layout.tdefAutoNumberOffset + 4] = 0x01;
     }
-    for (const ColumnLayout& c : table.columns) appendName(b, c.def.name, layout, codePage);
+    for (const ColumnLayout& c : table.columns)
+        if (!c.def.deletedAfterRows) appendName(b, c.def.name, layout, codePage);
     for (const IndexPlan::Real& r : plan.real) appendRealIndex(b, r, layout);
     for (const IndexPlan::Logical& l : plan.logical) appendLogicalIndex(b, l, layout);
     for (const IndexPlan::Logical& l : plan.logical) appendName(b, l.name, layout, codePage);

@@ -27,11 +27,20 @@ TableWriter::State::State(std::string tableName, std::vector<Column> defs,
         c.def = std::move(d);
         c.number = number++;
         describeColumn(c, layout_);
+        if (c.def.addedAfterRows && c.def.deletedAfterRows)
+            throw AccessWriterError("column \"" + c.def.name + "\": added or deleted, not both");
+        if (rowColumnCount != c.number && !c.def.addedAfterRows)
+            throw AccessWriterError("column \"" + c.def.name + "\" comes after an added one");
         if (c.fixed) {
             c.fixedOffset = fixedAreaSize;
             fixedAreaSize = static_cast<std::uint16_t>(fixedAreaSize + c.length);
         } else if (!c.inNullMask) {
             c.varIndex = varCount++;
+        }
+        if (!c.def.addedAfterRows) {
+            rowColumnCount = number;
+            rowVarCount = varCount;
+            rowFixedAreaSize = fixedAreaSize;
         }
         columns.push_back(std::move(c));
     }
@@ -108,15 +117,20 @@ void TableWriter::State::flush() {
 void TableWriter::State::encodeRow(std::span<const platform::Variant> values, bool inlineAllowed) {
     if (inlineAllowed) stored_.assign(columns.size(), std::nullopt);
     const std::size_t countSize = layout_.columnCountSize();
-    row_.assign(countSize + fixedAreaSize, 0);
-    row_[0] = static_cast<std::uint8_t>(columns.size());
-    if (countSize == 2) row_[1] = static_cast<std::uint8_t>(columns.size() >> 8);
-    const std::size_t maskSize = (columns.size() + 7) / 8;
+    row_.assign(countSize + rowFixedAreaSize, 0);
+    row_[0] = static_cast<std::uint8_t>(rowColumnCount);
+    if (countSize == 2) row_[1] = static_cast<std::uint8_t>(rowColumnCount >> 8);
+    const std::size_t maskSize = (rowColumnCount + 7) / 8;
     Bytes mask(maskSize, 0);
-    offsets_.assign(varCount, 0);
+    offsets_.assign(rowVarCount, 0);
     for (std::size_t i = 0; i < columns.size(); ++i) {
         const ColumnLayout& c = columns[i];
         const platform::Variant& v = values[i];
+        if (c.def.addedAfterRows) {
+            if (!v.isNull())
+                throw AccessWriterError("column \"" + c.def.name + "\" was added after the rows");
+            continue;
+        }
         if (!c.fixed && !c.inNullMask)
             offsets_[c.varIndex] = static_cast<std::uint16_t>(row_.size());
         if (v.isNull()) continue;
@@ -189,7 +203,7 @@ void TableWriter::State::appendTrailer(const std::vector<std::uint16_t>& offsets
     }
     // Jet 3 keeps only the low byte of each offset; a jump table names, for every further 256
     // bytes of row, the first entry that lies beyond that boundary.
-    const std::size_t maskSize = (columns.size() + 7) / 8;
+    const std::size_t maskSize = (rowColumnCount + 7) / 8;
     std::size_t jumps = 0;
     for (;;) {
         const std::size_t total = eod + 1 + n + jumps + 1 + maskSize;

@@ -28,6 +28,10 @@ struct TableWriter::State {
     std::vector<ColumnLayout> columns;
     std::uint16_t varCount = 0;
     std::uint16_t fixedAreaSize = 0;
+    // What each row holds: the columns not added after the rows were written.
+    std::uint16_t rowColumnCount = 0;
+    std::uint16_t rowVarCount = 0;
+    std::uint16_t rowFixedAreaSize = 0;
     std::uint64_t rows = 0;
     std::int64_t highestAutoNumber = 0; // of the rows kept
     IndexPlan indexPlan;                // made when the file is finished
