@@ -120,6 +120,25 @@ void addComplexValues(AccessWriter& w) {
     w.addComplexColumn(files);
 }
 
+// Rows long enough for several 256-byte steps of Jet 3's one-byte offsets, written before one
+// column was deleted and another added.
+void addLongRows(AccessWriter& w) {
+    Column gone = Column::of("Gone", ColumnType::Text, 50);
+    gone.deletedAfterRows = true;
+    Column added = Column::of("Added", ColumnType::Long);
+    added.addedAfterRows = true;
+    TableWriter& t = w.addTable("Long rows", {Column::of("N", ColumnType::Long), gone,
+                                              Column::of("A", ColumnType::Text, 255),
+                                              Column::of("B", ColumnType::Text, 255),
+                                              Column::of("C", ColumnType::Text, 255), added});
+    for (int i = 0; i < 4; ++i) {
+        const auto n = static_cast<std::size_t>(60 * i + 20);
+        t.addRow({Variant::integer(i), Variant::text("gone"), Variant::text(std::string(n, 'a')),
+                  i == 2 ? Variant::null() : Variant::text(std::string(n + 7, 'b')),
+                  Variant::text(std::string(n + 40, 'c')), Variant::null()});
+    }
+}
+
 void write(const fs::path& path, WriterOptions options) {
     const bool ace = options.format >= Format::Ace2007;
     {
@@ -141,6 +160,7 @@ void write(const fs::path& path, WriterOptions options) {
         keyed.indexes = {Index::primary("PrimaryKey", {{"N"}})};
         TableWriter& small = w.addTable("Small table", {Column::of("N", ColumnType::Long)}, keyed);
         small.addRow({Variant::integer(7)});
+        addLongRows(w);
         Relationship enforced{"Small tableThings", "Things", "Small table", {{"I", "N"}}};
         enforced.cascadeUpdates = true;
         w.addRelationship(enforced);
