@@ -1,5 +1,7 @@
 #include "CommandLine.h"
 
+#include "db/access/CodePageName.h"
+
 #include <string_view>
 
 namespace tabulant::cli {
@@ -59,6 +61,10 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
             if (line.sqlFile->empty()) throw UsageError("--sql needs a file name, or - ");
         } else if (name == "--table") {
             line.tables.push_back(value());
+        } else if (name == "--codepage") {
+            line.codePage = value();
+            if (!db::CodePageFromName(line.codePage))
+                throw UsageError("unknown code page " + line.codePage);
         } else if (name == "--typed") {
             flag();
             line.typed = true;
@@ -132,6 +138,11 @@ What to convert and how:
   --sql FILE              write the statements to FILE ("-" for standard
                           output) instead of executing them; no server is
                           reached, see below
+  --codepage NAME         the code page of the texts of an Access 97 or older
+                          file whose header names the wrong one: a Windows
+                          code page number (936) or name (GBK, Shift_JIS,
+                          Big5, EUC-KR, windows-1251); later files store
+                          Unicode and need none
   --typed                 keep the database's shape: real column types, full
                           column names, keys, indexes and relationships (the
                           window's "Keep types, keys and relationships")

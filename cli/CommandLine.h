@@ -19,6 +19,7 @@ struct CommandLine {
     std::optional<Overwrite> overwrite; // unset: ask on a terminal, else no
     std::optional<std::string> sqlFile; // "-" is standard output
     bool typed = false;
+    std::string codePage;                   // empty: the file header's
     std::vector<std::string> tables;        // empty: every table
     bool verify = false;                    // verify after converting
     bool verifyOnly = false;                // verify, convert nothing

@@ -141,6 +141,7 @@ bool ConvertCommand::checkUsage() {
 
 bool ConvertCommand::openAccessFile() {
     settings_.accessFile = line_.accessFile;
+    settings_.codePage = line_.codePage;
     if (const char* password = std::getenv("TABULANT_ACCESS_PASSWORD"))
         settings_.accessPassword = password;
     struct stat st {};

@@ -1,5 +1,6 @@
 #include "Access.h"
 
+#include "db/access/CodePageName.h"
 #include "platform/Error.h"
 #include "platform/Recordset.h"
 #include "platform/Wipe.h"
@@ -9,10 +10,13 @@ namespace tabulant::db {
 
 std::string AccessConnectionString(const ConnectionFields& fields, std::string_view dataSource,
                                    std::string_view password) {
-    if (!dataSource.empty()) return AccessConnectionString(dataSource, password);
+    // A name that is no known code page cannot come from the window's list or pass the terminal's
+    // check; here it leaves the header's.
+    const int codePage = CodePageFromName(fields.AccessCodePage()).value_or(0);
+    if (!dataSource.empty()) return AccessConnectionString(dataSource, password, codePage);
     std::string stored = fields.AccessPassword();
     const platform::WipeOnExit forgetPassword(stored);
-    return AccessConnectionString(fields.AccessFile(), stored);
+    return AccessConnectionString(fields.AccessFile(), stored, codePage);
 }
 
 std::optional<std::vector<std::string>> GetAccessTableNames(const Services& services,

@@ -16,6 +16,9 @@ public:
     virtual std::string PostgreSQLUser() const = 0;     // Text3
     virtual std::string PostgreSQLPassword() const = 0; // Text7
     virtual std::string PostgreSQLDatabase() const = 0; // Text10
+    // The code page of a Jet 3 file's texts when its header names the wrong one (a name
+    // CodePageFromName reads); empty for the header's.
+    virtual std::string AccessCodePage() const { return {}; }
 };
 
 // Plain values, for tools, tests and front ends that keep no fields of their own. `Base` is
@@ -23,6 +26,7 @@ public:
 template <class Base> struct FixedFields : Base {
     std::string accessFile, accessPassword;
     std::string server = "localhost", port = "5432", user, password, database;
+    std::string codePage;
 
     std::string AccessFile() const override { return accessFile; }
     std::string AccessPassword() const override { return accessPassword; }
@@ -31,6 +35,7 @@ template <class Base> struct FixedFields : Base {
     std::string PostgreSQLUser() const override { return user; }
     std::string PostgreSQLPassword() const override { return password; }
     std::string PostgreSQLDatabase() const override { return database; }
+    std::string AccessCodePage() const override { return codePage; }
 };
 using FixedConnectionFields = FixedFields<ConnectionFields>;
 

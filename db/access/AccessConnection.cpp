@@ -41,7 +41,8 @@ public:
                 throw CannotReadFile(source->dataSource);
             throw CannotOpenFile(source->dataSource);
         }
-        db_ = AccessDatabase::Open(std::move(bytes), source->dataSource, source->password);
+        db_ = AccessDatabase::Open(std::move(bytes), source->dataSource, source->password,
+                                   source->codePage);
     }
 
     std::unique_ptr<platform::Cursor> Execute(std::string_view statement) override {

@@ -7,6 +7,7 @@ namespace tabulant::db {
 namespace {
 
 constexpr std::string_view PasswordKey = ";JET OLEDB:Database Password=";
+constexpr std::string_view CodePageKey = "Code Page=";
 
 bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
@@ -26,15 +27,17 @@ bool take(std::string_view& s, std::string_view word) {
 
 } // namespace
 
-std::string AccessConnectionString(std::string_view dataSource, std::string_view password) {
+std::string AccessConnectionString(std::string_view dataSource, std::string_view password,
+                                   int codePage) {
     const bool ace = dataSource.size() >= 5 &&
                      platform::StartsWithNoCase(dataSource.substr(dataSource.size() - 5), "accdb");
     std::string s;
     // Reserved whole: the text holds the password, and a string that grows leaves its old copy
     // behind.
     s.reserve(64 + dataSource.size() + PasswordKey.size() + password.size());
-    s = ace ? "Provider=Microsoft.ACE.OLEDB.12.0;Data Source="
-            : "PROVIDER=Microsoft.Jet.OLEDB.4.0;Data Source=";
+    s = ace ? "Provider=Microsoft.ACE.OLEDB.12.0;" : "PROVIDER=Microsoft.Jet.OLEDB.4.0;";
+    if (codePage != 0) s.append(CodePageKey).append(std::to_string(codePage)).append(";");
+    s += "Data Source=";
     s.append(dataSource).append(PasswordKey).append(password);
     return s;
 }
@@ -45,6 +48,13 @@ std::optional<AccessSource> ParseAccessConnectionString(std::string_view text) {
     if (source == std::string_view::npos) return std::nullopt;
     std::string_view rest = text.substr(source + SourceKey.size());
     AccessSource out;
+    const std::string_view before = text.substr(0, source);
+    if (const std::size_t at = platform::FindNoCase(before, CodePageKey); at != before.npos) {
+        for (std::size_t i = at + CodePageKey.size();
+             i < before.size() && before[i] >= '0' && before[i] <= '9' && out.codePage < 100000;
+             ++i)
+            out.codePage = out.codePage * 10 + (before[i] - '0');
+    }
     const std::size_t password = platform::FindNoCase(rest, PasswordKey, true);
     if (password == std::string_view::npos) {
         out.dataSource = rest;

@@ -10,11 +10,15 @@ namespace tabulant::db {
 // ends in "accdb" (any letter case), the Jet 4 provider otherwise. Values are written as they
 // are; ParseAccessConnectionString reads them back. The text holds the password: callers wipe it
 // once it has been used (platform::Wipe).
-std::string AccessConnectionString(std::string_view dataSource, std::string_view password);
+// `codePage`, when not 0, names the code page of a Jet 3 file's texts in place of its header's;
+// it is written before the data source ("Code Page=936;").
+std::string AccessConnectionString(std::string_view dataSource, std::string_view password,
+                                   int codePage = 0);
 
 struct AccessSource {
     std::string dataSource;
     std::string password;
+    int codePage = 0; // 0: the header's
 };
 
 // Reads back the string AccessConnectionString builds. The values are written unquoted, so a

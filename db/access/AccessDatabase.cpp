@@ -38,7 +38,8 @@ private:
 } // namespace
 
 std::shared_ptr<AccessDatabase> AccessDatabase::Open(std::shared_ptr<ByteSource> bytes,
-                                                     std::string path, std::string_view password) {
+                                                     std::string path, std::string_view password,
+                                                     int codePage) {
     std::shared_ptr<AccessDatabase> db(new AccessDatabase());
     db->path_ = std::move(path);
     std::uint8_t first[4096] = {};
@@ -51,6 +52,7 @@ std::shared_ptr<AccessDatabase> AccessDatabase::Open(std::shared_ptr<ByteSource>
         throw UnrecognizedFormat(db->path_);
     // The stored password serves the check below and is not kept.
     const platform::WipeOnExit forgetPassword(header->password);
+    if (codePage != 0) header->codePage = codePage;
     db->header_ = *header;
     platform::Wipe(db->header_.password);
     db->format_ = &header->Format();

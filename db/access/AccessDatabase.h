@@ -32,9 +32,10 @@ struct TableDefinition;
 
 class AccessDatabase : public std::enable_shared_from_this<AccessDatabase> {
 public:
-    // `path` is only used in error messages.
+    // `path` is only used in error messages. `codePage`, when not 0, replaces the header's code
+    // page for the texts of a Jet 3 file (Jet 4 and later store Unicode).
     static std::shared_ptr<AccessDatabase> Open(std::shared_ptr<ByteSource> bytes, std::string path,
-                                                std::string_view password);
+                                                std::string_view password, int codePage = 0);
 
     // What the tables schema reports for a catalogue entry ("TABLE" for user tables), or an
     // empty text for objects that are not tables.

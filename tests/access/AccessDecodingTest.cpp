@@ -1,5 +1,6 @@
 // The byte layouts the reader decodes itself: decimals (plain and calculated), extended dates,
 // GUIDs, compressed and surrogate-pair text, and the result types in a table's property list.
+#include "db/access/CodePageName.h"
 #include "db/access/ColumnProperties.h"
 #include "db/access/TextDecoder.h"
 #include "db/access/ValueDecoder.h"
@@ -49,6 +50,7 @@ private slots:
     void extendedDate_data();
     void extendedDate();
     void guidIsUpperCaseWithMixedByteOrder();
+    void codePageNames();
     void text_data();
     void text();
     void resultTypesFromProperties();
@@ -153,6 +155,15 @@ void AccessDecodingTest::guidIsUpperCaseWithMixedByteOrder() {
     std::string out;
     db::ValueDecoder::AppendGuid(u8(b), out);
     QCOMPARE(out, std::string("{6F9619FF-8B86-D011-B42D-00C04FC964FF}"));
+}
+
+void AccessDecodingTest::codePageNames() {
+    const std::pair<const char*, int> cases[] = {
+        {"936", 936},  {"CP936", 936}, {"gbk", 936}, {"Shift_JIS", 932}, {"windows-1251", 1251},
+        {"Big5", 950}, {"", 0},        {"0", 0},     {"GBK2", 0},        {"CP99999", 0},
+        {"utf-8", 0},  {"-1251", 0}};
+    for (const auto& [name, codePage] : cases)
+        QCOMPARE(db::CodePageFromName(name).value_or(0), codePage);
 }
 
 void AccessDecodingTest::text_data() {

@@ -22,6 +22,7 @@ private slots:
     void helpFitsATerminal();
     void statementFile_data();
     void statementFile();
+    void codePageReachesTheReader();
     void readerThatGoesAwayStopsTheRun();
     void loadsNoWindowSystemLibrary();
 };
@@ -47,6 +48,8 @@ void CommandUsageTest::badUsage_data() {
         << QStringList{"--verify", "--sql", "-", "a.mdb"} << "verifying needs the server";
     QTest::newRow("report without verifying")
         << QStringList{"--report", "r.json", "a.mdb"} << "--report goes with --verify";
+    QTest::newRow("unknown code page")
+        << QStringList{"--codepage", "GBX", "a.mdb"} << "unknown code page GBX";
     QTest::newRow("statement file cannot be made")
         << QStringList{"--sql", "/nonexistent/folder/out.sql", "SAMPLE"}
         << "Cannot create /nonexistent/folder/out.sql: No such file or directory";
@@ -113,6 +116,20 @@ void CommandUsageTest::statementFile() {
     QFile out(h.path("out.sql"));
     QVERIFY(out.open(QIODevice::ReadOnly));
     QCOMPARE(QString::fromUtf8(out.readAll()), expected);
+}
+
+// An Access 97 file whose header says Western while its texts are GBK.
+void CommandUsageTest::codePageReachesTheReader() {
+    CliHarness h;
+    aw::WriterOptions jet3;
+    jet3.format = aw::Format::Jet3;
+    aw::writeDatabase(
+        h.path("gbk.mdb").toStdString(),
+        {{"T", {Column::of("Note", ColumnType::Text, 20)}, {{V::binary("\xD6\xD0")}}}}, jet3);
+    const CliOutcome o = h.run({"--quiet", "--codepage", "GBK", "--sql", "-", h.path("gbk.mdb")});
+    QVERIFY2(o.code == 0, o.err().c_str());
+    QVERIFY2(o.out.find("INSERT INTO \"T\" VALUES ('\xE4\xB8\xAD');") != std::string::npos,
+             o.out.c_str());
 }
 
 // A reader of --sql - that stops reading (a psql that could not connect): the run ends at the

@@ -12,6 +12,7 @@
 #include "MouseEnter.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -140,6 +141,9 @@ private slots:
             edit->clear();
             QTest::keyClicks(edit, value);
         }
+        auto* codePage = first.child<QComboBox>("Combo1");
+        codePage->setCurrentIndex(codePage->findData("936"));
+        QCOMPARE(first.stored("AccessCodePage"), std::string("936"));
         QTest::mouseClick(first.child<QRadioButton>("Option2"), Qt::LeftButton);
         QCOMPARE(first.stored("Option1"), std::string("False"));
         QCOMPARE(first.stored("Option2"), std::string("True"));
@@ -151,6 +155,8 @@ private slots:
         Form1Harness second(first.settingsPath);
         QVERIFY(second.form->Open());
         for (const auto& [box, value] : typed) QCOMPARE(second.text(box), value);
+        QCOMPARE(second.child<QComboBox>("Combo1")->currentText(), QString("936 Chinese (GBK)"));
+        QCOMPARE(second.form->AccessCodePage(), std::string("936"));
         QVERIFY(!second.child<QCheckBox>("Check1")->isChecked());
         QVERIFY(second.child<QRadioButton>("Option2")->isChecked());
         QVERIFY(!second.child<QRadioButton>("Option1")->isChecked());

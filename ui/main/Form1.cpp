@@ -5,6 +5,7 @@
 #include "WindowTexts.h"
 #include "db/ODBCProvider.h"
 #include "db/PostgreSQL.h"
+#include "db/access/CodePageName.h"
 #include "engine/ConversionRun.h"
 #include "engine/CouldNotConnect.h"
 #include "platform/Error.h"
@@ -21,6 +22,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QRadioButton>
@@ -108,6 +110,7 @@ bool Form1::Form_Load() {
          [&] { setTwoStateValue(Check2, WholeNumberSetting(s_.settings.Read("Check2", "0"))); });
     trap(156,
          [&] { setTwoStateValue(Check3, WholeNumberSetting(s_.settings.Read("Check3", "0"))); });
+    trap(158, [&] { setCodePageValue(s_.settings.Read("AccessCodePage", "")); });
     return true;
 }
 
@@ -237,6 +240,15 @@ void Form1::setTwoStateValue(QCheckBox* box, int value) {
     box->setChecked(value == 1);
 }
 
+void Form1::setCodePageValue(const std::string& value) {
+    // A file edited by hand may name the code page ("GBK") rather than give its number.
+    const std::optional<int> named = db::CodePageFromName(value);
+    const int index = Combo1->findData(value.empty() || !named ? platform::ToQString(value)
+                                                               : QString::number(*named));
+    if (index < 0) throw platform::Error(380, "Invalid property value");
+    Combo1->setCurrentIndex(index);
+}
+
 void Form1::setOptionValue(QRadioButton* option, bool value) {
     if (value || !option->isChecked()) {
         option->setChecked(value);
@@ -255,6 +267,7 @@ std::string Form1::PostgreSQLPort() const { return text(Text9); }
 std::string Form1::PostgreSQLUser() const { return text(Text3); }
 std::string Form1::PostgreSQLPassword() const { return text(Text7); }
 std::string Form1::PostgreSQLDatabase() const { return text(Text10); }
+std::string Form1::AccessCodePage() const { return Combo1->currentData().toString().toStdString(); }
 bool Form1::PreviewEnabled() const { return Check1->checkState() == Qt::Checked; }
 bool Form1::Option1Selected() const { return Option1->isChecked(); }
 bool Form1::Option2Selected() const { return Option2->isChecked(); }

@@ -17,6 +17,7 @@
 #include <memory>
 
 class QCheckBox;
+class QComboBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -121,6 +122,7 @@ public:
     std::string PostgreSQLUser() const override;
     std::string PostgreSQLPassword() const override;
     std::string PostgreSQLDatabase() const override;
+    std::string AccessCodePage() const override; // "Access 97 text": empty for the file's own
     engine::RunMode Mode() const override;
     engine::PolicyKind Policy() const override; // typed when "Keep types..." is checked
     platform::StringList& ExistingTables() override { return *list1_; }
@@ -150,6 +152,7 @@ private:
     void saveText(const char* key, const QLineEdit* box);
     void setCheckValue(int value);
     static void setTwoStateValue(QCheckBox* box, int value);
+    void setCodePageValue(const std::string& value);
     static void setOptionValue(QRadioButton* option, bool value);
     void readSettings(shell::Trap& trap);
     void VerifyConversion();
@@ -189,6 +192,8 @@ private:
     QCheckBox* Check1 = nullptr;
     QCheckBox* Check2 = nullptr;
     QCheckBox* Check3 = nullptr;
+    QLabel* Label10 = nullptr;
+    QComboBox* Combo1 = nullptr;
     QRadioButton* Option1 = nullptr;
     QRadioButton* Option2 = nullptr;
     CaptionProgressBar* ProgressBar1 = nullptr;

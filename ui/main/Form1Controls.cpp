@@ -11,6 +11,7 @@
 #include "shell/widgets/WindowPointer.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -45,7 +46,7 @@ template <class W> W* make(QWidget* parent, const char* name, const QString& cap
     if constexpr (std::is_same_v<W, QGroupBox>)
         w->setTitle(caption);
     else if constexpr (!std::is_same_v<W, QLineEdit> && !std::is_same_v<W, QListWidget> &&
-                       !std::is_same_v<W, CaptionProgressBar>)
+                       !std::is_same_v<W, CaptionProgressBar> && !std::is_same_v<W, QComboBox>)
         w->setText(caption);
     return w;
 }
@@ -71,6 +72,17 @@ void placeCaptioned(QWidget* w, int left, int top, int width, int height, int fr
         w->resize(std::min(w->sizeHint().width(), room), w->height());
 }
 
+// The code pages Access 97 and older were sold with, for files whose header names another.
+constexpr std::pair<const char*, const char*> CodePages[] = {
+    {"", "As the file says"},     {"1250", "1250 Central European"},
+    {"1251", "1251 Cyrillic"},    {"1252", "1252 Western"},
+    {"1253", "1253 Greek"},       {"1254", "1254 Turkish"},
+    {"1255", "1255 Hebrew"},      {"1256", "1256 Arabic"},
+    {"1257", "1257 Baltic"},      {"1258", "1258 Vietnamese"},
+    {"874", "874 Thai"},          {"932", "932 Japanese"},
+    {"936", "936 Chinese (GBK)"}, {"949", "949 Korean"},
+    {"950", "950 Chinese (Big5)"}};
+
 void maskWithStars(QLineEdit* box) {
     box->setEchoMode(QLineEdit::Password);
     box->setStyleSheet(QStringLiteral("QLineEdit { lineedit-password-character: 42; }"));
@@ -90,6 +102,11 @@ void Form1::createControls() {
     lblPassword = make<QLabel>(Frame1, "lblPassword", tr("Password (if required):"));
     Text6 = make<QLineEdit>(Frame1, "Text6");
     PushButton4 = make<QPushButton>(Frame1, "PushButton4", tr("Load Sample/Example Database"));
+    Label10 = make<QLabel>(Frame1, "Label10", tr("Access 97 text:"));
+    Combo1 = make<QComboBox>(Frame1, "Combo1");
+    for (const auto& [value, caption] : CodePages) Combo1->addItem(tr(caption), QString(value));
+    Combo1->setToolTip(tr("The code page of the texts of an Access 97 or older file whose own "
+                          "setting is wrong; later files store Unicode and ignore it."));
 
     Frame3 = make<QGroupBox>(this, "Frame3", tr("PostgreSQL Database"));
     Label6 = make<QLabel>(Frame3, "Label6", tr("Server:"));
@@ -156,7 +173,11 @@ void Form1::placeControls() {
     place(PushButton1, 6840, 300, 690, 345);
     placeLabel(lblPassword, 240, 840);
     place(Text6, 2280, 800, 5265, 345);
-    place(PushButton4, 240, 1260, 7275, 405);
+    place(PushButton4, 240, 1260, 4095, 405);
+    placeLabel(Label10, 4440, 1335);
+    place(Combo1, 0, 1290, 0, 345);
+    const int comboLeft = Label10->x() + Label10->width() + TwipsToPixels(60);
+    Combo1->setGeometry(comboLeft, Combo1->y(), TwipsToPixels(7515) - comboLeft, Combo1->height());
 
     place(Frame3, 120, 2550, 7800, 2895);
     placeLabel(Label6, 240, 405);
@@ -202,6 +223,8 @@ void Form1::connectHandlers() {
     connect(Check1, &QCheckBox::clicked, this, [this] { Check1->setTristate(false); });
     connect(Check2, &QCheckBox::stateChanged, this, [this] { Check2_Click(); });
     connect(Check3, &QCheckBox::stateChanged, this, [this] { Check3_Click(); });
+    connect(Combo1, &QComboBox::currentIndexChanged, this,
+            [this] { s_.settings.Write("AccessCodePage", AccessCodePage()); });
     connect(Option1, &QRadioButton::toggled, this, [this](bool on) {
         if (on) Option1_Click();
     });
