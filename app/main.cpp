@@ -2,6 +2,7 @@
 // windows, and runs the main window's start-up. The program takes no arguments.
 #include "db/ProviderConnectionFactory.h"
 #include "platform/RegionalText.h"
+#include "platform/keyring/SecretServiceKeyring.h"
 #include "platform/qt/IniSettingsStore.h"
 #include "platform/qt/QtClipboard.h"
 #include "platform/qt/QtEventLoop.h"
@@ -59,10 +60,11 @@ int main(int argc, char** argv) {
     platform::QtClipboard clipboard;
     platform::QtShellOpen shellOpen;
     platform::IniSettingsStore settings;
+    platform::SecretServiceKeyring keyring;
 
     ui::PreviewWindows preview(prompts, clipboard, shellOpen, events);
-    ui::Form1 form(
-        ui::Form1Services{prompts, settings, connections, events, shellOpen, regional, preview});
+    ui::Form1 form(ui::Form1Services{prompts, settings, connections, events, shellOpen, regional,
+                                     preview, &keyring});
     preview.setOwner(&form);
     form.setReportViewer([&](engine::verify::VerifyReport report) {
         auto* window = new ui::VerifyReportWindow(std::move(report), prompts, &form);

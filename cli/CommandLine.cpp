@@ -175,8 +175,10 @@ Messages (on standard error):
 
 Passwords are never taken from the command line. The Access database password
 comes from TABULANT_ACCESS_PASSWORD, or is asked for when standard input is a
-terminal. The PostgreSQL password comes from PGPASSWORD, the window's saved
-password (when server, port and user are the saved ones), the password file
+terminal. The PostgreSQL password comes from PGPASSWORD, the desktop's keyring
+(the password the window keeps there for the same server, port, user and
+database), the window's saved password in its settings file (when server, port
+and user are the saved ones), the password file
 (~/.pgpass or PGPASSFILE, only when no one else can read it), or is asked for
 when the server wants one and standard input is a terminal.
 

@@ -210,8 +210,8 @@ bool ConvertCommand::chooseTables(const std::vector<std::string>& inFile) {
 }
 
 bool ConvertCommand::chooseServer() {
-    ServerSettings chosen =
-        ChooseServerSettings(line_, saved_, [](const char* name) { return std::getenv(name); });
+    ServerSettings chosen = ChooseServerSettings(
+        line_, saved_, [](const char* name) { return std::getenv(name); }, &keyring_);
     settings_.server = chosen.server.value;
     settings_.port = chosen.port.value;
     settings_.user = chosen.user.value;

@@ -7,6 +7,7 @@
 #include "platform/EventLoop.h"
 #include "platform/RegionalText.h"
 #include "platform/SettingsStore.h"
+#include "platform/keyring/SecretServiceKeyring.h"
 
 #include <memory>
 #include <string>
@@ -57,6 +58,7 @@ private:
     CommandLine line_;
     Terminal& terminal_;
     const platform::SettingsStore& saved_;
+    platform::SecretServiceKeyring keyring_;
     const platform::RegionalText& regional_;
     platform::NoEventLoop events_;
     std::unique_ptr<db::ProviderConnectionFactory> connections_;

@@ -25,7 +25,7 @@ Chosen choose(const Source& s, const platform::SettingsStore& saved, const Envir
 } // namespace
 
 ServerSettings ChooseServerSettings(const CommandLine& line, const platform::SettingsStore& saved,
-                                    const Environment& environment) {
+                                    const Environment& environment, platform::Keyring* keyring) {
     namespace keys = shell::saved;
     ServerSettings s;
     s.server =
@@ -38,6 +38,13 @@ ServerSettings ChooseServerSettings(const CommandLine& line, const platform::Set
     if (const char* value = environment("PGPASSWORD"); value && *value) {
         s.password = Chosen{value, "PGPASSWORD"};
         return s;
+    }
+    if (keyring) {
+        if (auto kept =
+                keyring->Find({s.server.value, s.port.value, s.user.value, s.database.value})) {
+            s.password = Chosen{std::move(*kept), "keyring"};
+            return s;
+        }
     }
     const auto savedValue = [&](shell::SavedText key) {
         return saved.Read(key.key, key.defaultValue);

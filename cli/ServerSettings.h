@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CommandLine.h"
+#include "platform/Keyring.h"
 #include "platform/SettingsStore.h"
 
 #include <functional>
@@ -27,10 +28,12 @@ using Environment = std::function<const char*(const char*)>;
 
 // Each value from the command line; failing that, the window's saved setting when it is not
 // empty; then the environment variable PostgreSQL's own tools read (PGHOST, PGPORT, PGUSER,
-// PGDATABASE); then the window's default. The password: PGPASSWORD; the saved password when
+// PGDATABASE); then the window's default. The password: PGPASSWORD; the keyring's for the
+// account (when `keyring` is given); the saved password when
 // server, port and user are the saved ones (it belongs to that account only); the password file
 // (PGPASSFILE or ~/.pgpass).
 ServerSettings ChooseServerSettings(const CommandLine& line, const platform::SettingsStore& saved,
-                                    const Environment& environment);
+                                    const Environment& environment,
+                                    platform::Keyring* keyring = nullptr);
 
 } // namespace tabulant::cli

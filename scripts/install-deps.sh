@@ -10,6 +10,7 @@ packages=(
     unixodbc unixodbc-dev odbc-postgresql
     postgresql postgresql-client libpq-dev
     libssl-dev
+    libsecret-1-dev gnome-keyring dbus-daemon dbus-bin
     fonts-liberation
     "$@"
 )

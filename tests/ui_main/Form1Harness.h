@@ -34,13 +34,13 @@ public:
 class Form1Harness {
 public:
     // settingsFile: the store to open (a restart passes the first harness's file).
-    explicit Form1Harness(const QString& settingsFile = {})
+    explicit Form1Harness(const QString& settingsFile = {}, platform::Keyring* keyring = nullptr)
         : settingsPath(settingsFile.isEmpty() ? settingsDir.filePath("Tabulant.ini")
                                               : settingsFile),
           store(settingsPath.toStdString()) {
         shell::SetProgramFolder(folder.path().toStdString());
-        form = std::make_unique<ui::Form1>(
-            ui::Form1Services{prompts, store, connections, events, shellOpen, regional, preview});
+        form = std::make_unique<ui::Form1>(ui::Form1Services{
+            prompts, store, connections, events, shellOpen, regional, preview, keyring});
     }
 
     template <class W> W* child(const char* name) const {

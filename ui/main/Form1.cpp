@@ -70,7 +70,8 @@ Form1::Form1(Form1Services services)
       s_(services), fileDialog_(ShowOpenFileDialog),
       providerCheck_([](const db::Services& db, platform::ShellOpen& shell) {
           return db::CheckDataProvider(db, shell);
-      }) {
+      }),
+      savedPassword_(services.settings, services.keyring) {
     createControls();
     placeControls();
     connectHandlers();
@@ -111,6 +112,8 @@ bool Form1::Form_Load() {
     trap(156,
          [&] { setTwoStateValue(Check3, WholeNumberSetting(s_.settings.Read("Check3", "0"))); });
     trap(158, [&] { setCodePageValue(s_.settings.Read("AccessCodePage", "")); });
+    if (s_.keyring)
+        trap(160, [&] { Text7->setText(platform::ToQString(savedPassword_.Load(account()))); });
     return true;
 }
 
@@ -160,6 +163,7 @@ void Form1::PushButton2_Click() {
 // pointer is what the window goes back to.
 void Form1::PushButton3_Click() {
     shell::Trap trap(s_.prompts, "Form1.PushButton3_Click");
+    keepPassword();
     std::unique_ptr<platform::Connection> connection;
     trap(100, [&] { connection = s_.connections.CreateConnection(); });
 
@@ -199,6 +203,7 @@ void Form1::PushButton5_Click() {
 
 void Form1::PushButton7_Click() {
     if (verifying_) return;
+    keepPassword();
     if (!run_->Running()) convertedTables_.clear();
     const engine::RunSummary summary = run_->Run();
     if (summary.started && !summary.stopped && VerifyAfterConverting()) VerifyConversion();
@@ -223,7 +228,18 @@ void Form1::Option1_Click() {
 
 void Form1::Option2_Click() { Option1_Click(); }
 
-void Form1::saveText(const char* key, const QLineEdit* box) { s_.settings.Write(key, text(box)); }
+void Form1::saveText(const char* key, const QLineEdit* box) {
+    if (box == Text7 && s_.keyring) return; // kept by keepPassword()
+    s_.settings.Write(key, text(box));
+}
+
+platform::ServerAccount Form1::account() const {
+    return {text(Text1), text(Text9), text(Text3), text(Text10)};
+}
+
+void Form1::keepPassword() {
+    if (s_.keyring) savedPassword_.Save(account(), text(Text7));
+}
 
 void Form1::setCheckValue(int value) {
     // A check box holds 0 (cleared), 1 (checked) or 2 (grayed).
@@ -311,6 +327,7 @@ void Form1::closeEvent(QCloseEvent* event) {
         run_->RequestStop();
         return;
     }
+    keepPassword();
     event->accept();
     QApplication::closeAllWindows();
     QCoreApplication::quit();

@@ -5,10 +5,12 @@
 #include "engine/RunPorts.h"
 #include "platform/Connection.h"
 #include "platform/EventLoop.h"
+#include "platform/Keyring.h"
 #include "platform/Prompts.h"
 #include "platform/RegionalText.h"
 #include "platform/SettingsStore.h"
 #include "platform/ShellOpen.h"
+#include "shell/core/SavedPassword.h"
 
 #include <QWidget>
 
@@ -49,6 +51,8 @@ struct Form1Services {
     platform::ShellOpen& shellOpen;
     const platform::RegionalText& regional;
     engine::PreviewPort& preview;
+    // Where the PostgreSQL password is kept instead of the settings file; none: the file.
+    platform::Keyring* keyring = nullptr;
 };
 
 // What the "Select Access Database" dialog is asked to show. Flags keep the design's value
@@ -156,6 +160,10 @@ private:
     static void setOptionValue(QRadioButton* option, bool value);
     void readSettings(shell::Trap& trap);
     void VerifyConversion();
+    platform::ServerAccount account() const;
+    // Puts the password where it is kept (with a keyring, at a connection and at the end rather
+    // than at every key, so that no half-typed server name gets an entry of its own).
+    void keepPassword();
 
     Form1Services s_;
     FileDialog fileDialog_;
@@ -163,6 +171,7 @@ private:
     ReportViewer reportViewer_;
     bool verifying_ = false;
     std::vector<std::string> convertedTables_; // by the last run: those a verification reads
+    shell::SavedPassword savedPassword_;
     bool endWhenRunStops_ = false; // the window was closed during a run and the user said Yes
     shell::WindowPointer* pointer_ = nullptr;
 
