@@ -50,6 +50,7 @@ readonly SKIP=(
     "psql -v ON_ERROR_STOP=1 -f FILE"                              # FILE is the user's rejects
     "cmake --install"                                              # named, not a command
     "scripts/pg-cluster.sh"                                        # named, not a command
+    "tabulant-convert --codepage"                                  # named, not a command
 )
 
 # The README's commands, one a line: indented code lines (a "$ " prompt and trailing comments
