@@ -23,6 +23,7 @@ struct RelationColumn {
     std::string name;   // as Access names it
     std::string pgName; // as PostgreSQL has it
     ValueType type = ValueType::Unknown;
+    std::string pgType = {}; // its PostgreSQL type where known ("varchar(40)"), else empty
 };
 
 // A table or translated query the writer may name.

@@ -1,6 +1,7 @@
 #include "ExpressionWriter.h"
 
 #include "FunctionTable.h"
+#include "QueryParameters.h"
 #include "Refusal.h"
 
 #include <cstdlib>
@@ -53,7 +54,7 @@ Written ExpressionWriter::value(const Expr& e, const Scope& scope) {
     case Expr::Kind::Star:
         throw Refusal("*", "not a value here");
     case Expr::Kind::Parameter:
-        throw Refusal(e.describe(), "a parameter: the query needs a value when it runs");
+        return parameter({e.text}, e);
     case Expr::Kind::Unary: {
         if (e.op == "not") return {paren("NOT " + condition(*e.children[0], scope)), T::Boolean};
         Written w = number(*e.children[0], scope);
@@ -108,16 +109,19 @@ Written ExpressionWriter::value(const Expr& e, const Scope& scope) {
 
 Written ExpressionWriter::name(const Expr& e, const Scope& scope) {
     const std::vector<std::string>& p = e.parts;
-    if (p.size() >= 2 && (SameName(p[0], "forms") || SameName(p[0], "reports")))
-        throw Refusal(e.describe(), "a form or report reference: the query needs a value when "
-                                    "it runs");
+    if (p.size() >= 2 && (SameName(p[0], "forms") || SameName(p[0], "reports"))) {
+        if (!parameters_)
+            throw Refusal(e.describe(), "a form or report reference: the query needs a value "
+                                        "when it runs");
+        return parameter(p, e);
+    }
     if (p.size() > 2) throw Refusal(e.describe(), "a name of more than two parts");
     for (const Scope* s = &scope; s; s = s->parent) {
         for (const Scope::Entry& entry : s->entries) {
             if (p.size() == 2 && !SameName(entry.qualifier, p[0])) continue;
             if (const RelationColumn* c = findColumn(*entry.relation, p.back())) {
                 entry.used = true;
-                return {entry.pgQualifier + "." + Quote(c->pgName), c->type};
+                return {entry.pgQualifier + "." + Quote(c->pgName), c->type, c->pgType};
             }
         }
         if (p.size() == 1 && s->outputs)
@@ -131,15 +135,26 @@ Written ExpressionWriter::name(const Expr& e, const Scope& scope) {
                     throw Refusal(e.describe(), "no such column in " + entry.qualifier);
         throw Refusal(e.describe(), "names no source of the query");
     }
-    throw Refusal(e.describe(), "no column of the query's sources: a parameter, the query needs "
-                                "a value when it runs");
+    // No column of the sources: Access asks for the value when the query runs.
+    if (!parameters_)
+        throw Refusal(e.describe(), "no column of the query's sources: a parameter, the query "
+                                    "needs a value when it runs");
+    return parameter(p, e);
+}
+
+Written ExpressionWriter::parameter(const std::vector<std::string>& parts, const Expr& e) {
+    if (!parameters_)
+        throw Refusal(e.describe(), "a parameter: the query needs a value when it runs");
+    return parameters_->Use(parts);
 }
 
 std::string ExpressionWriter::condition(const Expr& e, const Scope& scope) {
     return condition(value(e, scope), e);
 }
 
-std::string ExpressionWriter::condition(const Written& w, const Expr& where) {
+std::string ExpressionWriter::condition(const Written& given, const Expr& where) {
+    Written w = given;
+    if (parameters_) parameters_->Infer(w, T::Boolean);
     switch (w.type) {
     case T::Boolean:
         return w.sql;
@@ -159,9 +174,13 @@ Written ExpressionWriter::number(const Expr& e, const Scope& scope) {
 }
 
 Written ExpressionWriter::number(Written w, const Expr& where) {
+    if (parameters_) parameters_->Infer(w, T::Float);
     if (w.type == T::Boolean) return {paren("-(" + w.sql + ")::integer"), T::Integer};
     if (numeric(w.type) || w.type == T::Null) return w;
-    throw Refusal(where.describe(), w.type == T::Text ? "text used as a number" : "not a number");
+    // Access reads a text as the number it spells, and fails on one that spells none; so does
+    // the cast (a decimal comma of regional settings aside).
+    if (w.type == T::Text) return {"(" + w.sql + ")::numeric", T::Exact};
+    throw Refusal(where.describe(), "not a number");
 }
 
 Written ExpressionWriter::text(const Expr& e, const Scope& scope) {
@@ -188,17 +207,26 @@ Written ExpressionWriter::text(Written w, const Expr& where) {
 
 Written ExpressionWriter::date(const Expr& e, const Scope& scope) {
     Written w = value(e, scope);
+    if (parameters_) parameters_->Infer(w, T::Date);
     if (w.type == T::Date || w.type == T::Null) return w;
     throw Refusal(e.describe(), "not a date");
 }
 
 Written ExpressionWriter::compare(const std::string& op, Written l, Written r, const Expr& e) {
+    // A value asked for when the query runs is read as the type it is compared with.
+    if (parameters_) {
+        parameters_->Infer(l, r.type);
+        parameters_->Infer(r, l.type);
+    }
     // Yes/No meets numbers as -1/0; order operators compare them as numbers too.
     const bool bothBoolean = l.type == T::Boolean && r.type == T::Boolean;
     if (!(bothBoolean && (op == "=" || op == "<>"))) {
         if (l.type == T::Boolean) l = number(l, e);
         if (r.type == T::Boolean) r = number(r, e);
     }
+    // A number compared with a text compares with the number the text spells.
+    if (numeric(l.type) && r.type == T::Text) r = number(r, e);
+    if (numeric(r.type) && l.type == T::Text) l = number(l, e);
     if (l.type == T::Text && r.type == T::Text) {
         // Access compares text without regard to letter case.
         l.sql = "lower(" + l.sql + ")";

@@ -11,6 +11,8 @@
 
 namespace tabulant::dialect {
 
+class QueryParameters;
+
 // The names an expression can see: the sources of its query (alias or name, and the relation
 // behind it), the output columns where ORDER BY may name them, then the enclosing query's.
 struct Scope {
@@ -32,6 +34,13 @@ public:
     using SubqueryWriter = std::function<Translation(const Select&, const Scope&)>;
     explicit ExpressionWriter(SubqueryWriter subquery) : subquery_(std::move(subquery)) {}
 
+    // Where the values a query needs when it runs are gathered; without it (a default value, a
+    // rule) they are refused. Not owned.
+    void takeParameters(QueryParameters* parameters) { parameters_ = parameters; }
+    // Written after every aggregate (" FILTER (WHERE …)" for a crosstab's heading), or empty.
+    void filterAggregates(std::string filter) { aggregateFilter_ = std::move(filter); }
+    const std::string& aggregateFilter() const { return aggregateFilter_; }
+
     Written value(const Expr& e, const Scope& scope);
     // The value as a PostgreSQL boolean (Access: not 0 is true).
     std::string condition(const Expr& e, const Scope& scope);
@@ -43,6 +52,8 @@ public:
     Written text(const Expr& e, const Scope& scope);
     Written text(Written w, const Expr& where);
     Written date(const Expr& e, const Scope& scope);
+    // Two values compared as Access compares them (letter case ignored in text, Yes as -1).
+    Written compare(const std::string& op, Written l, Written r, const Expr& e);
 
     // Whether a function name is one of the aggregates.
     static bool IsAggregate(std::string_view name);
@@ -50,11 +61,14 @@ public:
 private:
     Written name(const Expr& e, const Scope& scope);
     Written binary(const Expr& e, const Scope& scope);
-    Written compare(const std::string& op, Written l, Written r, const Expr& e);
     Written like(const Expr& e, const Scope& scope);
     Written call(const Expr& e, const Scope& scope);
 
+    Written parameter(const std::vector<std::string>& parts, const Expr& e);
+
     SubqueryWriter subquery_;
+    QueryParameters* parameters_ = nullptr;
+    std::string aggregateFilter_;
 };
 
 // Helpers shared by the writers.

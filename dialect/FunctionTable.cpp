@@ -1,6 +1,7 @@
 #include "FunctionTable.h"
 
 #include "Refusal.h"
+#include "ValueFunctions.h"
 
 #include <array>
 
@@ -207,16 +208,33 @@ Written switchOf(W& w, const Expr& c, const Scope& s) {
     return {out + " END)", type};
 }
 
+// An aggregate call, with the crosstab heading's filter when one is being written.
+std::string over(const W& w, const std::string& call) { return call + w.aggregateFilter(); }
+
 Written aggregate(W& w, const Expr& c, const Scope& s, const char* pg) {
-    if (arg(c, 0).kind == Expr::Kind::Star) return {"count(*)", T::Integer};
+    if (arg(c, 0).kind == Expr::Kind::Star) return {over(w, "count(*)"), T::Integer};
     const Written x = w.number(arg(c, 0), s);
-    return {std::string(pg) + "(" + x.sql + ")", x.type == T::Integer ? T::Integer : x.type};
+    return {over(w, std::string(pg) + "(" + x.sql + ")"),
+            x.type == T::Integer ? T::Integer : x.type};
 }
 
 Written minMax(W& w, const Expr& c, const Scope& s, const char* pg) {
     Written x = w.value(arg(c, 0), s);
     if (x.type == T::Boolean) x = w.number(x, arg(c, 0));
-    return {std::string(pg) + "(" + x.sql + ")", x.type};
+    return {over(w, std::string(pg) + "(" + x.sql + ")"), x.type};
+}
+
+Written floatAggregate(W& w, const Expr& c, const Scope& s, const char* pg) {
+    return {over(w, std::string(pg) + "((" + w.number(arg(c, 0), s).sql + ")::float8)"), T::Float};
+}
+
+// First and Last take the value of the first or last record of the group as the records are
+// read, Null included; Access documents that order as arbitrary unless the records come sorted.
+Written firstLast(W& w, const Expr& c, const Scope& s, bool last) {
+    const Written x = w.value(arg(c, 0), s);
+    const std::string all = "(" + over(w, "array_agg(" + x.sql + ")") + ")";
+    return {all + "[" + (last ? "array_length(" + all + ", 1)" : std::string("1")) + "]", x.type,
+            x.pgType};
 }
 
 Written refuse(W&, const Expr& c, const Scope&) {
@@ -360,38 +378,31 @@ const Function Functions[] = {
      [](W& w, const Expr& c, const Scope& s) {
          const Written x = w.number(arg(c, 0), s);
          // Access averages Currency as Currency and everything else as a Double.
-         if (x.type == T::Exact) return Written{"avg(" + x.sql + ")", T::Exact};
-         return Written{"avg((" + x.sql + ")::float8)", T::Float};
+         if (x.type == T::Exact) return Written{over(w, "avg(" + x.sql + ")"), T::Exact};
+         return Written{over(w, "avg((" + x.sql + ")::float8)"), T::Float};
      }},
     {"Count", 1, 1,
      [](W& w, const Expr& c, const Scope& s) {
-         if (arg(c, 0).kind == Expr::Kind::Star) return Written{"count(*)", T::Integer};
-         return Written{"count(" + w.value(arg(c, 0), s).sql + ")", T::Integer};
+         if (arg(c, 0).kind == Expr::Kind::Star) return Written{over(w, "count(*)"), T::Integer};
+         return Written{over(w, "count(" + w.value(arg(c, 0), s).sql + ")"), T::Integer};
      }},
     {"Min", 1, 1, [](W& w, const Expr& c, const Scope& s) { return minMax(w, c, s, "min"); }},
     {"Max", 1, 1, [](W& w, const Expr& c, const Scope& s) { return minMax(w, c, s, "max"); }},
     {"StDev", 1, 1,
-     [](W& w, const Expr& c, const Scope& s) {
-         return Written{"stddev_samp((" + w.number(arg(c, 0), s).sql + ")::float8)", T::Float};
-     }},
+     [](W& w, const Expr& c, const Scope& s) { return floatAggregate(w, c, s, "stddev_samp"); }},
     {"StDevP", 1, 1,
-     [](W& w, const Expr& c, const Scope& s) {
-         return Written{"stddev_pop((" + w.number(arg(c, 0), s).sql + ")::float8)", T::Float};
-     }},
+     [](W& w, const Expr& c, const Scope& s) { return floatAggregate(w, c, s, "stddev_pop"); }},
     {"Var", 1, 1,
-     [](W& w, const Expr& c, const Scope& s) {
-         return Written{"var_samp((" + w.number(arg(c, 0), s).sql + ")::float8)", T::Float};
-     }},
+     [](W& w, const Expr& c, const Scope& s) { return floatAggregate(w, c, s, "var_samp"); }},
     {"VarP", 1, 1,
-     [](W& w, const Expr& c, const Scope& s) {
-         return Written{"var_pop((" + w.number(arg(c, 0), s).sql + ")::float8)", T::Float};
-     }},
+     [](W& w, const Expr& c, const Scope& s) { return floatAggregate(w, c, s, "var_pop"); }},
+    {"First", 1, 1,
+     [](W& w, const Expr& c, const Scope& s) { return firstLast(w, c, s, false); }},
+    {"Last", 1, 1, [](W& w, const Expr& c, const Scope& s) { return firstLast(w, c, s, true); }},
+    {"Val", 1, 1, WriteVal},
+    {"CDate", 1, 1, WriteCDate},
+    {"Replace", 3, 6, WriteReplace},
     // Known to Access, but without a PostgreSQL form that gives its result.
-    {"First", 1, 1, refuse},
-    {"Last", 1, 1, refuse},
-    {"Val", 1, 1, refuse},
-    {"CDate", 1, 1, refuse},
-    {"Replace", 3, 6, refuse},
     {"DLookup", 2, 3, refuse},
     {"DSum", 2, 3, refuse},
     {"DCount", 2, 3, refuse},

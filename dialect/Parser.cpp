@@ -36,7 +36,7 @@ public:
             next();
             do {
                 Parameter p;
-                p.name = nameParts();
+                p.name = nameParts(p.parts);
                 p.type = next().text;
                 // Text(255): the size only limits what a prompt takes.
                 if (accept("(")) {
@@ -112,11 +112,13 @@ private:
         fail("a name");
     }
     // A parameter's name: Forms![F]![C] and the like, kept as one text.
-    std::string nameParts() {
-        std::string n = name();
+    std::string nameParts(std::vector<std::string>& parts) {
+        parts.push_back(name());
+        std::string n = parts.back();
         while (peek().isSymbol("!") || peek().isSymbol(".")) {
             n += next().text;
-            n += name();
+            parts.push_back(name());
+            n += parts.back();
         }
         return n;
     }

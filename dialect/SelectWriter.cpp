@@ -1,5 +1,6 @@
 #include "ExpressionWriter.h"
 #include "PostgresWriter.h"
+#include "QueryParameters.h"
 #include "Refusal.h"
 
 #include <algorithm>
@@ -27,20 +28,15 @@ bool usesAggregate(const Expr& e) {
 
 class SelectWriter {
 public:
-    explicit SelectWriter(const Catalog& catalog)
+    SelectWriter(const Catalog& catalog, QueryParameters* parameters)
         : catalog_(catalog),
-          expressions_([this](const Select& s, const Scope& outer) { return select(s, &outer); }) {}
-
-    Translation query(const Query& q) {
-        if (!q.parameters.empty())
-            throw Refusal("PARAMETERS", "declared parameters: the query needs values when it runs");
-        return select(*q.select, nullptr);
+          expressions_([this](const Select& s, const Scope& outer) { return select(s, &outer); }) {
+        expressions_.takeParameters(parameters);
     }
 
     Written expression(const Expr& e) { return expressions_.value(e, Scope{}); }
 
     Translation select(const Select& s, const Scope* outer) {
-        if (s.transform) throw Refusal("TRANSFORM … PIVOT", "a crosstab query");
         if (!s.unions.empty()) return unionOf(s, outer);
         return single(s, outer);
     }
@@ -129,7 +125,6 @@ private:
     Translation single(const Select& s, const Scope* outer, bool unionPart = false) {
         if (!s.externalDatabase.empty())
             throw Refusal("IN '" + s.externalDatabase + "'", "a table of another database");
-        if (s.top && s.topPercent) throw Refusal("TOP … PERCENT", "not translated yet");
         Translation out;
         Scope scope;
         scope.parent = outer;
@@ -143,6 +138,7 @@ private:
             T type;
             std::string qualifier; // a plain column reference's, for names taken twice
             bool named = false;
+            std::string pgType = {};
         };
         std::vector<Item> items;
         int unnamed = 1000;
@@ -157,14 +153,14 @@ private:
                     entry.used = true;
                     for (const RelationColumn& rc : entry.relation->columns)
                         items.push_back({entry.pgQualifier + "." + Quote(rc.pgName), rc.name,
-                                         rc.type, entry.qualifier, false});
+                                         rc.type, entry.qualifier, false, rc.pgType});
                 }
                 if (!found) throw Refusal(e.describe() + ".*", "names no source of the query");
                 continue;
             }
             aggregates = aggregates || usesAggregate(e);
             const Written w = expressions_.value(e, scope);
-            Item item{w.sql, c.alias, w.type, "", !c.alias.empty()};
+            Item item{w.sql, c.alias, w.type, "", !c.alias.empty(), w.pgType};
             if (c.alias.empty() && e.kind == Expr::Kind::Name) {
                 item.name = e.parts.back();
                 if (e.parts.size() == 2) item.qualifier = e.parts[0];
@@ -173,6 +169,10 @@ private:
                 item.name = "Expr" + std::to_string(unnamed++);
             }
             items.push_back(std::move(item));
+        }
+        if (s.transform) {
+            aggregates = true;
+            headings(s, scope, items);
         }
         // Two columns of one name: Access tells them apart by their source's name.
         std::vector<bool> twice(items.size());
@@ -187,16 +187,16 @@ private:
             for (const RelationColumn& seen : out.columns)
                 if (SameName(seen.name, i.name))
                     throw Refusal(i.name, "two output columns of the same name");
-            out.columns.push_back({i.name, stored(i.name), i.type});
+            out.columns.push_back({i.name, stored(i.name), i.type, i.pgType});
             columns += (columns.empty() ? "" : ", ") + i.sql + " AS " + Quote(stored(i.name));
         }
 
-        std::string sql = "SELECT ";
-        if (s.quantifier == Select::Quantifier::Distinct) sql += "DISTINCT ";
-        if (s.quantifier == Select::Quantifier::DistinctRow && !aggregates && s.groupBy.empty() &&
-            distinctRow(s, scope, items))
-            sql += "DISTINCT ";
-        sql += columns;
+        // Columns the result leaves out: keys that tell records apart, sort keys of TOP PERCENT.
+        std::vector<std::string> hidden;
+        bool distinct = s.quantifier == Select::Quantifier::Distinct;
+        if (s.quantifier == Select::Quantifier::DistinctRow && !aggregates && s.groupBy.empty())
+            distinct = distinctRow(s, scope, items, hidden);
+        std::string sql;
         if (!s.from.empty()) {
             sql += " FROM ";
             std::size_t next = 0;
@@ -210,18 +210,30 @@ private:
                 sql += (i ? ", " : "") + expressions_.value(*s.groupBy[i], scope).sql;
         }
         if (s.having) sql += " HAVING " + expressions_.condition(*s.having, scope);
-        // A union's parts are ordered as a whole.
+        // A union's parts are ordered as a whole. Access puts Null first going up and last going
+        // down.
+        const bool percent = s.top && s.topPercent;
+        const bool wrap = !hidden.empty() || percent;
+        std::vector<std::pair<std::string, const char*>> order;
         if (!unionPart) {
             Scope ordering = scope;
             ordering.outputs = &out.columns;
-            std::string order;
-            for (const Ordering& o : s.orderBy)
-                // Access puts Null first going up and last going down.
-                order += (order.empty() ? " ORDER BY " : ", ") +
-                         expressions_.value(*o.expr, ordering).sql +
-                         (o.descending ? " DESC NULLS LAST" : " NULLS FIRST");
-            sql += order;
+            for (const Ordering& o : s.orderBy) {
+                std::string key = expressions_.value(*o.expr, ordering).sql;
+                // An output column named in ORDER BY is its expression below the result.
+                for (const Item& i : items)
+                    if (wrap && key == Quote(stored(i.name))) key = i.sql;
+                order.emplace_back(key, o.descending ? " DESC NULLS LAST" : " NULLS FIRST");
+            }
         }
+        if (wrap) {
+            out.sql = wrapped(s, columns, distinct, sql, hidden, order, out.columns);
+            return out;
+        }
+        std::string orderBy;
+        for (const auto& [key, direction] : order)
+            orderBy += (orderBy.empty() ? " ORDER BY " : ", ") + key + direction;
+        sql = "SELECT " + std::string(distinct ? "DISTINCT " : "") + columns + sql + orderBy;
         if (s.top) {
             // Access keeps every row that ties with the last one.
             if (s.orderBy.empty())
@@ -233,12 +245,78 @@ private:
         return out;
     }
 
+    // The query below an outer one that drops its hidden columns: the records' keys of
+    // DISTINCTROW, and the sort keys by which TOP n PERCENT ranks the rows. The outer query keeps
+    // the rows ranked within ceil(n% of the rows), those tying with the last one included.
+    static std::string wrapped(const Select& s, const std::string& columns, bool distinct,
+                               const std::string& body, std::vector<std::string> hidden,
+                               const std::vector<std::pair<std::string, const char*>>& order,
+                               const std::vector<RelationColumn>& outputs) {
+        std::string orderBy;
+        for (const auto& [key, direction] : order) {
+            hidden.push_back(key);
+            orderBy += std::string(orderBy.empty() ? "" : ", ") + "\"~" +
+                       std::to_string(hidden.size()) + "\"" + direction;
+        }
+        std::string inner = "SELECT " + std::string(distinct ? "DISTINCT " : "") + columns;
+        for (std::size_t i = 0; i < hidden.size(); ++i)
+            inner += ", " + hidden[i] + " AS \"~" + std::to_string(i + 1) + "\"";
+        inner += body;
+        std::string visible;
+        for (const RelationColumn& c : outputs)
+            visible += (visible.empty() ? "" : ", ") + Quote(c.pgName);
+        std::string sql = "SELECT " + visible + " FROM (" + inner + ") AS \"~rows\"";
+        if (s.top && s.topPercent) {
+            const std::string rank =
+                orderBy.empty() ? "row_number() OVER ()" : "rank() OVER (ORDER BY " + orderBy + ")";
+            sql = "SELECT " + visible + " FROM (SELECT *, " + rank +
+                  " AS \"~rank\", count(*) OVER () AS \"~count\" FROM (" + inner +
+                  ") AS \"~rows\") AS \"~top\" WHERE \"~rank\" <= ceil(\"~count\" * " + *s.top +
+                  " / 100.0)";
+            return sql + (orderBy.empty() ? "" : " ORDER BY \"~rank\"");
+        }
+        if (!orderBy.empty()) sql += " ORDER BY " + orderBy;
+        if (s.top)
+            sql +=
+                orderBy.empty() ? " LIMIT " + *s.top : " FETCH FIRST " + *s.top + " ROWS WITH TIES";
+        return sql;
+    }
+
+    // A crosstab's columns after its row headings: one per fixed heading, the TRANSFORM value with
+    // its aggregates taken over the rows whose PIVOT value is that heading.
+    template <typename Items> void headings(const Select& s, const Scope& scope, Items& items) {
+        if (s.pivotIn.empty())
+            throw Refusal("PIVOT " + s.pivot->describe(),
+                          "column headings taken from the data: the columns would change with "
+                          "the rows, which a view cannot");
+        const Written pivot = expressions_.value(*s.pivot, scope);
+        for (const auto& h : s.pivotIn) {
+            if (h->kind != Expr::Kind::Text && h->kind != Expr::Kind::Number)
+                throw Refusal(h->describe(), "a column heading that is not a constant text or "
+                                             "number");
+            const Written is = expressions_.compare("=", pivot, expressions_.value(*h, scope), *h);
+            expressions_.filterAggregates(" FILTER (WHERE " + is.sql + ")");
+            const Written v = expressions_.value(*s.transform->expr, scope);
+            const bool filtered = v.sql.find(" FILTER (WHERE ") != std::string::npos;
+            expressions_.filterAggregates({});
+            if (!filtered)
+                throw Refusal("TRANSFORM " + s.transform->expr->describe(), "a value that is no "
+                                                                            "aggregate");
+            // A heading no record has is an empty cell, also for Count.
+            items.push_back(
+                {"(CASE WHEN count(*) FILTER (WHERE " + is.sql + ") > 0 THEN " + v.sql + " END)",
+                 h->text, v.type, "", true});
+        }
+    }
+
     // DISTINCTROW drops rows that come from the same records of the sources that give output
     // columns. Where every source gives one, or there is one source, each row already comes from
-    // other records: nothing to do. Otherwise DISTINCT over the output does the same when it
-    // holds the primary key of every source that gives output (true when DISTINCT is needed).
+    // other records: nothing to do. Otherwise DISTINCT over the output and the primary key of
+    // every source that gives output does the same; keys not in the output go to `hidden`.
+    // True when DISTINCT is needed.
     template <typename Items>
-    bool distinctRow(const Select& s, const Scope& scope, const Items& items) {
+    bool distinctRow(const Select& s, const Scope& scope, const Items& items,
+                     std::vector<std::string>& hidden) {
         if (scope.entries.size() <= 1) return false;
         for (const OutputColumn& c : s.columns)
             if (c.expr->kind == Expr::Kind::Star && c.expr->parts.empty()) return false;
@@ -247,21 +325,21 @@ private:
             return false;
         for (const Scope::Entry& e : scope.entries) {
             if (!e.used) continue;
-            const bool keyed =
-                !e.relation->key.empty() &&
-                std::all_of(e.relation->key.begin(), e.relation->key.end(), [&](const auto& k) {
-                    const auto column =
-                        std::find_if(e.relation->columns.begin(), e.relation->columns.end(),
-                                     [&](const RelationColumn& c) { return SameName(c.name, k); });
-                    if (column == e.relation->columns.end()) return false;
-                    const std::string sql = e.pgQualifier + "." + Quote(column->pgName);
-                    return std::any_of(items.begin(), items.end(),
-                                       [&](const auto& i) { return i.sql == sql; });
-                });
-            if (!keyed)
-                throw Refusal("DISTINCTROW", "the output lacks the primary key of " + e.qualifier +
-                                                 ", so Access's dropping of rows from the same "
-                                                 "records cannot be followed");
+            if (e.relation->key.empty())
+                throw Refusal("DISTINCTROW", e.qualifier + " has no primary key, so Access's "
+                                                           "dropping of rows from the same "
+                                                           "records cannot be followed");
+            for (const std::string& k : e.relation->key) {
+                const auto column =
+                    std::find_if(e.relation->columns.begin(), e.relation->columns.end(),
+                                 [&](const RelationColumn& c) { return SameName(c.name, k); });
+                if (column == e.relation->columns.end())
+                    throw Refusal("DISTINCTROW", "the key of " + e.qualifier + " is not readable");
+                const std::string sql = e.pgQualifier + "." + Quote(column->pgName);
+                if (std::none_of(items.begin(), items.end(),
+                                 [&](const auto& i) { return i.sql == sql; }))
+                    hidden.push_back(sql);
+            }
         }
         return true;
     }
@@ -281,13 +359,25 @@ public:
 } // namespace
 
 Translation TranslateQuery(const Query& query, const Catalog& catalog) {
-    SelectWriter w(catalog);
-    return w.query(query);
+    // A value asked for without a declared type takes the type of what it meets; where that
+    // comes after its first use, a second writing declares it so from the start.
+    std::vector<QueryParameter> learnt;
+    for (int pass = 0;; ++pass) {
+        QueryParameters parameters(query.parameters);
+        parameters.Learn(learnt);
+        SelectWriter w(catalog, &parameters);
+        Translation t = w.select(*query.select, nullptr);
+        t.parameters = parameters.Finish(t.columns);
+        if (pass == 1 || std::all_of(t.parameters.begin(), t.parameters.end(),
+                                     [](const QueryParameter& p) { return p.declared; }))
+            return t;
+        learnt = t.parameters;
+    }
 }
 
 Written TranslateExpression(const Expr& expression) {
     static const NoCatalog none;
-    SelectWriter w(none);
+    SelectWriter w(none, nullptr);
     return w.expression(expression);
 }
 

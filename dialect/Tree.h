@@ -69,7 +69,8 @@ struct Ordering {
 
 struct Parameter {
     std::string name;
-    std::string type; // as written: Text, Long, DateTime, ...
+    std::string type;               // as written: Text, Long, DateTime, ...
+    std::vector<std::string> parts; // the name split at ! and . (Forms![F]![C] is three)
 };
 
 // A SELECT, a UNION of SELECTs, or a crosstab (TRANSFORM ... PIVOT).

@@ -68,6 +68,30 @@ private:
     std::map<std::string, dialect::Relation> byName_;
 };
 
+// A parameter query as a function of its parameters that returns its rows. Output types come from
+// the columns it reads where it reads them whole; the server casts the rest on return.
+std::string FunctionStatement(const std::string& name, const dialect::Translation& t) {
+    std::string sql = "CREATE OR REPLACE FUNCTION ";
+    AppendQuotedName(sql, name);
+    sql += "(";
+    for (std::size_t i = 0; i < t.parameters.size(); ++i) {
+        if (i) sql += ", ";
+        AppendQuotedName(sql, t.parameters[i].name);
+        sql += " " + t.parameters[i].pgType;
+    }
+    sql += ") RETURNS TABLE(";
+    for (std::size_t i = 0; i < t.columns.size(); ++i) {
+        const dialect::RelationColumn& c = t.columns[i];
+        if (i) sql += ", ";
+        AppendQuotedName(sql, c.pgName);
+        sql += " " + (c.pgType.empty() ? dialect::PostgresType(c.type) : c.pgType);
+    }
+    std::string tag = "$query$";
+    for (int n = 1; t.sql.find(tag) != std::string::npos; ++n)
+        tag = "$query" + std::to_string(n) + "$";
+    return sql + ") LANGUAGE sql STABLE AS " + tag + " " + t.sql + " " + tag + ";";
+}
+
 std::string oneLine(std::string s) {
     for (char& c : s)
         if (c == '\r' || c == '\n' || c == '\t') c = ' ';
@@ -102,7 +126,8 @@ ViewPlan PlanViews(const std::vector<SavedQuery>& queries,
         r.name = t->table;
         r.pgName = std::string(StoredTableName(t->table));
         for (std::size_t i = 0; i < t->columns.size(); ++i)
-            r.columns.push_back({t->columns[i].name, t->names[i], valueType(t->columns[i].type)});
+            r.columns.push_back({t->columns[i].name, t->names[i], valueType(t->columns[i].type),
+                                 t->mappings[i].type});
         for (const Index& x : t->indexes)
             if (x.primaryKey)
                 for (const IndexColumn& c : x.columns) r.key.push_back(c.name);
@@ -143,11 +168,16 @@ ViewPlan PlanViews(const std::vector<SavedQuery>& queries,
                 const dialect::Translation t =
                     dialect::TranslateQuery(dialect::ParseQuery(q->sql), relations);
                 const std::string name = relationNames.Unique(q->name);
+                progress = true;
+                if (!t.parameters.empty()) {
+                    plan.statements.push_back(FunctionStatement(name, t));
+                    refusedBy[lower(q->name)] = "takes parameters";
+                    continue;
+                }
                 std::string create = "CREATE VIEW ";
                 AppendQuotedName(create, name);
                 plan.statements.push_back(create + " AS " + t.sql + ";");
                 relations.Add({q->name, name, t.columns, {}});
-                progress = true;
             } catch (const dialect::MissingRelation& m) {
                 if (isPending(m.name()) && lower(m.name()) != lower(q->name)) {
                     waiting.push_back(q);
@@ -155,9 +185,13 @@ ViewPlan PlanViews(const std::vector<SavedQuery>& queries,
                 }
                 progress = true;
                 const auto earlier = refusedBy.find(lower(m.name()));
-                refuse(*q, earlier != refusedBy.end()
-                               ? "reads the query '" + m.name() + "', which is not carried"
-                               : "reads '" + m.name() + "', which is no table of the conversion");
+                refuse(*q, earlier == refusedBy.end()
+                               ? "reads '" + m.name() + "', which is no table of the conversion"
+                           : earlier->second == "takes parameters"
+                               ? "reads the query '" + m.name() +
+                                     "', which takes parameters "
+                                     "and became a function"
+                               : "reads the query '" + m.name() + "', which is not carried");
             } catch (const dialect::Refusal& r) {
                 progress = true;
                 refuse(*q, r.construct() + ": " + r.reason());

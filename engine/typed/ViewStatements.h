@@ -25,8 +25,10 @@ std::vector<SavedQuery> ReadSavedQueries(platform::Connection& source);
 
 // What the saved queries become after the tables.
 struct ViewPlan {
-    // CREATE VIEW for every select and union query that translates, each after the views it
-    // reads; a comment holding the Access SQL of every action and data-definition query.
+    // CREATE VIEW for every select, union and crosstab query that translates, each after the
+    // views it reads; a function of its parameters returning its rows for a query that takes
+    // values when it runs; a comment holding the Access SQL of every action and data-definition
+    // query.
     std::vector<std::string> statements;
     // "'Name': construct: reason", one per query that is not carried (record sources left out).
     std::vector<std::string> refused;

@@ -118,6 +118,27 @@ private slots:
             {"\"<\" & Trim(\"  x  \") & LTrim(\"  y \") & RTrim(\" z  \") & \">\"", "<xy  z>"},
             {"Space(2) & \"x\"", "  x"},
             {"\"It's\" & ' \"so\"'", "It's \"so\""},
+            // A text meeting a number is read as the number it spells.
+            {"CLng(\"1998\")", "1998"},
+            {"1998 = \"1998\"", "t"},
+            // Val: blanks, tabs and line feeds out; the leading number; &H as Integer or Long.
+            {"Val(\"    1615 198th Street N.E.\")", "1615198"},
+            {"Val(\" 2 45 7\")", "2457"},
+            {"Val(\"24 and 57\")", "24"},
+            {"Val(\"&HFFFF\")", "-1"},
+            {"Val(\"&H10000\")", "65536"},
+            {"Val(\"&O17\")", "15"},
+            {"Val(\"-1.5e2x\")", "-150"},
+            {"Val(\"abc\")", "0"},
+            // CDate of a number: days from 30 December 1899, the fraction the time of day.
+            {"CDate(1.5)", "1899-12-31 12:00:00"},
+            {"CDate(-1.5)", "1899-12-29 12:00:00"},
+            // Replace: every one by default, letter by letter; from `start` on; text compare.
+            {"Replace(\"XXpXXPXXp\", \"p\", \"Y\")", "XXYXXPXXY"},
+            {"Replace(\"XXpXXPXXp\", \"p\", \"Y\", 1, -1, 1)", "XXYXXYXXY"},
+            {"Replace(\"XXpXXPXXp\", \"p\", \"Y\", 3, 1)", "YXXPXXp"},
+            {"Replace(\"1+1+1\", \"+\", \"\\\", 1, 1)", "1\\1+1"},
+            {"Replace(\"abc\", \"\", \"x\", 1, 1)", "abc"},
         };
         for (const auto& [access, expected] : cases)
             QTest::newRow(access) << QString::fromUtf8(access) << QString::fromUtf8(expected);
@@ -156,6 +177,8 @@ private slots:
             {"Format(Now(), \"Long Date\")", "Format()"},
             {"\"a\" + 1", "+"},
             {"DatePart(\"ww\", #1/1/2024#, 2)", "DatePart()"},
+            {"CDate(\"1/2/2000\")", "CDate()"},
+            {"Replace(\"a\", \"a\", \"b\", 1, 2)", "Replace()"},
             {"Left(\"x\")", "Left()"},
             {"(1 + 2", "the end"},
             {"\"open", "\"open"},
