@@ -65,6 +65,12 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
             line.codePage = value();
             if (!db::CodePageFromName(line.codePage))
                 throw UsageError("unknown code page " + line.codePage);
+        } else if (name == "--schema") {
+            line.schema = value();
+            if (line.schema->empty()) throw UsageError("--schema needs a schema name");
+        } else if (name == "--schema-per-file") {
+            flag();
+            line.schemaPerFile = true;
         } else if (name == "--typed") {
             flag();
             line.typed = true;
@@ -110,17 +116,25 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
         throw UsageError("--report goes with --verify or --verify-only");
     if (line.rejectsFile && !line.copy) throw UsageError("--rejects goes with --copy");
     if (files.empty()) throw UsageError("no Access file named");
-    if (files.size() > 1) throw UsageError("one Access file at a time, not \"" + files[1] + "\"");
-    line.accessFile = files.front();
+    if (line.schema && line.schemaPerFile)
+        throw UsageError("--schema and --schema-per-file cannot be given together");
+    // One report file would hold only the last file's verification.
+    if (line.reportFile && files.size() > 1)
+        throw UsageError("--report goes with one Access file at a time");
+    // Each file's run makes its reject file new; a second could not make the same one.
+    if (line.rejectsFile && files.size() > 1)
+        throw UsageError("--rejects goes with one Access file at a time");
+    line.accessFiles = std::move(files);
     return line;
 }
 
 std::string UsageText() {
-    return R"(Usage: tabulant-convert [OPTIONS] ACCESS_FILE
+    return R"(Usage: tabulant-convert [OPTIONS] ACCESS_FILE...
 
 Copies every user table of a Microsoft Access database (.mdb or .accdb) into
 PostgreSQL: the conversion Tabulant's window runs without SQL preview, with the
-same statements, reports and row counts, from a terminal or a script.
+same statements, reports and row counts, from a terminal or a script. Several
+files are converted one after another, with one summary and one exit status.
 
 PostgreSQL server (an option left out takes the window's saved setting, then
 PGHOST, PGPORT, PGUSER or PGDATABASE, then localhost, 5432, the login name, and
@@ -143,6 +157,13 @@ What to convert and how:
                           code page number (936) or name (GBK, Shift_JIS,
                           Big5, EUC-KR, windows-1251); later files store
                           Unicode and need none
+  --schema NAME           put the tables into the schema NAME, created when
+                          missing (default: the server's default schema,
+                          normally public)
+  --schema-per-file       put each file's tables into a schema named after
+                          the file (its name without folder and extension),
+                          so that files with the same table names can share
+                          one database
   --typed                 keep the database's shape: real column types, full
                           column names, keys, indexes and relationships (the
                           window's "Keep types, keys and relationships")
@@ -197,7 +218,9 @@ Exit status: 0 when every statement succeeded; 1 when a statement or step
 failed (the count is on the last line); 2 for bad usage, an Access file that
 cannot be opened, a statement file that cannot be written, or a server that
 cannot be reached. When verifying, also 1 when a table differs or is missing
-and 2 when a table could not be verified.
+and 2 when a table could not be verified. With several files the highest
+status of any file counts: a file that cannot be opened is reported and the
+others are still converted.
 )";
 }
 

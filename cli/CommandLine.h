@@ -14,7 +14,7 @@ enum class Verbosity { Quiet, Normal, Verbose };
 // What the command line asks for. Unset server values are filled in later, from the window's
 // saved settings, the PG* environment variables and the window's defaults.
 struct CommandLine {
-    std::string accessFile;
+    std::vector<std::string> accessFiles; // converted one after another, in this order
     std::optional<std::string> server, port, user, database;
     std::optional<Overwrite> overwrite; // unset: ask on a terminal, else no
     std::optional<std::string> sqlFile; // "-" is standard output
@@ -26,6 +26,8 @@ struct CommandLine {
     std::optional<std::string> reportFile;  // the verification's report; "-" is standard output
     bool copy = false;                      // rows in bulk, with COPY
     std::optional<std::string> rejectsFile; // where --copy puts refused rows
+    std::optional<std::string> schema;      // the PostgreSQL schema of every file's tables
+    bool schemaPerFile = false;             // a schema named after each file
     Verbosity verbosity = Verbosity::Normal;
     bool help = false;
     bool version = false;

@@ -21,6 +21,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <functional>
 #include <optional>
 #include <sys/stat.h>
@@ -38,6 +39,14 @@ constexpr std::string_view NoPasswordGiven = "no password supplied";
 
 std::string plural(std::int64_t n, const char* one, const char* many) {
     return std::to_string(n) + " " + (n == 1 ? one : many);
+}
+
+// The schema --schema-per-file gives a file: its name without folder and last extension, or its
+// whole name when that leaves nothing (".mdb").
+std::string SchemaOfFile(const std::string& path) {
+    const std::filesystem::path file(path);
+    std::string stem = file.stem().string();
+    return stem.empty() ? file.filename().string() : stem;
 }
 
 // Hands the run's statements to the file until it takes no more (a full disk, a psql that went
@@ -94,7 +103,11 @@ void ConvertCommand::verbose(const std::string& text) {
 }
 
 int ConvertCommand::Run() {
-    if (!checkUsage() || !openAccessFile()) return exitstatus::Unusable;
+    const std::vector<std::string>& files = line_.accessFiles;
+    if (!checkUsage()) return exitstatus::Unusable;
+    // With one file, nothing else is touched before it has opened.
+    const bool firstOpened = openAccessFile(files.front());
+    if (!firstOpened && files.size() == 1) return exitstatus::Unusable;
     if (line_.sqlFile) {
         try {
             statements_ = std::make_unique<StatementFile>(*line_.sqlFile);
@@ -110,20 +123,38 @@ int ConvertCommand::Run() {
     } else if (!chooseServer() || !reachServer()) {
         return exitstatus::Unusable;
     }
-    if (line_.verifyOnly) return verify();
-    const int converted = convert();
-    if (!line_.verify || converted == exitstatus::Unusable) return converted;
-    return std::max(converted, verify());
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        if (i == 0 ? !firstOpened : !openAccessFile(files[i])) {
+            status_ = exitstatus::Unusable;
+            continue;
+        }
+        const std::string schema =
+            line_.schemaPerFile ? SchemaOfFile(files[i]) : line_.schema.value_or("");
+        if (files.size() > 1 && line_.verbosity != Verbosity::Quiet)
+            terminal_.Line(files[i] + (schema.empty() ? "" : " into schema " + schema) + ":");
+        if (line_.verifyOnly) {
+            status_ = std::max(status_, verify(schema));
+            continue;
+        }
+        const int converted = convert(schema);
+        status_ = std::max(status_, converted);
+        if (writeFailed_) return exitstatus::Unusable;
+        if (!line_.verify || converted == exitstatus::Unusable) continue;
+        // A lone file's conversion is summed up before its verification, as it always was.
+        if (files.size() == 1) summarize();
+        status_ = std::max(status_, verify(schema));
+    }
+    return line_.verifyOnly || summarized_ ? status_ : summarize();
 }
 
-int ConvertCommand::verify() {
+int ConvertCommand::verify(const std::string& schema) {
     if (line_.verify && converted_.empty()) {
         terminal_.Line("No table was converted: nothing to verify");
         return exitstatus::Converted;
     }
     TerminalPrompts prompts(terminal_, overwrite_, line_.verbosity);
-    const engine::verify::VerifyRequest request{
-        settings_, settings_.policy, line_.verify ? converted_ : tables_, {}};
+    const engine::verify::VerifyRequest request{settings_, settings_.policy,
+                                                line_.verify ? converted_ : tables_, schema};
     return VerifyFromTerminal(terminal_, line_, request,
                               {*connections_, prompts, events_, regional_});
 }
@@ -139,9 +170,14 @@ bool ConvertCommand::checkUsage() {
     return true;
 }
 
-bool ConvertCommand::openAccessFile() {
-    settings_.accessFile = line_.accessFile;
+bool ConvertCommand::openAccessFile(const std::string& path) {
+    settings_.accessFile = path;
     settings_.codePage = line_.codePage;
+    tables_.clear();
+    fileTables_.clear();
+    // A password typed for the file before is not this file's.
+    platform::Wipe(settings_.accessPassword);
+    settings_.accessPassword.clear();
     if (const char* password = std::getenv("TABULANT_ACCESS_PASSWORD"))
         settings_.accessPassword = password;
     struct stat st {};
@@ -258,7 +294,8 @@ bool ConvertCommand::reachServer() {
     }
 }
 
-int ConvertCommand::convert() {
+int ConvertCommand::convert(const std::string& schema) {
+    settings_.schema = schema;
     TerminalPrompts prompts(terminal_, overwrite_, line_.verbosity);
     TerminalRunView view(terminal_, line_.verbosity, tables_);
     TerminalPreview preview(terminal_, line_.verbosity);
@@ -271,7 +308,7 @@ int ConvertCommand::convert() {
         // No server tells which tables exist: the file replaces each table wherever it runs.
         view.beforeTable = [this, &output](std::string_view table) {
             std::string drop = "DROP TABLE IF EXISTS ";
-            engine::AppendQuotedName(drop, table);
+            engine::AppendTableName(drop, settings_.schema, table);
             // Foreign keys a typed load made towards the table would keep it from going.
             if (settings_.policy == engine::PolicyKind::Typed) drop += " CASCADE";
             output->Write(drop);
@@ -279,6 +316,7 @@ int ConvertCommand::convert() {
     }
     // The tables converted, which a verification afterwards looks at: one answered No keeps
     // what the server held before.
+    converted_.clear();
     view.beforeTable = [this, drop = std::move(view.beforeTable)](std::string_view table) {
         converted_.emplace_back(table);
         if (drop) drop(table);
@@ -286,7 +324,7 @@ int ConvertCommand::convert() {
     ForeignKeyKeeper keys(*connections_);
     const bool keepKeys = !statements_ && settings_.policy == engine::PolicyKind::Typed &&
                           overwrite_ != Overwrite::No;
-    if (keepKeys) noteForeignKeys(keys);
+    if (keepKeys) noteForeignKeys(keys, schema);
     engine::RunOptions options;
     if (output) options.statementsTo = &*output;
     options.rejectsFile = line_.rejectsFile.value_or("");
@@ -301,6 +339,7 @@ int ConvertCommand::convert() {
     const engine::RunSummary summary = run.Run();
     if (output && output->failure()) {
         fail(*output->failure());
+        writeFailed_ = true;
         return exitstatus::Unusable;
     }
     // The run's own checks failed after ours had succeeded (the server went away or the file
@@ -313,14 +352,31 @@ int ConvertCommand::convert() {
 
     int failures = summary.failures;
     if (keepKeys && summary.started && !summary.stopped) failures += restoreForeignKeys(keys);
-    std::string handed = std::to_string(summary.executed) + " of " +
-                         plural(summary.statements, "statement", "statements") + " executed";
+    ++totals_.files;
+    totals_.tables += summary.tables;
+    totals_.rows += summary.rows;
+    totals_.statements += summary.statements;
+    totals_.executed += summary.executed;
+    totals_.refused += summary.refused;
+    totals_.failures += failures;
+    return failures > 0 ? exitstatus::Failures : exitstatus::Converted;
+}
+
+int ConvertCommand::summarize() {
+    summarized_ = true;
+    const std::size_t files = line_.accessFiles.size();
+    // A lone file whose run did not start has said why; there is nothing to sum up.
+    if (files == 1 && totals_.files == 0) return status_;
+    const int failures = totals_.failures;
+    std::string handed = std::to_string(totals_.executed) + " of " +
+                         plural(totals_.statements, "statement", "statements") + " executed";
     if (statements_) {
         try {
             statements_->Finish();
         } catch (const platform::Error& e) {
             fail(e.description());
-            return exitstatus::Unusable;
+            status_ = exitstatus::Unusable;
+            return status_;
         }
         const std::string where =
             statements_->path() == "-" ? "standard output" : statements_->path();
@@ -329,22 +385,29 @@ int ConvertCommand::convert() {
         handed = plural(made, "statement", "statements") +
                  (statements_->failed() ? ", not all written to " : " written to ") + where;
     }
-    if (line_.verbosity != Verbosity::Quiet || failures > 0)
-        terminal_.Line(plural(summary.tables, "table", "tables") + ", " +
-                       plural(summary.rows, "row", "rows") + ", " + handed + ", " +
+    if (line_.verbosity != Verbosity::Quiet || status_ != exitstatus::Converted) {
+        std::string line;
+        if (files > 1)
+            line = (totals_.files == static_cast<int>(files)
+                        ? ""
+                        : std::to_string(totals_.files) + " of ") +
+                   plural(static_cast<std::int64_t>(files), "file", "files") + ", ";
+        terminal_.Line(line + plural(totals_.tables, "table", "tables") + ", " +
+                       plural(totals_.rows, "row", "rows") + ", " + handed + ", " +
                        (line_.copy && !statements_
-                            ? plural(summary.refused, "row", "rows") + " refused, "
+                            ? plural(totals_.refused, "row", "rows") + " refused, "
                             : std::string()) +
                        plural(failures, "failure", "failures"));
-    return failures > 0 ? exitstatus::Failures : exitstatus::Converted;
+    }
+    return status_;
 }
 
-void ConvertCommand::noteForeignKeys(ForeignKeyKeeper& keys) {
+void ConvertCommand::noteForeignKeys(ForeignKeyKeeper& keys, const std::string& schema) {
     std::vector<std::string> names;
     for (const std::string& table : tables_.empty() ? fileTables_ : tables_)
         names.emplace_back(engine::StoredTableName(table));
     try {
-        keys.Note(settings_, names);
+        keys.Note(settings_, names, std::string(engine::StoredTableName(schema)));
     } catch (const std::exception& e) {
         verbose("The foreign keys towards the tables could not be listed: " +
                 shell::DescriptionOf(e));

@@ -38,13 +38,21 @@ std::unique_ptr<platform::Connection> open(platform::ConnectionFactory& factory,
 
 } // namespace
 
+std::string ForeignKeyKeeper::namespaceOid() const {
+    if (schema_.empty()) return "current_schema()::regnamespace";
+    // A schema that does not exist yet holds no keys: no row, where a cast would fail.
+    std::string out = "(SELECT oid FROM pg_namespace WHERE nspname = E'";
+    engine::AppendEscapeStringBody(out, schema_);
+    return out + "')";
+}
+
 std::vector<ForeignKeyKeeper::Key> ForeignKeyKeeper::keys(platform::Connection& connection,
                                                           const std::string& where) {
     platform::Recordset rows(connection.Execute(
         "SELECT c.conname, s.relname, pg_get_constraintdef(c.oid) FROM pg_constraint c "
         "JOIN pg_class s ON s.oid = c.conrelid JOIN pg_class d ON d.oid = c.confrelid "
-        "WHERE c.contype = 'f' AND s.relnamespace = current_schema()::regnamespace" +
-        where + " ORDER BY 2, 1"));
+        "WHERE c.contype = 'f' AND s.relnamespace = " +
+        namespaceOid() + where + " ORDER BY 2, 1"));
     std::vector<Key> found;
     for (; !rows.Eof(); rows.MoveNext()) {
         const platform::FieldList f = rows.Fields();
@@ -56,7 +64,8 @@ std::vector<ForeignKeyKeeper::Key> ForeignKeyKeeper::keys(platform::Connection& 
 }
 
 void ForeignKeyKeeper::Note(const db::ConnectionFields& server,
-                            const std::vector<std::string>& tables) {
+                            const std::vector<std::string>& tables, const std::string& schema) {
+    schema_ = schema;
     auto connection = open(connections_, server);
     const std::string names = textArray(tables);
     noted_ = keys(*connection, " AND (s.relname::text = ANY (" + names +
@@ -75,8 +84,10 @@ std::vector<std::string> ForeignKeyKeeper::Restore(const db::ConnectionFields& s
         });
         if (there) continue;
         try {
-            connection->Execute("ALTER TABLE " + quotedName(key.table) + " ADD CONSTRAINT " +
-                                quotedName(key.name) + " " + key.definition);
+            std::string table;
+            engine::AppendTableName(table, schema_, key.table);
+            connection->Execute("ALTER TABLE " + table + " ADD CONSTRAINT " + quotedName(key.name) +
+                                " " + key.definition);
         } catch (const std::exception& e) {
             missed.push_back(quotedName(key.table) + "." + quotedName(key.name) + " (" +
                              shell::DescriptionOf(e) + ")");

@@ -18,9 +18,11 @@ public:
     explicit ForeignKeyKeeper(platform::ConnectionFactory& connections)
         : connections_(connections) {}
 
-    // Notes the foreign keys in the current schema that belong to, or refer to, any of the
-    // tables (names as the server keeps them). Throws platform::Error when the server says no.
-    void Note(const db::ConnectionFields& server, const std::vector<std::string>& tables);
+    // Notes the foreign keys in `schema` (empty: the current schema) that belong to, or refer
+    // to, any of the tables (names as the server keeps them). Throws platform::Error when the
+    // server says no.
+    void Note(const db::ConnectionFields& server, const std::vector<std::string>& tables,
+              const std::string& schema = {});
     // Makes again each noted key that no longer exists (neither by its name nor by the same
     // definition on its table). Returns those that could not be made, each as its table and
     // name with the server's reason.
@@ -31,9 +33,11 @@ private:
         std::string name, table, definition;
     };
     std::vector<Key> keys(platform::Connection& connection, const std::string& where);
+    std::string namespaceOid() const;
 
     platform::ConnectionFactory& connections_;
     std::vector<Key> noted_;
+    std::string schema_; // as noted
 };
 
 } // namespace tabulant::cli

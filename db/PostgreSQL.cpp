@@ -83,11 +83,21 @@ bool CanConnectPostgreSQL(const Services& services) {
     return !PostgreSQLConnectFailure(services).has_value();
 }
 
-void FillPostgreSQLTableList(const Services& services, platform::StringList& list) {
+void FillPostgreSQLTableList(const Services& services, platform::StringList& list,
+                             std::string_view schema) {
     auto connection = services.connections.CreateConnection();
     connection->CursorLocation(platform::Connection::adUseClient);
     OpenPostgreSQL(*connection, services.fields);
-    platform::Recordset tables(connection->Execute("select tablename from pg_tables;"));
+    std::string query = "select tablename from pg_tables;";
+    if (!schema.empty()) {
+        query = "select tablename from pg_tables where schemaname = '";
+        for (const char c : schema) {
+            query += c;
+            if (c == '\'') query += c;
+        }
+        query += "';";
+    }
+    platform::Recordset tables(connection->Execute(query));
     const std::int64_t count = tables.RecordCount();
     for (std::int64_t i = 1; i <= count; ++i) {
         services.events.yield();

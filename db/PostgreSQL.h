@@ -5,6 +5,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace tabulant::db {
 
@@ -24,7 +25,9 @@ std::optional<std::string> PostgreSQLConnectFailure(const Services& services);
 // True when a connection with the current settings opens; never shows anything.
 bool CanConnectPostgreSQL(const Services& services);
 
-// Appends the names of pg_tables to the list. Failures are thrown to the caller.
-void FillPostgreSQLTableList(const Services& services, platform::StringList& list);
+// Appends the names of pg_tables to the list: every schema's tables, or only those of `schema`
+// when one is named (as the server keeps the name). Failures are thrown to the caller.
+void FillPostgreSQLTableList(const Services& services, platform::StringList& list,
+                             std::string_view schema = {});
 
 } // namespace tabulant::db

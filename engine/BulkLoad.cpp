@@ -17,12 +17,12 @@ BulkLoad::BulkLoad(const db::ConnectionFields& fields, StatementOutput* output,
 
 BulkLoad::~BulkLoad() = default;
 
-void BulkLoad::Start(std::string_view table) {
+void BulkLoad::Start(std::string_view table, std::string_view schema) {
     table_ = table;
     rows_ = loaded_ = refused_ = 0;
     reasons_.clear();
     if (output_) {
-        copy_ = CopyFromStdinStatement(table) + ";";
+        copy_ = CopyFromStdinStatement(table, schema) + ";";
         blockOpen_ = false;
         lines_.clear();
         return;
@@ -31,7 +31,7 @@ void BulkLoad::Start(std::string_view table) {
         connection_ = std::make_unique<db::CopyConnection>(fields_);
         sink_ = std::make_unique<CopySink>(*connection_, static_cast<RowOutcomes&>(*this), limits_);
     }
-    sink_->Start(table);
+    sink_->Start(table, schema);
 }
 
 void BulkLoad::Row(const std::string& statement) {

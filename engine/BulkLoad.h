@@ -25,8 +25,9 @@ public:
              std::string source, CopySink::Limits limits = {});
     ~BulkLoad() override;
 
-    // The table whose rows follow. Throws what connecting throws (platform::Error).
-    void Start(std::string_view table);
+    // The table whose rows follow, in `schema` (empty: the server's default). Throws what
+    // connecting throws (platform::Error).
+    void Start(std::string_view table, std::string_view schema = {});
     // One row as its INSERT statement. Throws BulkFailure (CopySink.h), or what the output
     // throws.
     void Row(const std::string& statement);

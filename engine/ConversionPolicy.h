@@ -84,6 +84,9 @@ struct PolicyServices {
     PreviewPort& preview; // the datatype view's rows
     platform::EventLoop& events;
     const platform::RegionalText& regional;
+    // The schema every table goes into, written before each table name; empty for none, which
+    // leaves the statements as they have always been (the server's default schema).
+    std::string schema = {};
 };
 
 std::unique_ptr<ConversionPolicy> MakePolicy(PolicyKind kind, const PolicyServices& services);

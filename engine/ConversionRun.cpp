@@ -2,6 +2,7 @@
 
 #include "CannotOpenAccess.h"
 #include "CouldNotConnect.h"
+#include "SqlText.h"
 #include "db/ReopeningConnection.h"
 #include "platform/Error.h"
 #include "platform/Wipe.h"
@@ -61,13 +62,11 @@ RunSummary ConversionRun::Run() {
     // Each run gets a policy of its own: what one keeps of its tables is no other run's concern.
     // Should it fail to come, the run writes as specified rather than not at all.
     policy_.reset();
-    trap(110, [&] {
-        policy_ =
-            makePolicy_(ports_.settings.Policy(), {ports_.preview, ports_.events, ports_.regional});
-    });
-    if (!policy_)
-        policy_ =
-            MakePolicy(PolicyKind::Specified, {ports_.preview, ports_.events, ports_.regional});
+    schema_.clear();
+    trap(710, [&] { schema_ = ports_.settings.Schema(); });
+    const PolicyServices services{ports_.preview, ports_.events, ports_.regional, schema_};
+    trap(110, [&] { policy_ = makePolicy_(ports_.settings.Policy(), services); });
+    if (!policy_) policy_ = MakePolicy(PolicyKind::Specified, services);
 
     std::optional<std::string> refused;
     if (ToServer() && trap.Condition(114, [&] {
@@ -86,6 +85,8 @@ RunSummary ConversionRun::Run() {
         summary_.failures = trap.reports();
         return summary_;
     }
+    if (!schema_.empty())
+        HandStatement(trap, 714, 716, CreateSchemaStatement(schema_), Role::Schema);
 
     // A failing loop head enters the loop: its body then runs once, for the last entry.
     int count = 1;
@@ -112,7 +113,10 @@ bool ConversionRun::Open(shell::Trap& trap) {
     trap(118, [&] { view.ExistingTables().Clear(); });
     trap(120, [&] { view.SourceTables().Clear(); });
     if (ToServer())
-        trap(122, [&] { database_.fillPostgreSQLTableList(Services(), view.ExistingTables()); });
+        trap(122, [&] {
+            database_.fillPostgreSQLTableList(Services(), view.ExistingTables(),
+                                              StoredTableName(schema_));
+        });
     // A file that does not open would fail every step after this one, each with a box of its
     // own and the next step's words; one box says why instead, and the run ends here.
     std::optional<std::string> refused;

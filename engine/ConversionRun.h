@@ -66,6 +66,11 @@ struct RunOptions {
 // one report, which counts the rows not copied, and the run goes on with the next table; a
 // failure that depends on a row's values is reported row by row.
 //
+// Steps of the run's own that the program's first form did not have are numbered from 700: 700
+// to 704 load a table's rows in bulk (ConversionRunBulk.cpp); 710 reads the schema setting; 712
+// to 716 hand on the statement that creates a named schema (see RunSettings::Schema), right after
+// the connections have opened.
+//
 // A probe that fails tells the user why ("Could not connect..." and the driver's reason) and the
 // run ends there; so does an Access file that does not open (one box: what is wrong, what to
 // do, the reader's words), with the view at rest. A run that got past the probe always ends with
@@ -93,7 +98,7 @@ public:
 
 private:
     enum class Answer { None, Yes, No };
-    enum class Role { Drop, Create, Row, After };
+    enum class Role { Drop, Create, Row, After, Schema };
     class Sink;
 
     db::Services Services() const;
@@ -136,6 +141,7 @@ private:
     std::unique_ptr<ConversionPolicy> policy_;
     std::unique_ptr<StatementSink> previewList_;
     std::unique_ptr<StatementSink> delivery_;
+    std::string schema_; // the settings' schema, as the run started
 
     bool running_ = false;
     std::unique_ptr<platform::Connection> postgres_;

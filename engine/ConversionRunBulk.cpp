@@ -21,7 +21,7 @@ bool ConversionRun::StartBulk(shell::Trap& trap) {
             bulk_ = std::make_unique<BulkLoad>(ports_.settings, statementsTo_, std::move(rejects),
                                                ports_.settings.AccessFile());
         }
-        bulk_->Start(table_);
+        bulk_->Start(table_, schema_);
         bulkTable_ = true;
     } catch (const std::exception& e) {
         // Said once: the run's rows then go as they always have.

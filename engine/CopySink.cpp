@@ -12,8 +12,8 @@ constexpr std::size_t PieceBytes = 64u << 10;
 CopySink::CopySink(db::CopyConnection& connection, RowOutcomes& outcomes, Limits limits)
     : connection_(connection), outcomes_(outcomes), limits_(limits) {}
 
-void CopySink::Start(std::string_view table) {
-    copy_ = CopyFromStdinStatement(table);
+void CopySink::Start(std::string_view table, std::string_view schema) {
+    copy_ = CopyFromStdinStatement(table, schema);
     keptCount_ = 0;
     firstRow_ = 1;
     rows_ = 0;

@@ -54,7 +54,7 @@ public:
     CopySink(db::CopyConnection& connection, RowOutcomes& outcomes, Limits limits);
 
     // The table whose rows follow.
-    void Start(std::string_view table);
+    void Start(std::string_view table, std::string_view schema = {});
     // One row, as its INSERT statement. Throws BulkFailure.
     void Row(const std::string& statement);
     // Sends what is kept. Throws BulkFailure.

@@ -4,9 +4,9 @@
 
 namespace tabulant::engine {
 
-std::string CopyFromStdinStatement(std::string_view table) {
+std::string CopyFromStdinStatement(std::string_view table, std::string_view schema) {
     std::string s = "COPY ";
-    AppendQuotedName(s, table);
+    AppendTableName(s, schema, table);
     s += " FROM STDIN";
     return s;
 }
@@ -233,17 +233,21 @@ private:
 bool AppendCopyLine(std::string_view insert, std::string& out) {
     constexpr std::string_view Head = "INSERT INTO \"";
     if (!insert.starts_with(Head)) return false;
-    // The table's name, with "" for a quote inside it.
+    // The table's name, with "" for a quote inside it, after its schema's when it has one.
     std::size_t at = Head.size();
-    for (;;) {
-        const std::size_t quote = insert.find('"', at);
-        if (quote == std::string_view::npos) return false;
-        at = quote + 1;
-        if (at < insert.size() && insert[at] == '"') {
-            ++at;
-            continue;
+    for (int names = 1;; ++names) {
+        for (;;) {
+            const std::size_t quote = insert.find('"', at);
+            if (quote == std::string_view::npos) return false;
+            at = quote + 1;
+            if (at < insert.size() && insert[at] == '"') {
+                ++at;
+                continue;
+            }
+            break;
         }
-        break;
+        if (names == 2 || insert.substr(at, 2) != ".\"") break;
+        at += 2;
     }
     constexpr std::string_view Values = " VALUES (";
     if (insert.substr(at, Values.size()) != Values) return false;

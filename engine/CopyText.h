@@ -9,8 +9,8 @@ namespace tabulant::engine {
 // Null, and in a value a backslash, tab, line feed and carriage return written \\, \t, \n, \r
 // (a NUL byte as \000, which the server refuses as it refuses the same text in an INSERT).
 
-// COPY "T" FROM STDIN: the statement that starts the rows of a table.
-std::string CopyFromStdinStatement(std::string_view table);
+// COPY "T" FROM STDIN, or COPY "s"."T" FROM STDIN: the statement that starts the rows of a table.
+std::string CopyFromStdinStatement(std::string_view table, std::string_view schema = {});
 
 // Appends `value` escaped for a COPY text field.
 void AppendCopyField(std::string& out, std::string_view value);

@@ -35,7 +35,7 @@ void CreateTableBuilder::Build(shell::Trap& trap, std::string_view table,
                                const platform::Recordset& records) {
     trap(180, [&] {
         std::string s = "CREATE TABLE ";
-        AppendQuotedName(s, table);
+        AppendTableName(s, schema_, table);
         s += '(';
         statement_ = std::move(s);
     });

@@ -23,8 +23,9 @@ namespace tabulant::engine {
 // Thread: the user-interface thread; yields to the event loop once per field.
 class CreateTableBuilder {
 public:
-    CreateTableBuilder(PreviewPort& preview, platform::EventLoop& events)
-        : preview_(preview), events_(events) {}
+    // `schema` names the schema the table is created in; empty for the server's default one.
+    CreateTableBuilder(PreviewPort& preview, platform::EventLoop& events, std::string schema = {})
+        : preview_(preview), events_(events), schema_(std::move(schema)) {}
 
     void Build(shell::Trap& trap, std::string_view table, const platform::Recordset& records);
 
@@ -34,6 +35,7 @@ public:
 private:
     PreviewPort& preview_;
     platform::EventLoop& events_;
+    std::string schema_;
     std::string statement_;
     std::string numericColumns_;
     ColumnNames usedNames_;

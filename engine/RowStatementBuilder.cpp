@@ -12,8 +12,8 @@
 namespace tabulant::engine {
 
 RowStatementBuilder::RowStatementBuilder(const platform::RegionalText& regional,
-                                         platform::EventLoop& events)
-    : regional_(regional), events_(events) {}
+                                         platform::EventLoop& events, std::string schema)
+    : regional_(regional), events_(events), schema_(std::move(schema)) {}
 
 void RowStatementBuilder::Start(shell::Trap& trap, std::string_view table,
                                 std::string_view numericColumns) {
@@ -34,7 +34,7 @@ void RowStatementBuilder::Start(shell::Trap& trap, std::string_view table,
         }
         tableHasNumeric_ = !numericColumns.empty();
         prefix_ = "INSERT INTO ";
-        AppendQuotedName(prefix_, table);
+        AppendTableName(prefix_, schema_, table);
         defaultRow_ = prefix_ + " DEFAULT VALUES;";
         prefix_ += " VALUES (";
     });

@@ -30,7 +30,9 @@ namespace tabulant::engine {
 // Thread: the user-interface thread; yields once per value.
 class RowStatementBuilder {
 public:
-    RowStatementBuilder(const platform::RegionalText& regional, platform::EventLoop& events);
+    // `schema` as CreateTableBuilder takes it.
+    RowStatementBuilder(const platform::RegionalText& regional, platform::EventLoop& events,
+                        std::string schema = {});
 
     // Step 326: the table whose rows follow and its NumericColumns text ("0, 3, ").
     void Start(shell::Trap& trap, std::string_view table, std::string_view numericColumns);
@@ -52,6 +54,7 @@ private:
 
     const platform::RegionalText& regional_;
     platform::EventLoop& events_;
+    std::string schema_;
     std::string prefix_;     // INSERT INTO "T" VALUES (
     std::string defaultRow_; // INSERT INTO "T" DEFAULT VALUES;
     std::vector<char> numericAt_;

@@ -10,8 +10,9 @@ RunDatabase DefaultRunDatabase() {
     d.postgreSQLConnectFailure = [](const db::Services& s) {
         return db::PostgreSQLConnectFailure(s);
     };
-    d.fillPostgreSQLTableList = [](const db::Services& s, platform::StringList& list) {
-        db::FillPostgreSQLTableList(s, list);
+    d.fillPostgreSQLTableList = [](const db::Services& s, platform::StringList& list,
+                                   std::string_view schema) {
+        db::FillPostgreSQLTableList(s, list, schema);
     };
     d.fillAccessTableList = [](const db::Services& s, platform::StringList& list,
                                std::string_view path) {

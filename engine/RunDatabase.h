@@ -15,7 +15,9 @@ namespace tabulant::engine {
 struct RunDatabase {
     // Why a connection with the current settings does not open; nothing when it does.
     std::function<std::optional<std::string>(const db::Services&)> postgreSQLConnectFailure;
-    std::function<void(const db::Services&, platform::StringList&)> fillPostgreSQLTableList;
+    // The tables of every schema, or of the one named (empty: every schema).
+    std::function<void(const db::Services&, platform::StringList&, std::string_view schema)>
+        fillPostgreSQLTableList;
     std::function<void(const db::Services&, platform::StringList&, std::string_view path)>
         fillAccessTableList;
     std::function<std::string(const db::ConnectionFields&, std::string_view dataSource,

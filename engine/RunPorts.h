@@ -34,6 +34,12 @@ public:
     // Rows loaded in bulk with COPY instead of one INSERT each; read once, when a run starts,
     // and only in RunMode::Direct.
     virtual bool LoadRowsInBulk() const { return false; }
+    // The PostgreSQL schema the tables go into, read once when a run starts. Empty (the
+    // window's choice) leaves every statement as it has always been, in the server's default
+    // schema. A named schema is created when missing, before the first table, and the tables
+    // that exist are those of that schema. Meant for direct runs: a per-table preview would
+    // clear the line that creates it.
+    virtual std::string Schema() const { return {}; }
 };
 
 // What a run shows while it works, and the two table lists it keeps on its front end.

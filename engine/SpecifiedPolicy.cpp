@@ -3,8 +3,8 @@
 namespace tabulant::engine {
 
 SpecifiedPolicy::SpecifiedPolicy(const PolicyServices& services)
-    : createTable_(services.preview, services.events), rows_(services.regional, services.events),
-      create_(1) {}
+    : schema_(services.schema), createTable_(services.preview, services.events, services.schema),
+      rows_(services.regional, services.events, services.schema), create_(1) {}
 
 const std::vector<std::string>& SpecifiedPolicy::CreateTable(shell::Trap& trap,
                                                              const SourceTable& table) {

@@ -13,6 +13,9 @@ class SpecifiedPolicy final : public ConversionPolicy {
 public:
     explicit SpecifiedPolicy(const PolicyServices& services);
 
+    std::string DropTable(std::string_view table) override {
+        return DropTableStatement(table, schema_);
+    }
     const std::vector<std::string>& CreateTable(shell::Trap& trap,
                                                 const SourceTable& table) override;
     void StartRows(shell::Trap& trap, std::string_view table) override;
@@ -23,6 +26,7 @@ public:
     const std::vector<std::string>& AfterLastTable(shell::Trap&) override { return none_; }
 
 private:
+    std::string schema_;
     CreateTableBuilder createTable_;
     RowStatementBuilder rows_;
     std::vector<std::string> create_;

@@ -175,9 +175,23 @@ std::string_view StoredTableName(std::string_view table) {
     return table.substr(0, n);
 }
 
-std::string DropTableStatement(std::string_view table) {
+void AppendTableName(std::string& out, std::string_view schema, std::string_view table) {
+    if (!schema.empty()) {
+        AppendQuotedName(out, schema);
+        out += '.';
+    }
+    AppendQuotedName(out, table);
+}
+
+std::string DropTableStatement(std::string_view table, std::string_view schema) {
     std::string s = "DROP TABLE ";
-    AppendQuotedName(s, table);
+    AppendTableName(s, schema, table);
+    return s;
+}
+
+std::string CreateSchemaStatement(std::string_view schema) {
+    std::string s = "CREATE SCHEMA IF NOT EXISTS ";
+    AppendQuotedName(s, schema);
     return s;
 }
 

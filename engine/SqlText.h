@@ -9,6 +9,10 @@ namespace tabulant::engine {
 // such as Sales "old" reach PostgreSQL whole. Names without a double quote come out unchanged.
 void AppendQuotedName(std::string& out, std::string_view name);
 
+// Appends the name a statement gives a table: the table's quoted name alone when no schema is
+// given, else the schema's and the table's quoted names joined by a point ("s"."T").
+void AppendTableName(std::string& out, std::string_view schema, std::string_view table);
+
 // Appends a column name of CREATE TABLE. A name the server takes as it stands (letters, digits,
 // "_" and "$", not starting with a digit or "$", and no reserved word) is written unquoted, and
 // the server folds it to lower case. Any other name, such as Order, User, 1st or Weight(k, would
@@ -22,8 +26,11 @@ void AppendColumnName(std::string& out, std::string_view name);
 // two-byte letters; comparing them uncut with the server's table list would miss the table.
 std::string_view StoredTableName(std::string_view table);
 
+// The statement that makes sure a schema exists: CREATE SCHEMA IF NOT EXISTS "s".
+std::string CreateSchemaStatement(std::string_view schema);
+
 // The table statements. DROP TABLE carries no semicolon.
-std::string DropTableStatement(std::string_view table);
+std::string DropTableStatement(std::string_view table, std::string_view schema = {});
 std::string SelectAllStatement(std::string_view table); // the Access row query, grave accents
 
 // True when a text needs more than to be put between single quotes: it holds a "'", a carriage

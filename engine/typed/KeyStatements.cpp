@@ -10,7 +10,7 @@ namespace {
 
 std::string AlterTable(const TablePlan& plan) {
     std::string s = "ALTER TABLE ";
-    AppendQuotedName(s, plan.table);
+    AppendTableName(s, plan.schema, plan.table);
     return s;
 }
 
@@ -51,7 +51,7 @@ std::string IndexStatement(TablePlan& plan, const Index& x, NameSet& relationNam
         s = x.unique ? "CREATE UNIQUE INDEX " : "CREATE INDEX ";
         AppendQuotedName(s, name);
         s += " ON ";
-        AppendQuotedName(s, plan.table);
+        AppendTableName(s, plan.schema, plan.table);
         AppendColumnList(s, plan, x.columns, true);
     }
     s += ';';
@@ -116,7 +116,7 @@ ForeignKeyStatements(const std::vector<ForeignKey>& keys,
             AppendQuotedName(s, from->ColumnName(key.columns[i].first));
         }
         s += ") REFERENCES ";
-        AppendQuotedName(s, to->table);
+        AppendTableName(s, to->schema, to->table);
         s += " (";
         for (std::size_t i = 0; i < key.columns.size(); ++i) {
             if (i > 0) s += ", ";

@@ -6,9 +6,9 @@
 
 namespace tabulant::engine::typed {
 
-void RowStatements::Start(std::string_view table, int identityColumn) {
+void RowStatements::Start(std::string_view table, int identityColumn, std::string_view schema) {
     prefix_ = "INSERT INTO ";
-    AppendQuotedName(prefix_, table);
+    AppendTableName(prefix_, schema, table);
     identityColumn_ = identityColumn;
     highest_.reset();
 }

@@ -19,7 +19,7 @@ class RowStatements {
 public:
     // The table whose rows follow; `identityColumn` is the position of its identity column, or
     // -1 for none.
-    void Start(std::string_view table, int identityColumn);
+    void Start(std::string_view table, int identityColumn, std::string_view schema = {});
 
     // The statement of the record set's current row; valid until the next call. Throws
     // platform::Error when a field cannot be read.

@@ -38,7 +38,7 @@ TablePlan PlanTable(std::string_view table, const platform::FieldList& fields,
 
 std::string CreateTableStatement(const TablePlan& plan) {
     std::string s = "CREATE TABLE ";
-    AppendQuotedName(s, plan.table);
+    AppendTableName(s, plan.schema, plan.table);
     s += '(';
     for (std::size_t i = 0; i < plan.names.size(); ++i) {
         if (i > 0) s += ", ";

@@ -19,6 +19,7 @@ namespace tabulant::engine::typed {
 // its keys. Plain data, made once per converted table.
 struct TablePlan {
     std::string table;              // the Access name, which is also the PostgreSQL one
+    std::string schema;             // where the table goes; empty for the server's default
     std::vector<Column> columns;    // as the schema gives them, or from the field's type
     std::vector<std::string> names; // PostgreSQL column names: whole, or cut to fit
     std::vector<ColumnMapping> mappings;

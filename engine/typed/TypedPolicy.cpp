@@ -10,7 +10,7 @@
 namespace tabulant::engine::typed {
 
 TypedPolicy::TypedPolicy(const PolicyServices& services)
-    : preview_(services.preview), events_(services.events) {}
+    : preview_(services.preview), events_(services.events), schemaName_(services.schema) {}
 
 void TypedPolicy::ReadSchema(shell::Trap& trap, platform::Connection& source) {
     bool columns = false;
@@ -29,7 +29,7 @@ void TypedPolicy::ReadSchema(shell::Trap& trap, platform::Connection& source) {
 }
 
 std::string TypedPolicy::DropTable(std::string_view table) {
-    return DropTableStatement(table) + " CASCADE;";
+    return DropTableStatement(table, schemaName_) + " CASCADE;";
 }
 
 const std::vector<std::string>& TypedPolicy::CreateTable(shell::Trap& trap,
@@ -45,6 +45,7 @@ const std::vector<std::string>& TypedPolicy::CreateTable(shell::Trap& trap,
         converted_.push_back(std::make_unique<TablePlan>(
             PlanTable(table.name, table.records.Fields(), schema_.FindTable(table.name))));
         current_ = converted_.back().get();
+        current_->schema = schemaName_;
     });
     if (!current_) return statements_;
 
@@ -62,7 +63,7 @@ const std::vector<std::string>& TypedPolicy::CreateTable(shell::Trap& trap,
 }
 
 void TypedPolicy::StartRows(shell::Trap& trap, std::string_view table) {
-    trap(620, [&] { rows_.Start(table, current_ ? current_->identityColumn : -1); });
+    trap(620, [&] { rows_.Start(table, current_ ? current_->identityColumn : -1, schemaName_); });
 }
 
 const std::string& TypedPolicy::RowStatement(shell::Trap& trap,
@@ -87,7 +88,16 @@ const std::vector<std::string>& TypedPolicy::AfterLastTable(shell::Trap& trap) {
     trap(650, [&] { statements_ = ForeignKeyStatements(schema_.foreignKeys, converted_); });
     ViewPlan views;
     trap(660, [&] { views = PlanViews(queries_, converted_, relationNames_); });
+    // A view names its tables as the server finds them unqualified; in a schema of the run's
+    // own, the views are made with that schema on the search path, so both are found there.
+    const bool inSchema = !schemaName_.empty() && !views.statements.empty();
+    if (inSchema) {
+        std::string set = "SET search_path TO ";
+        AppendQuotedName(set, schemaName_);
+        statements_.push_back(set + ";");
+    }
     statements_.insert(statements_.end(), views.statements.begin(), views.statements.end());
+    if (inSchema) statements_.push_back("RESET search_path;");
     // One report for the queries that are not carried, one for those that are not run.
     trap(662, [&] {
         if (views.refused.empty()) return;

@@ -45,6 +45,7 @@ private:
 
     PreviewPort& preview_;
     platform::EventLoop& events_;
+    const std::string schemaName_; // the PostgreSQL schema the tables go into
     DatabaseSchema schema_;
     std::vector<SavedQuery> queries_;
     bool schemaRead_ = false;

@@ -31,7 +31,16 @@ void CommandUsageTest::badUsage_data() {
     QTest::addColumn<QStringList>("args");
     QTest::addColumn<QString>("says");
     QTest::newRow("nothing") << QStringList{} << "no Access file named";
-    QTest::newRow("two files") << QStringList{"a.mdb", "b.mdb"} << "one Access file at a time";
+    QTest::newRow("two schema choices")
+        << QStringList{"--schema", "x", "--schema-per-file", "a.mdb"}
+        << "--schema and --schema-per-file cannot be given together";
+    QTest::newRow("empty schema") << QStringList{"--schema=", "a.mdb"} << "--schema needs a";
+    QTest::newRow("report, two files")
+        << QStringList{"--verify", "--report", "r.txt", "a.mdb", "b.mdb"}
+        << "--report goes with one Access file at a time";
+    QTest::newRow("rejects, two files")
+        << QStringList{"--copy", "--rejects", "r.sql", "a.mdb", "b.mdb"}
+        << "--rejects goes with one Access file at a time";
     QTest::newRow("unknown option")
         << QStringList{"--host", "x", "a.mdb"} << "unknown option --host";
     QTest::newRow("missing value") << QStringList{"a.mdb", "--port"} << "--port needs a value";
@@ -73,7 +82,7 @@ void CommandUsageTest::badUsage() {
 void CommandUsageTest::helpFitsATerminal() {
     const CliOutcome o = CliHarness().run({"--help"});
     QCOMPARE(o.code, 0);
-    QVERIFY(o.out.starts_with("Usage: tabulant-convert [OPTIONS] ACCESS_FILE\n"));
+    QVERIFY(o.out.starts_with("Usage: tabulant-convert [OPTIONS] ACCESS_FILE...\n"));
     QVERIFY(o.errLines.empty());
     for (const QString& line : QString::fromStdString(o.out).split('\n'))
         QVERIFY2(line.size() <= 80, qPrintable(line));

@@ -68,6 +68,10 @@ void BulkPostgresTest::copyLines_data() {
                                << "a\\000b\n";
     QTest::newRow("quoted table name") << R"(INSERT INTO "a""b" VALUES (-1e+20);)"
                                        << "-1e+20\n";
+    QTest::newRow("table with its schema") << R"(INSERT INTO "s"."a""b" VALUES (1);)"
+                                           << "1\n";
+    QTest::newRow("three names") << R"(INSERT INTO "d"."s"."T" VALUES (1);)"
+                                 << "";
     QTest::newRow("default values") << R"(INSERT INTO "T" DEFAULT VALUES;)"
                                     << "";
     QTest::newRow("an expression") << R"(INSERT INTO "T" VALUES (1+1);)"

@@ -26,6 +26,8 @@ readonly RUN=(
     "psql -h localhost -d shop"
     "tabulant-convert shop.mdb --sql - | psql -1 -v ON_ERROR_STOP=1 -h localhost -d shop"
     "tabulant-convert shop.mdb --copy --sql - | psql -1 -v ON_ERROR_STOP=1 -h localhost -d shop"
+    "tabulant-convert --database sales --schema-per-file sales2019.mdb sales2020.mdb"
+    "psql -h localhost -d sales -c 'select count(*) from sales2020.\"Orders\"'"
     "odbcinst -q -d"
     "man -l docs/man/tabulant-convert.1"
     "psql -h localhost -c \"alter role \\\"\$USER\\\" password '...'\""
@@ -58,7 +60,7 @@ readonly SKIP=(
 commands=$(perl -0777 -ne '
     my $starts = qr{^(?:\(cd |psql |tabulant-convert |scripts/|cmake |man |odbcinst |xdg-mime |sudo |rm |xargs |ls )};
     for my $line (split /\n/) {
-        next unless $line =~ s/^    (?=\S)//;
+        next unless $line =~ s/^(?:  )?    (?=\S)//; # in a list item too
         $line =~ s/^\$ //;
         $line =~ s/\s+#.*$//;
         print "$line\n" if $line =~ $starts;
@@ -122,6 +124,11 @@ for command in "${RUN[@]}"; do
             # Into an empty database: the load stops at a table that exists.
             superuser "drop database shop with (force)"
             superuser "create database shop owner \"$USER\"" ;;
+        "tabulant-convert --database sales --schema-per-file "*)
+            # Two years of the same shop, into a database of their own.
+            "$source_dir/scripts/pg-cluster.sh" createdb "$pgdir" sales >/dev/null
+            cp shop.mdb sales2019.mdb
+            cp shop.mdb sales2020.mdb ;;
         "man -l "*)
             command -v man >/dev/null || { echo "(no man here: $command not run)"; continue; } ;;
         "rm -r ~/.config/Quorvane")
@@ -131,6 +138,7 @@ for command in "${RUN[@]}"; do
     case "$command" in
         "odbcinst -q -d") grep -qx '\[PostgreSQL Unicode\]' "$work/out" || fail "no PostgreSQL Unicode driver" ;;
         "psql -h localhost -c 'select * from \"Customers\"'") grep -q "Alfreds Futterkiste" "$work/out" || fail "no customers" ;;
+        "psql -h localhost -d sales -c "*) grep -qx ' *[1-9][0-9]*' "$work/out" || fail "no orders in sales2020" ;;
     esac
 done
 echo "readme-commands: every README command ran as written"
