@@ -14,6 +14,7 @@
 #include <unistd.h>
 
 #include <QCheckBox>
+#include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -204,6 +205,54 @@ private slots:
         QCOMPARE(lines, std::vector<std::string>{"F1Proof: 2 rows, 2 columns: identical"});
         QCOMPARE(h.form->pointer().state(), 0);
         QCOMPARE(h.connections.OpenNow(), 0);
+    }
+
+    // "Load rows in bulk (COPY)" is off at first, usable only while the preview is off, saved
+    // when clicked, and then loads the direct run's rows in bulk: a row the server refuses (a
+    // NUL in a text) is set aside in a reject file beside the Access file, the others arrive.
+    void loadRowsInBulk() {
+        TestServer& server = TestServer::shared();
+        server.psql(R"(drop table if exists "F1Bulk";)");
+        Form1Harness h;
+        const QString mdb = h.folder.filePath("bulk.mdb");
+        using aw::Column;
+        using aw::ColumnType;
+        using V = platform::Variant;
+        aw::writeDatabase(mdb.toStdString(), {{"F1Bulk",
+                                               {Column::of("ID", ColumnType::Long),
+                                                Column::of("T", ColumnType::Text, 10)},
+                                               {{V::integer(1), V::text("a")},
+                                                {V::integer(2), V::text(std::string("b\0c", 3))},
+                                                {V::integer(3), V::text("d")}}}});
+        QVERIFY(h.form->Open());
+        auto* box = h.child<QCheckBox>("Check4");
+        QCOMPARE(box->text(), QStringLiteral("Load rows in bulk (COPY)"));
+        QVERIFY(!box->isChecked());
+        QVERIFY(!box->isEnabled());
+        QTest::mouseClick(h.child<QCheckBox>("Check1"), Qt::LeftButton);
+        QVERIFY(box->isEnabled());
+        QTest::mouseClick(box, Qt::LeftButton);
+        QCOMPARE(h.stored("Check4"), std::string("1"));
+        fillPostgreSQLFields(h, server.fields());
+        h.child<QLineEdit>("Text5")->setText(mdb);
+        QTest::mouseClick(h.child<QPushButton>("PushButton7"), Qt::LeftButton);
+
+        QCOMPARE(h.prompts.Messages(), std::vector<std::string>{"Done."});
+        QCOMPARE(h.prompts.ErrorReports().size(), std::size_t(1));
+        const std::string report = h.prompts.ErrorReports().front();
+        QVERIFY2(report.find("1 row of F1Bulk refused") != std::string::npos, report.c_str());
+        const QStringList rejects =
+            QDir(h.folder.path()).entryList({QStringLiteral("bulk-rejects-*.sql")});
+        QCOMPARE(rejects.size(), 1);
+        QVERIFY2(report.find(rejects.front().toStdString()) != std::string::npos, report.c_str());
+        QCOMPARE(server.psql(R"(select string_agg(id::text, ',' order by id) from "F1Bulk")"),
+                 std::string("1,3"));
+        QTest::mouseClick(h.child<QCheckBox>("Check1"), Qt::LeftButton);
+        QVERIFY(!box->isEnabled());
+        h.form.reset();
+        Form1Harness again(h.settingsPath);
+        QVERIFY(again.form->Open());
+        QVERIFY(again.child<QCheckBox>("Check4")->isChecked());
     }
 
     // One box says what is wrong and what to do, then the reader's words; nothing follows it (no

@@ -112,8 +112,8 @@ private slots:
         Form1Harness h;
         QVERIFY(h.form->Open());
         const double scale = h.form->logicalDpiX() / 1440.0;
-        // The design's height and a row for "Keep types, keys and relationships".
-        QCOMPARE(h.form->size(), QSize(qRound(8040 * scale), qRound((7725 + 330) * scale)));
+        // The design's height and two rows of check boxes above "Start Converting".
+        QCOMPARE(h.form->size(), QSize(qRound(8040 * scale), qRound((7725 + 2 * 330) * scale)));
         QCOMPARE(h.form->minimumSize(), h.form->maximumSize());
         QCOMPARE(h.form->palette().color(QPalette::Window), QColor(Qt::white));
         QCOMPARE(h.child<QCheckBox>("Check1")->palette().color(QPalette::Window),

@@ -111,6 +111,8 @@ bool Form1::Form_Load() {
          [&] { setTwoStateValue(Check2, WholeNumberSetting(s_.settings.Read("Check2", "0"))); });
     trap(156,
          [&] { setTwoStateValue(Check3, WholeNumberSetting(s_.settings.Read("Check3", "0"))); });
+    trap(157,
+         [&] { setTwoStateValue(Check4, WholeNumberSetting(s_.settings.Read("Check4", "0"))); });
     trap(158, [&] { setCodePageValue(s_.settings.Read("AccessCodePage", "")); });
     if (s_.keyring)
         trap(160, [&] { Text7->setText(platform::ToQString(savedPassword_.Load(account()))); });
@@ -214,12 +216,16 @@ void Form1::Check1_Click() {
     const bool checked = Check1->checkState() == Qt::Checked;
     Option1->setEnabled(checked);
     Option2->setEnabled(checked);
+    // The bulk load sends rows straight to the server: there is no preview of them.
+    Check4->setEnabled(!checked);
     s_.settings.Write("Check1", std::to_string(checkValue(Check1)));
 }
 
 void Form1::Check2_Click() { s_.settings.Write("Check2", std::to_string(checkValue(Check2))); }
 
 void Form1::Check3_Click() { s_.settings.Write("Check3", std::to_string(checkValue(Check3))); }
+
+void Form1::Check4_Click() { s_.settings.Write("Check4", std::to_string(checkValue(Check4))); }
 
 void Form1::Option1_Click() {
     s_.settings.Write("Option1", Option1->isChecked() ? "True" : "False");
@@ -294,6 +300,8 @@ engine::RunMode Form1::Mode() const {
     if (!PreviewEnabled()) return engine::RunMode::Direct;
     return Option2Selected() ? engine::RunMode::PreviewPerTable : engine::RunMode::PreviewPerFile;
 }
+
+bool Form1::LoadRowsInBulk() const { return Check4->isChecked(); }
 
 engine::PolicyKind Form1::Policy() const {
     return KeepTypes() ? engine::PolicyKind::Typed : engine::PolicyKind::Specified;

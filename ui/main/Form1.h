@@ -91,6 +91,7 @@ public:
     void Check1_Click();
     void Check2_Click();
     void Check3_Click();
+    void Check4_Click();
     void Option1_Click();
     void Option2_Click();
     void SetApplicationTitle();
@@ -129,6 +130,7 @@ public:
     std::string AccessCodePage() const override; // "Access 97 text": empty for the file's own
     engine::RunMode Mode() const override;
     engine::PolicyKind Policy() const override; // typed when "Keep types..." is checked
+    bool LoadRowsInBulk() const override;       // "Load rows in bulk (COPY)" is checked
     platform::StringList& ExistingTables() override { return *list1_; }
     platform::StringList& SourceTables() override { return *list2_; }
     void SetBusy(bool busy) override; // the busy pointer (11) or the default one (0)
@@ -201,6 +203,7 @@ private:
     QCheckBox* Check1 = nullptr;
     QCheckBox* Check2 = nullptr;
     QCheckBox* Check3 = nullptr;
+    QCheckBox* Check4 = nullptr; // "Load rows in bulk (COPY)", usable without the preview
     QLabel* Label10 = nullptr;
     QComboBox* Combo1 = nullptr;
     QRadioButton* Option1 = nullptr;

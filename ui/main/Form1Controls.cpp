@@ -24,9 +24,10 @@ namespace tabulant::ui {
 namespace {
 
 constexpr int ClientWidth = 8040;
-// The design's 7725, and a row for "Keep types, keys and relationships" above "Start Converting".
-constexpr int ClientHeight = 8055;
-constexpr int KeepTypesRow = 330;
+// The design's 7725, and two rows of check boxes above "Start Converting": "Keep types, keys and
+// relationships" with "Verify after converting", then "Load rows in bulk (COPY)".
+constexpr int BoxRow = 330;
+constexpr int ClientHeight = 7725 + 2 * BoxRow;
 
 // Arial where it is installed; otherwise a sans font with the same metrics, so that the
 // captions fit the design's sizes.
@@ -130,6 +131,7 @@ void Form1::createControls() {
 
     Check2 = make<QCheckBox>(this, "Check2", tr("Keep types, keys and relationships"));
     Check3 = make<QCheckBox>(this, "Check3", tr("Verify after converting"));
+    Check4 = make<QCheckBox>(this, "Check4", tr("Load rows in bulk (COPY)"));
     PushButton7 = make<QPushButton>(this, "PushButton7", tr("Start Converting"));
     ProgressBar1 = make<CaptionProgressBar>(this, "ProgressBar1");
     List1Box = make<QListWidget>(this, "List1");
@@ -201,8 +203,9 @@ void Form1::placeControls() {
     // As wide as its caption: a click beside the text would not reach the box.
     placeCaptioned(Check2, 360, 6660, 255, 255, ClientWidth);
     placeCaptioned(Check3, 4680, 6660, 255, 255, ClientWidth);
-    place(PushButton7, 120, 6705 + KeepTypesRow, 7800, 405);
-    place(ProgressBar1, 120, 7230 + KeepTypesRow, 7800, 405);
+    placeCaptioned(Check4, 360, 6660 + BoxRow, 255, 255, ClientWidth);
+    place(PushButton7, 120, 6705 + 2 * BoxRow, 7800, 405);
+    place(ProgressBar1, 120, 7230 + 2 * BoxRow, 7800, 405);
     // Below the bottom of the client area: never seen, only used by the conversion run.
     place(List1Box, 240, 8820, 3330, 1635);
     place(List2Box, 3840, 8820, 3330, 1635);
@@ -223,6 +226,7 @@ void Form1::connectHandlers() {
     connect(Check1, &QCheckBox::clicked, this, [this] { Check1->setTristate(false); });
     connect(Check2, &QCheckBox::stateChanged, this, [this] { Check2_Click(); });
     connect(Check3, &QCheckBox::stateChanged, this, [this] { Check3_Click(); });
+    connect(Check4, &QCheckBox::stateChanged, this, [this] { Check4_Click(); });
     connect(Combo1, &QComboBox::currentIndexChanged, this,
             [this] { s_.settings.Write("AccessCodePage", AccessCodePage()); });
     connect(Option1, &QRadioButton::toggled, this, [this](bool on) {
