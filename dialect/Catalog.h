@@ -26,12 +26,21 @@ struct RelationColumn {
     std::string pgType = {}; // its PostgreSQL type where known ("varchar(40)"), else empty
 };
 
+// A value a translated query takes when it runs, as the query names it.
+struct RelationParameter {
+    std::vector<std::string> parts;
+    ValueType type = ValueType::Unknown;
+};
+
 // A table or translated query the writer may name.
 struct Relation {
     std::string name;   // as Access names it
     std::string pgName; // as PostgreSQL has it
     std::vector<RelationColumn> columns;
     std::vector<std::string> key; // Access names of the primary key's columns; none for queries
+    // A query that takes values is a function of them, in this order; a query reading it asks
+    // for the same values.
+    std::vector<RelationParameter> parameters = {};
 };
 
 // The tables and queries a translation may read, found by Access name without regard to letter

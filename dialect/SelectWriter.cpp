@@ -29,7 +29,7 @@ bool usesAggregate(const Expr& e) {
 class SelectWriter {
 public:
     SelectWriter(const Catalog& catalog, QueryParameters* parameters)
-        : catalog_(catalog),
+        : catalog_(catalog), parameters_(parameters),
           expressions_([this](const Select& s, const Scope& outer) { return select(s, &outer); }) {
         expressions_.takeParameters(parameters);
     }
@@ -118,8 +118,23 @@ private:
         if (src.kind == Source::Kind::Derived)
             return "(" + derivedSql_[derivedAt_++] + ") AS " + e.pgQualifier;
         std::string s = Quote(e.relation->pgName);
+        if (!e.relation->parameters.empty()) s += arguments(*e.relation);
         if (!src.alias.empty()) s += " AS " + e.pgQualifier;
         return s;
+    }
+
+    // A query over a query that takes values asks for the same values, by name, and passes them.
+    std::string arguments(const Relation& r) {
+        std::string out;
+        for (const RelationParameter& p : r.parameters) {
+            Expr name;
+            name.kind = Expr::Kind::Name;
+            name.parts = p.parts;
+            Written w = expressions_.value(name, Scope{});
+            if (parameters_) parameters_->Infer(w, p.type);
+            out += (out.empty() ? "(" : ", ") + w.sql;
+        }
+        return out + ")";
     }
 
     Translation single(const Select& s, const Scope* outer, bool unionPart = false) {
@@ -345,6 +360,7 @@ private:
     }
 
     const Catalog& catalog_;
+    QueryParameters* parameters_;
     ExpressionWriter expressions_;
     std::vector<std::unique_ptr<Relation>> derived_;
     std::vector<std::string> derivedSql_;

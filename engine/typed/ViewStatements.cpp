@@ -171,7 +171,10 @@ ViewPlan PlanViews(const std::vector<SavedQuery>& queries,
                 progress = true;
                 if (!t.parameters.empty()) {
                     plan.statements.push_back(FunctionStatement(name, t));
-                    refusedBy[lower(q->name)] = "takes parameters";
+                    dialect::Relation function{q->name, name, t.columns, {}};
+                    for (const dialect::QueryParameter& p : t.parameters)
+                        function.parameters.push_back({p.parts, p.type});
+                    relations.Add(std::move(function));
                     continue;
                 }
                 std::string create = "CREATE VIEW ";
@@ -185,13 +188,9 @@ ViewPlan PlanViews(const std::vector<SavedQuery>& queries,
                 }
                 progress = true;
                 const auto earlier = refusedBy.find(lower(m.name()));
-                refuse(*q, earlier == refusedBy.end()
-                               ? "reads '" + m.name() + "', which is no table of the conversion"
-                           : earlier->second == "takes parameters"
-                               ? "reads the query '" + m.name() +
-                                     "', which takes parameters "
-                                     "and became a function"
-                               : "reads the query '" + m.name() + "', which is not carried");
+                refuse(*q, earlier != refusedBy.end()
+                               ? "reads the query '" + m.name() + "', which is not carried"
+                               : "reads '" + m.name() + "', which is no table of the conversion");
             } catch (const dialect::Refusal& r) {
                 progress = true;
                 refuse(*q, r.construct() + ": " + r.reason());

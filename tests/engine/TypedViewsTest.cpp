@@ -130,6 +130,11 @@ std::vector<SavedQuery> Queries() {
          0,
          {R(0), From("Orders"), Col("Orders.CustomerID"), Col("First(OrderID)", "F"),
           Col("Last(OrderID)", "L"), E(9, "Orders.CustomerID"), R(255)}},
+        // Over a query that asks for a value: asks for it too.
+        {"Later Sales",
+         0,
+         {R(0), From("Sales Since"), Col("[Sales Since].OrderID"),
+          E(8, "[Sales Since].OrderID > 11"), R(255)}},
         {"Ask City",
          0,
          {R(0), From("Customers"), Col("Customers.CompanyName"), E(8, "City = [Which city?]"),
@@ -272,6 +277,7 @@ private slots:
             // The parameter queries are functions of their values.
             {"select * from \"Sales Since\"('1995-07-01') order by 1", "11\n12"},
             {"select * from \"Invoices Filter\"(11)", "11"},
+            {"select * from \"Later Sales\"('1995-07-01')", "12"},
             {"select * from \"Ask City\"('BERLIN')", "Alfreds"},
             {"select string_agg(pg_get_function_arguments(oid), ' / ' order by proname) from "
              "pg_proc where proname in ('Ask City', 'Invoices Filter', 'Sales Since')",
