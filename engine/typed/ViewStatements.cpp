@@ -89,7 +89,10 @@ std::string FunctionStatement(const std::string& name, const dialect::Translatio
     std::string tag = "$query$";
     for (int n = 1; t.sql.find(tag) != std::string::npos; ++n)
         tag = "$query" + std::to_string(n) + "$";
-    return sql + ") LANGUAGE sql STABLE AS " + tag + " " + t.sql + " " + tag + ";";
+    // The body finds its tables when it is called, by the caller's search path; it keeps the
+    // one it was made with, as a view keeps the tables it was made over.
+    return sql + ") LANGUAGE sql STABLE SET search_path FROM CURRENT AS " + tag + " " + t.sql +
+           " " + tag + ";";
 }
 
 std::string oneLine(std::string s) {
