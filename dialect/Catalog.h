@@ -38,6 +38,7 @@ struct Relation {
     std::string pgName; // as PostgreSQL has it
     std::vector<RelationColumn> columns;
     std::vector<std::string> key; // Access names of the primary key's columns; none for queries
+    bool table = false;           // a table, whose rows the server tells apart by ctid
     // A query that takes values is a function of them, in this order; a query reading it asks
     // for the same values.
     std::vector<RelationParameter> parameters = {};

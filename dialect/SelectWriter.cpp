@@ -327,7 +327,8 @@ private:
     // DISTINCTROW drops rows that come from the same records of the sources that give output
     // columns. Where every source gives one, or there is one source, each row already comes from
     // other records: nothing to do. Otherwise DISTINCT over the output and the primary key of
-    // every source that gives output does the same; keys not in the output go to `hidden`.
+    // every source that gives output (a keyless table's row address) does the same; keys not in
+    // the output go to `hidden`.
     // True when DISTINCT is needed.
     template <typename Items>
     bool distinctRow(const Select& s, const Scope& scope, const Items& items,
@@ -340,10 +341,16 @@ private:
             return false;
         for (const Scope::Entry& e : scope.entries) {
             if (!e.used) continue;
-            if (e.relation->key.empty())
-                throw Refusal("DISTINCTROW", e.qualifier + " has no primary key, so Access's "
-                                                           "dropping of rows from the same "
-                                                           "records cannot be followed");
+            if (e.relation->key.empty()) {
+                if (!e.relation->table)
+                    throw Refusal("DISTINCTROW", e.qualifier + " is a query whose rows have no "
+                                                               "key, so Access's dropping of "
+                                                               "rows from the same records "
+                                                               "cannot be followed");
+                // A table without a primary key: its rows' addresses tell records apart.
+                hidden.push_back(e.pgQualifier + ".ctid");
+                continue;
+            }
             for (const std::string& k : e.relation->key) {
                 const auto column =
                     std::find_if(e.relation->columns.begin(), e.relation->columns.end(),

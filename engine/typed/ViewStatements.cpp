@@ -128,6 +128,7 @@ ViewPlan PlanViews(const std::vector<SavedQuery>& queries,
         dialect::Relation r;
         r.name = t->table;
         r.pgName = std::string(StoredTableName(t->table));
+        r.table = true;
         for (std::size_t i = 0; i < t->columns.size(); ++i)
             r.columns.push_back({t->columns[i].name, t->names[i], valueType(t->columns[i].type),
                                  t->mappings[i].type});

@@ -121,6 +121,16 @@ std::vector<SavedQuery> Queries() {
          0,
          {R(0), R(3, 0x30, "50"), From("Products"), Col("Products.ProductName"),
           R(11, {}, "D", {}, "Products.UnitPrice"), R(255)}},
+        // Half of the distinct customers, not of the orders: one of two.
+        {"Half The Customers",
+         0,
+         {R(0), R(3, 0x32, "50"), From("Orders"), Col("Orders.CustomerID"),
+          E(11, "Orders.CustomerID"), R(255)}},
+        // Order Details has no key: two lines of no discount are two records.
+        {"Discounts",
+         0,
+         {R(0), R(3, 8), From("Orders"), From("Order Details"), Col("[Order Details].Discount"),
+          Join(1, "Orders", "Order Details", "Orders.OrderID = [Order Details].OrderID"), R(255)}},
         {"Ordering Customers",
          0,
          {R(0), R(3, 8), From("Customers"), From("Orders"), Col("Customers.CompanyName"),
@@ -247,9 +257,10 @@ private slots:
 
         QCOMPARE(Rows("select string_agg(table_name, ',' order by table_name) from "
                       "information_schema.views where table_schema = 'public'"),
-                 QString("A Customer Totals,Above Average,Cities,Current Product List,First "
-                         "Last,Not Yes,Order Subtotals,Ordering Customers,Orders By "
-                         "Year,Quarterly Orders,Quarters,Shipping,Top Half,Top Product"));
+                 QString("A Customer Totals,Above Average,Cities,Current Product List,Discounts,"
+                         "First Last,Half The Customers,Not Yes,Order Subtotals,Ordering "
+                         "Customers,Orders By Year,Quarterly Orders,Quarters,Shipping,Top "
+                         "Half,Top Product"));
         const std::pair<const char*, const char*> views[] = {
             {"select * from \"Current Product List\"", "3|Aniseed Syrup\n1|Chai\n4|Ikura\n5|Konbu"},
             // 18*10; 19*5*0.75; CCur(31*2*(1-0.15 as a Single)/100)*100 = 0.5270*100.
@@ -272,6 +283,8 @@ private slots:
             {"select * from \"Orders By Year\" order by 1", "ALFKI|2|\nanatr||1"},
             // Half of 5 products is 3 rows: the two at 31.00, then Chang at 19.00.
             {"select * from \"Top Half\"", "Ikura\nKonbu\nChang"},
+            {"select * from \"Half The Customers\"", "ALFKI"},
+            {"select count(*) from \"Discounts\" where \"Discount\" = 0", "2"},
             {"select * from \"Ordering Customers\"", "Alfreds\nAna"},
             {"select * from \"First Last\" order by 1", "ALFKI|10|11\nanatr|12|12"},
             // The parameter queries are functions of their values.
