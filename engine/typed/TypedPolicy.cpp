@@ -89,7 +89,8 @@ const std::vector<std::string>& TypedPolicy::AfterLastTable(shell::Trap& trap) {
     ViewPlan views;
     trap(660, [&] { views = PlanViews(queries_, converted_, relationNames_); });
     // A view names its tables as the server finds them unqualified; in a schema of the run's
-    // own, the views are made with that schema on the search path, so both are found there.
+    // own, the views and functions are made with that schema on the search path, so all are
+    // found there (and a function keeps that path for its calls).
     const bool inSchema = !schemaName_.empty() && !views.statements.empty();
     if (inSchema) {
         std::string set = "SET search_path TO ";

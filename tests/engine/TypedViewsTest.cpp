@@ -305,6 +305,24 @@ private slots:
                  "right join \"Orders\" o on lower(c.\"CustomerID\") = lower(o.\"CustomerID\") "
                  "where o.\"OrderDate\" between '1995-01-01' and '1995-12-31'"));
     }
+
+    // Into a schema of its own, views and functions read that schema's tables, also when called
+    // from a session that does not search it (and finds no such tables where it searches).
+    void queriesInASchema() {
+        TestServer::shared().recreateDatabase(ViewsDatabase);
+        QTemporaryDir folder;
+        testing::TypedRun run(WriteShop(folder), ViewsDatabase);
+        run.window.schema = "shop 2";
+        run.Run();
+        QCOMPARE(Rows("select count(*) > 0, count(*) filter (where table_schema <> 'shop 2') from "
+                      "information_schema.views where table_schema not in ('pg_catalog', "
+                      "'information_schema')"),
+                 QString("t|0"));
+        QCOMPARE(Rows("select * from \"shop 2\".\"Sales Since\"('1995-07-01') order by 1"),
+                 QString("11\n12"));
+        QCOMPARE(Rows("select * from \"shop 2\".\"Top Product\" order by 1"),
+                 QString("Ikura\nKonbu"));
+    }
 };
 
 QTEST_GUILESS_MAIN(TypedViewsTest)

@@ -18,6 +18,7 @@ public:
     engine::RunMode mode = engine::RunMode::Direct;
     engine::PolicyKind policy = engine::PolicyKind::Specified;
     bool bulk = false;
+    std::string schema;
     platform::VectorStringList list1, list2;
 
     std::vector<int> progressValues;
@@ -34,6 +35,7 @@ public:
     engine::RunMode Mode() const override { return mode; }
     engine::PolicyKind Policy() const override { return policy; }
     bool LoadRowsInBulk() const override { return bulk; }
+    std::string Schema() const override { return schema; }
 
     platform::StringList& ExistingTables() override { return list1; }
     platform::StringList& SourceTables() override { return list2; }
