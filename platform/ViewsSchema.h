@@ -7,8 +7,9 @@ namespace tabulant::platform {
 // null), TABLE_NAME, VIEW_DEFINITION (its SQL in Access's dialect, one statement ending in ";";
 // null when damaged), and columns ADO lacks: QUERY_TYPE ("select", "union", "crosstab",
 // "append", "update", "delete", "make-table", "data-definition", "pass-through"), DAMAGE (why
-// the query cannot be read, naming it; null when it can), IS_HIDDEN, IS_RECORD_SOURCE (a "~sq_"
-// query Access keeps for a form, report or control). A provider without saved queries fails it
+// the query cannot be read, naming it; null when it can), DESCRIPTION (its Description; null
+// when none), IS_HIDDEN, IS_RECORD_SOURCE (a "~sq_" query Access keeps for a form, report or
+// control). A provider without saved queries fails it
 // or gives no rows.
 inline constexpr int adSchemaViews = 23;
 

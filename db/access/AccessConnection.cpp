@@ -8,6 +8,7 @@
 #include "ShapeSchemas.h"
 
 #include "platform/Error.h"
+#include "platform/RulesSchema.h"
 #include "platform/ViewsSchema.h"
 #include "platform/Wipe.h"
 
@@ -65,6 +66,8 @@ public:
             return PrimaryKeysSchema(tables(db));
         case adSchemaForeignKeys:
             return ForeignKeysSchema(relationships(db), tables(db));
+        case platform::adSchemaCheckConstraints:
+            return CheckConstraintsSchema(tables(db));
         case platform::adSchemaViews:
             return ViewsSchema(db);
         default:

@@ -103,7 +103,7 @@ void AccessDatabase::readCatalog() {
             e.flags = static_cast<std::uint32_t>(fields[flags].value.asInteger());
         if (fields[id].value.kind() == Kind::Integer)
             e.page = static_cast<std::uint32_t>(fields[id].value.asInteger()) & 0xFFFFFFu;
-        if (e.type == 1 && properties < fields.size() &&
+        if ((e.type == 1 || e.type == 5) && properties < fields.size() &&
             fields[properties].value.kind() == Kind::Binary)
             e.properties = fields[properties].value.payload();
         catalog_.push_back(std::move(e));

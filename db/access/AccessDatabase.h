@@ -22,7 +22,7 @@ struct CatalogEntry {
     int type = 0; // 1 local table, 4 ODBC-linked table, 5 query, 6 linked table, ...
     std::uint32_t flags = 0;
     std::uint32_t page = 0; // the table definition page of a local table
-    std::string properties; // LvProp of a local table (its column properties)
+    std::string properties; // LvProp of a local table or a saved query (their properties)
 };
 
 // An open Access file: header checked, password checked, catalogue read. Cursors share it and

@@ -30,17 +30,17 @@ bool readName(const std::uint8_t* p, std::size_t end, std::size_t& pos, TextDeco
 
 } // namespace
 
-void ForEachProperty(std::string_view properties, TextDecoder* codePageText,
+bool ForEachProperty(std::string_view properties, TextDecoder* codePageText,
                      const PropertyVisitor& visit) {
     const auto* p = reinterpret_cast<const std::uint8_t*>(properties.data());
     const std::size_t size = properties.size();
-    if (size < 4) return;
+    if (size < 4) return true;
     TextDecoder* codePage = nullptr;
     if (properties.substr(0, 3) == "KKD") {
-        if (!codePageText) return;
+        if (!codePageText) return true;
         codePage = codePageText;
     } else if (properties.substr(0, 3) != "MR2") {
-        return;
+        return true;
     }
     std::vector<std::string> names;
     std::string column;
@@ -48,7 +48,7 @@ void ForEachProperty(std::string_view properties, TextDecoder* codePageText,
     while (pos + 6 <= size) {
         const std::size_t length = le::u32(p + pos);
         const int type = le::u16(p + pos + 4);
-        if (length < 6 || length > size - pos) break;
+        if (length < 6 || length > size - pos) return false;
         const std::size_t end = pos + length;
         std::size_t q = pos + 6;
         if (type == NameListBlock) {
@@ -58,7 +58,8 @@ void ForEachProperty(std::string_view properties, TextDecoder* codePageText,
             // The block names the column it belongs to, then lists its property values.
             const std::size_t nameBlock = le::u32(p + q);
             column.clear();
-            if (nameBlock > 6 && q + 4 < end) {
+            // The table's own block may name the table: its values belong to no column.
+            if (type == ColumnValuesBlock && nameBlock > 6 && q + 4 < end) {
                 std::size_t n = q + 4;
                 readName(p, end, n, codePage, column);
             }
@@ -72,7 +73,7 @@ void ForEachProperty(std::string_view properties, TextDecoder* codePageText,
                 const int valueType = p[q + 3];
                 const std::size_t nameIndex = le::u16(p + q + 4);
                 const std::size_t dataSize = le::u16(p + q + 6);
-                if (valueLength < 8 || valueLength > end - q) break;
+                if (valueLength < 8 || valueLength > end - q) return false;
                 if (nameIndex < names.size() && 8 + dataSize <= valueLength)
                     visit(column, names[nameIndex], valueType, p + q + 8, dataSize);
                 q += valueLength;
@@ -80,6 +81,7 @@ void ForEachProperty(std::string_view properties, TextDecoder* codePageText,
         }
         pos = end;
     }
+    return pos == size;
 }
 
 std::map<std::string, int> CalculatedResultTypes(std::string_view properties) {

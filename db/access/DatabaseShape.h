@@ -27,6 +27,9 @@ struct ColumnShape {
     bool autoNumber = false; // AutoNumber: Long Integer, or GUID (Replication ID)
     bool hyperlink = false;  // Memo shown as a hyperlink
     bool calculated = false; // computed by Access from an expression
+    // Properties kept as text: Access expressions (the default and the rule) and plain texts.
+    std::string defaultValue, validationRule, validationText, description;
+    std::optional<bool> allowZeroLength; // Text and Memo; absent when the file does not say
 };
 
 struct IndexShape {
@@ -51,6 +54,11 @@ struct TableShape {
     // The last AutoNumber value handed out (the next one is one more); only for a table with an
     // AutoNumber Long Integer column.
     std::optional<std::int64_t> autoNumberCounter;
+    // The table's own properties: a record rule over its fields and its text, its description,
+    // and the named conditions data-definition statements keep (name, Access expression).
+    std::string description, validationRule, validationText;
+    std::vector<std::pair<std::string, std::string>> checkConstraints;
+    std::string propertyDamage; // why the property list could be read only in part; empty if whole
 };
 
 struct RelationshipShape {

@@ -3,18 +3,16 @@
 #include "AccessDatabase.h"
 #include "AccessErrors.h"
 #include "AccessTableCursor.h"
-#include "ColumnProperties.h"
 #include "IndexSections.h"
 #include "LittleEndian.h"
 #include "TableDefinition.h"
+#include "TableProperties.h"
 #include "ValueDecoder.h"
 
-#include "platform/AsciiText.h"
 #include "platform/Utf8.h"
 
 #include <algorithm>
 #include <map>
-#include <set>
 
 namespace tabulant::db {
 
@@ -23,7 +21,6 @@ namespace {
 constexpr int AutoNumberFlag = 0x04;
 constexpr int GuidAutoNumberFlag = 0x40;
 constexpr int HyperlinkFlag = 0x80;
-constexpr int BooleanPropertyType = 0x01;
 // Access keys an index on at most 10 columns, and a relationship needs such an index.
 constexpr std::int64_t MaxKeyColumns = 10;
 
@@ -48,19 +45,6 @@ ColumnShape columnShape(const ColumnDef& c, const JetFormat& f) {
     return s;
 }
 
-// Lower-case names of the columns whose Required property is set.
-std::set<std::string> requiredColumns(const std::string& properties, TextDecoder& text) {
-    std::set<std::string> out;
-    ForEachProperty(properties, &text,
-                    [&](const std::string& column, const std::string& property, int type,
-                        const std::uint8_t* data, std::size_t size) {
-                        if (!column.empty() && platform::EqualsNoCase(property, "Required") &&
-                            type == BooleanPropertyType && size >= 1 && data[0] != 0)
-                            out.insert(platform::LowerCase(column));
-                    });
-    return out;
-}
-
 bool holdsComplexColumn(const RealIndex& r, const TableDefinition& def) {
     return std::any_of(r.keys.begin(), r.keys.end(), [&](const IndexKey& k) {
         return std::any_of(def.columns.begin(), def.columns.end(), [&](const ColumnDef& c) {
@@ -78,17 +62,16 @@ TableShape tableShape(AccessDatabase& db, const CatalogEntry& entry) {
 
     TableShape t;
     t.name = entry.name;
-    const std::set<std::string> required = requiredColumns(entry.properties, text);
     std::map<int, std::size_t> byNumber;
     bool longAutoNumber = false;
     for (const ColumnDef& c : def.columns) {
         ColumnShape s = columnShape(c, f);
-        s.required = required.count(platform::LowerCase(c.name)) != 0;
-        s.notNull = s.notNull || s.required;
         longAutoNumber = longAutoNumber || (s.autoNumber && c.type == coltype::Long);
         byNumber.emplace(c.number, t.columns.size());
         t.columns.push_back(std::move(s));
     }
+    ReadTableProperties(entry.properties, text, t);
+    for (ColumnShape& s : t.columns) s.notNull = s.notNull || s.required;
     if (longAutoNumber) t.autoNumberCounter = le::i32(&bytes[f.tableDefinition.autoNumber]);
 
     for (const LogicalIndex& x : sections.logical) {

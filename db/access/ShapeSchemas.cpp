@@ -50,6 +50,9 @@ Variant optionalInteger(const std::optional<std::int64_t>& v) {
 Variant optionalInteger(const std::optional<int>& v) {
     return v ? Variant::integer(*v) : Variant::null();
 }
+Variant optionalText(const std::string& v) {
+    return v.empty() ? Variant::null() : Variant::text(v);
+}
 Variant counting(std::size_t zeroBased) { return Variant::integer(std::int64_t(zeroBased) + 1); }
 
 // One index per stored index: the names Access shows for it, in preference the primary key,
@@ -104,20 +107,53 @@ std::unique_ptr<platform::Cursor> ColumnsSchema(const std::vector<TableShape>& t
               {"NUMERIC_PRECISION", Integer}, {"NUMERIC_SCALE", Integer},
               {"ACCESS_TYPE", Text},          {"IS_REQUIRED", Boolean},
               {"IS_AUTONUMBER", Boolean},     {"AUTONUMBER_COUNTER", Integer},
-              {"IS_CALCULATED", Boolean}};
+              {"IS_CALCULATED", Boolean},     {"COLUMN_DEFAULT", Text},
+              {"DESCRIPTION", Text},          {"VALIDATION_RULE", Text},
+              {"VALIDATION_TEXT", Text},      {"ALLOW_ZERO_LENGTH", Boolean}};
     for (const TableShape& t : tables) {
         for (std::size_t i = 0; i < t.columns.size(); ++i) {
             const ColumnShape& c = t.columns[i];
             const bool counter = c.autoNumber && c.adoType == platform::adInteger;
-            rows.Add({Variant::null(), Variant::null(), Variant::text(t.name),
-                      Variant::text(c.name), counting(i), Variant::boolean(!c.notNull),
-                      Variant::integer(c.adoType), optionalInteger(c.length),
-                      optionalInteger(c.precision), optionalInteger(c.scale),
-                      Variant::text(AccessTypeName(c)), Variant::boolean(c.required),
+            rows.Add({Variant::null(),
+                      Variant::null(),
+                      Variant::text(t.name),
+                      Variant::text(c.name),
+                      counting(i),
+                      Variant::boolean(!c.notNull),
+                      Variant::integer(c.adoType),
+                      optionalInteger(c.length),
+                      optionalInteger(c.precision),
+                      optionalInteger(c.scale),
+                      Variant::text(AccessTypeName(c)),
+                      Variant::boolean(c.required),
                       Variant::boolean(c.autoNumber),
                       counter ? optionalInteger(t.autoNumberCounter) : Variant::null(),
-                      Variant::boolean(c.calculated)});
+                      Variant::boolean(c.calculated),
+                      optionalText(c.defaultValue),
+                      optionalText(c.description),
+                      optionalText(c.validationRule),
+                      optionalText(c.validationText),
+                      c.allowZeroLength ? Variant::boolean(*c.allowZeroLength) : Variant::null()});
         }
+    }
+    return rows.Cursor();
+}
+
+std::unique_ptr<platform::Cursor> CheckConstraintsSchema(const std::vector<TableShape>& tables) {
+    Rows rows{{"TABLE_NAME", Text},  {"CONSTRAINT_NAME", Text},   {"CHECK_CLAUSE", Text},
+              {"DESCRIPTION", Text}, {"TABLE_DESCRIPTION", Text}, {"DAMAGE", Text}};
+    for (const TableShape& t : tables) {
+        const Variant table = Variant::text(t.name), about = optionalText(t.description);
+        if (!t.validationRule.empty())
+            rows.Add({table, Variant::null(), Variant::text(t.validationRule),
+                      optionalText(t.validationText), about});
+        for (const auto& [name, condition] : t.checkConstraints)
+            rows.Add(
+                {table, Variant::text(name), Variant::text(condition), Variant::null(), about});
+        if (!t.propertyDamage.empty() ||
+            (!t.description.empty() && t.validationRule.empty() && t.checkConstraints.empty()))
+            rows.Add({table, Variant::null(), Variant::null(), Variant::null(), about,
+                      optionalText(t.propertyDamage)});
     }
     return rows.Cursor();
 }

@@ -13,6 +13,8 @@ namespace tabulant::db {
 std::unique_ptr<platform::Cursor> ColumnsSchema(const std::vector<TableShape>& tables);
 std::unique_ptr<platform::Cursor> IndexesSchema(const std::vector<TableShape>& tables);
 std::unique_ptr<platform::Cursor> PrimaryKeysSchema(const std::vector<TableShape>& tables);
+// The tables' own rules and descriptions; platform/RulesSchema.h gives its columns.
+std::unique_ptr<platform::Cursor> CheckConstraintsSchema(const std::vector<TableShape>& tables);
 // PK_NAME comes from the referenced tables' indexes.
 std::unique_ptr<platform::Cursor>
 ForeignKeysSchema(const std::vector<RelationshipShape>& relationships,

@@ -2,6 +2,7 @@
 
 #include "platform/AdoType.h"
 #include "platform/Recordset.h"
+#include "platform/RulesSchema.h"
 
 #include <map>
 #include <utility>
@@ -132,7 +133,8 @@ void ReadColumns(platform::Connection& source, DatabaseSchema& schema) {
                                  ? Table(read, tableName)
                                  : &read.tables.back();
         if (!table) {
-            read.tables.push_back({tableName, {}, {}, std::nullopt});
+            read.tables.emplace_back();
+            read.tables.back().name = tableName;
             table = &read.tables.back();
         }
         Column c;
@@ -147,14 +149,25 @@ void ReadColumns(platform::Connection& source, DatabaseSchema& schema) {
         c.nullable = Flag(rows["IS_NULLABLE"], true);
         c.autoNumber = Flag(rows.Optional("IS_AUTONUMBER"), false);
         c.calculated = Flag(rows.Optional("IS_CALCULATED"), false);
+        c.defaultValue = Text(rows.Optional("COLUMN_DEFAULT"));
+        c.validationRule = Text(rows.Optional("VALIDATION_RULE"));
+        c.validationText = Text(rows.Optional("VALIDATION_TEXT"));
+        c.description = Text(rows.Optional("DESCRIPTION"));
+        const Variant& zeroLength = rows.Optional("ALLOW_ZERO_LENGTH");
+        if (!zeroLength.isNull()) c.allowZeroLength = zeroLength.asBoolean();
         const Variant& counter = rows.Optional("AUTONUMBER_COUNTER");
         if (counter.kind() == Variant::Kind::Integer)
             table->autoNumberCounter = counter.asInteger();
         table->columns.push_back(std::move(c));
     }
-    // Indexes and relationships may have been read before; they keep their place.
+    // Indexes and rules may have been read before; they keep their place.
     for (TableSchema& t : read.tables)
-        if (const TableSchema* before = schema.FindTable(t.name)) t.indexes = before->indexes;
+        if (const TableSchema* before = schema.FindTable(t.name)) {
+            t.indexes = before->indexes;
+            t.description = before->description;
+            t.checks = before->checks;
+            t.propertyDamage = before->propertyDamage;
+        }
     schema.tables = std::move(read.tables);
 }
 
@@ -184,6 +197,21 @@ void ReadIndexes(platform::Connection& source, DatabaseSchema& schema) {
              !(collation.kind() == Variant::Kind::Integer && collation.asInteger() == 2)});
     }
     for (auto& [table, indexes] : read) table->indexes = std::move(indexes);
+}
+
+void ReadTableRules(platform::Connection& source, DatabaseSchema& schema) {
+    SchemaRows rows(source, platform::adSchemaCheckConstraints);
+    for (; !rows.AtEnd(); rows.Next()) {
+        TableSchema* table = Table(schema, Text(rows["TABLE_NAME"]));
+        if (!table) continue;
+        table->description = Text(rows.Optional("TABLE_DESCRIPTION"));
+        const std::string& damage = Text(rows.Optional("DAMAGE"));
+        if (!damage.empty()) table->propertyDamage = damage;
+        const std::string& condition = Text(rows["CHECK_CLAUSE"]);
+        if (!condition.empty())
+            table->checks.push_back(
+                {Text(rows["CONSTRAINT_NAME"]), condition, Text(rows.Optional("DESCRIPTION"))});
+    }
 }
 
 void ReadForeignKeys(platform::Connection& source, DatabaseSchema& schema) {

@@ -44,6 +44,11 @@ struct Column {
     bool nullable = true;         // false when the source never lets a value be null
     bool autoNumber = false;      // Long Integer counting up, or a Replication ID made anew
     bool calculated = false;      // a value Access computes from an expression
+    // Access expressions: the value a new row gets, and the condition a value must meet.
+    std::string defaultValue, validationRule;
+    std::string validationText; // what Access tells whoever breaks the rule
+    std::string description;
+    std::optional<bool> allowZeroLength; // texts: whether "" is a value; unknown when unsaid
 };
 
 struct IndexColumn {
@@ -70,12 +75,23 @@ struct ForeignKey {
     bool enforced = true;                 // Access checked every row against it
 };
 
+// A condition on a table's rows: its validation rule (no name) or a named condition that a
+// data-definition statement gave it.
+struct TableCheck {
+    std::string name;
+    std::string condition; // an Access expression over the table's fields
+    std::string text;      // what Access tells whoever breaks it
+};
+
 struct TableSchema {
     std::string name;
     std::vector<Column> columns; // in the order the rows give them
     std::vector<Index> indexes;
     // The last AutoNumber value handed out; the next one is one more.
     std::optional<std::int64_t> autoNumberCounter;
+    std::string description;
+    std::vector<TableCheck> checks;
+    std::string propertyDamage; // why its properties were read only in part; empty if whole
 
     // By name, letter case ignored (as Access compares names); null when there is none.
     const Column* FindColumn(std::string_view column) const;

@@ -1,6 +1,7 @@
 #include "TypedPolicy.h"
 
 #include "KeyStatements.h"
+#include "RuleStatements.h"
 #include "SchemaReader.h"
 #include "ViewStatements.h"
 
@@ -23,6 +24,7 @@ void TypedPolicy::ReadSchema(shell::Trap& trap, platform::Connection& source) {
     if (!columns) return;
     trap(602, [&] { ReadIndexes(source, schema_); });
     trap(604, [&] { ReadForeignKeys(source, schema_); });
+    trap(608, [&] { ReadTableRules(source, schema_); });
     trap(606, [&] { queries_ = ReadSavedQueries(source); });
     for (const TableSchema& t : schema_.tables)
         relationNames_.Take(std::string(StoredTableName(t.name)));
@@ -76,10 +78,21 @@ const std::string& TypedPolicy::RowStatement(shell::Trap& trap,
 
 const std::vector<std::string>& TypedPolicy::AfterTable(shell::Trap& trap, std::string_view) {
     statements_.clear();
-    if (current_)
-        trap(640, [&] {
-            statements_ = AfterRowsStatements(*current_, rows_.HighestIdentity(), relationNames_);
-        });
+    if (!current_) return statements_;
+    trap(640, [&] {
+        statements_ = AfterRowsStatements(*current_, rows_.HighestIdentity(), relationNames_);
+    });
+    RulePlan rules;
+    trap(642, [&] { rules = PlanRules(*current_, schema_.FindTable(current_->table)); });
+    statements_.insert(statements_.end(), rules.statements.begin(), rules.statements.end());
+    // One report per table for the defaults and rules that are not carried.
+    trap(644, [&] {
+        if (rules.refused.empty()) return;
+        std::string text =
+            "Defaults and rules of the table '" + current_->table + "' not carried over:";
+        for (const std::string& r : rules.refused) text += "\n" + r;
+        throw platform::Error(platform::errors::Generic, text);
+    });
     return statements_;
 }
 

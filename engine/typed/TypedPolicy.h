@@ -22,10 +22,13 @@ namespace tabulant::engine::typed {
 // table without its schema gets the types its fields' codes stand for, and no keys.
 // After the foreign keys, the saved queries (ViewStatements.h): views, and comments for the
 // queries that are not run; those not carried are named in one report, those not run in another.
-// Steps: 600 to 606 the schema and the saved queries, 610 the table's plan, 612 and 614 a datatype
-// row, 616 the yield per field, 618 the CREATE TABLE statement, 620 the start of the rows, 630 a
-// row, 640 the statements after the rows, 650 the foreign keys after the last table, 660 the views,
-// 662 and 664 the reports of the queries not carried and not run.
+// After each table's keys, its defaults, rules and descriptions (RuleStatements.h); those not
+// carried are named in one report per table.
+// Steps: 600 to 608 the schema, the saved queries and the tables' rules, 610 the table's plan,
+// 612 and 614 a datatype row, 616 the yield per field, 618 the CREATE TABLE statement, 620 the
+// start of the rows, 630 a row, 640 the statements after the rows, 642 and 644 the defaults,
+// rules and descriptions and their report, 650 the foreign keys after the last table, 660 the
+// views, 662 and 664 the reports of the queries not carried and not run.
 class TypedPolicy final : public ConversionPolicy {
 public:
     explicit TypedPolicy(const PolicyServices& services);

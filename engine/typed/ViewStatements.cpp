@@ -1,7 +1,10 @@
 #include "ViewStatements.h"
 
+#include "RuleStatements.h"
+
 #include "engine/SqlText.h"
 
+#include "dialect/ExpressionWriter.h"
 #include "dialect/Parser.h"
 #include "dialect/PostgresWriter.h"
 #include "dialect/Refusal.h"
@@ -13,39 +16,6 @@
 namespace tabulant::engine::typed {
 
 namespace {
-
-using dialect::ValueType;
-
-ValueType valueType(AccessType t) {
-    switch (t) {
-    case AccessType::YesNo:
-        return ValueType::Boolean;
-    case AccessType::Byte:
-    case AccessType::Integer:
-    case AccessType::LongInteger:
-    case AccessType::LargeNumber:
-        return ValueType::Integer;
-    case AccessType::Currency:
-    case AccessType::Decimal:
-        return ValueType::Exact;
-    case AccessType::Single:
-    case AccessType::Double:
-        return ValueType::Float;
-    case AccessType::DateTime:
-        return ValueType::Date;
-    case AccessType::Text:
-    case AccessType::Memo:
-    case AccessType::Hyperlink:
-        return ValueType::Text;
-    case AccessType::Binary:
-    case AccessType::OleObject:
-        return ValueType::Binary;
-    default:
-        // Extended dates are kept as text, multi-valued fields as joined text, GUIDs as uuid:
-        // Access's operators do not apply to them as to those types.
-        return ValueType::Unknown;
-    }
-}
 
 std::string lower(std::string s) {
     for (char& c : s)
@@ -112,10 +82,17 @@ std::vector<SavedQuery> ReadSavedQueries(platform::Connection& source) {
             const platform::Variant& v = f.Item(name).value;
             return v.isNull() ? std::string() : v.payload();
         };
-        SavedQuery q{text("TABLE_NAME"), text("QUERY_TYPE"), text("VIEW_DEFINITION"),
-                     text("DAMAGE"), false};
+        SavedQuery q{text("TABLE_NAME"),
+                     text("QUERY_TYPE"),
+                     text("VIEW_DEFINITION"),
+                     text("DAMAGE"),
+                     {},
+                     false};
         const platform::Variant& rsFlag = f.Item("IS_RECORD_SOURCE").value;
         q.recordSource = !rsFlag.isNull() && rsFlag.asBoolean();
+        for (int i = 0; i < f.Count(); ++i)
+            if (f.Item(i).name == "DESCRIPTION" && !f.Item(i).value.isNull())
+                q.description = f.Item(i).value.payload();
         out.push_back(std::move(q));
     }
     return out;
@@ -130,7 +107,7 @@ ViewPlan PlanViews(const std::vector<SavedQuery>& queries,
         r.pgName = std::string(StoredTableName(t->table));
         r.table = true;
         for (std::size_t i = 0; i < t->columns.size(); ++i)
-            r.columns.push_back({t->columns[i].name, t->names[i], valueType(t->columns[i].type),
+            r.columns.push_back({t->columns[i].name, t->names[i], DialectType(t->columns[i].type),
                                  t->mappings[i].type});
         for (const Index& x : t->indexes)
             if (x.primaryKey)
@@ -184,6 +161,12 @@ ViewPlan PlanViews(const std::vector<SavedQuery>& queries,
                 std::string create = "CREATE VIEW ";
                 AppendQuotedName(create, name);
                 plan.statements.push_back(create + " AS " + t.sql + ";");
+                if (!q->description.empty()) {
+                    std::string comment = "COMMENT ON VIEW ";
+                    AppendQuotedName(comment, name);
+                    plan.statements.push_back(comment + " IS " +
+                                              dialect::TextLiteral(q->description) + ";");
+                }
                 relations.Add({q->name, name, t.columns, {}});
             } catch (const dialect::MissingRelation& m) {
                 if (isPending(m.name()) && lower(m.name()) != lower(q->name)) {

@@ -17,6 +17,7 @@ struct SavedQuery {
     std::string type; // "select", "union", "crosstab", "append", ...
     std::string sql;  // Access's dialect
     std::string damage;
+    std::string description;   // becomes the view's comment
     bool recordSource = false; // kept by Access for a form, report or control
 };
 

@@ -2,6 +2,7 @@
 // GUIDs, compressed and surrogate-pair text, and the result types in a table's property list.
 #include "db/access/CodePageName.h"
 #include "db/access/ColumnProperties.h"
+#include "db/access/TableProperties.h"
 #include "db/access/TextDecoder.h"
 #include "db/access/ValueDecoder.h"
 
@@ -19,7 +20,8 @@ const std::uint8_t* u8(const std::string& s) {
 // A property list with one name pool and one column block holding the given properties
 // (name index, value bytes).
 std::string propertyList(const std::vector<std::string>& names, const std::string& column,
-                         const std::vector<std::pair<int, std::string>>& values) {
+                         const std::vector<std::pair<int, std::string>>& values, char type = '\x02',
+                         int kind = 0x01) {
     auto le16 = [](std::size_t v) { return std::string{char(v & 0xFF), char(v >> 8)}; };
     auto le32 = [&](std::size_t v) { return le16(v & 0xFFFF) + le16(v >> 16); };
     auto utf16 = [](const std::string& ascii) {
@@ -31,10 +33,16 @@ std::string propertyList(const std::vector<std::string>& names, const std::strin
     for (const std::string& n : names) pool += le16(n.size() * 2) + utf16(n);
     std::string block = le32(4 + 2 + column.size() * 2) + le16(column.size() * 2) + utf16(column);
     for (const auto& [index, value] : values)
-        block += le16(8 + value.size()) + std::string{'\0', '\x02'} + le16(index) +
+        block += le16(8 + value.size()) + std::string{'\0', type} + le16(index) +
                  le16(value.size()) + value;
     return "MR2" + std::string(1, '\0') + le32(6 + pool.size()) + le16(0x80) + pool +
-           le32(6 + block.size()) + le16(0x01) + block;
+           le32(6 + block.size()) + le16(kind) + block;
+}
+
+std::string utf16(std::string_view ascii) {
+    std::string s;
+    for (char c : ascii) s += std::string{c, '\0'};
+    return s;
 }
 
 } // namespace
@@ -45,6 +53,7 @@ class AccessDecodingTest : public QObject {
 private slots:
     void decimal_data();
     void decimal();
+    void rulesAndDamageFromProperties();
     void calculatedDecimal_data();
     void calculatedDecimal();
     void extendedDate_data();
@@ -206,6 +215,37 @@ void AccessDecodingTest::damagedPropertiesGiveNothing() {
     std::string badIndex = propertyList({"ResultType"}, "C", {{7, std::string(1, '\x06')}});
     QVERIFY(db::CalculatedResultTypes(badIndex).empty());
     QVERIFY(db::CalculatedResultTypes("KKD").empty());
+}
+
+// A column's rule and the table's CHECK list are read; a list cut short or a CHECK list that is
+// not pairs keeps what was read and says why.
+void AccessDecodingTest::rulesAndDamageFromProperties() {
+    db::TextDecoder text(false, 1252);
+    auto read = [&](const std::string& list) {
+        db::TableShape t;
+        t.columns.resize(1);
+        t.columns[0].name = "Qty";
+        db::ReadTableProperties(list, text, t);
+        return t;
+    };
+    const std::string rule = propertyList({"ValidationRule"}, "qty", {{0, utf16(">0")}}, '\x0A');
+    db::TableShape t = read(rule);
+    QCOMPARE(t.columns[0].validationRule, std::string(">0"));
+    QVERIFY(t.propertyDamage.empty());
+    for (std::size_t cut : {rule.size() - 1, rule.size() - 5}) {
+        t = read(rule.substr(0, cut));
+        QVERIFY(t.columns[0].validationRule.empty());
+        QVERIFY2(!t.propertyDamage.empty(), "a list cut short is damage");
+    }
+    const auto checks = [&](std::string_view value) {
+        return read(propertyList({"CheckConstraints"}, "", {{0, utf16(value)}}, '\x0C', 0x00));
+    };
+    t = checks(std::string_view("CK_A\0[Qty] > 0\0\0", 16));
+    QCOMPARE(t.checkConstraints.size(), std::size_t{1});
+    QCOMPARE(t.checkConstraints[0].second, std::string("[Qty] > 0"));
+    t = checks(std::string_view("CK_A\0[Qty] > 0\0CK_B\0\0", 21));
+    QVERIFY(t.checkConstraints.empty());
+    QVERIFY(!t.propertyDamage.empty());
 }
 
 QTEST_GUILESS_MAIN(AccessDecodingTest)

@@ -298,17 +298,20 @@ void AccessShapeTest::schemaRowsets() {
 
     // TABLE_NAME COLUMN_NAME ORDINAL_POSITION IS_NULLABLE DATA_TYPE CHARACTER_MAXIMUM_LENGTH
     // NUMERIC_PRECISION NUMERIC_SCALE ACCESS_TYPE IS_REQUIRED IS_AUTONUMBER AUTONUMBER_COUNTER
-    // IS_CALCULATED
-    QCOMPARE(schemaRows(*c, C::adSchemaColumns, "Orders"),
-             (QStringList{"Orders|OrderID|1|0|3|\\N|\\N|\\N|Long Integer|0|1|1000|0",
-                          "Orders|CustomerID|2|1|202|5|\\N|\\N|Text|0|0|\\N|0",
-                          "Orders|OrderDate|3|1|7|\\N|\\N|\\N|Date/Time|0|0|\\N|0",
-                          "Orders|Paid|4|0|11|\\N|\\N|\\N|Yes/No|0|0|\\N|0",
-                          "Orders|Link|5|1|203|\\N|\\N|\\N|Hyperlink|0|0|\\N|0"}));
-    QStringList products{"Products|ProductID|1|0|3|\\N|\\N|\\N|Long Integer|0|1|12|0",
-                         "Products|Code|2|1|72|\\N|\\N|\\N|Replication ID|0|1|\\N|0",
-                         "Products|ProductName|3|0|202|40|\\N|\\N|Text|1|0|\\N|0"};
-    if (format != Format::Jet3) products << "Products|Price|4|1|131|\\N|10|4|Decimal|0|0|\\N|0";
+    // IS_CALCULATED COLUMN_DEFAULT DESCRIPTION VALIDATION_RULE VALIDATION_TEXT ALLOW_ZERO_LENGTH
+    QCOMPARE(
+        schemaRows(*c, C::adSchemaColumns, "Orders"),
+        (QStringList{"Orders|OrderID|1|0|3|\\N|\\N|\\N|Long Integer|0|1|1000|0|\\N|\\N|\\N|\\N|\\N",
+                     "Orders|CustomerID|2|1|202|5|\\N|\\N|Text|0|0|\\N|0|\\N|\\N|\\N|\\N|\\N",
+                     "Orders|OrderDate|3|1|7|\\N|\\N|\\N|Date/Time|0|0|\\N|0|\\N|\\N|\\N|\\N|\\N",
+                     "Orders|Paid|4|0|11|\\N|\\N|\\N|Yes/No|0|0|\\N|0|\\N|\\N|\\N|\\N|\\N",
+                     "Orders|Link|5|1|203|\\N|\\N|\\N|Hyperlink|0|0|\\N|0|\\N|\\N|\\N|\\N|\\N"}));
+    QStringList products{
+        "Products|ProductID|1|0|3|\\N|\\N|\\N|Long Integer|0|1|12|0|\\N|\\N|\\N|\\N|\\N",
+        "Products|Code|2|1|72|\\N|\\N|\\N|Replication ID|0|1|\\N|0|\\N|\\N|\\N|\\N|\\N",
+        "Products|ProductName|3|0|202|40|\\N|\\N|Text|1|0|\\N|0|\\N|\\N|\\N|\\N|\\N"};
+    if (format != Format::Jet3)
+        products << "Products|Price|4|1|131|\\N|10|4|Decimal|0|0|\\N|0|\\N|\\N|\\N|\\N|\\N";
     QCOMPARE(schemaRows(*c, C::adSchemaColumns, "Products"), products);
 
     // TABLE_NAME INDEX_NAME PRIMARY_KEY UNIQUE NULLS ORDINAL_POSITION COLUMN_NAME COLLATION:
@@ -353,7 +356,7 @@ void AccessShapeTest::schemaRowsets() {
                      "ProductsOrder Details|1"}));
 
     // Schemas the reader does not offer stay refused.
-    QVERIFY_THROWS_EXCEPTION(platform::Error, c->OpenSchema(5));
+    QVERIFY_THROWS_EXCEPTION(platform::Error, c->OpenSchema(6));
 }
 
 void AccessShapeTest::damagedIndexSectionsAreAnError_data() {
@@ -464,7 +467,7 @@ void AccessShapeTest::damagedRelationshipIsAnError() {
     }
     // The tables' own shape does not depend on the relationships.
     QCOMPARE(schemaRows(*c, platform::Connection::adSchemaColumns),
-             QStringList{"T1|A|1|1|3|\\N|\\N|\\N|Long Integer|0|0|\\N|0"});
+             QStringList{"T1|A|1|1|3|\\N|\\N|\\N|Long Integer|0|0|\\N|0|\\N|\\N|\\N|\\N|\\N"});
 }
 
 QTEST_GUILESS_MAIN(AccessShapeTest)

@@ -218,7 +218,9 @@ std::string WriteShop(const QTemporaryDir& folder) {
     details.addRow({I(10), I(2), Money(1900), I(5), Variant::single(0.25f)});
     details.addRow({I(11), I(4), Money(3100), I(2), Variant::single(0.15f)});
     details.addRow({I(12), I(3), Money(1000), I(1), Variant::single(0)});
-    addSavedQueries(w, Queries(), Format::Jet4);
+    std::vector<SavedQuery> queries = Queries();
+    queries[0].description = "Products still sold";
+    addSavedQueries(w, queries, Format::Jet4);
     w.finish();
     return path;
 }
@@ -298,6 +300,8 @@ private slots:
              "without time zone"},
         };
         for (const auto& [sql, expected] : views) QCOMPARE(Rows(sql), QString::fromUtf8(expected));
+        QCOMPARE(Rows("select obj_description('\"Current Product List\"'::regclass)"),
+                 QString("Products still sold"));
         // The same rows from hand-written SQL over the tables, as Access means them.
         QCOMPARE(
             Rows("select * from \"Quarterly Orders\""),

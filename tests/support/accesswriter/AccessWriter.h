@@ -80,6 +80,9 @@ struct Column {
     int precision = 18;         // Decimal
     int scale = 0;              // Decimal
     LongValueStorage storage = LongValueStorage::Auto;
+    std::optional<bool> allowZeroLength; // the AllowZeroLength property, when given
+    // Text properties by name (DefaultValue, ValidationRule, ValidationText, Description, ...).
+    std::vector<std::pair<std::string, std::string>> properties;
     // Changes made after every row was written. A deleted column keeps its place in the rows
     // (column number, null bit, offset slot, fixed bytes) but leaves the table definition; an
     // added one, which must come after all others, is in the definition but in no row (its
@@ -164,6 +167,9 @@ struct TableOptions {
     // The AutoNumber counter (the last number handed out) instead of the highest AutoNumber
     // value of the rows (Access keeps counting past deleted rows).
     std::optional<std::int32_t> autoNumberCounter;
+    // The table's own text properties by name (Description, ValidationRule, ...); a name starting
+    // with "memo:" is written as a Memo value under the rest of the name (CheckConstraints).
+    std::vector<std::pair<std::string, std::string>> properties;
 };
 
 // A relationship between two tables, written to MSysRelationships (one row per column pair).
@@ -194,6 +200,7 @@ struct CatalogEntry {
     std::string database;           // Type 6: path of the other database
     std::string connect;            // Type 4: ODBC connection string
     std::optional<std::int32_t> id; // default: a fresh id that names no page of the file
+    std::string description{};      // its Description property (LvProp), when not empty
 };
 
 // What the values of a complex column are, by the type table Access describes them with.

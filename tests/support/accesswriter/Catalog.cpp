@@ -67,38 +67,72 @@ void appendBlock(Bytes& out, std::uint16_t kind, const Bytes& body) {
     out.insert(out.end(), body.begin(), body.end());
 }
 
-// The table's property list (LvProp): the Required property of the columns that have it; none
-// (null) when no column has a property.
-Variant propertyList(const TableWriter::State& t, const FormatLayout& layout,
+// One property value: {length, DDL flag, type, index into the name list, size, data}.
+void appendValue(Bytes& out, std::uint8_t type, std::size_t name, const Bytes& data) {
+    append16(out, static_cast<std::uint32_t>(8 + data.size()));
+    append8(out, 0); // DDL flag
+    append8(out, type);
+    append16(out, static_cast<std::uint32_t>(name));
+    append16(out, static_cast<std::uint32_t>(data.size()));
+    out.insert(out.end(), data.begin(), data.end());
+}
+
+// An object's property list (LvProp): its own text properties and the Required, AllowZeroLength
+// and text properties of the columns that have them; none (null) when there is none. Blocks: the
+// names, the table's values (kind 0x00), then one per column (kind 0x01) naming it.
+Variant propertyList(const std::string& owner,
+                     const std::vector<std::pair<std::string, std::string>>& own,
+                     const std::vector<ColumnLayout>& columns, const FormatLayout& layout,
                      std::uint16_t codePage) {
-    Bytes out;
-    for (const ColumnLayout& c : t.columns) {
-        if (!c.def.required) continue;
-        if (out.empty()) {
-            const char* magic = layout.jet3 ? "KKD" : "MR2";
-            out.assign(magic, magic + 4); // with its NUL
-            const Bytes name = propertyText("Required", layout, codePage);
-            Bytes names;
-            append16(names, static_cast<std::uint32_t>(name.size()));
-            names.insert(names.end(), name.begin(), name.end());
-            appendBlock(out, 0x80, names);
-        }
-        // A column's block: its name, then values {length, DDL flag, type, name index, size,
-        // data}; Required is a Yes/No (type 1) of one byte.
-        const Bytes name = propertyText(c.def.name, layout, codePage);
+    std::vector<std::string> names;
+    auto nameIndex = [&](const std::string& name) {
+        for (std::size_t i = 0; i < names.size(); ++i)
+            if (names[i] == name) return i;
+        names.push_back(name);
+        return names.size() - 1;
+    };
+    auto block = [&](std::uint16_t kind, const std::string& owner, const Bytes& values,
+                     Bytes& out) {
+        const Bytes name = propertyText(owner, layout, codePage);
         Bytes body;
         append32(body, static_cast<std::uint32_t>(6 + name.size()));
         append16(body, static_cast<std::uint32_t>(name.size()));
         body.insert(body.end(), name.begin(), name.end());
-        append16(body, 9); // the value's length
-        append8(body, 0);  // DDL flag
-        append8(body, 1);  // type: Yes/No
-        append16(body, 0); // "Required", first in the name list
-        append16(body, 1); // data size
-        append8(body, 1);  // true
-        appendBlock(out, 0x01, body);
+        body.insert(body.end(), values.begin(), values.end());
+        appendBlock(out, kind, body);
+    };
+    auto texts = [&](const std::vector<std::pair<std::string, std::string>>& properties,
+                     Bytes& values) {
+        for (const auto& [name, value] : properties) {
+            const bool memo = name.rfind("memo:", 0) == 0;
+            appendValue(values, memo ? 12 : 10, nameIndex(memo ? name.substr(5) : name),
+                        propertyText(value, layout, codePage));
+        }
+    };
+    Bytes blocks;
+    Bytes tableValues;
+    texts(own, tableValues);
+    if (!tableValues.empty()) block(0x00, owner, tableValues, blocks);
+    for (const ColumnLayout& c : columns) {
+        Bytes values;
+        if (c.def.required) appendValue(values, 1, nameIndex("Required"), Bytes{1});
+        if (c.def.allowZeroLength)
+            appendValue(values, 1, nameIndex("AllowZeroLength"),
+                        Bytes{static_cast<std::uint8_t>(*c.def.allowZeroLength ? 1 : 0)});
+        texts(c.def.properties, values);
+        if (!values.empty()) block(0x01, c.def.name, values, blocks);
     }
-    if (out.empty()) return Variant::null();
+    if (blocks.empty()) return Variant::null();
+    const char* magic = layout.jet3 ? "KKD" : "MR2";
+    Bytes out(magic, magic + 4); // with its NUL
+    Bytes list;
+    for (const std::string& name : names) {
+        const Bytes bytes = propertyText(name, layout, codePage);
+        append16(list, static_cast<std::uint32_t>(bytes.size()));
+        list.insert(list.end(), bytes.begin(), bytes.end());
+    }
+    appendBlock(out, 0x80, list);
+    out.insert(out.end(), blocks.begin(), blocks.end());
     return Variant::binary(std::string(out.begin(), out.end()));
 }
 
@@ -126,15 +160,19 @@ std::unique_ptr<TableWriter::State> buildCatalog(const std::vector<CatalogItem>&
             Row row =
                 catalogRow(static_cast<std::int32_t>(item.table->tdefPage), kTablesContainerId,
                            item.table->name, 1, item.table->options.flags, date, nullptr);
-            row[14] = propertyList(*item.table, layout, options.codePage);
+            row[14] = propertyList(item.table->name, item.table->options.properties,
+                                   item.table->columns, layout, options.codePage);
             catalog->addRow(row, RowKind::Normal);
             continue;
         }
         const CatalogEntry& e = item.entry;
         const std::int32_t id = e.id ? *e.id : bareId++;
         const std::int32_t type = e.rawType != 0 ? e.rawType : static_cast<std::int32_t>(e.type);
-        catalog->addRow(catalogRow(id, kTablesContainerId, e.name, type, e.flags, date, &e),
-                        RowKind::Normal);
+        Row row = catalogRow(id, kTablesContainerId, e.name, type, e.flags, date, &e);
+        if (!e.description.empty())
+            row[14] = propertyList(e.name, {{"Description", e.description}}, {}, layout,
+                                   options.codePage);
+        catalog->addRow(row, RowKind::Normal);
     }
     catalog->flush();
     return catalog;

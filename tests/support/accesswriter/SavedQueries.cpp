@@ -26,6 +26,7 @@ void addSavedQueries(AccessWriter& writer, const std::vector<SavedQuery>& querie
         e.type = ObjectType::Query;
         e.flags = q.flags;
         e.id = id;
+        e.description = q.description;
         writer.addCatalogEntry(e);
         std::map<int, std::uint32_t> counters;
         for (const QueryRow& r : q.rows) {

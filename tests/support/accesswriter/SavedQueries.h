@@ -25,6 +25,7 @@ struct SavedQuery {
     std::string name;
     std::uint32_t flags = 0;    // MSysObjects.Flags: type bits, 0x08 hidden, 3 record source
     std::vector<QueryRow> rows; // in the order they are stored
+    std::string description{};  // its Description property
 };
 
 // Adds the queries' catalogue entries and the MSysQueries table; call once, before finish().

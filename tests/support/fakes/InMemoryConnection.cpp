@@ -1,6 +1,7 @@
 #include "InMemoryConnection.h"
 
 #include "platform/AsciiText.h"
+#include "platform/RulesSchema.h"
 #include "platform/ViewsSchema.h"
 
 namespace tabulant::fakes {
@@ -78,6 +79,13 @@ std::unique_ptr<platform::Cursor> InMemoryConnection::OpenSchema(int schema) {
             views.columns.push_back({name, platform::adVarWChar});
         views.columns.push_back({"IS_RECORD_SOURCE", platform::adBoolean});
         return OwningCursor(std::move(views));
+    }
+    case platform::adSchemaCheckConstraints: {
+        // No rules, conditions or descriptions.
+        InMemoryTable rules;
+        for (const char* name : {"TABLE_NAME", "CONSTRAINT_NAME", "CHECK_CLAUSE", "DESCRIPTION"})
+            rules.columns.push_back({name, platform::adVarWChar});
+        return OwningCursor(std::move(rules));
     }
     default:
         throw platform::Error(-2146825037, "Object or provider is not capable of performing "
