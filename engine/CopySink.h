@@ -1,8 +1,10 @@
 #pragma once
 
+#include "ChunkSender.h"
 #include "db/copy/CopyConnection.h"
 
 #include <cstdint>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -42,54 +44,45 @@ private:
 // sent again, the row is handed to the outcomes as refused, and the rest of the chunk is tried
 // again; so every row the server accepts lands once, in the order given. A row that has no COPY
 // line (CopyText.h) is executed as its statement, after the rows before it.
-// Rows are streamed to the server while the chunk fills, so reading and loading overlap.
-// Thread: the user-interface thread; blocking calls on the connection.
+// A chunk goes to the server on a thread of its own (ChunkSender.h) while the next one fills, so
+// reading and loading overlap; what became of the rows is handed to the outcomes on the caller's
+// thread, at the next row or at Finish(), in order.
+// Thread: one (the user-interface thread); Finish() waits for the server.
 class CopySink {
 public:
     struct Limits {
         std::size_t rows = 10'000;    // rows of a chunk at most
-        std::size_t bytes = 8u << 20; // COPY text of a chunk at most
+        std::size_t bytes = 4u << 20; // COPY text of a chunk at most
     };
 
     CopySink(db::CopyConnection& connection, RowOutcomes& outcomes, Limits limits);
+    ~CopySink();
 
     // The table whose rows follow.
     void Start(std::string_view table, std::string_view schema = {});
-    // One row, as its INSERT statement. Throws BulkFailure.
+    // One row, as its INSERT statement. Throws BulkFailure (for a chunk sent before).
     void Row(const std::string& statement);
-    // Sends what is kept. Throws BulkFailure.
+    // Sends what is kept and waits until every row is committed or refused. Throws BulkFailure.
     void Finish();
 
     std::int64_t committed() const { return committed_; }
-    // The last row (1-based) up to which every row given is committed or refused.
+    // The last row (1-based) up to which every row given is committed or refused, as far as the
+    // outcomes handed over tell.
     std::int64_t settled() const { return settled_; }
 
 private:
-    void Flush();
-    // Sends kept rows [first, last) again, until each is committed or refused.
-    void SendAgain(std::size_t first, std::size_t last);
-    // The kept row a refusal of rows [first, last) names; throws BulkFailure when it names none.
-    std::size_t RefusedAt(const db::CopyResult& result, std::size_t first, std::size_t last);
-    void Refuse(const db::CopyResult& result, std::size_t bad);
-    void Loaded(std::int64_t rows);
-    [[noreturn]] void Fail(const db::CopyResult& result);
-    void ExecuteAlone(const std::string& statement, std::int64_t row);
+    void Hand();
+    void Collect();
 
-    db::CopyConnection& connection_;
     RowOutcomes& outcomes_;
     Limits limits_;
-    std::string copy_;              // COPY "T" FROM STDIN
-    std::vector<std::string> kept_; // the chunk's statements, reused from chunk to chunk
-    std::size_t keptCount_ = 0;
-    std::int64_t firstRow_ = 1;  // the table's row number of kept_[0]
+    std::unique_ptr<ChunkSender> sender_;
+    std::unique_ptr<CopyChunk> chunk_; // the chunk filling
+    std::string copy_;                 // COPY "T" FROM STDIN
+    std::vector<ChunkOutcome> news_;
     std::int64_t rows_ = 0;      // rows given for the table
     std::int64_t committed_ = 0; // of them, committed
     std::int64_t settled_ = 0;
-    bool streaming_ = false;    // a COPY of the chunk is under way
-    bool streamFailed_ = false; // sending it failed; End() tells why
-    std::size_t chunkBytes_ = 0;
-    std::string pending_; // lines not yet handed to the connection
-    std::string line_;
 };
 
 } // namespace tabulant::engine

@@ -12,27 +12,34 @@ std::string CopyFromStdinStatement(std::string_view table, std::string_view sche
 }
 
 void AppendCopyField(std::string& out, std::string_view value) {
-    for (const char c : value) {
-        switch (c) {
+    // Runs without a character to escape are appended whole: most values have none.
+    std::size_t from = 0;
+    for (std::size_t i = 0; i < value.size(); ++i) {
+        std::string_view escaped;
+        switch (value[i]) {
         case '\\':
-            out += "\\\\";
+            escaped = "\\\\";
             break;
         case '\t':
-            out += "\\t";
+            escaped = "\\t";
             break;
         case '\n':
-            out += "\\n";
+            escaped = "\\n";
             break;
         case '\r':
-            out += "\\r";
+            escaped = "\\r";
             break;
         case '\0':
-            out += "\\000";
+            escaped = "\\000";
             break;
         default:
-            out += c;
+            continue;
         }
+        out.append(value.data() + from, i - from);
+        out += escaped;
+        from = i + 1;
     }
+    out.append(value.data() + from, value.size() - from);
 }
 
 namespace {

@@ -12,6 +12,7 @@
 #include "platform/RegionalText.h"
 
 #include <QTemporaryDir>
+#include <QThread>
 #include <QtTest>
 
 using namespace tabulant;
@@ -20,24 +21,30 @@ using platform::Variant;
 
 namespace {
 
-// The window's lists, and the server stopped when row `at` of a table is about to be read.
+// The window's lists, and the server stopped when row `at` of a table is about to be read, once
+// `committed` rows of it are in (chunks are sent on a thread of their own, behind the reading).
 class StoppingView final : public engine::RunView {
 public:
-    StoppingView(fakes::FakeMainWindow& window, testing::TestServer& server, std::int64_t at)
-        : window_(window), server_(server), at_(at) {}
+    StoppingView(fakes::FakeMainWindow& window, testing::TestServer& server, std::int64_t at,
+                 std::int64_t committed)
+        : window_(window), server_(server), at_(at), committed_(committed) {}
     platform::StringList& ExistingTables() override { return window_.list1; }
     platform::StringList& SourceTables() override { return window_.list2; }
     void SetBusy(bool) override {}
     void SetProgressValue(int) override {}
     void SetProgressText(std::string_view) override {}
     void RowStarted(std::int64_t done, std::int64_t) override {
-        if (done == at_) server_.stop();
+        if (done != at_) return;
+        const std::string want = std::to_string(committed_);
+        for (int i = 0; i < 3000 && server_.psql("select count(*) from \"Lost\"") != want; ++i)
+            QThread::msleep(10);
+        server_.stop();
     }
 
 private:
     fakes::FakeMainWindow& window_;
     testing::TestServer& server_;
-    std::int64_t at_;
+    std::int64_t at_, committed_;
 };
 
 } // namespace
@@ -111,8 +118,8 @@ void BulkPostgresTest::serverStoppedDuringTheLoad() {
     db::ProviderConnectionFactory factory;
     fakes::FakePreview preview;
     fakes::ScriptedPrompts prompts;
-    // The server goes while the second chunk is on its way.
-    StoppingView view(window, server, 15000);
+    // The server goes while the second chunk fills.
+    StoppingView view(window, server, 15000, 10000);
     fakes::CountingEventLoop events;
     const platform::RegionalText regional;
     engine::ConversionRun run({window, view, preview, prompts, events, factory, regional},
