@@ -1,5 +1,7 @@
 #include "ChunkSender.h"
 
+#include "CopyText.h"
+
 namespace tabulant::engine {
 
 namespace {
@@ -114,28 +116,72 @@ void ChunkSender::Fail(const db::CopyResult& result) {
 }
 
 void ChunkSender::Process(CopyChunk& chunk) {
-    if (!chunk.copy.empty()) return SendRows(chunk, 0, chunk.rows);
-    const db::CopyResult result = connection_.Execute(chunk.statements[0]);
-    if (result.ok) return Loaded(1, chunk.firstRow);
-    if (result.connectionLost) Fail(result);
-    Report({.refusedRow = chunk.firstRow,
-            .statement = chunk.statements[0],
-            .reason = result.message,
-            .settled = chunk.firstRow});
+    // The lines are made and streamed to the server piece by piece, so that it reads while they
+    // are made. A row without a COPY line ends the COPY under way and is executed on its own.
+    chunk.lines.clear();
+    chunk.ends.clear();
+    std::size_t from = 0, sent = 0;
+    bool open = false, putFailed = false;
+    const auto settle = [&](std::size_t last) {
+        if (!open) return;
+        if (!putFailed) connection_.Put(std::string_view(chunk.lines).substr(sent));
+        open = false;
+        SendRows(chunk, from, last, connection_.End());
+    };
+    for (std::size_t i = 0; i < chunk.rows; ++i) {
+        const bool made = AppendCopyLine(chunk.statements[i], chunk.lines);
+        chunk.ends.push_back(chunk.lines.size());
+        if (!made) {
+            settle(i);
+            ExecuteAlone(chunk, i);
+            from = i + 1;
+            sent = chunk.lines.size();
+            continue;
+        }
+        if (!open) {
+            const db::CopyResult begun = connection_.Begin(chunk.copy);
+            // Refused before any row was read (the table is gone, no right to write it): no
+            // row of the table can go.
+            if (!begun.ok) Fail(begun);
+            open = true;
+            putFailed = false;
+        }
+        if (chunk.lines.size() - sent >= PieceBytes) {
+            // A failed piece ends the COPY; End() tells why.
+            if (!putFailed && !connection_.Put(std::string_view(chunk.lines).substr(sent)))
+                putFailed = true;
+            sent = chunk.lines.size();
+        }
+    }
+    settle(chunk.rows);
 }
 
-void ChunkSender::SendRows(CopyChunk& chunk, std::size_t first, std::size_t last) {
+void ChunkSender::ExecuteAlone(const CopyChunk& chunk, std::size_t i) {
+    const std::int64_t row = chunk.firstRow + static_cast<std::int64_t>(i);
+    const db::CopyResult result = connection_.Execute(chunk.statements[i]);
+    if (result.ok) return Loaded(1, row);
+    if (result.connectionLost) Fail(result);
+    Report({.refusedRow = row,
+            .statement = chunk.statements[i],
+            .reason = result.message,
+            .settled = row});
+}
+
+void ChunkSender::SendRows(const CopyChunk& chunk, std::size_t first, std::size_t last,
+                           std::optional<db::CopyResult> ended) {
     while (first < last) {
-        const db::CopyResult begun = connection_.Begin(chunk.copy);
-        // Refused before any row was read (the table is gone, no right to write it): no row of
-        // the table can go.
-        if (!begun.ok) Fail(begun);
-        const std::string_view lines = chunk.Lines(first, last);
-        for (std::size_t at = 0; at < lines.size(); at += PieceBytes) {
-            // A failed piece ends the COPY; End() tells why.
-            if (!connection_.Put(lines.substr(at, PieceBytes))) break;
+        db::CopyResult result;
+        if (ended) {
+            result = std::move(*ended);
+            ended.reset();
+        } else {
+            const db::CopyResult begun = connection_.Begin(chunk.copy);
+            if (!begun.ok) Fail(begun);
+            const std::string_view lines = chunk.Lines(first, last);
+            for (std::size_t at = 0; at < lines.size(); at += PieceBytes)
+                if (!connection_.Put(lines.substr(at, PieceBytes))) break;
+            result = connection_.End();
         }
-        const db::CopyResult result = connection_.End();
         if (result.ok)
             return Loaded(static_cast<std::int64_t>(last - first),
                           chunk.firstRow + static_cast<std::int64_t>(last) - 1);

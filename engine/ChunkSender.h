@@ -33,7 +33,8 @@ struct ChunkFailure {
 };
 
 // Sends chunks to the server on a thread of its own, one after the other in the order given,
-// while the caller reads and fills the next; each chunk is one COPY and one transaction. When the
+// while the caller reads and fills the next; each chunk is one COPY and one transaction (a row
+// without a COPY line, executed on its own, splits it in two). When the
 // server refuses a chunk at a row, the rows before it are sent again, the row is set aside as
 // refused, and the rest of the chunk is tried again, so every row the server accepts lands once,
 // in order. A failure that names no row ends sending: the chunks queued after it are dropped
@@ -65,7 +66,11 @@ public:
 private:
     void Loop();
     void Process(CopyChunk& chunk);
-    void SendRows(CopyChunk& chunk, std::size_t first, std::size_t last);
+    void ExecuteAlone(const CopyChunk& chunk, std::size_t i);
+    // Sends rows [first, last) of the chunk until each is committed or refused; `ended` is how
+    // a COPY of them sent already ended.
+    void SendRows(const CopyChunk& chunk, std::size_t first, std::size_t last,
+                  std::optional<db::CopyResult> ended = std::nullopt);
     std::size_t RefusedAt(const db::CopyResult& result, std::size_t first, std::size_t last);
     void Report(ChunkOutcome outcome);
     void Loaded(std::int64_t rows, std::int64_t settled);

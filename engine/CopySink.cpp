@@ -24,21 +24,12 @@ void CopySink::Row(const std::string& statement) {
     if (sender_->HasNews()) Collect();
     ++rows_;
     if (!chunk_) chunk_ = sender_->Take();
-    if (!AppendCopyLine(statement, chunk_->lines)) {
-        // Executed on its own, after the rows before it.
-        Hand();
-        chunk_ = sender_->Take();
-        chunk_->firstRow = rows_;
-        chunk_->Keep(statement);
-        Hand();
-        return;
-    }
     if (chunk_->rows == 0) {
         chunk_->copy = copy_;
         chunk_->firstRow = rows_;
     }
     chunk_->Keep(statement);
-    if (chunk_->rows >= limits_.rows || chunk_->lines.size() >= limits_.bytes) Hand();
+    if (chunk_->rows >= limits_.rows || chunk_->bytes >= limits_.bytes) Hand();
 }
 
 void CopySink::Hand() {

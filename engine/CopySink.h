@@ -44,15 +44,15 @@ private:
 // sent again, the row is handed to the outcomes as refused, and the rest of the chunk is tried
 // again; so every row the server accepts lands once, in the order given. A row that has no COPY
 // line (CopyText.h) is executed as its statement, after the rows before it.
-// A chunk goes to the server on a thread of its own (ChunkSender.h) while the next one fills, so
-// reading and loading overlap; what became of the rows is handed to the outcomes on the caller's
-// thread, at the next row or at Finish(), in order.
-// Thread: one (the user-interface thread); Finish() waits for the server.
+// A chunk goes to the server on a thread of its own (ChunkSender.h), which also makes the COPY
+// lines, while the next one fills, so reading and loading overlap; what became of the rows is
+// handed to the outcomes on the caller's thread, at the next row or at Finish(), in order. Thread:
+// one (the user-interface thread); Finish() waits for the server.
 class CopySink {
 public:
     struct Limits {
         std::size_t rows = 10'000;    // rows of a chunk at most
-        std::size_t bytes = 4u << 20; // COPY text of a chunk at most
+        std::size_t bytes = 4u << 20; // INSERT statements of a chunk at most
     };
 
     CopySink(db::CopyConnection& connection, RowOutcomes& outcomes, Limits limits);
