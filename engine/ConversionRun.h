@@ -51,6 +51,8 @@ struct RunOptions {
     // Where a bulk load puts the rows the server refused; empty for a file beside the Access
     // file, named after it and the time the run started.
     std::string rejectsFile;
+    // How many rows and bytes a bulk load's chunk holds at most (benchmarks try others).
+    CopySink::Limits bulkLimits;
 };
 
 // Copies every table of the Access file named in the settings into PostgreSQL, last listed
@@ -156,6 +158,7 @@ private:
     bool createFailed_ = false;          // the current table's create statements
     std::optional<std::string> refusal_; // a failure every row of the current table shares
     std::string rejectsFile_;
+    CopySink::Limits bulkLimits_;
     std::unique_ptr<BulkLoad> bulk_;         // made at the first table loaded in bulk
     bool bulkRun_ = false;                   // the run loads rows in bulk
     bool bulkTable_ = false;                 // the current table's rows go in bulk

@@ -19,7 +19,7 @@ bool ConversionRun::StartBulk(shell::Trap& trap) {
             if (rejects.empty())
                 rejects = DefaultRejectFilePath(ports_.settings.AccessFile(), std::time(nullptr));
             bulk_ = std::make_unique<BulkLoad>(ports_.settings, statementsTo_, std::move(rejects),
-                                               ports_.settings.AccessFile());
+                                               ports_.settings.AccessFile(), bulkLimits_);
         }
         bulk_->Start(table_, schema_);
         bulkTable_ = true;

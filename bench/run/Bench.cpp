@@ -27,24 +27,6 @@ const std::string kTemplate = "bench template";
 
 std::string quoted(const std::string& table) { return "\"" + table + "\""; }
 
-long field(const std::string& line, const std::string& key) {
-    const auto at = line.find(" " + key + "=");
-    if (at == std::string::npos) throw std::runtime_error("no " + key + " in: " + line);
-    return std::stol(line.substr(at + key.size() + 2));
-}
-
-std::string loadAverage() {
-    std::ifstream in("/proc/loadavg");
-    std::string one, five;
-    in >> one >> five;
-    return one + " (1 min), " + five + " (5 min)";
-}
-
-void say(const char* format, auto... args) {
-    std::printf(format, args...);
-    std::fflush(stdout);
-}
-
 } // namespace
 
 Bench::Bench(Options options, std::string self) : o_(std::move(options)), self_(std::move(self)) {}
@@ -62,19 +44,19 @@ int Bench::Run() {
         throw std::runtime_error(
             "mdb-export and psql are needed (packages mdbtools, postgresql-client)");
     MakeWorkDir();
-    say("bench-run: %s rows in one table, %s tables of %s rows, %s rows direct (%s without "
+    Say("bench-run: %s rows in one table, %s tables of %s rows, %s rows direct (%s without "
         "waiting for commits), %d runs each\n",
         Grouped(static_cast<double>(o_.rows)).c_str(),
         Grouped(static_cast<double>(o_.tables)).c_str(),
         Grouped(static_cast<double>(o_.tableRows)).c_str(),
         Grouped(static_cast<double>(o_.directRows)).c_str(),
         Grouped(static_cast<double>(o_.asyncRows)).c_str(), o_.repeat);
-    say("load average at start: %s; folder %s\n", loadAverage().c_str(), dir_.c_str());
+    Say("load average at start: %s; folder %s\n", LoadAverage().c_str(), dir_.c_str());
     WriteFiles();
     PrepareServer();
     for (int round = 1; round <= o_.repeat; ++round) Round(round);
     MeasureMemory();
-    say("load average at end: %s\n", loadAverage().c_str());
+    Say("load average at end: %s\n", LoadAverage().c_str());
     PrintReport();
     return 0;
 }
@@ -108,7 +90,7 @@ void Bench::WriteFiles() {
                                        accesswriter::Format::Jet4);
         const double s =
             std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        say("wrote %s: %s x %s rows, %.0f MB, %.1f s\n", path.filename().c_str(),
+        Say("wrote %s: %s x %s rows, %.0f MB, %.1f s\n", path.filename().c_str(),
             Grouped(static_cast<double>(tables)).c_str(),
             Grouped(static_cast<double>(rows)).c_str(),
             static_cast<double>(fs::file_size(path)) / 1048576.0, s);
@@ -123,7 +105,7 @@ void Bench::WriteFiles() {
 void Bench::PrepareServer() {
     cluster_ = std::make_unique<Cluster>(dir_ / "pg");
     cluster_->Start(o_.durable);
-    say("server on 127.0.0.1:%d, fsync=%s, synchronous_commit=%s, full_page_writes=%s\n",
+    Say("server on 127.0.0.1:%d, fsync=%s, synchronous_commit=%s, full_page_writes=%s\n",
         cluster_->Port(), cluster_->Psql("SHOW fsync").c_str(),
         cluster_->Psql("SHOW synchronous_commit").c_str(),
         cluster_->Psql("SHOW full_page_writes").c_str());
@@ -140,7 +122,7 @@ void Bench::PrepareServer() {
     create.replace(13, kFirstTable.size() + 2, quoted(kTemplate));
     DropTable(kTemplate);
     cluster_->Psql(create);
-    say("peer tables are made like: %s\n", create.c_str());
+    Say("peer tables are made like: %s\n", create.c_str());
     ExportStatements(direct_, directSql_);
     ExportStatements(async_, asyncSql_);
 }
@@ -162,13 +144,13 @@ Bench::OurRun Bench::Ours(const std::string& kind, const fs::path& file, std::ui
         throw std::runtime_error("our " + kind + " run over " + file.filename().string() +
                                  " failed");
     const std::string line = run.process.output.substr(at, run.process.output.find('\n', at) - at);
-    if (field(line, "errors") != 0)
+    if (ResultField(line, "errors") != 0)
         throw std::runtime_error("our " + kind + " run reported errors:\n" + run.process.output);
-    run.statements = field(line, "statements");
-    run.gaps = {{field(line, "opening_us"), field(line, "opening_cpu_us")},
-                {field(line, "between_us"), field(line, "between_cpu_us")},
-                {field(line, "closing_us"), field(line, "closing_cpu_us")}};
-    run.hwmKb = field(line, "hwm_kb");
+    run.statements = ResultField(line, "statements");
+    run.gaps = {{ResultField(line, "opening_us"), ResultField(line, "opening_cpu_us")},
+                {ResultField(line, "between_us"), ResultField(line, "between_cpu_us")},
+                {ResultField(line, "closing_us"), ResultField(line, "closing_cpu_us")}};
+    run.hwmKb = ResultField(line, "hwm_kb");
     // Reading counts rows; generation adds a CREATE TABLE per table (the server holds none of
     // the tables, so there is no DROP TABLE).
     const auto expected = static_cast<std::int64_t>(rows * tables);
@@ -261,7 +243,7 @@ void Bench::Round(int round) {
         if (peerFirst) p.peer.Add(peer());
         p.ours.Add(ours());
         if (!peerFirst) p.peer.Add(peer());
-        say("round %d %-14s ours %s s, peer %s s\n", round, name, p.ours.Times().c_str(),
+        Say("round %d %-14s ours %s s, peer %s s\n", round, name, p.ours.Times().c_str(),
             p.peer.Times().c_str());
     };
     const auto generated = [&](const fs::path& file, std::uint64_t rows, std::uint64_t tables) {
@@ -283,7 +265,7 @@ void Bench::Round(int round) {
         if (peerFirst) typed.Add(OursDirect(file, rows, true).process);
         specified();
         if (!peerFirst) typed.Add(OursDirect(file, rows, true).process);
-        say("round %d %-14s %s s\n", round, name, typed.Times().c_str());
+        Say("round %d %-14s %s s\n", round, name, typed.Times().c_str());
     };
 
     pair(
@@ -297,7 +279,7 @@ void Bench::Round(int round) {
         typedGenerateHwmKb_ = std::max(typedGenerateHwmKb_, run.hwmKb);
         return run.process;
     }());
-    say("round %d %-14s %s s\n", round, "typed generate", typedGenerate_.Times().c_str());
+    Say("round %d %-14s %s s\n", round, "typed generate", typedGenerate_.Times().c_str());
     pair(
         generateMany_, "generate many", [&] { return generated(many_, o_.tableRows, o_.tables); },
         [&] { return Peer(ExportCommand(many_, o_.tables, "-I postgres -B -S 1")); });
@@ -311,9 +293,9 @@ void Bench::Round(int round) {
         },
         typedDirect_, "typed direct", direct_, o_.directRows);
     directReplay_.Add(PeerReplay(directSql_, o_.directRows));
-    say("round %d %-14s %s s\n", round, "psql -f", directReplay_.Times().c_str());
+    Say("round %d %-14s %s s\n", round, "psql -f", directReplay_.Times().c_str());
     copy_.Add(CopyReference(async_, o_.asyncRows));
-    say("round %d %-14s %s s\n", round, "COPY", copy_.Times().c_str());
+    Say("round %d %-14s %s s\n", round, "COPY", copy_.Times().c_str());
     // The same without waiting for each commit's flush: what is left is the work of the two
     // clients and the server's own per-statement work.
     cluster_->SetSynchronousCommit(false);
@@ -325,7 +307,7 @@ void Bench::Round(int round) {
         },
         typedAsync_, "typed async", async_, o_.asyncRows);
     asyncReplay_.Add(PeerReplay(asyncSql_, o_.asyncRows));
-    say("round %d %-14s %s s\n", round, "async psql -f", asyncReplay_.Times().c_str());
+    Say("round %d %-14s %s s\n", round, "async psql -f", asyncReplay_.Times().c_str());
 }
 
 void Bench::MeasureMemory() {
@@ -334,19 +316,19 @@ void Bench::MeasureMemory() {
     cluster_->SetSynchronousCommit(false);
     generateMemoryHwmKb_ = Ours("generate", memory_, o_.memoryRows, 1).hwmKb;
     directMemoryHwmKb_ = OursDirect(memory_, o_.memoryRows).hwmKb;
-    say("peak memory at %s rows: generate %s, direct %s\n",
+    Say("peak memory at %s rows: generate %s, direct %s\n",
         Grouped(static_cast<double>(o_.memoryRows)).c_str(),
         Megabytes(generateMemoryHwmKb_).c_str(), Megabytes(directMemoryHwmKb_).c_str());
     typedDirectMemoryHwmKb_ = OursDirect(memory_, o_.memoryRows, true).hwmKb;
-    say("peak memory of typed direct at %s rows: %s\n",
+    Say("peak memory of typed direct at %s rows: %s\n",
         Grouped(static_cast<double>(o_.memoryRows)).c_str(),
         Megabytes(typedDirectMemoryHwmKb_).c_str());
     if (o_.directAtFullSize) {
         directFullHwmKb_ = OursDirect(big_, o_.rows).hwmKb;
-        say("peak memory of direct at %s rows: %s\n", Grouped(static_cast<double>(o_.rows)).c_str(),
+        Say("peak memory of direct at %s rows: %s\n", Grouped(static_cast<double>(o_.rows)).c_str(),
             Megabytes(directFullHwmKb_).c_str());
         typedDirectFullHwmKb_ = OursDirect(big_, o_.rows, true).hwmKb;
-        say("peak memory of typed direct at %s rows: %s\n",
+        Say("peak memory of typed direct at %s rows: %s\n",
             Grouped(static_cast<double>(o_.rows)).c_str(),
             Megabytes(typedDirectFullHwmKb_).c_str());
     }

@@ -16,6 +16,7 @@
 #include <cstdio>
 #include <fstream>
 #include <string_view>
+#include <unistd.h>
 
 namespace tabulant::bench {
 
@@ -73,7 +74,7 @@ Outcome readAll(const std::string& file) {
 }
 
 Outcome convert(const std::string& file, bool direct, const std::string& port, bool printCreate,
-                bool typed) {
+                bool typed, bool bulk = false, std::size_t chunkRows = 0) {
     fakes::FakeMainWindow window;
     window.policy = typed ? engine::PolicyKind::Typed : engine::PolicyKind::Specified;
     window.accessFile = file;
@@ -82,6 +83,7 @@ Outcome convert(const std::string& file, bool direct, const std::string& port, b
     window.user = "tabulant";
     window.password = "tabulant";
     window.database = "tabulant";
+    window.bulk = bulk;
     if (direct)
         window.Direct();
     else
@@ -96,8 +98,12 @@ Outcome convert(const std::string& file, bool direct, const std::string& port, b
     db::ProviderConnectionFactory factory(&events);
     const platform::RegionalText regional(platform::RegionalText::EnglishUS());
 
+    engine::RunOptions options;
+    // Refused rows go to a file of this run's own, beside the Access file.
+    options.rejectsFile = file + ".rejects-" + std::to_string(getpid()) + ".sql";
+    if (chunkRows > 0) options.bulkLimits.rows = chunkRows;
     engine::ConversionRun run({window, window, preview, prompts, events, factory, regional},
-                              std::string(engine::StartConvertingLocation));
+                              std::string(engine::StartConvertingLocation), std::move(options));
     events.Start();
     run.Run();
     events.End();
@@ -120,8 +126,9 @@ Outcome convert(const std::string& file, bool direct, const std::string& port, b
 
 int RunMeasure(const std::vector<std::string>& args) {
     if (args.size() < 2) {
-        std::fprintf(stderr, "usage: bench-run --measure read|generate|direct[-typed] FILE [PORT] "
-                             "[--print-create]\n");
+        std::fprintf(stderr,
+                     "usage: bench-run --measure read|generate|direct|bulk[-typed] FILE [PORT] "
+                     "[--print-create | CHUNK_ROWS]\n");
         return 2;
     }
     const std::string& kind = args[0];
@@ -138,6 +145,9 @@ int RunMeasure(const std::vector<std::string>& args) {
             outcome = convert(file, false, port, printCreate, typed);
         else if (way == "direct")
             outcome = convert(file, true, port, false, typed);
+        else if (way == "bulk")
+            outcome = convert(file, true, port, false, typed, true,
+                              args.size() > 3 ? std::stoul(args[3]) : 0);
         else {
             std::fprintf(stderr, "bench-run: unknown measurement %s\n", kind.c_str());
             return 2;

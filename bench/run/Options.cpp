@@ -11,6 +11,9 @@ const char* const Usage =
     "usage: bench-run [--rows N] [--tables T] [--table-rows N] [--direct-rows N]\n"
     "                 [--async-rows N] [--memory-rows N] [--repeat R] [--no-direct-full]\n"
     "                 [--no-durability] [--work DIR] [--keep]\n"
+    "       bench-run --bulk [--quick] [--bulk-rows N] [--bulk-memory-rows N] [--memory-rows N]\n"
+    "                 [--bulk-file FILE [--bulk-table NAME]]\n"
+    "                 [--direct-rows N] [--chunk-rows N] [--repeat R] [--work DIR] [--keep]\n"
     "  --rows N         rows of the one-table file (1000000)\n"
     "  --tables T       tables of the many-table file (20), of --table-rows N rows each (50000)\n"
     "  --direct-rows N  rows converted into the server per direct run (20000); each commit\n"
@@ -20,7 +23,15 @@ const char* const Usage =
     "  --repeat R       runs of every measurement; medians are reported (3)\n"
     "  --direct-full    also convert the --rows table directly once, for its peak memory\n"
     "  --no-durability  keep the throwaway cluster's fsync=off settings throughout\n"
-    "  --work DIR       put the files and the cluster in DIR; --keep leaves them there\n";
+    "  --work DIR       put the files and the cluster in DIR; --keep leaves them there\n"
+    "  --bulk           the bulk load (COPY) alone, beside psql's \\copy of mdb-export's CSV\n"
+    "                   and the server's COPY of a file: --bulk-rows N per round (200000),\n"
+    "                   peak memory at --memory-rows and --bulk-memory-rows N (1000000), the\n"
+    "                   durable server against one INSERT a row at --direct-rows\n"
+    "  --bulk-file FILE with --bulk: load this Access file's tables instead of one written\n"
+    "                   here; --bulk-table NAME is the one the peers load (its first)\n"
+    "  --chunk-rows N   with --bulk: rows of a chunk, instead of the program's own\n"
+    "  --quick          with --bulk: 2 rounds, 2000 rows one INSERT a row (about 2 minutes)\n";
 
 namespace {
 
@@ -48,6 +59,10 @@ std::optional<Options> ParseOptions(int argc, char** argv) {
             o.keep = true;
             continue;
         }
+        if (a == "--bulk" || a == "--quick") {
+            (a == "--bulk" ? o.bulk : o.quick) = true;
+            continue;
+        }
         if (a == "--help" || a == "-h" || i + 1 >= argc) {
             std::fputs(Usage, stderr);
             return std::nullopt;
@@ -57,6 +72,10 @@ std::optional<Options> ParseOptions(int argc, char** argv) {
         bool ok = true;
         if (a == "--work")
             o.workDir = v;
+        else if (a == "--bulk-file")
+            o.bulkFile = v;
+        else if (a == "--bulk-table")
+            o.bulkTable = v;
         else if (!number(v, n))
             ok = false;
         else if (a == "--rows")
@@ -71,6 +90,12 @@ std::optional<Options> ParseOptions(int argc, char** argv) {
             o.asyncRows = n;
         else if (a == "--memory-rows")
             o.memoryRows = n;
+        else if (a == "--bulk-rows")
+            o.bulkRows = n;
+        else if (a == "--bulk-memory-rows")
+            o.bulkMemoryRows = n;
+        else if (a == "--chunk-rows")
+            o.chunkRows = n;
         else if (a == "--repeat" && n <= 100)
             o.repeat = static_cast<int>(n);
         else

@@ -18,6 +18,13 @@ struct Options {
     bool directAtFullSize = true; // also convert the one-table file directly (slow)
     bool keep = false;            // keep the temporary folder
     std::string workDir;          // where to put it (default: a new folder in /tmp)
+    // The bulk load (COPY) alone, beside the COPY routes of psql and of the server itself.
+    bool bulk = false;
+    std::uint64_t bulkRows = 200'000;         // the table loaded in every round
+    std::uint64_t bulkMemoryRows = 1'000'000; // the larger size of its peak-memory comparison
+    std::string bulkFile, bulkTable;          // an Access file of one's own instead, and its table
+    std::uint64_t chunkRows = 0;              // rows of a chunk; 0: the program's own
+    bool quick = false;                       // fewer rounds and rows: a look in minutes
 };
 
 extern const char* const Usage;

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <fstream>
+#include <stdexcept>
 
 namespace tabulant::bench {
 
@@ -66,6 +68,19 @@ std::string Megabytes(long kb) {
     char buffer[32];
     std::snprintf(buffer, sizeof buffer, "%.1f MB", static_cast<double>(kb) / 1024.0);
     return buffer;
+}
+
+long ResultField(const std::string& line, const std::string& key) {
+    const auto at = line.find(" " + key + "=");
+    if (at == std::string::npos) throw std::runtime_error("no " + key + " in: " + line);
+    return std::stol(line.substr(at + key.size() + 2));
+}
+
+std::string LoadAverage() {
+    std::ifstream in("/proc/loadavg");
+    std::string one, five;
+    in >> one >> five;
+    return one + " (1 min), " + five + " (5 min)";
 }
 
 } // namespace tabulant::bench

@@ -4,6 +4,7 @@
 #include "Process.h"
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -42,5 +43,15 @@ std::string Ratio(double ours, double theirs);
 // "1,234,567" for a count, rounded.
 std::string Grouped(double value);
 std::string Megabytes(long kb);
+
+// The number after " key=" in a measurement's result line; throws when there is none.
+long ResultField(const std::string& line, const std::string& key);
+// The load average of the last minute and the last five, for the log.
+std::string LoadAverage();
+// Prints to standard output at once: the log of a long run shows where it is.
+void Say(const char* format, auto... args) {
+    std::printf(format, args...);
+    std::fflush(stdout);
+}
 
 } // namespace tabulant::bench

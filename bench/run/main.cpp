@@ -1,6 +1,7 @@
 // bench-run: how fast our side reads, generates and converts large Access files, measured side
 // by side with mdb-export (and psql) on the same files and the same throwaway server.
 #include "Bench.h"
+#include "BulkBench.h"
 #include "Measure.h"
 #include "Process.h"
 
@@ -30,6 +31,7 @@ int main(int argc, char** argv) {
     if (!options) return 2;
     InstallInterruptHandlers();
     try {
+        if (options->bulk) return BulkBench(*options, selfPath(argv[0])).Run();
         Bench bench(*options, selfPath(argv[0]));
         return bench.Run();
     } catch (const Interrupted&) {
