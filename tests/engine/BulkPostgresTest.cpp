@@ -3,6 +3,7 @@
 #include "accesswriter/AccessWriter.h"
 #include "db/ProviderConnectionFactory.h"
 #include "engine/ConversionRun.h"
+#include "engine/CopySink.h"
 #include "engine/CopyText.h"
 #include "fakes/CountingEventLoop.h"
 #include "fakes/FakeMainWindow.h"
@@ -47,6 +48,16 @@ private:
     std::int64_t at_, committed_;
 };
 
+// What became of the rows given to a sink.
+struct Outcomes final : engine::RowOutcomes {
+    void Loaded(std::int64_t rows) override { loaded += rows; }
+    void Refused(std::int64_t row, const std::string&, const std::string&) override {
+        refused.push_back(row);
+    }
+    std::int64_t loaded = 0;
+    std::vector<std::int64_t> refused;
+};
+
 } // namespace
 
 class BulkPostgresTest : public QObject {
@@ -55,6 +66,7 @@ private slots:
     void copyLines_data();
     void copyLines();
     void serverStoppedDuringTheLoad();
+    void rowsWithoutCopyLineKeepTheirPlace();
 };
 
 void BulkPostgresTest::copyLines_data() {
@@ -136,6 +148,26 @@ void BulkPostgresTest::serverStoppedDuringTheLoad() {
     server.start();
     QCOMPARE(QString::fromStdString(server.psql("select count(*), max(id) from \"Lost\"")),
              QStringLiteral("10000|10000"));
+}
+
+void BulkPostgresTest::rowsWithoutCopyLineKeepTheirPlace() {
+    // Rows without a COPY line split their chunk; refused ones, alone or in a COPY, are set aside
+    // and the others land once, in order.
+    testing::PrivateTestServer server;
+    server.psql(R"(CREATE TABLE "T" (n numeric CHECK (n <> 4)))");
+    const db::FixedConnectionFields fields = server.fields();
+    db::CopyConnection connection(fields);
+    Outcomes outcomes;
+    engine::CopySink sink(connection, outcomes, {.rows = 3, .bytes = 1u << 20});
+    sink.Start("T");
+    for (const char* values : {"1", "1+1", "3", "2+2", "5", "4", "7"})
+        sink.Row(std::string(R"(INSERT INTO "T" VALUES ()") + values + ");");
+    sink.Finish();
+    QCOMPARE(outcomes.refused, (std::vector<std::int64_t>{4, 6}));
+    QCOMPARE(outcomes.loaded, std::int64_t(5));
+    QCOMPARE(QString::fromStdString(
+                 server.psql(R"(SELECT string_agg(n::text, ',' ORDER BY ctid) FROM "T")")),
+             QStringLiteral("1,2,3,5,7"));
 }
 
 QTEST_GUILESS_MAIN(BulkPostgresTest)
