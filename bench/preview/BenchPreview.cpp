@@ -4,17 +4,20 @@
 // show the window, the memory per line against the bytes of text, one find-and-replace over all
 // lines, and the execution rate of M lines (default 20,000) on a throwaway PostgreSQL server
 // against psql -f of the same lines (autocommit), R rounds (default 3) in which the side that goes
-// first alternates. The last line sums it up (the median ratio of the rounds).
+// first alternates. Each round also runs the lines through the driver in a plain loop (no window)
+// and gives each side's CPU per line and the window's share in its own events, so that a slow
+// round can be told apart: the driver, the window, or a busy machine. The last line sums it up
+// (the median ratio of the rounds).
 
 #include "Form2.h"
 #include "PreviewListModel.h"
 #include "PreviewWindows.h"
 
 #include "db/odbc/OdbcConnection.h"
-#include "platform/qt/QtEventLoop.h"
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QCoreApplication>
 #include <QLineEdit>
 #include <QTimer>
 
@@ -26,6 +29,7 @@
 #include <functional>
 #include <iostream>
 #include <string>
+#include <sys/resource.h>
 #include <unistd.h>
 #include <vector>
 
@@ -36,6 +40,15 @@ namespace {
 
 double msSince(Clock::time_point t0) {
     return std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
+}
+
+// CPU seconds (user + system) of this process or of its waited-for children: wall time on a
+// shared machine swings from round to round, the CPU each side spends per line much less.
+double cpuSeconds(int who) {
+    rusage u{};
+    getrusage(who, &u);
+    return static_cast<double>(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
+           static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
 }
 
 long residentBytes() {
@@ -87,6 +100,18 @@ std::string insertLine(long i, const char* table) {
            ".25, 'values of row " + std::to_string(i) + "');";
 }
 
+// The window's own event loop, timed: the rounds of events (repaints, input) between the lines.
+struct TimedEventLoop final : platform::EventLoop {
+    double eventsMs = 0;
+
+protected:
+    void processEvents() override {
+        const auto t0 = Clock::now();
+        QCoreApplication::processEvents();
+        eventsMs += msSince(t0);
+    }
+};
+
 // Runs `action` inside the next modal loop (the preview or a dialog it opens).
 void whenModal(std::function<void(QWidget&)> action) {
     auto* timer = new QTimer;
@@ -133,7 +158,7 @@ int main(int argc, char** argv) {
     QuietPrompts prompts;
     NoClipboard clipboard;
     NoShell shell;
-    platform::QtEventLoop events;
+    TimedEventLoop events;
     ui::PreviewWindows windows(prompts, clipboard, shell, events);
     bool ranToEnd = false;
 
@@ -209,10 +234,11 @@ int main(int argc, char** argv) {
                 out << "CREATE TABLE \"psql_exec\" " << create << ";\n";
                 for (long i = 1; i <= execLines; ++i) out << insertLine(i, "psql_exec") << "\n";
             }
-            std::vector<double> ratios;
+            std::vector<double> ratios, driverRatios;
             for (int round = 1; round <= rounds; ++round) {
-                run(psqlBase + " -c 'DROP TABLE IF EXISTS bench_exec, psql_exec'");
-                double execMs = 0, psqlMs = 0;
+                run(psqlBase + " -c 'DROP TABLE IF EXISTS bench_exec, psql_exec, driver_exec'");
+                double execMs = 0, psqlMs = 0, driverMs = 0, execCpu = 0, psqlCpu = 0,
+                       driverCpu = 0;
                 int rc = -1;
                 const auto ours = [&] {
                     windows.ClearPreviewList();
@@ -220,37 +246,63 @@ int main(int argc, char** argv) {
                     for (long i = 1; i <= execLines; ++i)
                         windows.AddPreviewLine(insertLine(i, "bench_exec"));
                     timed.executeMs = 0;
+                    events.eventsMs = 0;
                     whenModal([&](QWidget& preview) {
                         const auto t0 = Clock::now();
+                        const double cpu0 = cpuSeconds(RUSAGE_SELF);
                         click(preview, "PushButton1");
                         execMs = msSince(t0);
+                        execCpu = cpuSeconds(RUSAGE_SELF) - cpu0;
                         if (preview.isVisible()) preview.close();
                     });
                     ranToEnd = windows.ShowPreview(&timed) == engine::PreviewOutcome::RanToEnd;
                 };
+                // The same lines through the driver in a plain loop, without the window: what
+                // the window itself adds, apart from the driver.
+                const auto driverAlone = [&] {
+                    connection->Execute(std::string("CREATE TABLE \"driver_exec\" ") + create);
+                    const auto t0 = Clock::now();
+                    const double cpu0 = cpuSeconds(RUSAGE_SELF);
+                    for (long i = 1; i <= execLines; ++i)
+                        connection->Execute(insertLine(i, "driver_exec"));
+                    driverMs = msSince(t0);
+                    driverCpu = cpuSeconds(RUSAGE_SELF) - cpu0;
+                };
                 const auto theirs = [&] {
                     const auto t0 = Clock::now();
+                    const double cpu0 = cpuSeconds(RUSAGE_CHILDREN);
                     rc = std::system((psqlBase + " -f " + file + " >/dev/null").c_str());
                     psqlMs = msSince(t0);
+                    psqlCpu = cpuSeconds(RUSAGE_CHILDREN) - cpu0;
                 };
                 if (round % 2 == 1) {
                     ours();
+                    driverAlone();
                     theirs();
                 } else {
                     theirs();
+                    driverAlone();
                     ours();
                 }
                 const std::string rows =
                     run(psqlBase + " -t -A -c 'select (select count(*) from bench_exec), (select "
-                                   "count(*) from psql_exec)'");
+                                   "count(*) from psql_exec), (select count(*) from driver_exec)'");
                 ratios.push_back(psqlMs / execMs);
+                driverRatios.push_back(psqlMs / driverMs);
                 std::cout << "execution " << round
                           << (round % 2 == 1 ? " (ours first): " : " (psql first): ")
                           << execLines + 1 << " lines in " << execMs << " ms ("
                           << (execLines + 1) / execMs * 1000 << " lines/s), psql -f " << psqlMs
-                          << " ms (rc " << rc << "), rows " << rows
+                          << " ms (rc " << rc << "), the driver alone " << driverMs << " ms (ratio "
+                          << psqlMs / driverMs << "), rows " << rows
                           << (ranToEnd ? "" : ", not run to its end") << "; "
-                          << 100.0 * timed.executeMs / execMs << " % of it inside the driver\n"
+                          << 100.0 * timed.executeMs / execMs << " % of it inside the driver, "
+                          << 100.0 * events.eventsMs / execMs << " % in the window's events; CPU "
+                          << execCpu * 1e6 / static_cast<double>(execLines + 1)
+                          << " us per line, psql "
+                          << psqlCpu * 1e6 / static_cast<double>(execLines + 1)
+                          << ", the driver alone "
+                          << driverCpu * 1e6 / static_cast<double>(execLines) << "\n"
                           << std::flush;
             }
             std::sort(ratios.begin(), ratios.end());
@@ -258,7 +310,9 @@ int main(int argc, char** argv) {
             std::snprintf(buf, sizeof buf, "%.2f", ratios[ratios.size() / 2]);
             execRatio = buf;
             std::snprintf(buf, sizeof buf, "%.2f-%.2f", ratios.front(), ratios.back());
-            std::cout << "execution ratio:  " << execRatio << " (rounds " << buf << ")\n";
+            std::sort(driverRatios.begin(), driverRatios.end());
+            std::cout << "execution ratio:  " << execRatio << " (rounds " << buf
+                      << "); the driver alone " << driverRatios[driverRatios.size() / 2] << "\n";
         } catch (const std::exception& e) {
             std::cout << "execution:        skipped (" << e.what() << ")\n";
         }
