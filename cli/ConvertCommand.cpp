@@ -12,6 +12,7 @@
 #include "db/access/AccessErrors.h"
 #include "engine/ConversionRun.h"
 #include "engine/SqlText.h"
+#include "engine/verify/LoadSums.h"
 #include "platform/Error.h"
 #include "platform/Utf8.h"
 #include "platform/Wipe.h"
@@ -153,8 +154,9 @@ int ConvertCommand::verify(const std::string& schema) {
         return exitstatus::Converted;
     }
     TerminalPrompts prompts(terminal_, overwrite_, line_.verbosity);
-    const engine::verify::VerifyRequest request{settings_, settings_.policy,
-                                                line_.verify ? converted_ : tables_, schema};
+    engine::verify::VerifyRequest request{settings_, settings_.policy,
+                                          line_.verify ? converted_ : tables_, schema};
+    request.taken = loadSums_.get();
     return VerifyFromTerminal(terminal_, line_, request,
                               {*connections_, prompts, events_, regional_});
 }
@@ -328,6 +330,12 @@ int ConvertCommand::convert(const std::string& schema) {
     engine::RunOptions options;
     if (output) options.statementsTo = &*output;
     options.rejectsFile = line_.rejectsFile.value_or("");
+    if (line_.verify && !statements_) {
+        // Our side of the verification is summed from the statements as they go, so that the
+        // file is read once.
+        loadSums_ = std::make_unique<engine::verify::LoadSums>(settings_, schema);
+        options.rowTap = loadSums_.get();
+    }
     engine::ConversionRun run(
         {settings_, view, preview, prompts, events_, *connections_, regional_},
         std::string(engine::StartConvertingLocation), std::move(options));

@@ -17,6 +17,9 @@
 namespace tabulant::db {
 class ProviderConnectionFactory;
 }
+namespace tabulant::engine::verify {
+class LoadSums;
+}
 
 namespace tabulant::cli {
 
@@ -86,7 +89,8 @@ private:
     Totals totals_;
     int status_ = 0; // the highest exit status earned so far
     bool summarized_ = false;
-    bool writeFailed_ = false; // the statement file took no more
+    bool writeFailed_ = false;                           // the statement file took no more
+    std::unique_ptr<engine::verify::LoadSums> loadSums_; // --verify: our side, taken as it loads
 };
 
 } // namespace tabulant::cli

@@ -17,7 +17,8 @@ ConversionRun::ConversionRun(RunPorts ports, std::string location, RunOptions op
       delivery_(statementsTo_
                     ? OutputSink(*statementsTo_)
                     : ConnectionSink([this]() -> platform::Connection& { return Postgres(); })),
-      rejectsFile_(std::move(options.rejectsFile)), bulkLimits_(options.bulkLimits) {}
+      rejectsFile_(std::move(options.rejectsFile)), bulkLimits_(options.bulkLimits),
+      rowTap_(options.rowTap) {}
 
 ConversionRun::~ConversionRun() = default;
 

@@ -2,6 +2,7 @@
 
 #include "BulkLoad.h"
 #include "ConversionPolicy.h"
+#include "RowTap.h"
 #include "RunDatabase.h"
 #include "RunPorts.h"
 #include "RunSummary.h"
@@ -53,6 +54,9 @@ struct RunOptions {
     std::string rejectsFile;
     // How many rows and bytes a bulk load's chunk holds at most (benchmarks try others).
     CopySink::Limits bulkLimits;
+    // Shown every row statement sent to the server in direct mode (RowTap.h); must outlive the
+    // run.
+    RowTap* rowTap = nullptr;
 };
 
 // Copies every table of the Access file named in the settings into PostgreSQL, last listed
@@ -163,6 +167,8 @@ private:
     bool bulkRun_ = false;                   // the run loads rows in bulk
     bool bulkTable_ = false;                 // the current table's rows go in bulk
     std::optional<BulkFailure> bulkFailure_; // ended the current table's bulk load
+    RowTap* rowTap_;
+    bool tapping_ = false; // the current table's rows are shown to rowTap_
     bool connectionLost_ = false;
     bool stopRequested_ = false;
     RunSummary summary_;

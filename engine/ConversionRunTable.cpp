@@ -27,6 +27,7 @@ public:
     void Statement(const std::string& statement) override {
         ++run_.summary_.rows;
         ++run_.tableRows_;
+        if (run_.tapping_) run_.rowTap_->Row(statement);
         if (run_.bulkTable_)
             run_.BulkRow(statement);
         else
@@ -138,8 +139,16 @@ bool ConversionRun::ConvertTable(shell::Trap& trap, int i) {
                        policy_->CreateTable(trap, {table_, records_, access_.get()}), Role::Create);
         policy_->StartRows(trap, table_);
         StartBulk(trap);
+        tapping_ = rowTap_ && !Previewing() && ToServer();
+        if (tapping_) rowTap_->TableRows(table_);
         Sink sink(*this, trap);
         WriteRows(trap, records_, ports_.events, *policy_, sink);
+        // Every row was made into a statement when the loop reached the end of the rows (a
+        // record set that cannot tell has failed, and said so, already).
+        bool whole = false;
+        try {
+            whole = tapping_ && records_.Eof() && !Halted();
+        } catch (const std::exception&) {}
         FinishBulk(trap);
         if (refusal_) ReportRowsNotCopied(trap);
         // A field the reader could only give as null (its stored values are damaged) is told
@@ -147,6 +156,12 @@ bool ConversionRun::ConvertTable(shell::Trap& trap, int i) {
         std::vector<platform::Error> warnings;
         trap(434, [&] { warnings = records_.TakeWarnings(); });
         for (const platform::Error& w : warnings) trap.report(434, w.description());
+        if (tapping_) {
+            std::vector<std::string> texts;
+            for (const platform::Error& w : warnings) texts.push_back(w.description());
+            rowTap_->TableDone(whole, texts);
+            tapping_ = false;
+        }
         const std::vector<std::string>* after = nullptr;
         trap(488, [&] { after = &policy_->AfterTable(trap, table_); });
         if (after) HandStatements(trap, 492, 494, *after, Role::After);

@@ -1,11 +1,9 @@
 #include "CopyConnection.h"
 
-#include "platform/Error.h"
-#include "platform/Wipe.h"
+#include "LibpqConnect.h"
 
 #include <libpq-fe.h>
 
-#include <array>
 #include <charconv>
 
 namespace tabulant::db {
@@ -31,38 +29,7 @@ std::optional<std::int64_t> CopyLineOf(std::string_view context) {
     return line;
 }
 
-CopyConnection::CopyConnection(const ConnectionFields& fields) {
-    std::string host = fields.PostgreSQLServer(), port = fields.PostgreSQLPort();
-    std::string user = fields.PostgreSQLUser(), password = fields.PostgreSQLPassword();
-    std::string database = fields.PostgreSQLDatabase();
-    const platform::WipeOnExit forgetPassword(password);
-    // An empty field is left out, so that libpq's own defaults and environment apply.
-    std::array<const char*, 9> keys{};
-    std::array<const char*, 9> values{};
-    std::size_t n = 0;
-    const auto add = [&](const char* key, const std::string& value) {
-        if (value.empty()) return;
-        keys[n] = key;
-        values[n++] = value.c_str();
-    };
-    add("host", host);
-    add("port", port);
-    add("user", user);
-    add("password", password);
-    add("dbname", database);
-    keys[n] = "client_encoding";
-    values[n++] = "UTF8";
-    keys[n] = "fallback_application_name";
-    values[n++] = "tabulant";
-    conn_ = PQconnectdbParams(keys.data(), values.data(), 0);
-    if (!conn_ || PQstatus(conn_) != CONNECTION_OK) {
-        std::string reason = conn_ ? TextOf(PQerrorMessage(conn_)) : "out of memory";
-        while (!reason.empty() && reason.back() == '\n') reason.pop_back();
-        if (conn_) PQfinish(conn_);
-        conn_ = nullptr;
-        throw platform::Error(-1, "SQLException: [08001] " + reason);
-    }
-}
+CopyConnection::CopyConnection(const ConnectionFields& fields) : conn_(ConnectLibpq(fields)) {}
 
 CopyConnection::~CopyConnection() {
     if (conn_) PQfinish(conn_);

@@ -1,5 +1,7 @@
 #include "ServerQuery.h"
 
+#include "ServerText.h"
+
 #include "engine/SqlText.h"
 #include "platform/Error.h"
 
@@ -36,26 +38,19 @@ void appendTableName(std::string& out, std::string_view schema, std::string_view
     AppendQuotedName(out, table);
 }
 
-std::string text(const platform::Field& field) {
-    if (field.value.kind() == platform::Variant::Kind::Null) return {};
-    if (field.value.kind() == platform::Variant::Kind::Text) return field.value.payload();
-    if (field.value.kind() == platform::Variant::Kind::Integer)
-        return std::to_string(field.value.asInteger());
-    return field.value.payload();
-}
+std::string text(const std::optional<std::string>& value) { return value.value_or(""); }
 
-std::int64_t whole(const platform::Field& field) {
-    if (field.value.kind() == platform::Variant::Kind::Integer) return field.value.asInteger();
-    const std::string t = text(field);
+std::int64_t whole(const std::optional<std::string>& value) {
+    const std::string t = text(value);
     std::int64_t n = 0;
     std::from_chars(t.data(), t.data() + t.size(), n);
     return n;
 }
 
-std::uint64_t sumOf(const platform::Field& field) {
+std::uint64_t sumOf(const std::optional<std::string>& value) {
     std::uint64_t sum = 0;
-    if (!ReadSum(text(field), sum))
-        throw platform::Error(-1, "The server gave no checksum: \"" + text(field) + "\"");
+    if (!ReadSum(text(value), sum))
+        throw platform::Error(-1, "The server gave no checksum: \"" + text(value) + "\"");
     return sum;
 }
 
@@ -75,24 +70,20 @@ bool ReadSum(std::string_view t, std::uint64_t& sum) {
 }
 
 void ServerQuery::SetTextForms() {
-    connection_.Execute("SET extra_float_digits = 1");
-    connection_.Execute("SET DateStyle = 'ISO, MDY'");
-    connection_.Execute("SET bytea_output = 'hex'");
-    // Each table is read whole and summed: worth the server's parallel workers even for small
-    // tables, which it would otherwise read alone. Only this session's plans change.
-    connection_.Execute("SET max_parallel_workers_per_gather = 4");
-    connection_.Execute("SET parallel_setup_cost = 0");
-    connection_.Execute("SET parallel_tuple_cost = 0");
-    connection_.Execute("SET min_parallel_table_scan_size = 0");
+    // A large table is read whole and its values hashed: worth the server's parallel workers,
+    // which then hash while the session sums. A small one is summed before workers would have
+    // started. Only this session's plans change.
+    connection_.Rows("SET extra_float_digits = 1; SET DateStyle = 'ISO, MDY'; "
+                     "SET bytea_output = 'hex'; SET max_parallel_workers_per_gather = 4; "
+                     "SET parallel_setup_cost = 0; SET parallel_tuple_cost = 0");
 }
 
 std::string ServerQuery::CurrentSchema() {
-    auto cursor = connection_.Execute("SELECT current_schema()::text");
-    if (!cursor || cursor->atEnd()) return {};
-    return text(cursor->fields().at(0));
+    const auto rows = connection_.Rows("SELECT current_schema()::text");
+    return rows.empty() || rows[0].empty() ? std::string() : text(rows[0][0]);
 }
 
-ServerTables ServerQuery::Tables(std::string_view schema) {
+ServerTables ServerQuery::Tables(std::string_view schema, std::string_view only) {
     std::string sql =
         "SELECT c.relname::text, a.attname::text, format_type(a.atttypid, a.atttypmod) "
         "FROM pg_catalog.pg_class c "
@@ -101,22 +92,36 @@ ServerTables ServerQuery::Tables(std::string_view schema) {
         "ON a.attrelid = c.oid AND a.attnum > 0 AND NOT a.attisdropped "
         "WHERE c.relkind IN ('r', 'p') AND n.nspname = ";
     appendSchemaTest(sql, schema);
+    if (!only.empty()) {
+        sql += " AND c.relname = ";
+        appendStringLiteral(sql, only);
+    }
     sql += " ORDER BY c.relname, a.attnum";
     ServerTables tables;
-    auto cursor = connection_.Execute(sql);
-    for (; cursor && !cursor->atEnd(); cursor->moveNext()) {
-        const auto& fields = cursor->fields();
-        auto& columns = tables[text(fields.at(0))];
-        if (fields.at(1).value.kind() != platform::Variant::Kind::Null)
-            columns.push_back({text(fields.at(1)), text(fields.at(2))});
+    for (const db::TextRow& row : connection_.Rows(sql)) {
+        if (row.size() != 3) throw platform::Error(-1, "The server listed its tables unreadably");
+        auto& columns = tables[text(row[0])];
+        if (row[1]) columns.push_back({*row[1], text(row[2])});
     }
     return tables;
+}
+
+std::string ServerQuery::ValueText(std::string_view name, std::string_view type) {
+    std::string sql = "(";
+    AppendQuotedName(sql, name);
+    const TextForm form = FormOfType(type).form;
+    // Adding a positive zero turns a negative zero positive and leaves every other value be.
+    if (form == TextForm::Real) sql += " + 0::real";
+    if (form == TextForm::Double) sql += " + 0::float8";
+    return sql + ")::text";
 }
 
 std::string ServerQuery::SumsStatement(std::string_view schema, std::string_view table,
                                        const std::vector<ServerColumn>& columns) {
     // Each value is hashed once, in the inner query; the outer one sums per column and, per
-    // row, mixes the column hashes (a null by its position) into one.
+    // row, mixes the column hashes (a null by its position) into one. OFFSET 0 keeps the inner
+    // query a query of its own: pulled up into the outer one, each hash would be computed again
+    // wherever the outer query names it (three times a value), at three times the cost.
     std::string sql = "SELECT count(*)::text";
     std::string hashes;
     std::string mixed;
@@ -125,9 +130,8 @@ std::string ServerQuery::SumsStatement(std::string_view schema, std::string_view
         const std::string seed = std::to_string(k + 1);
         sql += ", count(" + h + ")::text, coalesce(sum(" + h + "), 0)::text";
         hashes += k == 0 ? "" : ", ";
-        hashes += "hashtextextended((";
-        AppendQuotedName(hashes, columns[k].name);
-        hashes += ")::text, " + seed + ") AS " + h;
+        hashes += "hashtextextended(" + ValueText(columns[k].name, columns[k].type) + ", " + seed +
+                  ") AS " + h;
         mixed += k == 0 ? "" : " # ";
         mixed += "coalesce(" + h + ", " + seed + ")";
     }
@@ -136,16 +140,19 @@ std::string ServerQuery::SumsStatement(std::string_view schema, std::string_view
     sql += hashes.empty() ? "1 AS none" : hashes;
     sql += " FROM ";
     appendTableName(sql, schema, table);
-    sql += ") AS v";
+    sql += " OFFSET 0) AS v";
     return sql;
 }
 
-void ServerQuery::Sums(std::string_view schema, const ServerTables::value_type& table,
-                       TableCheck& check) {
+void ServerQuery::SendSums(std::string_view schema, const ServerTables::value_type& table) {
+    connection_.Send(SumsStatement(schema, table.first, table.second));
+}
+
+void ServerQuery::TakeSums(const ServerTables::value_type& table, TableCheck& check) {
     const auto& columns = table.second;
-    auto cursor = connection_.Execute(SumsStatement(schema, table.first, columns));
-    if (!cursor || cursor->atEnd()) throw platform::Error(-1, "The server gave no checksums");
-    const auto& fields = cursor->fields();
+    const auto rows = connection_.Receive();
+    if (rows.empty()) throw platform::Error(-1, "The server gave no checksums");
+    const db::TextRow& fields = rows[0];
     if (fields.size() != 2 * columns.size() + 2)
         throw platform::Error(-1, "The server gave checksums of another shape");
     check.serverRows = whole(fields[0]);

@@ -147,8 +147,9 @@ void appendUuid(std::string& out, std::string_view t) {
     }
 }
 
-// `bare`: written without quotes, the literal is a number first, which knows no negative zero.
-bool appendFloatLiteral(std::string& out, std::string_view t, bool single, bool bare) {
+// A zero is shown without its sign: written bare, the literal is a number first, which knows no
+// negative zero, while COPY keeps the sign, so the server's sums ignore it (ServerQuery.h).
+bool appendFloatLiteral(std::string& out, std::string_view t, bool single) {
     t = trimmed(t);
     if (sameWord(t, "nan")) {
         out += "NaN";
@@ -171,7 +172,7 @@ bool appendFloatLiteral(std::string& out, std::string_view t, bool single, bool 
         std::from_chars(t.data(), t.data() + t.size(), f);
         value = f;
     }
-    if (bare && value == 0) value = 0;
+    if (value == 0) value = 0;
     AppendFloatText(out, value, single);
     return true;
 }
@@ -304,7 +305,7 @@ bool AppendServerText(std::string& out, const Literal& literal, ColumnForm form)
     case TextForm::Real:
     case TextForm::Double:
         if ((bare || !literal.escapes) &&
-            appendFloatLiteral(out, literal.text, form.form == TextForm::Real, bare))
+            appendFloatLiteral(out, literal.text, form.form == TextForm::Real))
             return true;
         break;
     case TextForm::Uuid: {

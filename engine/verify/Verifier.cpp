@@ -1,18 +1,20 @@
 #include "Verifier.h"
 
 #include "FileFacts.h"
-#include "ServerHash.h"
+#include "LoadSums.h"
+#include "RowSums.h"
 #include "ServerQuery.h"
-#include "ServerText.h"
 
 #include "db/Access.h"
-#include "db/PostgreSQL.h"
+#include "db/copy/QueryConnection.h"
 #include "engine/ConversionPolicy.h"
 #include "engine/SqlText.h"
 #include "platform/Recordset.h"
 #include "shell/core/ErrorReport.h"
 
+#include <algorithm>
 #include <memory>
+#include <thread>
 
 namespace tabulant::engine::verify {
 
@@ -57,69 +59,37 @@ public:
     // those of the server's table, or texts when it has none.
     void Read(TableCheck& check, platform::Connection& access,
               const std::vector<ServerColumn>* server) {
-        forms_.clear();
+        std::vector<ColumnForm> forms;
         if (server)
-            for (const ServerColumn& c : *server) forms_.push_back(FormOfType(c.type));
+            for (const ServerColumn& c : *server) forms.push_back(FormOfType(c.type));
+        sums_.Start(std::move(forms));
         platform::Recordset records;
         records.Open(SelectAllStatement(check.name), access);
         policy_.CreateTable(trap_, {check.name, records, &access});
         policy_.StartRows(trap_, check.name);
         const std::int64_t reported = records.RecordCount();
         if (view_) view_->TableStarted(check.name, reported);
-        sums_.clear();
-        bool first = true;
         while (!records.Eof()) {
             events_.yield();
-            const std::string& statement = policy_.RowStatement(trap_, records);
-            if (!ReadInsertValues(statement, literals_))
-                throw platform::Error(-1, "A row statement could not be read back: " +
-                                              statement.substr(0, 200));
-            if (first) {
-                check.accessColumns = literals_.size();
-                sums_.assign(literals_.size(), ColumnSum{});
-                first = false;
-            } else if (literals_.size() != sums_.size()) {
-                throw platform::Error(-1, "Rows of the table write different numbers of values");
-            }
-            AddRow(check);
-            if (view_) view_->RowRead(check.accessRows, reported);
+            sums_.Add(policy_.RowStatement(trap_, records));
+            if (view_) view_->RowRead(sums_.rows(), reported);
             records.MoveNext();
         }
-        if (first) check.accessColumns = server ? server->size() : 0;
+        check.accessRows = sums_.rows();
+        check.accessRowSum = sums_.rowSum();
+        check.accessColumns = sums_.rows() > 0 ? sums_.columns() : server ? server->size() : 0;
         for (const platform::Error& w : records.TakeWarnings()) addProblem(check, w.description());
         records.Close();
     }
 
-    const std::vector<ColumnSum>& Sums() const { return sums_; }
+    const std::vector<ColumnSum>& Sums() const { return sums_.sums(); }
 
 private:
-    void AddRow(TableCheck& check) {
-        std::uint64_t mixed = 0;
-        for (std::size_t k = 0; k < literals_.size(); ++k) {
-            const ColumnForm form = k < forms_.size() ? forms_[k] : ColumnForm{};
-            const std::uint64_t seed = k + 1;
-            text_.clear();
-            if (AppendServerText(text_, literals_[k], form)) {
-                const std::uint64_t h = TextHash(text_, seed);
-                sums_[k].sum += h;
-                mixed ^= h;
-            } else {
-                ++sums_[k].nulls;
-                mixed ^= seed;
-            }
-        }
-        check.accessRowSum += WholeHash(static_cast<std::int64_t>(mixed), 0);
-        ++check.accessRows;
-    }
-
     ConversionPolicy& policy_;
     shell::Trap& trap_;
     platform::EventLoop& events_;
     VerifyView* view_;
-    std::vector<ColumnForm> forms_;
-    std::vector<Literal> literals_;
-    std::vector<ColumnSum> sums_;
-    std::string text_;
+    RowSums sums_;
 };
 
 void judge(TableCheck& check, const std::vector<ColumnSum>& access) {
@@ -141,6 +111,21 @@ void judge(TableCheck& check, const std::vector<ColumnSum>& access) {
 } // namespace
 
 VerifyReport Verifier::Run(const VerifyRequest& request, VerifyView* view) {
+    VerifyReport facts;
+    facts.file = request.fields.AccessFile();
+    VerifyReport report;
+    {
+        // The file's size and SHA-256 are read beside the tables' work: a large file takes a
+        // while, and the server sums meanwhile.
+        std::jthread reading([&facts] { ReadFileFacts(facts); });
+        report = Check(request, view);
+    }
+    report.fileSize = facts.fileSize;
+    report.fileSha256 = std::move(facts.fileSha256);
+    return report;
+}
+
+VerifyReport Verifier::Check(const VerifyRequest& request, VerifyView* view) {
     VerifyReport report;
     const db::ConnectionFields& fields = request.fields;
     report.file = fields.AccessFile();
@@ -151,27 +136,36 @@ VerifyReport Verifier::Run(const VerifyRequest& request, VerifyView* view) {
     report.schema = request.schema;
     report.mapping = request.policy == PolicyKind::Typed ? "typed" : "specified";
     report.time = UtcNow();
-    ReadFileFacts(report);
 
     const db::Services services{ports_.connections, ports_.prompts, ports_.events, fields};
     std::unique_ptr<platform::Connection> access;
     std::vector<std::string> names = request.tables;
-    try {
+    // Tables whose sums were all taken as they were loaded need no reading of the file.
+    const bool allTaken = request.taken && !names.empty() &&
+                          std::all_of(names.begin(), names.end(), [&](const std::string& name) {
+                              return request.taken->Find(name) != nullptr;
+                          });
+    const auto openAccess = [&] {
         access = ports_.connections.CreateConnection();
         access->CursorLocation(platform::Connection::adUseClient);
         access->Mode(platform::Connection::adModeReadWrite);
         access->Open(db::AccessConnectionString(fields));
-        if (names.empty()) names = db::GetAccessTableNames(services, report.file).value_or(names);
-    } catch (const std::exception& e) {
-        report.problem = "The Access file could not be read: " + shell::DescriptionOf(e);
-        return report;
+    };
+    if (!allTaken) {
+        try {
+            openAccess();
+            if (names.empty())
+                names = db::GetAccessTableNames(services, report.file).value_or(names);
+        } catch (const std::exception& e) {
+            report.problem = "The Access file could not be read: " + shell::DescriptionOf(e);
+            return report;
+        }
     }
-    std::unique_ptr<platform::Connection> postgres;
+    std::unique_ptr<db::QueryConnection> postgres;
     ServerTables tables;
     std::string schema = request.schema;
     try {
-        postgres = ports_.connections.CreateConnection();
-        db::OpenPostgreSQL(*postgres, fields);
+        postgres = std::make_unique<db::QueryConnection>(fields);
         ServerQuery query(*postgres);
         query.SetTextForms();
         tables = query.Tables(schema);
@@ -192,26 +186,44 @@ VerifyReport Verifier::Run(const VerifyRequest& request, VerifyView* view) {
         check.name = name;
         check.serverTable = std::string(StoredTableName(name));
         const auto found = tables.find(check.serverTable);
+        const bool onServer = found != tables.end();
+        const LoadSums::Table* taken = request.taken ? request.taken->Find(name) : nullptr;
+        // Sums taken while the rows were loaded hold for the columns the table had then.
+        if (taken && (!onServer || taken->columns != found->second)) taken = nullptr;
         held.first.clear();
         try {
-            walk.Read(check, *access, found == tables.end() ? nullptr : &found->second);
-            addProblem(check, held.first);
-            if (found == tables.end()) {
+            // The server sums its table while the file is read.
+            if (onServer) query.SendSums(schema, *found);
+            if (taken) {
+                check.accessRows = taken->rows;
+                check.accessRowSum = taken->rowSum;
+                check.accessColumns = taken->accessColumns;
+                addProblem(check, taken->problem);
+            } else {
+                if (!access) openAccess();
+                walk.Read(check, *access, onServer ? &found->second : nullptr);
+                addProblem(check, held.first);
+            }
+            if (!onServer) {
                 check.state = TableCheck::State::Missing;
             } else {
-                query.Sums(schema, *found, check);
-                judge(check, walk.Sums());
+                query.TakeSums(*found, check);
+                judge(check, taken ? taken->sums : walk.Sums());
             }
         } catch (const std::exception& e) {
             check.state = TableCheck::State::NotVerified;
             check.columns.clear();
             addProblem(check, shell::DescriptionOf(e));
+            // An answer still under way is taken, so that the next table's query can go.
+            try {
+                postgres->Receive();
+            } catch (const std::exception&) {}
         }
         if (view) view->TableVerified(check);
         report.tables.push_back(std::move(check));
     }
-    postgres->Close();
-    access->Close();
+    postgres.reset();
+    if (access) access->Close();
     return report;
 }
 

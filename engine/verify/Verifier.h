@@ -15,6 +15,8 @@
 
 namespace tabulant::engine::verify {
 
+class LoadSums;
+
 // What a verification shows while it works; every hook does nothing unless overridden.
 // Thread: the verifier's.
 class VerifyView {
@@ -33,6 +35,9 @@ struct VerifyRequest {
     PolicyKind policy = PolicyKind::Specified;
     std::vector<std::string> tables; // empty: every table of the file
     std::string schema;              // empty: the server's current schema
+    // Our side's sums taken while the run loaded the tables; a table they hold is not read from
+    // the file again.
+    const LoadSums* taken = nullptr;
 };
 
 // Everything the verifier reaches outside itself. The references must outlive the verifier.
@@ -45,9 +50,10 @@ struct VerifyPorts {
 
 // Proves a conversion by checksums: reads each table of the Access file once, has the
 // conversion's own policy write each row's statement, and sums the hash of every value in the
-// text the server shows for what that statement sends; then asks the server for the same sums
-// over the table it holds, in one query per table. Nothing is converted and nothing is written:
-// the server is only read. Memory stays that of one row and one sum per column.
+// text the server shows for what that statement sends (or takes these sums from the run that
+// loaded the table, LoadSums.h); meanwhile the server makes the same sums over the table it
+// holds, in one query per table sent before the file is read. Nothing is converted and nothing
+// is written: the server is only read. Memory stays that of one row and one sum per column.
 // Failures never escape: what could not be read is in the report (its problem, or a table's).
 // Thread: the user-interface thread; yields to the event loop once per row.
 class Verifier {
@@ -57,6 +63,8 @@ public:
     VerifyReport Run(const VerifyRequest& request, VerifyView* view = nullptr);
 
 private:
+    VerifyReport Check(const VerifyRequest& request, VerifyView* view);
+
     VerifyPorts ports_;
 };
 

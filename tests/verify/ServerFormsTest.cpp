@@ -57,6 +57,8 @@ private slots:
             {"REAL", "1e+06"},
             {"REAL", "123456"},
             {"REAL", "-0"},
+            {"REAL", "'-0'"},
+            {"DOUBLE PRECISION", "'-0.0'"},
             {"REAL", "'-Infinity'"},
             {"DOUBLE PRECISION", "0.30000000000000004"},
             {"DOUBLE PRECISION", "1e+15"},
@@ -89,14 +91,22 @@ private slots:
         const TestServer& server = TestServer::shared();
         const std::string insert =
             "INSERT INTO \"verify_forms\" VALUES (" + literal.toStdString() + ");";
+        server.psql("DROP TABLE IF EXISTS verify_forms; CREATE TABLE verify_forms (v " +
+                    type.toStdString() + "); " + insert);
+        const std::string stored =
+            QString::fromStdString(
+                server.psql("SELECT format_type(atttypid, atttypmod) FROM pg_attribute "
+                            "WHERE attrelid = 'verify_forms'::regclass AND attname = 'v'"))
+                .trimmed()
+                .toStdString();
+        const std::string text = ServerQuery::ValueText("v", stored);
         const std::string answer = server.psql(
-            "DROP TABLE IF EXISTS verify_forms; CREATE TABLE verify_forms (v " +
-            type.toStdString() + "); " + insert +
-            " SET extra_float_digits = 1; SET DateStyle = 'ISO, MDY'; SET bytea_output = 'hex';"
-            " SELECT encode(convert_to(v::text, 'UTF8'), 'hex') || '|' ||"
-            " hashtextextended(v::text, 3) || '|' || format_type(t.atttypid, t.atttypmod)"
-            " FROM verify_forms, pg_attribute t WHERE t.attrelid = 'verify_forms'::regclass"
-            " AND t.attname = 'v'");
+            "SET extra_float_digits = 1; SET DateStyle = 'ISO, MDY'; SET bytea_output = 'hex';"
+            " SELECT encode(convert_to(" +
+            text +
+            ", 'UTF8'), 'hex') || '|' ||"
+            " hashtextextended(" +
+            text + ", 3) || '|' || '" + stored + "' FROM verify_forms");
         const QStringList parts = QString::fromStdString(answer).split('|');
         QCOMPARE(parts.size(), 3);
 

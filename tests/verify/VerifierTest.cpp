@@ -1,11 +1,12 @@
 // The verifier against a real server: a file written by our Access writer, converted by the
 // real run in either mapping, verifies identical; each kind of damage done to the server's copy
-// afterwards is found and named.
+// afterwards is found and named; the sums taken while the run loads are those read from the file.
 
 #include "engine/verify/Verifier.h"
 #include "accesswriter/AccessWriter.h"
 #include "db/ProviderConnectionFactory.h"
 #include "engine/ConversionRun.h"
+#include "engine/verify/LoadSums.h"
 #include "engine/verify/ReportText.h"
 #include "fakes/CountingEventLoop.h"
 #include "fakes/FakeMainWindow.h"
@@ -73,14 +74,19 @@ struct Conversion {
         window.password = f.password;
         window.database = f.database;
     }
-    void Run() {
+    void Run(engine::RowTap* tap = nullptr) {
+        engine::RunOptions options;
+        options.rowTap = tap;
         engine::ConversionRun run({window, window, preview, prompts, events, factory, regional},
-                                  std::string(engine::StartConvertingLocation));
+                                  std::string(engine::StartConvertingLocation), std::move(options));
         run.Run();
     }
-    engine::verify::VerifyReport Verify(std::vector<std::string> tables = {}) {
+    engine::verify::VerifyReport Verify(std::vector<std::string> tables = {},
+                                        const engine::verify::LoadSums* taken = nullptr) {
         engine::verify::Verifier verifier({factory, prompts, events, regional});
-        return verifier.Run({window, window.policy, std::move(tables), {}});
+        engine::verify::VerifyRequest request{window, window.policy, std::move(tables), {}};
+        request.taken = taken;
+        return verifier.Run(request);
     }
 
     db::ProviderConnectionFactory factory;
@@ -134,6 +140,49 @@ private slots:
         QCOMPARE(Lines(report), "verify_Empty: 0 rows, 1 column: identical\n" + people + "\n");
         QCOMPARE(report.ExitStatus(), 0);
         QCOMPARE(report.fileSha256.size(), std::size_t{64});
+    }
+
+    // The statements the run sends, one INSERT a row or COPY, summed as they go, give the sums a
+    // reading of the file gives; damage done after the load is found with them.
+    void sumsTakenWhileLoadingAreTheFilesSums_data() {
+        QTest::addColumn<int>("policy");
+        QTest::addColumn<bool>("bulk");
+        QTest::addRow("specified, INSERT") << int(engine::PolicyKind::Specified) << false;
+        QTest::addRow("specified, COPY") << int(engine::PolicyKind::Specified) << true;
+        QTest::addRow("typed, INSERT") << int(engine::PolicyKind::Typed) << false;
+        QTest::addRow("typed, COPY") << int(engine::PolicyKind::Typed) << true;
+    }
+
+    void sumsTakenWhileLoadingAreTheFilesSums() {
+        QFETCH(int, policy);
+        QFETCH(bool, bulk);
+        TestServer::shared().recreateDatabase(Database);
+        Conversion conversion(path_, static_cast<engine::PolicyKind>(policy));
+        conversion.window.bulk = bulk;
+        engine::verify::LoadSums taken(conversion.window, {});
+        conversion.Run(&taken);
+        QCOMPARE(conversion.prompts.ErrorReports(), std::vector<std::string>{});
+        QVERIFY(taken.Find("verify_People") && taken.Find("verify_Empty"));
+
+        const auto fromLoad = conversion.Verify({}, &taken);
+        const auto fromFile = conversion.Verify();
+        QCOMPARE(Lines(fromLoad), Lines(fromFile));
+        QVERIFY2(fromLoad.ExitStatus() == 0, qPrintable(Lines(fromLoad)));
+        for (std::size_t t = 0; t < fromFile.tables.size(); ++t) {
+            QCOMPARE(fromLoad.tables[t].accessRowSum, fromFile.tables[t].accessRowSum);
+            for (std::size_t c = 0; c < fromFile.tables[t].columns.size(); ++c)
+                QVERIFY(fromLoad.tables[t].columns[c].access ==
+                        fromFile.tables[t].columns[c].access);
+        }
+
+        // The typed mapping keeps the file's column names, the specified one lowers them.
+        const bool typed = policy == int(engine::PolicyKind::Typed);
+        const std::string nick = typed ? "Nick" : "nick", id = typed ? "ID" : "id";
+        Sql("UPDATE \"verify_People\" SET \"" + nick + "\" = 'Obo' WHERE \"" + id + "\" = 1");
+        const auto damaged = conversion.Verify({"verify_People"}, &taken);
+        QCOMPARE(Lines(damaged), QString::fromStdString(
+                                     "verify_People: 4 rows, " + std::string(typed ? "10" : "9") +
+                                     " columns: 1 differ, first " + nick + "\n"));
     }
 
     void damageIsFoundAndNamed_data() {
