@@ -69,7 +69,7 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://www.quorvane.com/)
 # Libraries the program links, the platform plugin (in libqt6gui6 on Debian), and the ODBC
 # driver registered as "PostgreSQL Unicode", without which no conversion can run.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "libc6 (>= 2.34), libstdc++6 (>= 12), libqt6core6 (>= 6.4), libqt6gui6 (>= 6.4), libqt6widgets6 (>= 6.4), libqt6printsupport6 (>= 6.4), libsecret-1-0, libodbc2, odbcinst, odbc-postgresql, libpq5, libssl3")
+    "libc6 (>= 2.34), libstdc++6 (>= 12), libqt6core6 (>= 6.4), libqt6gui6 (>= 6.4), libqt6widgets6 (>= 6.4), libqt6printsupport6 (>= 6.4), libsecret-1-0, libodbc2, odbcinst, odbc-postgresql, libpq5, libssl3, zlib1g")
 # Texts in scripts the Liberation fonts lack (Chinese, Japanese, Korean) would show as empty
 # boxes in the preview without a font that covers them.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-liberation, fonts-noto-cjk")

@@ -52,6 +52,11 @@ std::unique_ptr<platform::Cursor> ReopeningConnection::OpenSchema(int schema) {
     return inner_->OpenSchema(schema);
 }
 
+std::unique_ptr<platform::Cursor> ReopeningConnection::OpenTableSchema(int schema,
+                                                                       std::string_view table) {
+    return inner_->OpenTableSchema(schema, table);
+}
+
 void ReopeningConnection::Close() {
     if (!opened_) return inner_->Close();
     opened_ = false;

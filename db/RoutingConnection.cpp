@@ -40,6 +40,11 @@ std::unique_ptr<platform::Cursor> RoutingConnection::OpenSchema(int schema) {
     return opened().OpenSchema(schema);
 }
 
+std::unique_ptr<platform::Cursor> RoutingConnection::OpenTableSchema(int schema,
+                                                                     std::string_view table) {
+    return opened().OpenTableSchema(schema, table);
+}
+
 void RoutingConnection::Close() { opened().Close(); }
 
 platform::Connection& RoutingConnection::opened() {

@@ -27,6 +27,7 @@ public:
     void Open(std::string_view connectionString) override;
     std::unique_ptr<platform::Cursor> Execute(std::string_view statement) override;
     std::unique_ptr<platform::Cursor> OpenSchema(int schema) override;
+    std::unique_ptr<platform::Cursor> OpenTableSchema(int schema, std::string_view table) override;
     void Close() override;
     bool IsOpen() const override { return inner_ && inner_->IsOpen(); }
 

@@ -1,6 +1,7 @@
 // libFuzzer target: opens arbitrary bytes as an Access file from memory and reads every table
 // the catalogue names, row by row, the warnings the reader gives for them, and the tables' shape
-// and relationships. An input may carry
+// and relationships, and the values of multi-valued and attachment fields one by one (attached
+// files unpacked). An input may carry
 // the password to open it with (PasswordTrailer.h): that one is tried first, then the empty one.
 // Any crash, hang or sanitizer report is a reader fault; a platform::Error is the expected answer
 // to bad input.
@@ -9,6 +10,7 @@
 #include "db/access/AccessDatabase.h"
 #include "db/access/AccessErrors.h"
 #include "db/access/AccessTableCursor.h"
+#include "db/access/ComplexSchemas.h"
 #include "db/access/ShapeReader.h"
 #include "platform/Error.h"
 
@@ -39,12 +41,18 @@ bool readDatabase(std::span<const std::uint8_t> file, const std::string& passwor
                 auto table = db->OpenTableAt(e.page, e.name);
                 readAll(*table);
             } catch (const platform::Error&) {}
+            try {
+                readAll(*db::ComplexValuesSchema(*db, e.name));
+            } catch (const platform::Error&) {}
         }
         try {
             (void)db::ReadTableShapes(*db);
         } catch (const platform::Error&) {}
         try {
             (void)db::ReadRelationships(*db);
+        } catch (const platform::Error&) {}
+        try {
+            readAll(*db::ComplexColumnsSchema(*db));
         } catch (const platform::Error&) {}
     } catch (const platform::Error& e) {
         return e.number() != db::accesserrors::InvalidPassword;

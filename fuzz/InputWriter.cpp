@@ -105,6 +105,16 @@ void addAceValues(Row& r, int i) {
     r.push_back(Variant::integer(i));
 }
 
+// An attached file in the form Access keeps one unpacked: int32 0, the block's length, then the
+// block: its header's length, 1, the extension's length with its end, "txt" in UTF-16, the bytes.
+std::string attachedFile(const std::string& bytes) {
+    const std::string block =
+        std::string("\x14\0\0\0\x01\0\0\0\x04\0\0\0t\0x\0t\0\0\0", 20) + bytes;
+    const auto n = static_cast<std::uint32_t>(block.size());
+    return std::string(4, '\0') + std::string{char(n), char(n >> 8), char(n >> 16), char(n >> 24)} +
+           block;
+}
+
 void addComplexValues(AccessWriter& w) {
     ComplexColumn tags{"Things", "Tags", ComplexKind::Text, {}, {}, {}};
     tags.values = {
@@ -115,7 +125,7 @@ void addComplexValues(AccessWriter& w) {
         files.values.push_back(
             {key,
              {Variant::text("file:///x"), Variant::text("f" + std::to_string(key) + ".txt"),
-              Variant::text("txt"), Variant::binary("data"), Variant::date(44000.5),
+              Variant::text("txt"), Variant::binary(attachedFile("data")), Variant::date(44000.5),
               Variant::integer(0)}});
     w.addComplexColumn(files);
 }

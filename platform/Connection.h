@@ -86,6 +86,9 @@ public:
     // the four shape rowsets, a relationship only the foreign-keys one. The rows of a table
     // whose shape is damaged stay readable.
     virtual std::unique_ptr<Cursor> OpenSchema(int schema) = 0;
+    // A schema rowset restricted to one table (ADO's criteria on TABLE_NAME); ComplexSchema.h
+    // describes the one the Access provider offers. A provider offers none unless it says so.
+    virtual std::unique_ptr<Cursor> OpenTableSchema(int schema, std::string_view table);
     virtual void Close() = 0;
     virtual bool IsOpen() const = 0;
 
@@ -95,6 +98,11 @@ private:
     int commandTimeout_ = 30;
     int connectionTimeout_ = 15;
 };
+
+inline std::unique_ptr<Cursor> Connection::OpenTableSchema(int, std::string_view) {
+    throw Error(errors::Generic,
+                "Object or provider is not capable of performing requested operation.");
+}
 
 // Creates connection objects ("ADODB.Connection"). The program wires the real providers; tests
 // wire in-memory ones. Throws platform::Error when no connection can be created at all.

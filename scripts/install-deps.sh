@@ -9,7 +9,7 @@ packages=(
     mdbtools mdbtools-dev
     unixodbc unixodbc-dev odbc-postgresql
     postgresql postgresql-client libpq-dev
-    libssl-dev
+    libssl-dev zlib1g-dev
     libsecret-1-dev gnome-keyring dbus-daemon dbus-bin
     fonts-liberation
     "$@"

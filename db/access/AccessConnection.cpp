@@ -3,10 +3,12 @@
 #include "AccessConnectionString.h"
 #include "AccessDatabase.h"
 #include "AccessErrors.h"
+#include "ComplexSchemas.h"
 #include "QuerySchema.h"
 #include "ShapeReader.h"
 #include "ShapeSchemas.h"
 
+#include "platform/ComplexSchema.h"
 #include "platform/Error.h"
 #include "platform/RulesSchema.h"
 #include "platform/ViewsSchema.h"
@@ -70,11 +72,19 @@ public:
             return CheckConstraintsSchema(tables(db));
         case platform::adSchemaViews:
             return ViewsSchema(db);
+        case platform::adSchemaComplexColumns:
+            return ComplexColumnsSchema(db);
         default:
             throw platform::Error(accesserrors::Failure,
                                   "Object or provider is not capable of performing requested "
                                   "operation.");
         }
+    }
+
+    std::unique_ptr<platform::Cursor> OpenTableSchema(int schema, std::string_view table) override {
+        AccessDatabase& db = opened();
+        if (schema == platform::adSchemaComplexValues) return ComplexValuesSchema(db, table);
+        return Connection::OpenTableSchema(schema, table);
     }
 
     void Close() override {

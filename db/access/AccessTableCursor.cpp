@@ -22,6 +22,8 @@ AccessTableCursor::AccessTableCursor(std::shared_ptr<AccessDatabase> database,
     for (std::size_t i = 0; i < def_.columns.size(); ++i) {
         fields_[i].name = def_.columns[i].name;
         fields_[i].type = AdoTypeCode(def_.columns[i]);
+        if (def_.columns[i].type == coltype::Complex && keys_.empty())
+            keys_.assign(def_.columns.size(), -1);
         if (def_.columns[i].type == coltype::Complex && !complex_ && !db_->InLookup())
             complex_ = std::make_unique<ComplexValues>(*db_, def_.page);
     }
@@ -47,6 +49,7 @@ void AccessTableCursor::moveNext() {
     if (!scanner_.Next()) {
         atEnd_ = true;
         for (platform::Field& f : fields_) f.value.setNull();
+        keys_.assign(keys_.size(), -1);
         return;
     }
     decodeRow();
@@ -65,6 +68,7 @@ void AccessTableCursor::decodeRow() {
             v.setBoolean(f.present);
             continue;
         }
+        if (!keys_.empty()) keys_[i] = -1;
         if (!f.present) {
             v.setNull();
             continue;
@@ -73,6 +77,7 @@ void AccessTableCursor::decodeRow() {
         const std::size_t n = f.size;
         if (c.type == coltype::Complex && !c.calculated()) {
             if (n < 4) throw DamagedTable(name_);
+            keys_[i] = le::u32(data);
             if (complex_)
                 complex_->Text(c, le::u32(data), v);
             else

@@ -38,6 +38,11 @@ public:
     std::vector<platform::Error> takeWarnings() override;
 
     const TableDefinition& Definition() const { return def_; }
+    // The key a multi-valued, attachment or version-history field of the current row holds into
+    // its hidden table (column by position); -1 when it holds none or is another kind of field.
+    std::int64_t ComplexKey(std::size_t column) const {
+        return column < keys_.size() ? keys_[column] : -1;
+    }
     // Where long work (counting the rows) lets pending events run; nullptr for none.
     void SetEventLoop(platform::EventLoop* events) { events_ = events; }
 
@@ -48,6 +53,7 @@ private:
     TableDefinition def_;
     std::string name_;
     std::vector<platform::Field> fields_;
+    std::vector<std::int64_t> keys_; // by column, when the table has complex columns
 
     RowLayout layout_;
     TextDecoder text_;

@@ -2,6 +2,7 @@
 
 #include "AccessDatabase.h"
 #include "AccessTableCursor.h"
+#include "ComplexCatalog.h"
 
 #include "platform/RegionalText.h"
 
@@ -9,20 +10,6 @@
 #include <utility>
 
 namespace tabulant::db {
-
-namespace {
-
-const platform::Field* find(std::vector<platform::Field>& fields, std::string_view name) {
-    for (const platform::Field& f : fields)
-        if (f.name == name) return &f;
-    return nullptr;
-}
-
-std::int64_t number(const platform::Field* f) {
-    return f && f->value.kind() == platform::Variant::Kind::Integer ? f->value.asInteger() : -1;
-}
-
-} // namespace
 
 ComplexValues::ComplexValues(AccessDatabase& database, std::uint32_t tablePage) : db_(database) {
     try {
@@ -34,17 +21,11 @@ ComplexValues::ComplexValues(AccessDatabase& database, std::uint32_t tablePage) 
 }
 
 void ComplexValues::readEntries(std::uint32_t tablePage) {
-    const AccessDatabase::LookupScope scope(db_);
-    auto cursor = db_.OpenSystemTable("MSysComplexColumns");
-    if (!cursor) return;
-    for (; !cursor->atEnd(); cursor->moveNext()) {
-        auto& f = cursor->fields();
-        if (number(find(f, "ConceptualTableID")) != tablePage) continue;
-        const platform::Field* name = find(f, "ColumnName");
-        if (!name || name->value.kind() != platform::Variant::Kind::Text) continue;
-        Source& s = columns_[name->value.payload()];
-        s.flatPage = static_cast<std::uint32_t>(number(find(f, "FlatTableID")));
-        s.typePage = static_cast<std::uint32_t>(number(find(f, "ComplexTypeObjectID")));
+    for (const ComplexEntry& e : ReadComplexEntries(db_)) {
+        if (e.tablePage != tablePage) continue;
+        Source& s = columns_[e.column];
+        s.flatPage = e.flatPage;
+        s.typePage = e.typePage;
     }
 }
 

@@ -1,6 +1,7 @@
 #include "SchemaReader.h"
 
 #include "platform/AdoType.h"
+#include "platform/ComplexSchema.h"
 #include "platform/Recordset.h"
 #include "platform/RulesSchema.h"
 
@@ -234,6 +235,24 @@ void ReadForeignKeys(platform::Connection& source, DatabaseSchema& schema) {
                                          Text(rows["PK_COLUMN_NAME"]));
     }
     schema.foreignKeys = std::move(read);
+}
+
+void ReadComplexColumns(platform::Connection& source, DatabaseSchema& schema) {
+    SchemaRows rows(source, platform::adSchemaComplexColumns);
+    std::vector<ComplexColumn> read;
+    for (; !rows.AtEnd(); rows.Next()) {
+        ComplexColumn c;
+        c.table = Text(rows["TABLE_NAME"]);
+        c.column = Text(rows["COLUMN_NAME"]);
+        const std::string& kind = Text(rows["COMPLEX_KIND"]);
+        c.kind = kind == "attachment"        ? ComplexColumn::Kind::Attachment
+                 : kind == "version history" ? ComplexColumn::Kind::VersionHistory
+                                             : ComplexColumn::Kind::MultiValued;
+        c.valueType = AccessTypeNamed(Text(rows["VALUE_TYPE"]));
+        c.damage = Text(rows["DAMAGE"]);
+        read.push_back(std::move(c));
+    }
+    schema.complexColumns = std::move(read);
 }
 
 } // namespace tabulant::engine::typed

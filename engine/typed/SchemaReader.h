@@ -20,6 +20,8 @@ void ReadIndexes(platform::Connection& source, DatabaseSchema& schema);
 void ReadForeignKeys(platform::Connection& source, DatabaseSchema& schema);
 // The tables' own rules, named conditions and descriptions (platform/RulesSchema.h).
 void ReadTableRules(platform::Connection& source, DatabaseSchema& schema);
+// The fields whose values are kept apart from their rows (platform/ComplexSchema.h).
+void ReadComplexColumns(platform::Connection& source, DatabaseSchema& schema);
 
 // The type a source names ("Long Integer", "Date/Time Extended", ...); Unknown for any other name.
 AccessType AccessTypeNamed(std::string_view name);

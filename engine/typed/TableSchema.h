@@ -83,6 +83,17 @@ struct TableCheck {
     std::string text;      // what Access tells whoever breaks it
 };
 
+// A field whose values are kept apart from its rows: an attachment field, a multi-valued field,
+// or the version history of an append-only memo.
+struct ComplexColumn {
+    enum class Kind : std::uint8_t { MultiValued, Attachment, VersionHistory };
+    std::string table;
+    std::string column;
+    Kind kind = Kind::MultiValued;
+    AccessType valueType = AccessType::Text; // a multi-valued field's values
+    std::string damage;                      // why its values cannot be read; empty when they can
+};
+
 struct TableSchema {
     std::string name;
     std::vector<Column> columns; // in the order the rows give them
@@ -101,6 +112,7 @@ struct TableSchema {
 struct DatabaseSchema {
     std::vector<TableSchema> tables;
     std::vector<ForeignKey> foreignKeys;
+    std::vector<ComplexColumn> complexColumns; // by table, then the file's order
 
     // By name, letter case ignored; null when there is none.
     const TableSchema* FindTable(std::string_view table) const;

@@ -6,6 +6,7 @@
 #include "ViewStatements.h"
 
 #include "engine/SqlText.h"
+#include "platform/ComplexSchema.h"
 #include "platform/Error.h"
 
 namespace tabulant::engine::typed {
@@ -26,6 +27,7 @@ void TypedPolicy::ReadSchema(shell::Trap& trap, platform::Connection& source) {
     trap(604, [&] { ReadForeignKeys(source, schema_); });
     trap(608, [&] { ReadTableRules(source, schema_); });
     trap(606, [&] { queries_ = ReadSavedQueries(source); });
+    trap(609, [&] { ReadComplexColumns(source, schema_); });
     for (const TableSchema& t : schema_.tables)
         relationNames_.Take(std::string(StoredTableName(t.name)));
 }
@@ -37,17 +39,20 @@ std::string TypedPolicy::DropTable(std::string_view table) {
 const std::vector<std::string>& TypedPolicy::CreateTable(shell::Trap& trap,
                                                          const SourceTable& table) {
     statements_.clear();
+    if (table.source) source_ = table.source;
     if (!schemaRead_ && table.source) {
         schemaRead_ = true;
         ReadSchema(trap, *table.source);
     }
     relationNames_.Take(std::string(StoredTableName(table.name)));
     current_ = nullptr;
+    complex_ = {};
     trap(610, [&] {
         converted_.push_back(std::make_unique<TablePlan>(
             PlanTable(table.name, table.records.Fields(), schema_.FindTable(table.name))));
         current_ = converted_.back().get();
         current_->schema = schemaName_;
+        complex_.Start(*current_, schema_.complexColumns);
     });
     if (!current_) return statements_;
 
@@ -72,6 +77,7 @@ const std::string& TypedPolicy::RowStatement(shell::Trap& trap,
                                              const platform::Recordset& records) {
     const std::string* statement = nullptr;
     trap(630, [&] { statement = &rows_.Build(records); });
+    if (complex_.Active()) trap(632, [&] { complex_.AddRow(records); });
     static const std::string none;
     return statement ? *statement : none;
 }
@@ -93,6 +99,22 @@ const std::vector<std::string>& TypedPolicy::AfterTable(shell::Trap& trap, std::
         for (const std::string& r : rules.refused) text += "\n" + r;
         throw platform::Error(platform::errors::Generic, text);
     });
+    if (complex_.Active() && source_) {
+        std::vector<std::string> damage;
+        trap(646, [&] {
+            platform::Recordset values(
+                source_->OpenTableSchema(platform::adSchemaComplexValues, current_->table));
+            for (std::string& s : complex_.Statements(values, relationNames_, damage))
+                statements_.push_back(std::move(s));
+        });
+        trap(648, [&] {
+            if (damage.empty()) return;
+            std::string text = "Attachments and multiple values of the table '" + current_->table +
+                               "' not carried over:";
+            for (const std::string& d : damage) text += "\n" + d;
+            throw platform::Error(platform::errors::Generic, text);
+        });
+    }
     return statements_;
 }
 

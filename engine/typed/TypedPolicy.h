@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ComplexTables.h"
 #include "RowStatements.h"
 #include "TablePlan.h"
 #include "TableSchema.h"
@@ -20,7 +21,9 @@ namespace tabulant::engine::typed {
 // The shape is read once per run, at the first table, from the schema record sets of the run's
 // Access connection. What cannot be read is reported once (steps 600 to 604) and left out: a
 // table without its schema gets the types its fields' codes stand for, and no keys.
-// After the foreign keys, the saved queries (ViewStatements.h): views, and comments for the
+// After a table's rows and keys, the tables holding its attachments, multi-valued fields and
+// version histories (ComplexTables.h); what of them cannot be read is named in one report per
+// table. After the foreign keys, the saved queries (ViewStatements.h): views, and comments for the
 // queries that are not run; those not carried are named in one report, those not run in another.
 // After each table's keys, its defaults, rules and descriptions (RuleStatements.h); those not
 // carried are named in one report per table.
@@ -28,7 +31,9 @@ namespace tabulant::engine::typed {
 // 612 and 614 a datatype row, 616 the yield per field, 618 the CREATE TABLE statement, 620 the
 // start of the rows, 630 a row, 640 the statements after the rows, 642 and 644 the defaults,
 // rules and descriptions and their report, 650 the foreign keys after the last table, 660 the
-// views, 662 and 664 the reports of the queries not carried and not run.
+// views, 662 and 664 the reports of the queries not carried and not run; 609 the fields kept
+// apart from their rows, 632 a row's key for them, 646 their tables, 648 the report of what of
+// them cannot be read.
 class TypedPolicy final : public ConversionPolicy {
 public:
     explicit TypedPolicy(const PolicyServices& services);
@@ -56,6 +61,8 @@ private:
     std::vector<std::unique_ptr<TablePlan>> converted_;
     TablePlan* current_ = nullptr; // the table being converted; null when it has no plan
     RowStatements rows_;
+    ComplexTables complex_;
+    platform::Connection* source_ = nullptr; // the run's Access connection, once a table gave it
     std::vector<std::string> statements_;
 };
 

@@ -23,6 +23,9 @@ public:
     std::unique_ptr<platform::Cursor> OpenSchema(int schema) override {
         return inner_->OpenSchema(schema);
     }
+    std::unique_ptr<platform::Cursor> OpenTableSchema(int schema, std::string_view table) override {
+        return inner_->OpenTableSchema(schema, table);
+    }
     void Close() override { inner_->Close(); }
     bool IsOpen() const override { return inner_->IsOpen(); }
 

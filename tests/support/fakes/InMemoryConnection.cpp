@@ -1,6 +1,7 @@
 #include "InMemoryConnection.h"
 
 #include "platform/AsciiText.h"
+#include "platform/ComplexSchema.h"
 #include "platform/RulesSchema.h"
 #include "platform/ViewsSchema.h"
 
@@ -86,6 +87,14 @@ std::unique_ptr<platform::Cursor> InMemoryConnection::OpenSchema(int schema) {
         for (const char* name : {"TABLE_NAME", "CONSTRAINT_NAME", "CHECK_CLAUSE", "DESCRIPTION"})
             rules.columns.push_back({name, platform::adVarWChar});
         return OwningCursor(std::move(rules));
+    }
+    case platform::adSchemaComplexColumns: {
+        // No attachment or multi-valued fields.
+        InMemoryTable complex;
+        for (const char* name :
+             {"TABLE_NAME", "COLUMN_NAME", "COMPLEX_KIND", "VALUE_TYPE", "DAMAGE"})
+            complex.columns.push_back({name, platform::adVarWChar});
+        return OwningCursor(std::move(complex));
     }
     default:
         throw platform::Error(-2146825037, "Object or provider is not capable of performing "
