@@ -1,5 +1,7 @@
 #include "TerminalRunView.h"
 
+#include "shell/core/ErrorReport.h"
+
 #include <cstdio>
 
 namespace tabulant::cli {
@@ -69,6 +71,11 @@ void TerminalRunView::TableLoaded(std::string_view, std::int64_t read, std::int6
                                   std::int64_t refused) {
     loaded_ = ", " + std::to_string(read) + " read, " + std::to_string(loaded) + " loaded, " +
               std::to_string(refused) + " refused";
+}
+
+void TerminalRunView::Notice(std::string_view text) {
+    if (verbosity_ == Verbosity::Quiet || silent_) return;
+    terminal_.Line("tabulant-convert: note: " + shell::ErrorReportLine(text));
 }
 
 } // namespace tabulant::cli

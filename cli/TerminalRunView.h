@@ -41,6 +41,8 @@ public:
     void TableFinished(std::string_view table, std::int64_t rows) override;
     void TableLoaded(std::string_view table, std::int64_t read, std::int64_t loaded,
                      std::int64_t refused) override;
+    // One line, "tabulant-convert: note: " and the text; nothing when quiet.
+    void Notice(std::string_view text) override;
 
 private:
     using Clock = std::chrono::steady_clock;

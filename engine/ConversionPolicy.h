@@ -87,6 +87,8 @@ struct PolicyServices {
     // The schema every table goes into, written before each table name; empty for none, which
     // leaves the statements as they have always been (the server's default schema).
     std::string schema = {};
+    // Where a policy tells what is no failure (RunView::Notice); none drops it.
+    RunView* view = nullptr;
 };
 
 std::unique_ptr<ConversionPolicy> MakePolicy(PolicyKind kind, const PolicyServices& services);

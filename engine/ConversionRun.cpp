@@ -65,7 +65,8 @@ RunSummary ConversionRun::Run() {
     policy_.reset();
     schema_.clear();
     trap(710, [&] { schema_ = ports_.settings.Schema(); });
-    const PolicyServices services{ports_.preview, ports_.events, ports_.regional, schema_};
+    const PolicyServices services{ports_.preview, ports_.events, ports_.regional, schema_,
+                                  &ports_.view};
     trap(110, [&] { policy_ = makePolicy_(ports_.settings.Policy(), services); });
     if (!policy_) policy_ = MakePolicy(PolicyKind::Specified, services);
 

@@ -69,6 +69,10 @@ public:
     // A table loaded in bulk: rows read from the file, committed, and refused by the server.
     virtual void TableLoaded(std::string_view /*table*/, std::int64_t /*read*/,
                              std::int64_t /*loaded*/, std::int64_t /*refused*/) {}
+
+    // Something the user should know that is no failure (what the run left alone on purpose):
+    // shown as information, never counted among the failures. Lines may follow a first line.
+    virtual void Notice(std::string_view /*text*/) {}
 };
 
 // How the preview window was left.

@@ -12,7 +12,8 @@
 namespace tabulant::engine::typed {
 
 TypedPolicy::TypedPolicy(const PolicyServices& services)
-    : preview_(services.preview), events_(services.events), schemaName_(services.schema) {}
+    : preview_(services.preview), events_(services.events), view_(services.view),
+      schemaName_(services.schema) {}
 
 void TypedPolicy::ReadSchema(shell::Trap& trap, platform::Connection& source) {
     bool columns = false;
@@ -134,7 +135,8 @@ const std::vector<std::string>& TypedPolicy::AfterLastTable(shell::Trap& trap) {
     }
     statements_.insert(statements_.end(), views.statements.begin(), views.statements.end());
     if (inSchema) statements_.push_back("RESET search_path;");
-    // One report for the queries that are not carried, one for those that are not run.
+    // One report for the queries that are not carried. Those not run are where the user can
+    // find them, as comments: no failure, so one notice names them.
     trap(662, [&] {
         if (views.refused.empty()) return;
         std::string text = "Saved queries not carried over:";
@@ -146,7 +148,7 @@ const std::vector<std::string>& TypedPolicy::AfterLastTable(shell::Trap& trap) {
         std::string text = "Action queries are not run; their Access SQL is a comment among the "
                            "statements:";
         for (const std::string& n : views.notRun) text += "\n'" + n + "'";
-        throw platform::Error(platform::errors::Generic, text);
+        if (view_) view_->Notice(text);
     });
     return statements_;
 }

@@ -24,16 +24,17 @@ namespace tabulant::engine::typed {
 // After a table's rows and keys, the tables holding its attachments, multi-valued fields and
 // version histories (ComplexTables.h); what of them cannot be read is named in one report per
 // table. After the foreign keys, the saved queries (ViewStatements.h): views, and comments for the
-// queries that are not run; those not carried are named in one report, those not run in another.
+// queries that are not run; those not carried are named in one report, those not run in one
+// notice (RunView::Notice).
 // After each table's keys, its defaults, rules and descriptions (RuleStatements.h); those not
 // carried are named in one report per table.
 // Steps: 600 to 608 the schema, the saved queries and the tables' rules, 610 the table's plan,
 // 612 and 614 a datatype row, 616 the yield per field, 618 the CREATE TABLE statement, 620 the
 // start of the rows, 630 a row, 640 the statements after the rows, 642 and 644 the defaults,
 // rules and descriptions and their report, 650 the foreign keys after the last table, 660 the
-// views, 662 and 664 the reports of the queries not carried and not run; 609 the fields kept
-// apart from their rows, 632 a row's key for them, 646 their tables, 648 the report of what of
-// them cannot be read.
+// views, 662 the report of the queries not carried and 664 the notice of those not run; 609 the
+// fields kept apart from their rows, 632 a row's key for them, 646 their tables, 648 the report of
+// what of them cannot be read.
 class TypedPolicy final : public ConversionPolicy {
 public:
     explicit TypedPolicy(const PolicyServices& services);
@@ -53,6 +54,7 @@ private:
 
     PreviewPort& preview_;
     platform::EventLoop& events_;
+    RunView* view_;
     const std::string schemaName_; // the PostgreSQL schema the tables go into
     DatabaseSchema schema_;
     std::vector<SavedQuery> queries_;

@@ -4,6 +4,7 @@
 // transaction leaves nothing behind; replacing some tables keeps the foreign keys of the others.
 #include "CliHarness.h"
 #include "accesswriter/AccessWriter.h"
+#include "accesswriter/SavedQueries.h"
 #include "pgserver/TestServer.h"
 
 #include <QTest>
@@ -76,6 +77,7 @@ private slots:
     void keysIndexesAndRelationshipsArrive();
     void brokenKeyIsReportedOnceByName();
     void replacedTablesKeepTheirForeignKeys();
+    void actionQueryIsANote();
 };
 
 void TypedConvertTest::keysIndexesAndRelationshipsArrive() {
@@ -203,6 +205,35 @@ void TypedConvertTest::replacedTablesKeepTheirForeignKeys() {
         });
     QVERIFY2(named == 1, o.err().c_str());
     QCOMPARE(keys(), QString("PatronsOrders"));
+}
+
+// An action query that is not run is named in a note, which is no failure: the exit status stays
+// 0, and quiet leaves the note out.
+void TypedConvertTest::actionQueryIsANote() {
+    TestServer& server = TestServer::shared();
+    server.recreateDatabase("cli_typed_note");
+    CliHarness h;
+    const QString file = h.path("clients.mdb");
+    {
+        aw::AccessWriter w(file.toStdString());
+        w.addTable("Clients", {Column::of("Name", ColumnType::Text, 20)}).addRow({V::text("Anna")});
+        aw::addSavedQueries(w, {aw::appendQuery("Add Client", "Clients", "Name", "'Bo'")},
+                            aw::Format::Jet4);
+        w.finish();
+    }
+    const std::string note = "tabulant-convert: note: Action queries are not run; their Access "
+                             "SQL is a comment among the statements: 'Add Client'";
+    const std::pair<QStringList, bool> runs[] = {
+        {h.serverArgs("cli_typed_note") << "--typed" << file, true},
+        {{"--typed", "--quiet", "--sql", h.path("out.sql"), file}, false},
+    };
+    for (const auto& [args, noted] : runs) {
+        const CliOutcome o = h.run(args);
+        QVERIFY2(o.code == 0, o.err().c_str());
+        const auto notes = std::count(o.errLines.begin(), o.errLines.end(), note);
+        QVERIFY2(notes == (noted ? 1 : 0), o.err().c_str());
+        QVERIFY2(o.err().find("Application Error") == std::string::npos, o.err().c_str());
+    }
 }
 
 QTEST_GUILESS_MAIN(TypedConvertTest)

@@ -5,6 +5,7 @@
 #include "Form1Harness.h"
 
 #include "AccessWriter.h"
+#include "SavedQueries.h"
 #include "engine/ConversionRun.h"
 #include "engine/verify/ReportText.h"
 #include "pgserver/TestServer.h"
@@ -166,6 +167,38 @@ private slots:
         QCOMPARE(h.form->pointer().state(), 0);
         QCOMPARE(h.connections.OpenNow(), 0);
         QCOMPARE(h.form->List2().ListCount(), 3);
+    }
+
+    // An append query is not run, and saying so is no failure: an information box names it
+    // before "Done.", and no error report is shown.
+    void actionQueryIsANotice() {
+        TestServer& server = TestServer::shared();
+        server.psql(R"(drop table if exists "F1Clients" cascade;)");
+        Form1Harness h;
+        const QString mdb = h.folder.filePath("clients.mdb");
+        {
+            aw::AccessWriter w(mdb.toStdString());
+            w.addTable("F1Clients", {aw::Column::of("Name", aw::ColumnType::Text, 20)})
+                .addRow({platform::Variant::text("Anna")});
+            aw::addSavedQueries(w, {aw::appendQuery("F1 Add Client", "F1Clients", "Name", "'Bo'")},
+                                aw::Format::Jet4);
+            w.finish();
+        }
+        QVERIFY(h.form->Open());
+        fillPostgreSQLFields(h, server.fields());
+        h.child<QLineEdit>("Text5")->setText(mdb);
+        QTest::mouseClick(h.child<QCheckBox>("Check1"), Qt::LeftButton);
+        QTest::mouseClick(h.child<QCheckBox>("Check2"), Qt::LeftButton);
+        QTest::mouseClick(h.child<QPushButton>("PushButton7"), Qt::LeftButton);
+
+        QCOMPARE(h.prompts.ErrorReports(), std::vector<std::string>{});
+        const std::vector<std::string> messages = h.prompts.Messages();
+        QCOMPARE(messages.size(), std::size_t(2));
+        QVERIFY2(messages[0].starts_with("Action queries are not run") &&
+                     messages[0].ends_with("\n'F1 Add Client'"),
+                 messages[0].c_str());
+        QCOMPARE(messages[1], std::string("Done."));
+        QCOMPARE(server.psql(R"(select * from "F1Clients")"), std::string("Anna"));
     }
 
     // "Verify after converting" is off at first and saved when clicked; with it the report of

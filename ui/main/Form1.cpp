@@ -319,6 +319,8 @@ void Form1::SetProgressText(std::string_view t) {
     ProgressBar1->setCaption(platform::ToQString(t));
 }
 
+void Form1::Notice(std::string_view text) { s_.prompts.Message(text); }
+
 // Form_Unload: closing the main window ends the program with every window. A conversion run
 // that is yielding to the event loop lies below this call on the stack and cannot be unwound from
 // here: the user is asked first, and Yes asks the run to stop after the statement under way; the

@@ -137,6 +137,7 @@ public:
     void SetProgressValue(int percent) override;
     void SetProgressText(std::string_view text) override;
     void TableStarted(std::string_view table) override;
+    void Notice(std::string_view text) override; // an information box, application title, OK
 
 protected:
     void closeEvent(QCloseEvent* event) override;

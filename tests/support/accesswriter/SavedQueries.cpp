@@ -1,6 +1,7 @@
 #include "SavedQueries.h"
 
 #include <map>
+#include <utility>
 
 namespace tabulant::accesswriter {
 
@@ -47,6 +48,15 @@ void addSavedQueries(AccessWriter& writer, const std::vector<SavedQuery>& querie
             table.addRow(row);
         }
     }
+}
+
+SavedQuery appendQuery(std::string name, std::string table, std::string column, std::string value) {
+    return {std::move(name),
+            0x40,
+            {{0, {}, {}, {}, {}, {}, {}},
+             {1, 3, std::move(table), {}, {}, {}, {}},
+             {6, -32768, {}, std::move(column), std::move(value), {}, {}},
+             {255, {}, {}, {}, {}, {}, {}}}};
 }
 
 } // namespace tabulant::accesswriter

@@ -28,6 +28,10 @@ struct SavedQuery {
     std::string description{};  // its Description property
 };
 
+// An append query as Access stores it: INSERT INTO table (column) VALUES (value), `value` an
+// expression in Access's dialect.
+SavedQuery appendQuery(std::string name, std::string table, std::string column, std::string value);
+
 // Adds the queries' catalogue entries and the MSysQueries table; call once, before finish().
 void addSavedQueries(AccessWriter& writer, const std::vector<SavedQuery>& queries, Format format);
 

@@ -10,7 +10,8 @@ namespace tabulant::fakes {
 
 // The main window as the conversion run sees it: settings as public fields, the two table lists,
 // and a log of every busy and progress change in the order made, busy written as the window's
-// pointer states ("pointer 11", "value 50", "text Please wait.. Processing table T").
+// pointer states ("pointer 11", "value 50", "text Please wait.. Processing table T"), and the
+// notices shown.
 class FakeMainWindow final : public engine::RunSettings, public engine::RunView {
 public:
     std::string accessFile = "/data/orders.mdb", accessPassword;
@@ -24,6 +25,7 @@ public:
     std::vector<int> progressValues;
     std::vector<std::string> progressTexts;
     std::vector<std::string> log;
+    std::vector<std::string> notices;
 
     std::string AccessFile() const override { return accessFile; }
     std::string AccessPassword() const override { return accessPassword; }
@@ -42,6 +44,7 @@ public:
     void SetBusy(bool busy) override;
     void SetProgressValue(int percent) override;
     void SetProgressText(std::string_view text) override;
+    void Notice(std::string_view text) override { notices.emplace_back(text); }
 
     void Direct() { mode = engine::RunMode::Direct; }
     void PreviewPerFile() { mode = engine::RunMode::PreviewPerFile; }
