@@ -1,6 +1,7 @@
 #include "CopyText.h"
 
 #include "SqlText.h"
+#include "platform/Utf8.h"
 
 namespace tabulant::engine {
 
@@ -48,24 +49,6 @@ bool IsHex(char c) {
     return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
 }
 int HexValue(char c) { return c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10; }
-
-void AppendUtf8(std::string& out, unsigned long code) {
-    if (code < 0x80) {
-        out += static_cast<char>(code);
-    } else if (code < 0x800) {
-        out += static_cast<char>(0xC0 | (code >> 6));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else if (code < 0x10000) {
-        out += static_cast<char>(0xE0 | (code >> 12));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (code >> 18));
-        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    }
-}
 
 // A number as the server reads it unquoted: [-+]digits[.digits][e[-+]digits], with a digit on
 // at least one side of the point.
@@ -192,7 +175,7 @@ private:
                 code = code * 16 + static_cast<unsigned long>(HexValue(s_[at_++]));
             }
             if (code == 0 || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return false;
-            AppendUtf8(value_, code);
+            platform::AppendUtf8(static_cast<char32_t>(code), value_);
             return true;
         }
         default:

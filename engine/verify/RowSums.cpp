@@ -24,15 +24,15 @@ void RowSums::Add(std::string_view statement) {
     std::uint64_t mixed = 0;
     for (std::size_t k = 0; k < literals_.size(); ++k) {
         const ColumnForm form = k < forms_.size() ? forms_[k] : ColumnForm{};
-        const std::uint64_t seed = k + 1;
+        const std::uint64_t salt = k + 1;
         text_.clear();
         if (AppendServerText(text_, literals_[k], form)) {
-            const std::uint64_t h = TextHash(text_, seed);
+            const std::uint64_t h = TextHash(text_, salt);
             sums_[k].sum += h;
             mixed ^= h;
         } else {
             ++sums_[k].nulls;
-            mixed ^= seed;
+            mixed ^= salt;
         }
     }
     rowSum_ += WholeHash(static_cast<std::int64_t>(mixed), 0);

@@ -6,7 +6,7 @@ namespace tabulant::engine::verify {
 
 namespace {
 
-// Bob Jenkins' 2006 hash over 32-bit words, with the start value and seed handling the server
+// Bob Jenkins' 2006 hash over 32-bit words, with the start value and salt handling the server
 // uses. Words are read little-endian, as a server on a little-endian machine reads them.
 constexpr std::uint32_t rotl(std::uint32_t x, int k) { return (x << k) | (x >> (32 - k)); }
 
@@ -51,8 +51,8 @@ struct State {
         c ^= b;
         c -= rotl(b, 24);
     }
-    // A non-zero seed is mixed in as a block of its own before the data.
-    void seed(std::uint64_t s) {
+    // A non-zero salt is mixed in as a block of its own before the data.
+    void salt(std::uint64_t s) {
         if (s == 0) return;
         a += static_cast<std::uint32_t>(s >> 32);
         b += static_cast<std::uint32_t>(s);
@@ -69,11 +69,11 @@ std::uint32_t word(const unsigned char* p, std::size_t n) {
 
 } // namespace
 
-std::uint64_t TextHash(std::string_view bytes, std::uint64_t seed) {
+std::uint64_t TextHash(std::string_view bytes, std::uint64_t salt) {
     const auto* k = reinterpret_cast<const unsigned char*>(bytes.data());
     std::size_t length = bytes.size();
     State s(static_cast<std::uint32_t>(length));
-    s.seed(seed);
+    s.salt(salt);
     while (length >= 12) {
         s.a += word(k, 4);
         s.b += word(k + 4, 4);
@@ -91,7 +91,7 @@ std::uint64_t TextHash(std::string_view bytes, std::uint64_t seed) {
     return s.result();
 }
 
-std::uint64_t WholeHash(std::int64_t value, std::uint64_t seed) {
+std::uint64_t WholeHash(std::int64_t value, std::uint64_t salt) {
     // The server folds the high half into the low one (inverted for negative values), so that a
     // bigint and an int of the same value hash alike, and hashes the 32-bit result.
     const auto bits = static_cast<std::uint64_t>(value);
@@ -99,7 +99,7 @@ std::uint64_t WholeHash(std::int64_t value, std::uint64_t seed) {
     const auto high = static_cast<std::uint32_t>(bits >> 32);
     low ^= value >= 0 ? high : ~high;
     State s(4);
-    s.seed(seed);
+    s.salt(salt);
     s.a += low;
     s.finish();
     return s.result();

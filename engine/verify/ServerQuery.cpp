@@ -127,13 +127,13 @@ std::string ServerQuery::SumsStatement(std::string_view schema, std::string_view
     std::string mixed;
     for (std::size_t k = 0; k < columns.size(); ++k) {
         const std::string h = "h" + std::to_string(k + 1);
-        const std::string seed = std::to_string(k + 1);
+        const std::string salt = std::to_string(k + 1);
         sql += ", count(" + h + ")::text, coalesce(sum(" + h + "), 0)::text";
         hashes += k == 0 ? "" : ", ";
-        hashes += "hashtextextended(" + ValueText(columns[k].name, columns[k].type) + ", " + seed +
+        hashes += "hashtextextended(" + ValueText(columns[k].name, columns[k].type) + ", " + salt +
                   ") AS " + h;
         mixed += k == 0 ? "" : " # ";
-        mixed += "coalesce(" + h + ", " + seed + ")";
+        mixed += "coalesce(" + h + ", " + salt + ")";
     }
     if (mixed.empty()) mixed = "0::bigint";
     sql += ", coalesce(sum(hashint8extended(" + mixed + ", 0)), 0)::text FROM (SELECT ";

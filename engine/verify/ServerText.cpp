@@ -1,5 +1,7 @@
 #include "ServerText.h"
 
+#include "platform/Utf8.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -31,24 +33,6 @@ int hexValue(char c) {
     c = lower(c);
     if (c >= 'a' && c <= 'f') return c - 'a' + 10;
     return -1;
-}
-
-void appendUtf8(std::string& out, std::uint32_t code) {
-    if (code < 0x80) {
-        out += static_cast<char>(code);
-    } else if (code < 0x800) {
-        out += static_cast<char>(0xC0 | (code >> 6));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else if (code < 0x10000) {
-        out += static_cast<char>(0xE0 | (code >> 12));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (code >> 18));
-        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    }
 }
 
 // The body of an escape string with its escapes undone, as the server reads it.
@@ -99,7 +83,7 @@ void appendUnescaped(std::string& out, std::string_view body) {
             std::uint32_t code = 0;
             const std::size_t digits = e == 'u' ? 4 : 8;
             for (std::size_t n = 0; n < digits; ++n) code = code * 16 + hexValue(body[++i]);
-            appendUtf8(out, code);
+            platform::AppendUtf8(static_cast<char32_t>(code), out);
         } else {
             out += e;
         }

@@ -7,7 +7,7 @@
 namespace tabulant::engine::verify {
 
 // One column's checksum: how many of its values are null, and the sum (modulo 2^64) of the
-// server's text hash (ServerHash.h) of every other value, seeded with the column's position.
+// server's text hash (ServerHash.h) of every other value, salted with the column's position.
 // Equal sums of different values are as unlikely as a 64-bit collision.
 struct ColumnSum {
     std::int64_t nulls = 0;
