@@ -1,6 +1,7 @@
 #include "CopyText.h"
 
 #include "SqlText.h"
+#include "platform/Hex.h"
 #include "platform/Utf8.h"
 
 namespace tabulant::engine {
@@ -44,11 +45,6 @@ void AppendCopyField(std::string& out, std::string_view value) {
 }
 
 namespace {
-
-bool IsHex(char c) {
-    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-}
-int HexValue(char c) { return c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10; }
 
 // A number as the server reads it unquoted: [-+]digits[.digits][e[-+]digits], with a digit on
 // at least one side of the point.
@@ -157,12 +153,12 @@ private:
             value_ += '\t';
             return true;
         case 'x':
-            if (!IsHex(Peek())) {
+            if (platform::HexValue(Peek()) < 0) {
                 value_ += 'x';
                 return true;
             } else {
-                int v = HexValue(s_[at_++]);
-                if (IsHex(Peek())) v = v * 16 + HexValue(s_[at_++]);
+                int v = platform::HexValue(s_[at_++]);
+                if (platform::HexValue(Peek()) >= 0) v = v * 16 + platform::HexValue(s_[at_++]);
                 value_ += static_cast<char>(v);
                 return true;
             }
@@ -171,8 +167,8 @@ private:
             const int digits = c == 'u' ? 4 : 8;
             unsigned long code = 0;
             for (int i = 0; i < digits; ++i) {
-                if (!IsHex(Peek())) return false;
-                code = code * 16 + static_cast<unsigned long>(HexValue(s_[at_++]));
+                if (platform::HexValue(Peek()) < 0) return false;
+                code = code * 16 + static_cast<unsigned long>(platform::HexValue(s_[at_++]));
             }
             if (code == 0 || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return false;
             platform::AppendUtf8(static_cast<char32_t>(code), value_);

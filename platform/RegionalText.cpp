@@ -1,5 +1,7 @@
 #include "RegionalText.h"
 
+#include "Hex.h"
+
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -77,17 +79,10 @@ void RegionalText::AppendText(const Variant& value, std::string& out) const {
     case Variant::Kind::Text:
         out += value.payload();
         return;
-    case Variant::Kind::Binary: {
-        static constexpr char hex[] = "0123456789abcdef";
-        const std::string& bytes = value.payload();
-        out.reserve(out.size() + 2 + 2 * bytes.size());
+    case Variant::Kind::Binary:
         out += "\\x";
-        for (unsigned char b : bytes) {
-            out += hex[b >> 4];
-            out += hex[b & 0x0f];
-        }
+        AppendHex(value.payload(), out);
         return;
-    }
     }
 }
 

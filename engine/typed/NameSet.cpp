@@ -1,5 +1,7 @@
 #include "NameSet.h"
 
+#include "platform/Hex.h"
+
 #include <cstdint>
 
 namespace tabulant::engine::typed {
@@ -26,8 +28,7 @@ std::string FitName(std::string_view name) {
     std::string fitted(name.substr(0, keep));
     fitted += '_';
     const std::uint32_t h = Hash(name);
-    constexpr char digits[] = "0123456789abcdef";
-    for (int shift = 28; shift >= 0; shift -= 4) fitted += digits[(h >> shift) & 0xF];
+    platform::AppendHexNumber(h, 8, fitted);
     return fitted;
 }
 

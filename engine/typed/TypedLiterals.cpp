@@ -1,6 +1,7 @@
 #include "TypedLiterals.h"
 
 #include "platform/CivilCalendar.h"
+#include "platform/Hex.h"
 
 #include <charconv>
 #include <cmath>
@@ -214,20 +215,11 @@ void AppendTypedLiteral(std::string& out, const Variant& v) {
     case Variant::Kind::Text:
         AppendTextLiteral(out, v.payload());
         return;
-    case Variant::Kind::Binary: {
-        static constexpr char digits[] = "0123456789abcdef";
-        const std::string& bytes = v.payload();
+    case Variant::Kind::Binary:
         out += "E'\\\\x";
-        std::size_t at = out.size();
-        out.resize(at + 2 * bytes.size());
-        for (const char c : bytes) {
-            const auto b = static_cast<unsigned char>(c);
-            out[at++] = digits[b >> 4];
-            out[at++] = digits[b & 0xF];
-        }
+        platform::AppendHex(v.payload(), out);
         out += "'::bytea";
         return;
-    }
     }
 }
 

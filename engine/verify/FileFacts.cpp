@@ -1,5 +1,7 @@
 #include "FileFacts.h"
 
+#include "platform/Hex.h"
+
 #include <openssl/evp.h>
 
 #include <chrono>
@@ -29,12 +31,8 @@ void ReadFileFacts(VerifyReport& report) {
     unsigned char digest[EVP_MAX_MD_SIZE];
     unsigned int length = 0;
     if (EVP_DigestFinal_ex(context.get(), digest, &length) != 1) return;
-    static constexpr char hex[] = "0123456789abcdef";
     std::string text;
-    for (unsigned int i = 0; i < length; ++i) {
-        text += hex[digest[i] >> 4];
-        text += hex[digest[i] & 0xF];
-    }
+    platform::AppendHex(std::string_view(reinterpret_cast<const char*>(digest), length), text);
     report.fileSize = size;
     report.fileSha256 = std::move(text);
 }

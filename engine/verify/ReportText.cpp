@@ -1,6 +1,6 @@
 #include "ReportText.h"
 
-#include <cstdio>
+#include "platform/Hex.h"
 
 namespace tabulant::engine::verify {
 
@@ -41,9 +41,8 @@ void appendJsonString(std::string& out, std::string_view text) {
             break;
         default:
             if (static_cast<unsigned char>(c) < 0x20) {
-                char code[8];
-                std::snprintf(code, sizeof code, "\\u%04x", static_cast<unsigned char>(c));
-                out += code;
+                out += "\\u00";
+                platform::AppendHex(std::string_view(&c, 1), out);
             } else {
                 out += c;
             }
@@ -101,8 +100,8 @@ std::string StateWord(TableCheck::State state) {
 }
 
 std::string SumText(std::uint64_t sum) {
-    char text[24];
-    std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(sum));
+    std::string text;
+    platform::AppendHexNumber(sum, 16, text);
     return text;
 }
 

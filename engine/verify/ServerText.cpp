@@ -1,5 +1,6 @@
 #include "ServerText.h"
 
+#include "platform/Hex.h"
 #include "platform/Utf8.h"
 
 #include <algorithm>
@@ -26,13 +27,6 @@ std::string_view trimmed(std::string_view t) {
     while (!t.empty() && (t.front() == ' ' || t.front() == '\t')) t.remove_prefix(1);
     while (!t.empty() && (t.back() == ' ' || t.back() == '\t')) t.remove_suffix(1);
     return t;
-}
-
-int hexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    c = lower(c);
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return -1;
 }
 
 // The body of an escape string with its escapes undone, as the server reads it.
@@ -74,15 +68,16 @@ void appendUnescaped(std::string& out, std::string_view body) {
                  n < 2 && i + 1 < body.size() && body[i + 1] >= '0' && body[i + 1] <= '7'; ++n)
                 code = code * 8 + (body[++i] - '0');
             out += static_cast<char>(code);
-        } else if (e == 'x' && i + 1 < body.size() && hexValue(body[i + 1]) >= 0) {
-            int code = hexValue(body[++i]);
-            if (i + 1 < body.size() && hexValue(body[i + 1]) >= 0)
-                code = code * 16 + hexValue(body[++i]);
+        } else if (e == 'x' && i + 1 < body.size() && platform::HexValue(body[i + 1]) >= 0) {
+            int code = platform::HexValue(body[++i]);
+            if (i + 1 < body.size() && platform::HexValue(body[i + 1]) >= 0)
+                code = code * 16 + platform::HexValue(body[++i]);
             out += static_cast<char>(code);
         } else if ((e == 'u' || e == 'U') && i + (e == 'u' ? 4 : 8) < body.size()) {
             std::uint32_t code = 0;
             const std::size_t digits = e == 'u' ? 4 : 8;
-            for (std::size_t n = 0; n < digits; ++n) code = code * 16 + hexValue(body[++i]);
+            for (std::size_t n = 0; n < digits; ++n)
+                code = code * 16 + platform::HexValue(body[++i]);
             platform::AppendUtf8(static_cast<char32_t>(code), out);
         } else {
             out += e;
@@ -115,7 +110,7 @@ void appendUuid(std::string& out, std::string_view t) {
     std::size_t n = 0;
     for (const char c : t) {
         if (c == '{' || c == '}' || c == '-') continue;
-        if (hexValue(c) < 0 || n == 32) {
+        if (platform::HexValue(c) < 0 || n == 32) {
             out.append(t);
             return;
         }

@@ -1,4 +1,5 @@
 #include "platform/AsciiText.h"
+#include "platform/Hex.h"
 #include "platform/Utf16.h"
 #include "platform/Utf8.h"
 
@@ -81,6 +82,29 @@ private slots:
         QCOMPARE(platform::FindNoCase(text, "JET OLEDB:", true), std::size_t(44));
         QCOMPARE(platform::FindNoCase(text, "missing"), std::string_view::npos);
         QCOMPARE(platform::FindNoCase("ab", "abc", true), std::string_view::npos);
+    }
+
+    // Hex digits end up in bytea literals, checksums and digests: every byte value, both cases,
+    // and a number's leading zeros; reading accepts either case and nothing else.
+    void hex() {
+        std::string all;
+        for (int b = 0; b < 256; ++b) all += static_cast<char>(b);
+        std::string out = "\\x";
+        platform::AppendHex(all, out);
+        QCOMPARE(QByteArray::fromStdString(out), "\\x" + QByteArray::fromStdString(all).toHex());
+        out.clear();
+        platform::AppendHex("\x0a\xff", out, platform::HexCase::Upper);
+        QCOMPARE(out, std::string("0AFF"));
+        out.clear();
+        platform::AppendHexNumber(0x2f, 4, out);
+        platform::AppendHexNumber(~std::uint64_t{0}, 16, out);
+        QCOMPARE(out, std::string("002fffffffffffffffff"));
+        for (int c = 0; c < 256; ++c) {
+            const QByteArray digit(1, static_cast<char>(c));
+            bool ok = false;
+            const int expected = digit.toInt(&ok, 16);
+            QCOMPARE(platform::HexValue(static_cast<char>(c)), ok ? expected : -1);
+        }
     }
 };
 

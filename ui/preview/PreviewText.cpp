@@ -1,6 +1,7 @@
 #include "PreviewText.h"
 
 #include "platform/AsciiText.h"
+#include "platform/Hex.h"
 #include "shell/core/Product.h"
 
 namespace tabulant::ui {
@@ -16,7 +17,6 @@ bool IsStoppingFailure(std::string_view description) {
 }
 
 std::string PercentEncode(std::string_view text) {
-    static constexpr char hex[] = "0123456789ABCDEF";
     std::string out;
     out.reserve(text.size() * 3);
     for (const char ch : text) {
@@ -26,8 +26,7 @@ std::string PercentEncode(std::string_view text) {
             out.push_back(ch);
         } else {
             out.push_back('%');
-            out.push_back(hex[c >> 4]);
-            out.push_back(hex[c & 0x0F]);
+            platform::AppendHex(std::string_view(&ch, 1), out, platform::HexCase::Upper);
         }
     }
     return out;
