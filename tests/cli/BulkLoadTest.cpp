@@ -20,8 +20,6 @@ using V = platform::Variant;
 
 namespace {
 
-QString q(const std::string& s) { return QString::fromStdString(s); }
-
 // Values that the COPY text format must carry through its escapes, and the edges of each type.
 aw::TableData kindsTable() {
     Column id = Column::of("ID", ColumnType::Long);

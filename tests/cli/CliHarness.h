@@ -9,6 +9,8 @@
 
 namespace tabulant::testing {
 
+inline QString q(const std::string& s) { return QString::fromStdString(s); }
+
 // What a run of the command left behind.
 struct CliOutcome {
     int code = -1; // -1: crashed or did not finish

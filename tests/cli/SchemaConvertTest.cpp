@@ -3,7 +3,7 @@
 // and through psql; the overwrite question sees the chosen schema's tables only; a file that
 // cannot be opened is reported and the others are still converted.
 #include "CliHarness.h"
-#include "accesswriter/AccessWriter.h"
+#include "ShopFile.h"
 #include "pgserver/TestServer.h"
 
 #include <QFile>
@@ -13,38 +13,8 @@
 
 using namespace tabulant;
 using namespace tabulant::testing;
-namespace aw = accesswriter;
-using aw::Column;
-using aw::ColumnType;
-using aw::Index;
-using V = platform::Variant;
 
 namespace {
-
-QString q(const std::string& s) { return QString::fromStdString(s); }
-
-// A year's patrons and orders: keys, an index, an AutoNumber whose counter ran past the rows and
-// a relationship, so that the typed mapping has something of each kind to put into the schema.
-// `orders` rows are written (numbered from 1).
-void writeYear(const std::string& path, int orders) {
-    aw::TableData patrons{
-        "Patrons",
-        {Column::of("Code", ColumnType::Text, 5), Column::of("Name", ColumnType::Text, 40)},
-        {{V::text("ALFKI"), V::text("Alfreds")}},
-        {}};
-    patrons.options.indexes = {Index::primary("PrimaryKey", {{"Code"}}),
-                               {"ByName", {{"Name", false}}}};
-    Column id = Column::of("OrderID", ColumnType::Long);
-    id.autoNumber = true;
-    aw::TableData sales{"Orders", {id, Column::of("Code", ColumnType::Text, 5)}, {}, {}};
-    for (int i = 1; i <= orders; ++i) sales.rows.push_back({V::integer(i), V::text("ALFKI")});
-    sales.options.indexes = {Index::primary("PrimaryKey", {{"OrderID"}})};
-    sales.options.autoNumberCounter = 50;
-    aw::Relationship placed{"PatronsOrders", "Orders", "Patrons", {{"Code", "Code"}}};
-    aw::WriterOptions options;
-    options.format = aw::Format::Ace2010;
-    aw::writeDatabase(path, {patrons, sales}, {placed}, options);
-}
 
 // Each table of the database as schema.table and its row count.
 std::string tablesAndRows(TestServer& server, const std::string& database) {
@@ -70,7 +40,8 @@ void SchemaConvertTest::yearsShareOneDatabase_data() {
     QTest::addColumn<QStringList>("options");
     QTest::addColumn<bool>("piped");
     QTest::addColumn<QString>("tables");
-    const QString perFile = "y2019.Orders=2 y2019.Patrons=1 y2020.Orders=3 y2020.Patrons=1";
+    const QString perFile =
+        "y2019.CliOrders=2 y2019.CliPatrons=2 y2020.CliOrders=3 y2020.CliPatrons=2";
     QTest::newRow("schema per file") << QStringList{"--schema-per-file"} << false << perFile;
     QTest::newRow("schema per file, typed")
         << QStringList{"--schema-per-file", "--typed"} << false << perFile;
@@ -79,15 +50,15 @@ void SchemaConvertTest::yearsShareOneDatabase_data() {
     // One schema for both: the second year replaces the first.
     QTest::newRow("one schema, typed, through psql")
         << QStringList{"--schema", "Sales Years", "--typed", "--overwrite", "yes"} << true
-        << "Sales Years.Orders=3 Sales Years.Patrons=1";
+        << "Sales Years.CliOrders=3 Sales Years.CliPatrons=2";
     QTest::newRow("one schema") << QStringList{"--schema", "Sales Years", "--overwrite", "yes"}
-                                << false << "Sales Years.Orders=3 Sales Years.Patrons=1";
+                                << false << "Sales Years.CliOrders=3 Sales Years.CliPatrons=2";
     // The rows in bulk go to the schema's tables too, and the verification looks there.
     QTest::newRow("schema per file, typed, in bulk, verified")
         << QStringList{"--schema-per-file", "--typed", "--copy", "--verify"} << false << perFile;
     QTest::newRow("one schema, in bulk, through psql")
         << QStringList{"--schema", "Sales Years", "--copy", "--overwrite", "yes"} << true
-        << "Sales Years.Orders=3 Sales Years.Patrons=1";
+        << "Sales Years.CliOrders=3 Sales Years.CliPatrons=2";
 }
 
 void SchemaConvertTest::yearsShareOneDatabase() {
@@ -98,8 +69,8 @@ void SchemaConvertTest::yearsShareOneDatabase() {
     const std::string database = "cli_schemas";
     server.recreateDatabase(database);
     CliHarness h;
-    writeYear(h.path("y2019.mdb").toStdString(), 2);
-    writeYear(h.path("y2020.accdb").toStdString(), 3);
+    writeShop(h.path("y2019.mdb").toStdString(), 2);
+    writeShop(h.path("y2020.accdb").toStdString(), 3);
     const QStringList files{h.path("y2019.mdb"), h.path("y2020.accdb")};
 
     CliOutcome o;
@@ -114,10 +85,10 @@ void SchemaConvertTest::yearsShareOneDatabase() {
     QVERIFY2(o.code == 0, o.err().c_str());
     if (options.contains("--verify"))
         QVERIFY2(std::count(o.errLines.begin(), o.errLines.end(),
-                            std::string("Orders: 3 rows, 2 "
+                            std::string("CliOrders: 3 rows, 3 "
                                         "columns: identical")) == 1,
                  o.err().c_str());
-    QVERIFY2(o.errLines.back().starts_with("2 files, 4 tables, 7 rows, "), o.err().c_str());
+    QVERIFY2(o.errLines.back().starts_with("2 files, 4 tables, 9 rows, "), o.err().c_str());
     QCOMPARE(q(tablesAndRows(server, database)), tables);
     if (piped && options.contains("--copy")) {
         // The rows went as COPY blocks into the schema's table, not as INSERTs nor into public.
@@ -126,7 +97,7 @@ void SchemaConvertTest::yearsShareOneDatabase() {
         QFile script(sql);
         QVERIFY(script.open(QIODevice::ReadOnly));
         const QByteArray text = script.readAll();
-        QVERIFY2(text.contains("\nCOPY \"Sales Years\".\"Orders\" FROM STDIN;\n"), text.data());
+        QVERIFY2(text.contains("\nCOPY \"Sales Years\".\"CliOrders\" FROM STDIN;\n"), text.data());
         QVERIFY2(!text.contains("INSERT INTO"), text.data());
     }
 
@@ -140,15 +111,15 @@ void SchemaConvertTest::yearsShareOneDatabase() {
             schema +
             "\"') AND (contype <> 'f' OR "
             "(SELECT relnamespace FROM pg_class WHERE oid = confrelid) = connamespace);"
-            "SELECT indexname FROM pg_indexes WHERE indexname LIKE '%ByName';"
+            "SELECT indexname FROM pg_indexes WHERE indexname LIKE '%ByDate';"
             "INSERT INTO \"" +
             schema +
-            "\".\"Orders\" (\"Code\") VALUES ('ALFKI') RETURNING "
+            "\".\"CliOrders\" (\"CustomerCode\") VALUES ('ALFKI') RETURNING "
             "\"OrderID\"",
         database);
-    QCOMPARE(q(keys), QString("Orders_PrimaryKey:p PatronsOrders:f Patrons_PrimaryKey:p\n"
-                              "Patrons_ByName%1\n51")
-                          .arg(options.contains("--schema") ? "" : "\nPatrons_ByName"));
+    QCOMPARE(q(keys), QString("CliOrders_PrimaryKey:p CliPatrons_Company:u "
+                              "CliPatrons_PrimaryKey:p PatronsOrders:f\nCliOrders_ByDate%1\n21")
+                          .arg(options.contains("--schema") ? "" : "\nCliOrders_ByDate"));
 }
 
 void SchemaConvertTest::overwriteAsksAboutTheSchemasTables() {
@@ -156,10 +127,11 @@ void SchemaConvertTest::overwriteAsksAboutTheSchemasTables() {
     const std::string database = "cli_schema_overwrite";
     server.recreateDatabase(database);
     // A table of the same name elsewhere is no reason to ask.
-    server.psql("CREATE TABLE \"Patrons\" (kept text); INSERT INTO \"Patrons\" VALUES ('public')",
+    server.psql("CREATE TABLE \"CliPatrons\" (kept text); INSERT INTO \"CliPatrons\" VALUES "
+                "('public')",
                 database);
     CliHarness h;
-    writeYear(h.path("shop.mdb").toStdString(), 2);
+    writeShop(h.path("shop.mdb").toStdString());
     const QStringList args = h.serverArgs(database)
                              << "--schema"
                              << "shop"
@@ -173,17 +145,17 @@ void SchemaConvertTest::overwriteAsksAboutTheSchemasTables() {
                  std::string::npos,
              first.err().c_str());
     QVERIFY2(first.err().find("overwrite") == std::string::npos, first.err().c_str());
-    QVERIFY2(first.errLines.back().starts_with("1 of 2 files, 2 tables, 3 rows, "),
+    QVERIFY2(first.errLines.back().starts_with("1 of 2 files, 2 tables, 4 rows, "),
              first.err().c_str());
     QCOMPARE(q(tablesAndRows(server, database)),
-             QString("public.Patrons=1 shop.Orders=2 shop.Patrons=1"));
+             QString("public.CliPatrons=1 shop.CliOrders=2 shop.CliPatrons=2"));
 
     const CliOutcome again = h.run(args.mid(0, args.size() - 1));
     QCOMPARE(again.code, 0);
-    QVERIFY2(again.err().find("Would you like to overwrite Orders? No") != std::string::npos,
+    QVERIFY2(again.err().find("Would you like to overwrite CliOrders? No") != std::string::npos,
              again.err().c_str());
     QCOMPARE(q(tablesAndRows(server, database)),
-             QString("public.Patrons=1 shop.Orders=2 shop.Patrons=1"));
+             QString("public.CliPatrons=1 shop.CliOrders=2 shop.CliPatrons=2"));
 }
 
 QTEST_GUILESS_MAIN(SchemaConvertTest)

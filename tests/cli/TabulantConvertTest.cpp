@@ -45,8 +45,6 @@ aw::WriterOptions format(aw::Format f) {
     return options;
 }
 
-QString q(const std::string& s) { return QString::fromStdString(s); }
-
 // locked.mdb in the harness's folder, protected by the password Right1.
 QString writeLocked(const CliHarness& h, const std::string& table) {
     aw::WriterOptions locked;

@@ -3,6 +3,7 @@
 // --overwrite yes); data that breaks a key is reported once by the key's name, and in one
 // transaction leaves nothing behind; replacing some tables keeps the foreign keys of the others.
 #include "CliHarness.h"
+#include "ShopFile.h"
 #include "accesswriter/AccessWriter.h"
 #include "accesswriter/SavedQueries.h"
 #include "pgserver/TestServer.h"
@@ -20,41 +21,6 @@ using aw::Index;
 using V = platform::Variant;
 
 namespace {
-
-QString q(const std::string& s) { return QString::fromStdString(s); }
-
-// Patrons and their orders: a text key, an AutoNumber key whose counter ran past the rows, a
-// unique index, an index and an enforced relationship that cascades deletes. The patrons come
-// last in the table list, so a run converts them first, while an earlier load's orders still
-// refer to them.
-void writeShop(const std::string& path) {
-    aw::TableData patrons{
-        "CliPatrons",
-        {Column::of("CustomerCode", ColumnType::Text, 5),
-         Column::of("Company Name", ColumnType::Text, 40)},
-        {{V::text("ALFKI"), V::text("Alfreds")}, {V::text("BONAP"), V::text("Bon app'")}},
-        {}};
-    patrons.options.indexes = {Index::primary("PrimaryKey", {{"CustomerCode"}}),
-                               {"Company", {{"Company Name"}}, false, true}};
-    Column id = Column::of("OrderID", ColumnType::Long);
-    id.autoNumber = true;
-    aw::TableData orders{
-        "CliOrders",
-        {id, Column::of("CustomerCode", ColumnType::Text, 5),
-         Column::of("Ordered On", ColumnType::DateTime)},
-        {{V::integer(10), V::text("ALFKI"), V::date(aw::oleDate(1850, 3, 4, 10, 20, 30))},
-         {V::integer(11), V::text("BONAP"), V::null()}},
-        {}};
-    orders.options.indexes = {Index::primary("PrimaryKey", {{"OrderID"}}),
-                              {"ByDate", {{"Ordered On", false}}}};
-    orders.options.autoNumberCounter = 20;
-    aw::Relationship placed{
-        "PatronsOrders", "CliOrders", "CliPatrons", {{"CustomerCode", "CustomerCode"}}};
-    placed.cascadeDeletes = true;
-    aw::WriterOptions options;
-    options.format = aw::Format::Ace2010;
-    aw::writeDatabase(path, {patrons, orders}, {placed}, options);
-}
 
 // Columns with their types, constraints and indexes as the catalogue has them, and the rows.
 std::string shape(TestServer& server, const std::string& database) {

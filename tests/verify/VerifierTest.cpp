@@ -3,17 +3,10 @@
 // afterwards is found and named; the sums taken while the run loads are those read from the file.
 
 #include "engine/verify/Verifier.h"
+#include "TypedRun.h"
 #include "accesswriter/AccessWriter.h"
-#include "db/ProviderConnectionFactory.h"
-#include "engine/ConversionRun.h"
 #include "engine/verify/LoadSums.h"
 #include "engine/verify/ReportText.h"
-#include "fakes/CountingEventLoop.h"
-#include "fakes/FakeMainWindow.h"
-#include "fakes/FakePreview.h"
-#include "fakes/ScriptedPrompts.h"
-#include "pgserver/TestServer.h"
-#include "platform/RegionalText.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -62,24 +55,13 @@ std::vector<TableData> Tables() {
     return {people, empty};
 }
 
-struct Conversion {
-    Conversion(const std::string& path, engine::PolicyKind policy) {
-        window.policy = policy;
-        window.accessFile = path;
-        const db::FixedConnectionFields f =
-            TestServer::shared().fields(TestServer::User, TestServer::Password, Database);
-        window.server = f.server;
-        window.port = f.port;
-        window.user = f.user;
-        window.password = f.password;
-        window.database = f.database;
-    }
+struct Conversion : testing::TypedRun {
+    Conversion(const std::string& path, engine::PolicyKind policy)
+        : TypedRun(path, Database, policy) {}
     void Run(engine::RowTap* tap = nullptr) {
         engine::RunOptions options;
         options.rowTap = tap;
-        engine::ConversionRun run({window, window, preview, prompts, events, factory, regional},
-                                  std::string(engine::StartConvertingLocation), std::move(options));
-        run.Run();
+        TypedRun::Run(std::move(options));
     }
     engine::verify::VerifyReport Verify(std::vector<std::string> tables = {},
                                         const engine::verify::LoadSums* taken = nullptr) {
@@ -88,13 +70,6 @@ struct Conversion {
         request.taken = taken;
         return verifier.Run(request);
     }
-
-    db::ProviderConnectionFactory factory;
-    fakes::FakeMainWindow window;
-    fakes::FakePreview preview;
-    fakes::ScriptedPrompts prompts;
-    fakes::CountingEventLoop events;
-    const platform::RegionalText regional;
 };
 
 std::string Sql(std::string_view sql) { return TestServer::shared().psql(sql, Database); }

@@ -11,14 +11,17 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace tabulant::testing {
 
-// A run of the typed conversion on the Access file `path` into the test server's `database`,
-// through the real reader and ODBC driver; the prompts and the preview are fakes that record.
+// A run of the conversion (the typed one unless told) on the Access file `path` into the test
+// server's `database`, through the real reader and ODBC driver; the prompts and the preview are
+// fakes that record.
 struct TypedRun {
-    TypedRun(const std::string& path, std::string_view database) {
-        window.policy = engine::PolicyKind::Typed;
+    TypedRun(const std::string& path, std::string_view database,
+             engine::PolicyKind policy = engine::PolicyKind::Typed) {
+        window.policy = policy;
         window.accessFile = path;
         const db::FixedConnectionFields f =
             TestServer::shared().fields(TestServer::User, TestServer::Password, database);
@@ -28,9 +31,9 @@ struct TypedRun {
         window.password = f.password;
         window.database = f.database;
     }
-    void Run() {
+    void Run(engine::RunOptions options = {}) {
         engine::ConversionRun run({window, window, preview, prompts, events, factory, regional},
-                                  std::string(engine::StartConvertingLocation));
+                                  std::string(engine::StartConvertingLocation), std::move(options));
         run.Run();
     }
 
