@@ -66,46 +66,10 @@ private slots:
 void DatatypeTest::adoTypeName_data() {
     QTest::addColumn<int>("code");
     QTest::addColumn<QString>("name");
-    const std::pair<int, const char*> named[] = {{0, "adEmpty"},
-                                                 {2, "adSmallInt"},
-                                                 {3, "adInteger"},
-                                                 {4, "adSingle"},
-                                                 {5, "adDouble"},
-                                                 {6, "adCurrency"},
-                                                 {7, "adDate"},
-                                                 {8, "adBSTR"},
-                                                 {9, "adIDispatch"},
-                                                 {10, "adError"},
-                                                 {11, "adBoolean"},
-                                                 {12, "adVariant"},
-                                                 {13, "adIUnknown"},
-                                                 {14, "adDecimal"},
-                                                 {16, "adTinyInt"},
-                                                 {17, "adUnsignedTinyInt"},
-                                                 {18, "adUnsignedSmallInt"},
-                                                 {19, "adUnsignedInt"},
-                                                 {20, "adBigInt"},
-                                                 {21, "adUnsignedBigInt"},
-                                                 {64, "adFileTime"},
-                                                 {72, "adGUID"},
-                                                 {128, "adBinary"},
-                                                 {129, "adChar"},
-                                                 {130, "adWChar"},
-                                                 {131, "adNumeric"},
-                                                 {132, "adUserDefined"},
-                                                 {133, "adDBDate"},
-                                                 {134, "adDBTime"},
-                                                 {135, "adDBTimeStamp"},
-                                                 {136, "adChapter"},
-                                                 {138, "adPropVariant"},
-                                                 {139, "adVarNumeric"},
-                                                 {200, "adVarChar"},
-                                                 {201, "adLongVarChar"},
-                                                 {202, "adVarWChar"},
-                                                 {203, "adLongVarWChar"},
-                                                 {204, "adVarBinary"},
-                                                 {205, "adLongVarBinary"}};
-    QCOMPARE(std::size(named), std::size_t(39));
+    // The names themselves are a table in Datatype.cpp; the type rules below match on them.
+    // Here: both ends, a code after a gap, and codes in the gaps and beyond.
+    const std::pair<int, const char*> named[] = {
+        {0, "adEmpty"}, {14, "adDecimal"}, {64, "adFileTime"}, {205, "adLongVarBinary"}};
     for (auto [code, name] : named) QTest::addRow("%d", code) << code << name;
     for (int unknown : {1, 15, 22, 137, 206, -1, 32767})
         QTest::addRow("%d", unknown) << unknown << "";
