@@ -54,6 +54,21 @@ void BulkLoad::Row(const std::string& statement) {
     }
 }
 
+void BulkLoad::Row(const CopyRow& row) {
+    ++rows_;
+    if (!output_) return sink_->Row(row);
+    if (!blockOpen_) {
+        output_->Write(copy_);
+        blockOpen_ = true;
+    }
+    lines_ += row.line;
+    ++loaded_;
+    if (lines_.size() >= ScriptPieceBytes) {
+        output_->WriteData(lines_);
+        lines_.clear();
+    }
+}
+
 void BulkLoad::EndScriptBlock() {
     if (!blockOpen_) return;
     lines_ += "\\.\n";

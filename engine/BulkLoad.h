@@ -31,6 +31,8 @@ public:
     // One row as its INSERT statement. Throws BulkFailure (CopySink.h), or what the output
     // throws.
     void Row(const std::string& statement);
+    // One row as its COPY line made from its values.
+    void Row(const CopyRow& row);
     // Sends the rows kept. Throws as Row does.
     void Finish();
 

@@ -116,6 +116,7 @@ void ChunkSender::Fail(const db::CopyResult& result) {
 }
 
 void ChunkSender::Process(CopyChunk& chunk) {
+    if (chunk.made) return SendRows(chunk, 0, chunk.rows);
     // The lines are made and streamed to the server piece by piece, so that it reads while they
     // are made. A row without a COPY line ends the COPY under way and is executed on its own.
     chunk.lines.clear();
@@ -162,7 +163,7 @@ void ChunkSender::ExecuteAlone(const CopyChunk& chunk, std::size_t i) {
     if (result.ok) return Loaded(1, row);
     if (result.connectionLost) Fail(result);
     Report({.refusedRow = row,
-            .statement = chunk.statements[i],
+            .statement = chunk.Statement(i),
             .reason = result.message,
             .settled = row});
 }
@@ -190,7 +191,7 @@ void ChunkSender::SendRows(const CopyChunk& chunk, std::size_t first, std::size_
         if (bad > first) SendRows(chunk, first, bad);
         const std::int64_t row = chunk.firstRow + static_cast<std::int64_t>(bad);
         Report({.refusedRow = row,
-                .statement = chunk.statements[bad],
+                .statement = chunk.Statement(bad),
                 .reason = result.message,
                 .settled = row});
         first = bad + 1;

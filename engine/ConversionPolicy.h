@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CopyRow.h"
 #include "RunPorts.h"
 #include "SqlText.h"
 #include "platform/Connection.h"
@@ -72,6 +73,12 @@ public:
     // The statement of the record set's current row.
     virtual const std::string& RowStatement(shell::Trap& trap,
                                             const platform::Recordset& records) = 0;
+    // The same row for a bulk load, in place of RowStatement: as its COPY line made straight
+    // from its values, when the policy can (CopyRow.h), which spares writing the statement and
+    // reading it back; else as its statement. The same steps run as in RowStatement.
+    virtual BulkRowText RowForBulk(shell::Trap& trap, const platform::Recordset& records) {
+        return {.statement = &RowStatement(trap, records)};
+    }
     // Statements after the table's last row (sequence values, say); often none.
     virtual const std::vector<std::string>& AfterTable(shell::Trap& trap,
                                                        std::string_view table) = 0;

@@ -134,6 +134,8 @@ private:
     // The bulk load of the current table's rows (ConversionRunBulk.cpp).
     bool StartBulk(shell::Trap& trap);
     void BulkRow(const std::string& statement);
+    void BulkRow(const CopyRow& row);
+    template <class Row> void BulkRowOf(const Row& row);
     void FinishBulk(shell::Trap& trap);
     void BulkFailed(const BulkFailure& failure);
     void AfterLastTable(shell::Trap& trap);
@@ -166,6 +168,7 @@ private:
     std::unique_ptr<BulkLoad> bulk_;         // made at the first table loaded in bulk
     bool bulkRun_ = false;                   // the run loads rows in bulk
     bool bulkTable_ = false;                 // the current table's rows go in bulk
+    std::string bulkInto_;                   // INSERT INTO "T" of the current table
     std::optional<BulkFailure> bulkFailure_; // ended the current table's bulk load
     RowTap* rowTap_;
     bool tapping_ = false; // the current table's rows are shown to rowTap_

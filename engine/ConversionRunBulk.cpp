@@ -1,6 +1,7 @@
 #include "ConversionRun.h"
 
 #include "RowLoop.h"
+#include "SqlText.h"
 #include "shell/core/ErrorReport.h"
 
 #include <ctime>
@@ -23,6 +24,8 @@ bool ConversionRun::StartBulk(shell::Trap& trap) {
         }
         bulk_->Start(table_, schema_);
         bulkTable_ = true;
+        bulkInto_ = "INSERT INTO ";
+        AppendTableName(bulkInto_, schema_, table_);
     } catch (const std::exception& e) {
         // Said once: the run's rows then go as they always have.
         bulkRun_ = false;
@@ -37,11 +40,15 @@ void ConversionRun::BulkFailed(const BulkFailure& failure) {
     bulkFailure_ = failure;
 }
 
-void ConversionRun::BulkRow(const std::string& statement) {
+void ConversionRun::BulkRow(const std::string& statement) { BulkRowOf(statement); }
+
+void ConversionRun::BulkRow(const CopyRow& row) { BulkRowOf(row); }
+
+template <class Row> void ConversionRun::BulkRowOf(const Row& row) {
     ++summary_.statements;
     if (bulkFailure_ || Halted()) return;
     try {
-        bulk_->Row(statement);
+        bulk_->Row(row);
     } catch (const BulkFailure& failure) {
         BulkFailed(failure);
     } catch (const std::exception& e) {

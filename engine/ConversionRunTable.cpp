@@ -33,6 +33,18 @@ public:
         else
             run_.HandStatement(trap_, 422, 432, statement, Role::Row);
     }
+    bool TakesCopyRows() const override { return run_.bulkTable_; }
+    void Row(const CopyRow& row) override {
+        ++run_.summary_.rows;
+        ++run_.tableRows_;
+        if (run_.tapping_) {
+            // The proof of the load reads the statement the row stands for.
+            statement_.clear();
+            row.statement(statement_, run_.bulkInto_, row.line, row.forms);
+            run_.rowTap_->Row(statement_);
+        }
+        run_.BulkRow(row);
+    }
     bool Stopped() const override {
         return run_.Halted() || run_.refusal_.has_value() || run_.bulkFailure_.has_value();
     }
@@ -41,6 +53,7 @@ private:
     ConversionRun& run_;
     shell::Trap& trap_;
     int shown_ = -1;
+    std::string statement_;
 };
 
 void ConversionRun::HandStatement(shell::Trap& trap, int previewLine, int executeLine,

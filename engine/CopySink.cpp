@@ -1,6 +1,7 @@
 #include "CopySink.h"
 
 #include "CopyText.h"
+#include "SqlText.h"
 
 namespace tabulant::engine {
 
@@ -15,20 +16,34 @@ void CopySink::Start(std::string_view table, std::string_view schema) {
     sender_->Reset();
     if (chunk_) chunk_->Clear();
     copy_ = CopyFromStdinStatement(table, schema);
+    into_ = "INSERT INTO ";
+    AppendTableName(into_, schema, table);
     rows_ = 0;
     committed_ = 0;
     settled_ = 0;
 }
 
-void CopySink::Row(const std::string& statement) {
+CopyChunk& CopySink::ChunkFor(bool made) {
     if (sender_->HasNews()) Collect();
     ++rows_;
+    if (chunk_ && chunk_->rows > 0 && chunk_->made != made) Hand();
     if (!chunk_) chunk_ = sender_->Take();
     if (chunk_->rows == 0) {
         chunk_->copy = copy_;
+        chunk_->into = into_;
+        chunk_->made = made;
         chunk_->firstRow = rows_;
     }
-    chunk_->Keep(statement);
+    return *chunk_;
+}
+
+void CopySink::Row(const std::string& statement) {
+    ChunkFor(false).Keep(statement);
+    if (chunk_->rows >= limits_.rows || chunk_->bytes >= limits_.bytes) Hand();
+}
+
+void CopySink::Row(const CopyRow& row) {
+    ChunkFor(true).Keep(row);
     if (chunk_->rows >= limits_.rows || chunk_->bytes >= limits_.bytes) Hand();
 }
 

@@ -44,10 +44,10 @@ private:
 // sent again, the row is handed to the outcomes as refused, and the rest of the chunk is tried
 // again; so every row the server accepts lands once, in the order given. A row that has no COPY
 // line (CopyText.h) is executed as its statement, after the rows before it.
-// A chunk goes to the server on a thread of its own (ChunkSender.h), which also makes the COPY
-// lines, while the next one fills, so reading and loading overlap; what became of the rows is
-// handed to the outcomes on the caller's thread, at the next row or at Finish(), in order. Thread:
-// one (the user-interface thread); Finish() waits for the server.
+// A chunk goes to the server on a thread of its own (ChunkSender.h), which also reads the COPY
+// lines of rows given as statements, while the next one fills, so reading and loading overlap; what
+// became of the rows is handed to the outcomes on the caller's thread, at the next row or at
+// Finish(), in order. Thread: one (the user-interface thread); Finish() waits for the server.
 class CopySink {
 public:
     struct Limits {
@@ -62,6 +62,8 @@ public:
     void Start(std::string_view table, std::string_view schema = {});
     // One row, as its INSERT statement. Throws BulkFailure (for a chunk sent before).
     void Row(const std::string& statement);
+    // One row as its COPY line made from its values (CopyRow.h).
+    void Row(const CopyRow& row);
     // Sends what is kept and waits until every row is committed or refused. Throws BulkFailure.
     void Finish();
 
@@ -73,12 +75,15 @@ public:
 private:
     void Hand();
     void Collect();
+    // The chunk to keep the next row in, whose rows are all `made` or all statements.
+    CopyChunk& ChunkFor(bool made);
 
     RowOutcomes& outcomes_;
     Limits limits_;
     std::unique_ptr<ChunkSender> sender_;
     std::unique_ptr<CopyChunk> chunk_; // the chunk filling
     std::string copy_;                 // COPY "T" FROM STDIN
+    std::string into_;                 // INSERT INTO "T"
     std::vector<ChunkOutcome> news_;
     std::int64_t rows_ = 0;      // rows given for the table
     std::int64_t committed_ = 0; // of them, committed

@@ -44,6 +44,50 @@ void AppendCopyField(std::string& out, std::string_view value) {
     out.append(value.data() + from, value.size() - from);
 }
 
+void AppendCopyFieldValue(std::string& out, std::string_view field) {
+    for (std::size_t from = 0;;) {
+        const std::size_t slash = field.find('\\', from);
+        if (slash == std::string_view::npos || slash + 1 >= field.size()) {
+            out.append(field.substr(from));
+            return;
+        }
+        out.append(field.substr(from, slash - from));
+        std::size_t at = slash + 1;
+        const char c = field[at++];
+        switch (c) {
+        case 't':
+            out += '\t';
+            break;
+        case 'n':
+            out += '\n';
+            break;
+        case 'r':
+            out += '\r';
+            break;
+        case 'b':
+            out += '\b';
+            break;
+        case 'f':
+            out += '\f';
+            break;
+        case 'v':
+            out += '\v';
+            break;
+        default:
+            if (c >= '0' && c <= '7') {
+                int v = c - '0';
+                for (int i = 0; i < 2 && at < field.size() && field[at] >= '0' && field[at] <= '7';
+                     ++i)
+                    v = v * 8 + (field[at++] - '0');
+                out += static_cast<char>(v & 0xFF);
+            } else {
+                out += c;
+            }
+        }
+        from = at;
+    }
+}
+
 namespace {
 
 // A number as the server reads it unquoted: [-+]digits[.digits][e[-+]digits], with a digit on

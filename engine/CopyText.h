@@ -15,6 +15,10 @@ std::string CopyFromStdinStatement(std::string_view table, std::string_view sche
 // Appends `value` escaped for a COPY text field.
 void AppendCopyField(std::string& out, std::string_view value);
 
+// Appends the value of a COPY text field: the escapes AppendCopyField writes undone, as the
+// server undoes them (\\, \t, \n, \r, \b, \f, \v, octal \ooo); \N is not told apart.
+void AppendCopyFieldValue(std::string& out, std::string_view field);
+
 // Appends the COPY line (with its '\n') of a row statement as the run makes it,
 // INSERT INTO "T" VALUES (v1, v2, ...); whose values are the literals the policies write:
 // NULL, numbers, TRUE and FALSE, '...' with '' doubled, E'...' with backslash escapes, the

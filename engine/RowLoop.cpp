@@ -23,7 +23,13 @@ void WriteRows(shell::Trap& trap, platform::Recordset& records, platform::EventL
         trap(332, [&] { events.yield(); });
         trap(336, [&] { ++counter; });
         trap(338, [&] { sink.Progress(counter, recordCount); });
-        sink.Statement(policy.RowStatement(trap, records));
+        if (!sink.TakesCopyRows()) {
+            sink.Statement(policy.RowStatement(trap, records));
+        } else if (const BulkRowText row = policy.RowForBulk(trap, records); row.copy) {
+            sink.Row(*row.copy);
+        } else {
+            sink.Statement(*row.statement);
+        }
         if (sink.Stopped()) return;
         bool moved = false;
         trap(434, [&] {

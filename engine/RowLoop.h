@@ -18,6 +18,10 @@ public:
     // Before row `counter` (1-based) of `recordCount`, the count the record set reported.
     virtual void Progress(std::int64_t counter, std::int64_t recordCount) = 0;
     virtual void Statement(const std::string& statement) = 0;
+    // True when the rows go to a bulk load, which takes them as CopyRow(...) where the policy
+    // can make their COPY lines (ConversionPolicy::RowForBulk).
+    virtual bool TakesCopyRows() const { return false; }
+    virtual void Row(const CopyRow&) {}
     // True when no more rows are wanted: the loop ends after the statement just handed over,
     // leaving the record set on that row.
     virtual bool Stopped() const { return false; }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/CopyRow.h"
 #include "platform/Recordset.h"
 
 #include <cstdint>
@@ -14,7 +15,7 @@ namespace tabulant::engine::typed {
 // the table's columns. Remembers the highest whole number seen in the identity column, for the
 // sequence set after the rows.
 // The statement is built in one buffer reused from row to row: no allocation once it has grown
-// to the longest row. Thread: one at a time.
+// to the longest row; so is the COPY line of BuildCopy. Thread: one at a time.
 class RowStatements {
 public:
     // The table whose rows follow; `identityColumn` is the position of its identity column, or
@@ -24,12 +25,19 @@ public:
     // The statement of the record set's current row; valid until the next call. Throws
     // platform::Error when a field cannot be read.
     const std::string& Build(const platform::Recordset& records);
+    // The same row for a bulk load, as its COPY line (engine/CopyRow.h); null for a row of no
+    // fields, whose statement (DEFAULT VALUES) has none. Valid until the next call; throws as
+    // Build does.
+    const CopyRow* BuildCopy(const platform::Recordset& records);
 
     std::optional<std::int64_t> HighestIdentity() const { return highest_; }
 
 private:
-    std::string prefix_; // INSERT INTO "T" VALUES (
+    void NoteIdentity(int k, const platform::Variant& value);
+
+    std::string prefix_; // INSERT INTO "T"
     std::string statement_;
+    CopyRow copy_;
     int identityColumn_ = -1;
     std::optional<std::int64_t> highest_;
 };

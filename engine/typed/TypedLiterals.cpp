@@ -1,8 +1,10 @@
 #include "TypedLiterals.h"
 
+#include "engine/CopyText.h"
 #include "platform/CivilCalendar.h"
 #include "platform/Hex.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -90,18 +92,23 @@ std::int64_t TimeOfDay(double ole, std::int64_t day) {
 } // namespace
 
 void AppendTimestampLiteral(std::string& out, double ole) {
+    out += '\'';
+    AppendTimestampText(out, ole);
+    out += '\'';
+}
+
+void AppendTimestampText(std::string& out, double ole) {
     if (std::isnan(ole)) {
-        out += "'NaN'";
+        out += "NaN";
         return;
     }
     if (std::isinf(ole)) {
-        out += ole > 0 ? "'infinity'" : "'-infinity'";
+        out += ole > 0 ? "infinity" : "-infinity";
         return;
     }
     if (std::fabs(ole) >= FarthestOleDay) {
-        out += '\'';
         AppendNumber(out, ole);
-        out += " days after 1899-12-30'";
+        out += " days after 1899-12-30";
         return;
     }
     // The whole part counts days from 1899-12-30; the fraction's size is the time of day, also
@@ -115,7 +122,6 @@ void AppendTimestampLiteral(std::string& out, double ole) {
     const platform::CivilDate date = platform::CivilFromDays(day + platform::OleEpochDay);
     // PostgreSQL counts no year 0: 1 BC comes before 1 AD.
     const bool bc = date.year <= 0;
-    out += '\'';
     AppendPadded(out, bc ? 1 - date.year : date.year, 4);
     out += '-';
     AppendPadded(out, date.month, 2);
@@ -138,7 +144,6 @@ void AppendTimestampLiteral(std::string& out, double ole) {
         AppendPadded(out, fraction, digits);
     }
     if (bc) out += " BC";
-    out += '\'';
 }
 
 void AppendTextLiteral(std::string& out, std::string_view text) {
@@ -221,6 +226,106 @@ void AppendTypedLiteral(std::string& out, const Variant& v) {
         out += "'::bytea";
         return;
     }
+}
+
+} // namespace tabulant::engine::typed
+
+namespace tabulant::engine::typed {
+
+namespace {
+
+// How AppendTypedCopyField's fields are written as literals.
+constexpr char NullForm = 'n';   // NULL
+constexpr char BareForm = 'b';   // as the field stands: a number, TRUE, FALSE
+constexpr char QuotedForm = 'q'; // a text literal of the field's value
+constexpr char ByteaForm = 'x';  // a text literal of the field's value, then ::bytea
+
+char AppendFloatField(std::string& out, double v, bool single) {
+    if (std::isnan(v)) {
+        out += "NaN";
+        return QuotedForm;
+    }
+    if (std::isinf(v)) {
+        out += v > 0 ? "Infinity" : "-Infinity";
+        return QuotedForm;
+    }
+    if (single)
+        AppendNumber(out, static_cast<float>(v));
+    else
+        AppendNumber(out, v);
+    return BareForm;
+}
+
+} // namespace
+
+char AppendTypedCopyField(std::string& out, const Variant& v) {
+    switch (v.kind()) {
+    case Variant::Kind::Null:
+        out += "\\N";
+        return NullForm;
+    case Variant::Kind::Boolean:
+        out += v.asBoolean() ? "TRUE" : "FALSE";
+        return BareForm;
+    case Variant::Kind::Integer:
+        AppendNumber(out, v.asInteger());
+        return BareForm;
+    case Variant::Kind::Single:
+        return AppendFloatField(out, v.asDouble(), true);
+    case Variant::Kind::Double:
+        return AppendFloatField(out, v.asDouble(), false);
+    case Variant::Kind::Currency:
+        AppendCurrency(out, v.asCurrency());
+        return BareForm;
+    case Variant::Kind::Decimal:
+        if (!IsDecimalText(v.payload())) break;
+        out += v.payload();
+        return BareForm;
+    case Variant::Kind::Date:
+        AppendTimestampText(out, v.asDouble());
+        return QuotedForm;
+    case Variant::Kind::Text:
+        break;
+    case Variant::Kind::Binary: {
+        static constexpr char digits[] = "0123456789abcdef";
+        out += "\\\\x";
+        for (const char c : v.payload()) {
+            const auto b = static_cast<unsigned char>(c);
+            out += digits[b >> 4];
+            out += digits[b & 0xF];
+        }
+        return ByteaForm;
+    }
+    }
+    AppendCopyField(out, v.payload());
+    return QuotedForm;
+}
+
+void AppendTypedStatement(std::string& out, std::string_view into, std::string_view line,
+                          std::string_view forms) {
+    out += into;
+    out += " VALUES (";
+    std::string value;
+    std::size_t at = 0;
+    for (std::size_t k = 0; k < forms.size(); ++k) {
+        if (k > 0) out += ", ";
+        const std::size_t end = std::min(line.find_first_of("\t\n", at), line.size());
+        const std::string_view field = line.substr(at, end - at);
+        at = end + 1;
+        switch (forms[k]) {
+        case NullForm:
+            out += "NULL";
+            break;
+        case BareForm:
+            out += field;
+            break;
+        default:
+            value.clear();
+            AppendCopyFieldValue(value, field);
+            AppendTextLiteral(out, value);
+            if (forms[k] == ByteaForm) out += "::bytea";
+        }
+    }
+    out += ");";
 }
 
 } // namespace tabulant::engine::typed

@@ -27,8 +27,21 @@ namespace tabulant::engine::typed {
 // Allocation-free once `out` has grown to the longest statement.
 void AppendTypedLiteral(std::string& out, const platform::Variant& value);
 
-// The text forms inside some literals, for callers and tests.
+// The text forms inside some literals, for callers and tests; AppendTimestampText without the
+// quotes.
 void AppendTimestampLiteral(std::string& out, double oleDate);
+void AppendTimestampText(std::string& out, double oleDate);
 void AppendTextLiteral(std::string& out, std::string_view text);
+
+// Appends the COPY text field (engine/CopyText.h) that the server reads as the same value as
+// the literal AppendTypedLiteral writes, so that a bulk load need not write the literal; returns
+// the letter AppendTypedStatement needs to write the literal from the field.
+char AppendTypedCopyField(std::string& out, const platform::Variant& value);
+
+// Appends `into` (INSERT INTO "T"), then VALUES (...); with the literals of the fields of
+// `line`, a COPY line of AppendTypedCopyField's fields whose letters are `forms`: the statement
+// that AppendTypedLiteral's values make (an engine::CopyRow::StatementWriter).
+void AppendTypedStatement(std::string& out, std::string_view into, std::string_view line,
+                          std::string_view forms);
 
 } // namespace tabulant::engine::typed

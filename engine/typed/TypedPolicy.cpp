@@ -74,13 +74,27 @@ void TypedPolicy::StartRows(shell::Trap& trap, std::string_view table) {
     trap(620, [&] { rows_.Start(table, current_ ? current_->identityColumn : -1, schemaName_); });
 }
 
+namespace {
+// The statement of a row whose values could not be read.
+const std::string noStatement;
+} // namespace
+
 const std::string& TypedPolicy::RowStatement(shell::Trap& trap,
                                              const platform::Recordset& records) {
-    const std::string* statement = nullptr;
+    const std::string* statement = &noStatement;
     trap(630, [&] { statement = &rows_.Build(records); });
     if (complex_.Active()) trap(632, [&] { complex_.AddRow(records); });
-    static const std::string none;
-    return statement ? *statement : none;
+    return *statement;
+}
+
+BulkRowText TypedPolicy::RowForBulk(shell::Trap& trap, const platform::Recordset& records) {
+    BulkRowText row{.statement = &noStatement};
+    trap(630, [&] {
+        row.copy = rows_.BuildCopy(records);
+        if (!row.copy) row.statement = &rows_.Build(records);
+    });
+    if (complex_.Active()) trap(632, [&] { complex_.AddRow(records); });
+    return row;
 }
 
 const std::vector<std::string>& TypedPolicy::AfterTable(shell::Trap& trap, std::string_view) {

@@ -46,6 +46,7 @@ public:
                                                 const SourceTable& table) override;
     void StartRows(shell::Trap& trap, std::string_view table) override;
     const std::string& RowStatement(shell::Trap& trap, const platform::Recordset& records) override;
+    BulkRowText RowForBulk(shell::Trap& trap, const platform::Recordset& records) override;
     const std::vector<std::string>& AfterTable(shell::Trap& trap, std::string_view table) override;
     const std::vector<std::string>& AfterLastTable(shell::Trap& trap) override;
 

@@ -51,9 +51,11 @@ aw::TableData kindsTable() {
         t.rows.push_back(
             {V::integer(i + 1), V::boolean(i % 2 == 0), i % 7 == 0 ? V() : V::integer(i % 256),
              V::currency(static_cast<std::int64_t>(i) * 12345 - 300000),
-             V::single(static_cast<float>(i) / 3.0f),
+             i == 4 ? V::single(std::numeric_limits<float>::quiet_NaN())
+                    : V::single(static_cast<float>(i) / 3.0f),
              i == 1   ? V::real(inf)
              : i == 2 ? V::real(-inf)
+             : i == 3 ? V::real(std::numeric_limits<double>::quiet_NaN())
                       : V::real(i * 0.1),
              V::decimal(std::to_string(i) + ".0000000001"),
              V::date(aw::oleDate(1899 + i, 1 + i % 12, 1 + i % 28, i % 24, i, i % 60)),
@@ -78,6 +80,7 @@ private slots:
     void initTestCase();
     void sameTablesAsOneInsertARow_data();
     void sameTablesAsOneInsertARow();
+    void refusedRowsGoToTheRejectFile_data() { sameTablesAsOneInsertARow_data(); }
     void refusedRowsGoToTheRejectFile();
 
 private:
@@ -130,8 +133,9 @@ void BulkLoadTest::sameTablesAsOneInsertARow() {
 }
 
 void BulkLoadTest::refusedRowsGoToTheRejectFile() {
+    QFETCH(bool, typed);
     TestServer& server = TestServer::shared();
-    const std::string database = "bulk_refused";
+    const std::string database = typed ? "bulk_refused_typed" : "bulk_refused";
     server.recreateDatabase(database);
     // The table gets a CHECK as it is created: quantities below zero are refused.
     server.psql("create function bulk_check() returns event_trigger language plpgsql as $$ "
@@ -157,9 +161,11 @@ void BulkLoadTest::refusedRowsGoToTheRejectFile() {
     options.format = aw::Format::Jet4;
     aw::writeDatabase(file, {t}, {}, options);
 
-    const QString rejects = h_.path("rejects.sql");
-    const CliOutcome o = h_.run(h_.serverArgs(database) << q(file) << "--copy"
-                                                        << "--rejects" << rejects);
+    const QString rejects = h_.path(typed ? "rejects_typed.sql" : "rejects.sql");
+    QStringList args = h_.serverArgs(database) << q(file);
+    if (typed) args << "--typed";
+    const CliOutcome o = h_.run(QStringList(args) << "--copy"
+                                                  << "--rejects" << rejects);
     QCOMPARE(o.code, 1);
     const std::string err = o.err();
     QVERIFY2(err.find("6 rows of Checked refused by the server") != std::string::npos, err.c_str());
@@ -177,6 +183,14 @@ void BulkLoadTest::refusedRowsGoToTheRejectFile() {
     QCOMPARE(text.count("violates check constraint \"no_negative\""), 5);
     for (int row : {1, 4000, 7000, 10000, 10001, 12005})
         QVERIFY(text.contains(("\"Checked\", row " + std::to_string(row) + ": ").c_str()));
+    // Each is the statement one INSERT a row would have sent.
+    const CliOutcome script = h_.run(QStringList(args) << "--sql"
+                                                       << "-");
+    QCOMPARE(script.code, 0);
+    for (const QByteArray& line : text.split('\n'))
+        if (line.startsWith("INSERT INTO"))
+            QVERIFY2(script.out.find("\n" + line.toStdString() + "\n") != std::string::npos,
+                     line.constData());
 }
 
 QTEST_GUILESS_MAIN(BulkLoadTest)
