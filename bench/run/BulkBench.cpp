@@ -198,6 +198,19 @@ ProcessResult BulkBench::CsvCopy() {
     return r;
 }
 
+ProcessResult BulkBench::Script() {
+    Clear();
+    cluster_->Psql("CHECKPOINT");
+    const fs::path convert = fs::path(self_).parent_path() / "tabulant-convert";
+    ProcessResult r =
+        RunShell(ShellQuote(convert.string()) + " --copy --sql - " + ShellQuote(bulk_.string()) +
+                 " | " + cluster_->PsqlCommand() + " -1 -v ON_ERROR_STOP=1 >/dev/null");
+    if (r.exitCode != 0)
+        throw std::runtime_error(convert.string() + " --copy --sql - | psql -1 failed");
+    ExpectRows(table_, o_.bulkRows);
+    return r;
+}
+
 ProcessResult BulkBench::ServerCopy() {
     Clear();
     cluster_->Psql(create_);
@@ -235,6 +248,7 @@ void BulkBench::Round(int round) {
     std::vector<Route> routes = {
         {"ours", [&] { ours_.Add(Ours("bulk", bulk_, table_, b, 0, 0, &hwmBulk_)); }},
         {"ours typed", [&] { typed_.Add(Ours("bulk-typed", bulk_, table_, b)); }},
+        {"ours | psql -1", [&] { script_.Add(Script()); }},
         {"csv \\copy", [&] { csvCopy_.Add(CsvCopy()); }},
         {"server COPY", [&] { serverCopy_.Add(ServerCopy()); }},
         {"refused 10",
@@ -290,6 +304,7 @@ void BulkBench::PrintReport() const {
     std::printf("%-34s %10s  %-24s %10s %8s\n", "route", "rows", "seconds", "rows/s", "ratio");
     line("ours, --copy (vs csv \\copy)", ours_, b, csvCopy_, b);
     line("ours, --copy --typed (vs csv)", typed_, b, csvCopy_, b);
+    line("ours, --copy --sql | psql -1 (vs csv)", script_, b, csvCopy_, b);
     line("mdb-export CSV | psql \\copy", csvCopy_, b, csvCopy_, b);
     line("server COPY from file (vs ours)", serverCopy_, b, ours_, b);
     line("ours, 10 refused (vs ours)", refused10_, b, ours_, b);
@@ -308,10 +323,12 @@ void BulkBench::PrintReport() const {
         return Ratio(a.RowsPerSecond(an), p.RowsPerSecond(pn));
     };
     std::printf(
-        "ratios: bulk_csv=%s bulk_server=%s typed_csv=%s typed_server=%s "
-        "refused10=%s refused_chunks_per_row=%s durable_per_row=%s memory_mb=%ld/%ld\n",
+        "ratios: bulk_csv=%s bulk_server=%s typed_csv=%s typed_server=%s script_csv=%s "
+        "script_server=%s refused10=%s refused_chunks_per_row=%s durable_per_row=%s "
+        "memory_mb=%ld/%ld\n",
         ratio(ours_, b, csvCopy_, b).c_str(), ratio(ours_, b, serverCopy_, b).c_str(),
         ratio(typed_, b, csvCopy_, b).c_str(), ratio(typed_, b, serverCopy_, b).c_str(),
+        ratio(script_, b, csvCopy_, b).c_str(), ratio(script_, b, serverCopy_, b).c_str(),
         ratio(refused10_, b, ours_, b).c_str(), ratio(refusedChunks_, b, perRowRelaxed_, d).c_str(),
         ratio(durableBulk_, d, durablePerRow_, d).c_str(), hwmMemory_ / 1024, hwmMemoryBig_ / 1024);
 }

@@ -13,9 +13,10 @@ namespace tabulant::bench {
 
 // The bulk load (rows with COPY) measured side by side with the COPY routes of the command-line
 // tools on the same file and server: mdb-export's CSV into psql's \copy, and the server's own
-// COPY of that CSV from its disk. Also: rows refused by a CHECK (ten in all, one in every chunk)
-// against the clean load and against one INSERT a row; the durable server against one INSERT a
-// row; our peak memory at two sizes. Rounds alternate the order of the routes.
+// COPY of that CSV from its disk; and our own COPY blocks piped into psql in one transaction. Also:
+// rows refused by a CHECK (ten in all, one in every chunk) against the clean load and against one
+// INSERT a row; the durable server against one INSERT a row; our peak memory at two sizes. Rounds
+// alternate the order of the routes.
 class BulkBench {
 public:
     BulkBench(Options options, std::string self);
@@ -40,6 +41,8 @@ private:
                        std::uint64_t refuseEvery = 0, long* hwmKb = nullptr);
     void Clear() const;
     ProcessResult CsvCopy();
+    // tabulant-convert --copy --sql - FILE | psql -1 -v ON_ERROR_STOP=1: all or nothing.
+    ProcessResult Script();
     ProcessResult ServerCopy();
     // Makes the server refuse the rows of the bulk table whose first column leaves 7 divided by
     // `every`, with a CHECK added as the run creates the table.
@@ -57,7 +60,8 @@ private:
     std::uint64_t refusedChunkEvery_ = 0, refusedChunkCount_ = 0;
     std::unique_ptr<Cluster> cluster_;
 
-    Series ours_, typed_, csvCopy_, serverCopy_, refused10_, refusedChunks_, perRowRelaxed_;
+    Series ours_, typed_, script_, csvCopy_, serverCopy_, refused10_, refusedChunks_,
+        perRowRelaxed_;
     Series durableBulk_, durablePerRow_;
     long hwmBulk_ = 0, hwmMemory_ = 0, hwmMemoryBig_ = 0, hwmTypedMemoryBig_ = 0;
 };
