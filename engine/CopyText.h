@@ -20,12 +20,11 @@ void AppendCopyField(std::string& out, std::string_view value);
 void AppendCopyFieldValue(std::string& out, std::string_view field);
 
 // Appends the COPY line (with its '\n') of a row statement as the run makes it,
-// INSERT INTO "T" VALUES (v1, v2, ...); whose values are the literals the policies write:
-// NULL, numbers, TRUE and FALSE, '...' with '' doubled, E'...' with backslash escapes, the
-// latter two optionally followed by a cast (::bytea). Each field is the text the server reads
-// from the literal, so that the server gets the same values either way.
+// INSERT INTO "T" VALUES (v1, v2, ...); read as InsertLiterals.h reads it: NULL, numbers, TRUE
+// and FALSE, quoted texts. Each field is the text the server reads from the literal, so that the
+// server gets the same values either way.
 // Returns false and appends nothing for any other statement (DEFAULT VALUES, a value that is no
-// plain literal); such a row is sent as its statement.
+// plain literal, an escape the server refuses); such a row is sent as its statement.
 bool AppendCopyLine(std::string_view insert, std::string& out);
 
 } // namespace tabulant::engine

@@ -285,16 +285,10 @@ char AppendTypedCopyField(std::string& out, const Variant& v) {
         return QuotedForm;
     case Variant::Kind::Text:
         break;
-    case Variant::Kind::Binary: {
-        static constexpr char digits[] = "0123456789abcdef";
+    case Variant::Kind::Binary:
         out += "\\\\x";
-        for (const char c : v.payload()) {
-            const auto b = static_cast<unsigned char>(c);
-            out += digits[b >> 4];
-            out += digits[b & 0xF];
-        }
+        platform::AppendHex(v.payload(), out);
         return ByteaForm;
-    }
     }
     AppendCopyField(out, v.payload());
     return QuotedForm;

@@ -1,7 +1,6 @@
 #include "ServerText.h"
 
 #include "platform/Hex.h"
-#include "platform/Utf8.h"
 
 #include <algorithm>
 #include <charconv>
@@ -27,75 +26,6 @@ std::string_view trimmed(std::string_view t) {
     while (!t.empty() && (t.front() == ' ' || t.front() == '\t')) t.remove_prefix(1);
     while (!t.empty() && (t.back() == ' ' || t.back() == '\t')) t.remove_suffix(1);
     return t;
-}
-
-// The body of an escape string with its escapes undone, as the server reads it.
-void appendUnescaped(std::string& out, std::string_view body) {
-    for (std::size_t i = 0; i < body.size(); ++i) {
-        const char c = body[i];
-        if (c == '\'') { // the second of a doubled quote
-            out += c;
-            ++i;
-            continue;
-        }
-        if (c != '\\' || i + 1 >= body.size()) {
-            out += c;
-            continue;
-        }
-        const char e = body[++i];
-        switch (e) {
-        case 'b':
-            out += '\b';
-            continue;
-        case 'f':
-            out += '\f';
-            continue;
-        case 'n':
-            out += '\n';
-            continue;
-        case 'r':
-            out += '\r';
-            continue;
-        case 't':
-            out += '\t';
-            continue;
-        default:
-            break;
-        }
-        if (e >= '0' && e <= '7') {
-            int code = e - '0';
-            for (int n = 0;
-                 n < 2 && i + 1 < body.size() && body[i + 1] >= '0' && body[i + 1] <= '7'; ++n)
-                code = code * 8 + (body[++i] - '0');
-            out += static_cast<char>(code);
-        } else if (e == 'x' && i + 1 < body.size() && platform::HexValue(body[i + 1]) >= 0) {
-            int code = platform::HexValue(body[++i]);
-            if (i + 1 < body.size() && platform::HexValue(body[i + 1]) >= 0)
-                code = code * 16 + platform::HexValue(body[++i]);
-            out += static_cast<char>(code);
-        } else if ((e == 'u' || e == 'U') && i + (e == 'u' ? 4 : 8) < body.size()) {
-            std::uint32_t code = 0;
-            const std::size_t digits = e == 'u' ? 4 : 8;
-            for (std::size_t n = 0; n < digits; ++n)
-                code = code * 16 + platform::HexValue(body[++i]);
-            platform::AppendUtf8(static_cast<char32_t>(code), out);
-        } else {
-            out += e;
-        }
-    }
-}
-
-// The body of a plain quoted text with its doubled quotes undone.
-void appendUnquoted(std::string& out, std::string_view body) {
-    for (std::size_t from = 0;;) {
-        const std::size_t quote = body.find('\'', from);
-        if (quote == std::string_view::npos) {
-            out.append(body.substr(from));
-            return;
-        }
-        out.append(body.substr(from, quote + 1 - from));
-        from = quote + 2;
-    }
 }
 
 void appendBoolean(std::string& out, std::string_view t) {
@@ -156,15 +86,9 @@ bool appendFloatLiteral(std::string& out, std::string_view t, bool single) {
     return true;
 }
 
-// The literal's text as the server reads it, before the column's type has its say.
-void appendPlain(std::string& out, const Literal& literal) {
-    if (literal.kind == Literal::Kind::Bare)
-        out.append(literal.text);
-    else if (literal.escapes)
-        appendUnescaped(out, literal.text);
-    else
-        appendUnquoted(out, literal.text);
-}
+// The literal's text as the server reads it, before the column's type has its say. An escape
+// the server refuses leaves the text short: such a row never arrived.
+void appendPlain(std::string& out, const Literal& literal) { AppendLiteralText(out, literal); }
 
 } // namespace
 
@@ -190,71 +114,6 @@ ColumnForm FormOfType(std::string_view type) {
         return form;
     }
     return {TextForm::Text};
-}
-
-bool ReadInsertValues(std::string_view s, std::vector<Literal>& out) {
-    out.clear();
-    constexpr std::string_view Insert = "INSERT INTO \"";
-    if (!startsWith(s, Insert)) return false;
-    std::size_t i = Insert.size();
-    for (;; ++i) { // the table name, its double quotes doubled, after its schema's if any
-        if (i >= s.size()) return false;
-        if (s[i] != '"') continue;
-        if (i + 1 < s.size() && s[i + 1] == '"') {
-            ++i;
-            continue;
-        }
-        ++i;
-        if (i + 1 < s.size() && s[i] == '.' && s[i + 1] == '"') {
-            ++i;
-            continue;
-        }
-        break;
-    }
-    s.remove_prefix(i);
-    if (s == " DEFAULT VALUES;") return true;
-    if (!startsWith(s, " VALUES (")) return false;
-    i = 9;
-    for (;;) {
-        Literal literal;
-        if (startsWith(s.substr(i), "NULL") &&
-            (i + 4 < s.size() && (s[i + 4] == ',' || s[i + 4] == ')'))) {
-            i += 4;
-        } else if (s[i] == '\'' || (s[i] == 'E' && i + 1 < s.size() && s[i + 1] == '\'')) {
-            literal.kind = Literal::Kind::Quoted;
-            literal.escapes = s[i] == 'E';
-            i += literal.escapes ? 2 : 1;
-            const std::size_t from = i;
-            for (;; ++i) {
-                if (i >= s.size()) return false;
-                if (literal.escapes && s[i] == '\\') {
-                    ++i;
-                } else if (s[i] == '\'') {
-                    if (i + 1 < s.size() && s[i + 1] == '\'')
-                        ++i;
-                    else
-                        break;
-                }
-            }
-            literal.text = s.substr(from, i - from);
-            ++i;
-            if (startsWith(s.substr(i), "::")) { // a cast such as ::bytea
-                i += 2;
-                while (i < s.size() && s[i] != ',' && s[i] != ')') ++i;
-            }
-        } else {
-            literal.kind = Literal::Kind::Bare;
-            const std::size_t from = i;
-            while (i < s.size() && s[i] != ',' && s[i] != ')') ++i;
-            literal.text = s.substr(from, i - from);
-        }
-        out.push_back(literal);
-        if (i >= s.size()) return false;
-        if (s[i] == ')') return s.substr(i) == ");" || s.substr(i) == ")";
-        ++i; // the comma, and the blank after it unless a NULL took it
-        if (i < s.size() && s[i] == ' ') ++i;
-        if (i >= s.size()) return false;
-    }
 }
 
 bool AppendServerText(std::string& out, const Literal& literal, ColumnForm form) {

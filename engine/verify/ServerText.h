@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/InsertLiterals.h"
+
 #include <string>
 #include <string_view>
 #include <vector>
@@ -19,18 +21,9 @@ struct ColumnForm {
 // as text.
 ColumnForm FormOfType(std::string_view serverType);
 
-// One value of an INSERT statement as it was written.
-struct Literal {
-    enum class Kind { Null, Bare, Quoted };
-    Kind kind = Kind::Null;
-    std::string_view text; // Bare: as written; Quoted: what lies between the quotes
-    bool escapes = false;  // an escape string, E'...'
-};
-
-// The values of INSERT INTO "T" VALUES (...); in order, into `out` (cleared first); no values
-// for INSERT INTO "T" DEFAULT VALUES;. The table may be named with its schema ("s"."T"). False when
-// the statement has neither form. The views point into `statement`.
-bool ReadInsertValues(std::string_view statement, std::vector<Literal>& out);
+// The values of a row statement are read by the engine's reader, as the bulk load reads them.
+using engine::Literal;
+using engine::ReadInsertValues;
 
 // Appends the text the server shows for `literal` once stored in a column of `form`: numbers
 // at the column's scale, PostgreSQL's shortest forms of REAL and DOUBLE PRECISION values,

@@ -83,6 +83,10 @@ void BulkPostgresTest::copyLines_data() {
                                                           << "a\\tb\\\\N\n";
     QTest::newRow("bytea") << R"(INSERT INTO "T" VALUES (E'\\x00ff'::bytea, 'NaN');)"
                            << "\\\\x00ff\tNaN\n";
+    QTest::newRow("code points") << R"(INSERT INTO "T" VALUES (E'\u00e4\U0001F600');)"
+                                 << "ä😀\n";
+    QTest::newRow("a code point the server refuses") << R"(INSERT INTO "T" VALUES (E'\u0000');)"
+                                                     << "";
     QTest::newRow("octal NUL") << R"(INSERT INTO "T" VALUES (E'a\000b');)"
                                << "a\\000b\n";
     QTest::newRow("quoted table name") << R"(INSERT INTO "a""b" VALUES (-1e+20);)"
