@@ -91,4 +91,24 @@ std::string ObjectDescription(std::string_view properties, TextDecoder& text) {
     return object.description;
 }
 
+std::vector<std::pair<std::string, std::string>> ColumnCaptions(std::string_view properties,
+                                                                TextDecoder& text) {
+    std::vector<std::pair<std::string, std::string>> out;
+    const bool codePage = properties.substr(0, 3) == "KKD";
+    ForEachProperty(properties, &text,
+                    [&](const std::string& column, const std::string& property, int type,
+                        const std::uint8_t* data, std::size_t size) {
+                        if (column.empty() || !platform::EqualsNoCase(property, "Caption") ||
+                            (type != TextType && type != MemoType))
+                            return;
+                        std::string value;
+                        if (codePage)
+                            text.Append(data, size, value);
+                        else
+                            TextDecoder::AppendUtf16(data, size, value);
+                        if (!value.empty()) out.emplace_back(column, std::move(value));
+                    });
+    return out;
+}
+
 } // namespace tabulant::db

@@ -2,7 +2,10 @@
 
 #include "DatabaseShape.h"
 
+#include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace tabulant::db {
 
@@ -18,5 +21,10 @@ void ReadTableProperties(std::string_view properties, TextDecoder& text, TableSh
 
 // The Description an object's property list gives it (a saved query's), or "" when none.
 std::string ObjectDescription(std::string_view properties, TextDecoder& text);
+
+// The Caption of each column an object's property list names (a saved query's output columns,
+// each named by its alias or, without one, by its expression as written), in the list's order.
+std::vector<std::pair<std::string, std::string>> ColumnCaptions(std::string_view properties,
+                                                                TextDecoder& text);
 
 } // namespace tabulant::db

@@ -1,6 +1,7 @@
 #include "ViewStatements.h"
 
 #include "RuleStatements.h"
+#include "ViewCaptions.h"
 
 #include "engine/SqlText.h"
 
@@ -93,6 +94,8 @@ std::vector<SavedQuery> ReadSavedQueries(platform::Connection& source) {
         for (int i = 0; i < f.Count(); ++i)
             if (f.Item(i).name == "DESCRIPTION" && !f.Item(i).value.isNull())
                 q.description = f.Item(i).value.payload();
+            else if (f.Item(i).name == "COLUMN_CAPTIONS" && !f.Item(i).value.isNull())
+                q.captions = SplitCaptions(f.Item(i).value.payload());
         out.push_back(std::move(q));
     }
     return out;
@@ -167,6 +170,8 @@ ViewPlan PlanViews(const std::vector<SavedQuery>& queries,
                     plan.statements.push_back(comment + " IS " +
                                               dialect::TextLiteral(q->description) + ";");
                 }
+                for (std::string& c : CaptionStatements(name, t.columns, q->captions))
+                    plan.statements.push_back(std::move(c));
                 relations.Add({q->name, name, t.columns, {}});
             } catch (const dialect::MissingRelation& m) {
                 if (isPending(m.name()) && lower(m.name()) != lower(q->name)) {

@@ -7,6 +7,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace tabulant::engine::typed {
@@ -19,6 +20,8 @@ struct SavedQuery {
     std::string damage;
     std::string description;   // becomes the view's comment
     bool recordSource = false; // kept by Access for a form, report or control
+    // Captions of its output columns (column as the properties name it, caption): comments.
+    std::vector<std::pair<std::string, std::string>> captions = {};
 };
 
 // Reads the views schema record set. Throws platform::Error when the source cannot give it.

@@ -220,6 +220,7 @@ std::string WriteShop(const QTemporaryDir& folder) {
     details.addRow({I(12), I(3), Money(1000), I(1), Variant::single(0)});
     std::vector<SavedQuery> queries = Queries();
     queries[0].description = "Products still sold";
+    queries[0].captions = {{"[Product List].ProductName", "Product"}, {"Removed", "Gone"}};
     addSavedQueries(w, queries, Format::Jet4);
     w.finish();
     return path;
@@ -305,6 +306,10 @@ private slots:
         for (const auto& [sql, expected] : views) QCOMPARE(Rows(sql), QString::fromUtf8(expected));
         QCOMPARE(Rows("select obj_description('\"Current Product List\"'::regclass)"),
                  QString("Products still sold"));
+        // The caption is the column's comment; its name stays what the query's SQL calls it.
+        QCOMPARE(Rows("select attname, col_description(attrelid, attnum) from pg_attribute where "
+                      "attrelid = '\"Current Product List\"'::regclass and attnum > 0"),
+                 QString("ProductID|\nProductName|Product"));
         // The same rows from hand-written SQL over the tables, as Access means them.
         QCOMPARE(
             Rows("select * from \"Quarterly Orders\""),

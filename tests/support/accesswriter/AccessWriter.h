@@ -201,6 +201,8 @@ struct CatalogEntry {
     std::string connect;            // Type 4: ODBC connection string
     std::optional<std::int32_t> id; // default: a fresh id that names no page of the file
     std::string description{};      // its Description property (LvProp), when not empty
+    // Caption properties of a query's columns (LvProp): the column as named, the caption.
+    std::vector<std::pair<std::string, std::string>> columnCaptions{};
 };
 
 // What the values of a complex column are, by the type table Access describes them with.

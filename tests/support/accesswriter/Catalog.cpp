@@ -169,9 +169,16 @@ std::unique_ptr<TableWriter::State> buildCatalog(const std::vector<CatalogItem>&
         const std::int32_t id = e.id ? *e.id : bareId++;
         const std::int32_t type = e.rawType != 0 ? e.rawType : static_cast<std::int32_t>(e.type);
         Row row = catalogRow(id, kTablesContainerId, e.name, type, e.flags, date, &e);
-        if (!e.description.empty())
-            row[14] = propertyList(e.name, {{"Description", e.description}}, {}, layout,
-                                   options.codePage);
+        std::vector<std::pair<std::string, std::string>> own;
+        if (!e.description.empty()) own.emplace_back("Description", e.description);
+        std::vector<ColumnLayout> columns;
+        for (const auto& [column, caption] : e.columnCaptions) {
+            columns.emplace_back();
+            columns.back().def.name = column;
+            columns.back().def.properties = {{"Caption", caption}};
+        }
+        if (!own.empty() || !columns.empty())
+            row[14] = propertyList(e.name, own, columns, layout, options.codePage);
         catalog->addRow(row, RowKind::Normal);
     }
     catalog->flush();

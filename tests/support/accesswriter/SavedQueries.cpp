@@ -28,6 +28,7 @@ void addSavedQueries(AccessWriter& writer, const std::vector<SavedQuery>& querie
         e.flags = q.flags;
         e.id = id;
         e.description = q.description;
+        e.columnCaptions = q.captions;
         writer.addCatalogEntry(e);
         std::map<int, std::uint32_t> counters;
         for (const QueryRow& r : q.rows) {

@@ -26,6 +26,7 @@ struct SavedQuery {
     std::uint32_t flags = 0;    // MSysObjects.Flags: type bits, 0x08 hidden, 3 record source
     std::vector<QueryRow> rows; // in the order they are stored
     std::string description{};  // its Description property
+    std::vector<std::pair<std::string, std::string>> captions{}; // column (as named), Caption
 };
 
 // An append query as Access stores it: INSERT INTO table (column) VALUES (value), `value` an
