@@ -37,8 +37,10 @@ struct Relation {
     std::string name;   // as Access names it
     std::string pgName; // as PostgreSQL has it
     std::vector<RelationColumn> columns;
-    std::vector<std::string> key; // Access names of the primary key's columns; none for queries
-    bool table = false;           // a table, whose rows the server tells apart by ctid
+    // Access names of the columns that tell its records apart: a table's primary key, the
+    // columns of a query that do (Translation::rowKey); none when unknown.
+    std::vector<std::string> key;
+    bool table = false; // a table, whose rows the server tells apart by ctid
     // A query that takes values is a function of them, in this order; a query reading it asks
     // for the same values.
     std::vector<RelationParameter> parameters = {};

@@ -76,6 +76,11 @@ bool SameName(std::string_view a, std::string_view b); // letter case ignored, a
 std::string Quote(std::string_view identifier);        // "name", quotes doubled
 std::string TextLiteral(std::string_view text);        // 'text' or E'…' when it holds line breaks
 std::string DateLiteral(const std::string& accessDate); // TIMESTAMP '…'; Refusal when unreadable
+// The text Access shows for a date under United States settings (General Date): m/d/yyyy, then
+// h:nn:ss AM/PM when it has a time; a time alone on 30 December 1899 without its date. Of a
+// #…# literal, and as PostgreSQL of a timestamp value.
+std::string UsDateText(const std::string& accessDate);
+std::string UsDateTextSql(const std::string& timestamp);
 ValueType Unify(ValueType a, ValueType b, const std::string& construct);
 // Rounds half to even to `digits` places, as Access's Round and CCur do; `value` is numeric.
 std::string RoundHalfEven(const std::string& value, int digits);

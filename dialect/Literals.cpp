@@ -132,6 +132,26 @@ std::string DateLiteral(const std::string& written) {
     return out;
 }
 
+std::string UsDateText(const std::string& accessDate) {
+    int y = 0, mo = 0, d = 0, h = 0, mi = 0, sec = 0;
+    std::sscanf(DateLiteral(accessDate).c_str(), "TIMESTAMP '%d-%d-%d %d:%d:%d'", &y, &mo, &d, &h,
+                &mi, &sec);
+    char date[32], time[32];
+    std::snprintf(date, sizeof date, "%d/%d/%d", mo, d, y);
+    std::snprintf(time, sizeof time, "%d:%02d:%02d %s", h % 12 == 0 ? 12 : h % 12, mi, sec,
+                  h < 12 ? "AM" : "PM");
+    if (y == 1899 && mo == 12 && d == 30) return time;
+    if (h == 0 && mi == 0 && sec == 0) return date;
+    return std::string(date) + " " + time;
+}
+
+std::string UsDateTextSql(const std::string& timestamp) {
+    const std::string& x = timestamp;
+    return "(CASE WHEN (" + x + ")::date = DATE '1899-12-30' THEN to_char(" + x +
+           ", 'FMHH12:MI:SS AM') WHEN (" + x + ")::time = TIME '00:00' THEN to_char(" + x +
+           ", 'FMMM/FMDD/YYYY') ELSE to_char(" + x + ", 'FMMM/FMDD/YYYY FMHH12:MI:SS AM') END)";
+}
+
 ValueType Unify(ValueType a, ValueType b, const std::string& construct) {
     if (a == b) return a;
     if (a == ValueType::Null) return b;

@@ -26,6 +26,9 @@ struct Translation {
     std::vector<RelationColumn> columns;
     std::vector<std::string> reads; // Access names, as the query wrote them
     std::vector<QueryParameter> parameters = {};
+    // Access names of the output columns whose values tell its rows apart (the records they come
+    // from, for DISTINCTROW over it); empty when its output cannot tell them apart.
+    std::vector<std::string> rowKey = {};
 };
 
 // A value written for PostgreSQL, with the type that decides how Access's operators apply to it.

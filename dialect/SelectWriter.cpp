@@ -46,17 +46,21 @@ private:
         Select first;
         // The first part alone: its own columns and sources, without the union's order.
         Translation head = single(s, outer, true);
-        std::string sql = head.sql;
+        // A part that keeps its first rows only is a query of its own in PostgreSQL.
+        const auto part = [](const Select& p, const std::string& sql) {
+            return p.top ? "(" + sql + ")" : sql;
+        };
+        std::string sql = part(s, head.sql);
         std::vector<std::string> reads = head.reads;
         for (std::size_t i = 0; i < s.unions.size(); ++i) {
-            const Translation part = single(*s.unions[i], outer, true);
-            if (part.columns.size() != head.columns.size())
+            const Translation t = single(*s.unions[i], outer, true);
+            if (t.columns.size() != head.columns.size())
                 throw Refusal("UNION", "parts with different numbers of columns");
             for (std::size_t c = 0; c < head.columns.size(); ++c)
-                head.columns[c].type = Unify(head.columns[c].type, part.columns[c].type, "UNION");
+                head.columns[c].type = Unify(head.columns[c].type, t.columns[c].type, "UNION");
             // Access's UNION drops duplicate rows, UNION ALL keeps them.
-            sql += (s.unionAll[i] ? " UNION ALL " : " UNION ") + part.sql;
-            reads.insert(reads.end(), part.reads.begin(), part.reads.end());
+            sql += (s.unionAll[i] ? " UNION ALL " : " UNION ") + part(*s.unions[i], t.sql);
+            reads.insert(reads.end(), t.reads.begin(), t.reads.end());
         }
         std::string order;
         for (const Ordering& o : s.orderBy) {
@@ -71,7 +75,11 @@ private:
             order += (order.empty() ? " ORDER BY " : ", ") + Quote(c->pgName) +
                      (o.descending ? " DESC NULLS LAST" : " NULLS FIRST");
         }
-        return {sql + order, head.columns, reads};
+        Translation out{sql + order, head.columns, reads};
+        // Without ALL the last UNION leaves no two rows alike.
+        if (!s.unionAll.back())
+            for (const RelationColumn& c : out.columns) out.rowKey.push_back(c.name);
+        return out;
     }
 
     // FROM items: their scope entries first (every ON condition may name any of them).
@@ -211,6 +219,9 @@ private:
         bool distinct = s.quantifier == Select::Quantifier::Distinct;
         if (s.quantifier == Select::Quantifier::DistinctRow && !aggregates && s.groupBy.empty())
             distinct = distinctRow(s, scope, items, hidden);
+        // The sources that give output, before WHERE and ON name others.
+        std::vector<bool> gives;
+        for (const Scope::Entry& e : scope.entries) gives.push_back(e.used);
         std::string sql;
         if (!s.from.empty()) {
             sql += " FROM ";
@@ -219,11 +230,16 @@ private:
                 sql += (i ? ", " : "") + render(s.from[i], scope, next);
         }
         if (s.where) sql += " WHERE " + expressions_.condition(*s.where, scope);
+        std::vector<std::string> groups;
         if (!s.groupBy.empty()) {
             sql += " GROUP BY ";
-            for (std::size_t i = 0; i < s.groupBy.size(); ++i)
-                sql += (i ? ", " : "") + expressions_.value(*s.groupBy[i], scope).sql;
+            for (std::size_t i = 0; i < s.groupBy.size(); ++i) {
+                groups.push_back(expressions_.value(*s.groupBy[i], scope).sql);
+                sql += (i ? ", " : "") + groups.back();
+            }
         }
+        const bool byRecords = s.quantifier == Select::Quantifier::DistinctRow && distinct;
+        out.rowKey = rowKey(s, scope, items, gives, groups, aggregates, byRecords);
         if (s.having) sql += " HAVING " + expressions_.condition(*s.having, scope);
         // A union's parts are ordered as a whole. Access puts Null first going up and last going
         // down.
@@ -250,8 +266,9 @@ private:
             orderBy += (orderBy.empty() ? " ORDER BY " : ", ") + key + direction;
         sql = "SELECT " + std::string(distinct ? "DISTINCT " : "") + columns + sql + orderBy;
         if (s.top) {
-            // Access keeps every row that ties with the last one.
-            if (s.orderBy.empty())
+            // Access keeps every row that ties with the last one. A union's parts have no order
+            // of their own.
+            if (order.empty())
                 sql += " LIMIT " + *s.top;
             else
                 sql += " FETCH FIRST " + *s.top + " ROWS WITH TIES";
@@ -297,6 +314,44 @@ private:
         return sql;
     }
 
+    // The output columns that tell the rows apart: all of them for DISTINCT or a single group;
+    // the group expressions when all are shown; else the keys of the records each row comes from
+    // (of the sources that give output, after DISTINCTROW), where all are shown. Empty otherwise.
+    template <typename Items>
+    static std::vector<std::string>
+    rowKey(const Select& s, const Scope& scope, const Items& items, const std::vector<bool>& gives,
+           const std::vector<std::string>& groups, bool aggregates, bool byRecords) {
+        std::vector<std::string> key;
+        auto shown = [&](const std::string& sql) {
+            const auto i = std::find_if(items.begin(), items.end(),
+                                        [&](const auto& item) { return item.sql == sql; });
+            if (i == items.end()) return false;
+            if (std::find(key.begin(), key.end(), i->name) == key.end()) key.push_back(i->name);
+            return true;
+        };
+        if (s.quantifier == Select::Quantifier::Distinct || (aggregates && groups.empty())) {
+            for (const auto& i : items) key.push_back(i.name);
+            return key;
+        }
+        if (aggregates || !groups.empty()) {
+            for (const std::string& g : groups)
+                if (!shown(g)) return {};
+            return key;
+        }
+        for (std::size_t n = 0; n < scope.entries.size(); ++n) {
+            const Scope::Entry& e = scope.entries[n];
+            if (byRecords && !gives[n]) continue;
+            if (e.relation->key.empty()) return {};
+            for (const std::string& k : e.relation->key) {
+                const RelationColumn* c = nullptr;
+                for (const RelationColumn& rc : e.relation->columns)
+                    if (SameName(rc.name, k)) c = &rc;
+                if (!c || !shown(e.pgQualifier + "." + Quote(c->pgName))) return {};
+            }
+        }
+        return key;
+    }
+
     // A crosstab's columns after its row headings: one per fixed heading, the TRANSFORM value with
     // its aggregates taken over the rows whose PIVOT value is that heading.
     template <typename Items> void headings(const Select& s, const Scope& scope, Items& items) {
@@ -306,10 +361,17 @@ private:
                           "the rows, which a view cannot");
         const Written pivot = expressions_.value(*s.pivot, scope);
         for (const auto& h : s.pivotIn) {
-            if (h->kind != Expr::Kind::Text && h->kind != Expr::Kind::Number)
-                throw Refusal(h->describe(), "a column heading that is not a constant text or "
-                                             "number");
-            const Written is = expressions_.compare("=", pivot, expressions_.value(*h, scope), *h);
+            const bool date = h->kind == Expr::Kind::Date;
+            if (h->kind != Expr::Kind::Text && h->kind != Expr::Kind::Number && !date)
+                throw Refusal(h->describe(), "a column heading that is not a constant text, "
+                                             "number or date");
+            // Access names the columns by the headings' text and matches a date to a text
+            // heading by its text, both as United States settings show dates.
+            const std::string name = date ? UsDateText(h->text) : h->text;
+            Written heading = expressions_.value(*h, scope), value = pivot;
+            if (pivot.type == T::Date && heading.type == T::Text)
+                value = {UsDateTextSql(pivot.sql), T::Text};
+            const Written is = expressions_.compare("=", value, heading, *h);
             expressions_.filterAggregates(" FILTER (WHERE " + is.sql + ")");
             const Written v = expressions_.value(*s.transform->expr, scope);
             const bool filtered = v.sql.find(" FILTER (WHERE ") != std::string::npos;
@@ -320,7 +382,7 @@ private:
             // A heading no record has is an empty cell, also for Count.
             items.push_back(
                 {"(CASE WHEN count(*) FILTER (WHERE " + is.sql + ") > 0 THEN " + v.sql + " END)",
-                 h->text, v.type, "", true});
+                 name, v.type, "", true});
         }
     }
 
@@ -343,10 +405,11 @@ private:
             if (!e.used) continue;
             if (e.relation->key.empty()) {
                 if (!e.relation->table)
-                    throw Refusal("DISTINCTROW", e.qualifier + " is a query whose rows have no "
-                                                               "key, so Access's dropping of "
-                                                               "rows from the same records "
-                                                               "cannot be followed");
+                    throw Refusal("DISTINCTROW", e.qualifier +
+                                                     " is a query that shows neither distinct rows "
+                                                     "nor the keys of the records they come from, "
+                                                     "so Access's dropping of rows from the same "
+                                                     "records cannot be followed");
                 // A table without a primary key: its rows' addresses tell records apart.
                 hidden.push_back(e.pgQualifier + ".ctid");
                 continue;

@@ -155,7 +155,7 @@ ViewPlan PlanViews(const std::vector<SavedQuery>& queries,
                 progress = true;
                 if (!t.parameters.empty()) {
                     plan.statements.push_back(FunctionStatement(name, t));
-                    dialect::Relation function{q->name, name, t.columns, {}};
+                    dialect::Relation function{q->name, name, t.columns, t.rowKey};
                     for (const dialect::QueryParameter& p : t.parameters)
                         function.parameters.push_back({p.parts, p.type});
                     relations.Add(std::move(function));
@@ -172,7 +172,7 @@ ViewPlan PlanViews(const std::vector<SavedQuery>& queries,
                 }
                 for (std::string& c : CaptionStatements(name, t.columns, q->captions))
                     plan.statements.push_back(std::move(c));
-                relations.Add({q->name, name, t.columns, {}});
+                relations.Add({q->name, name, t.columns, t.rowKey});
             } catch (const dialect::MissingRelation& m) {
                 if (isPending(m.name()) && lower(m.name()) != lower(q->name)) {
                     waiting.push_back(q);

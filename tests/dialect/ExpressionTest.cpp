@@ -2,6 +2,7 @@
 // against the result Access's documentation gives for it. Constructs without such a translation
 // are refused by name.
 
+#include "dialect/ExpressionWriter.h"
 #include "dialect/Parser.h"
 #include "dialect/PostgresWriter.h"
 #include "dialect/Refusal.h"
@@ -158,6 +159,23 @@ private slots:
         }
         QVERIFY2(QString::fromStdString(got) == expected,
                  qPrintable(QString::fromStdString(w.sql + " gave " + got)));
+    }
+
+    // Crosstab headings that are dates: General Date as United States settings show it, a date
+    // alone without a time and a time alone without a date; the same from C++ and the server.
+    void showsDatesAsUnitedStatesSettings() {
+        const std::pair<const char*, const char*> cases[] = {
+            {"3/1/1995", "3/1/1995"},
+            {"1995-03-01 14:05:09", "3/1/1995 2:05:09 PM"},
+            {"12/31/99 12:00 PM", "12/31/1999 12:00:00 PM"},
+            {"0:30", "12:30:00 AM"},
+        };
+        for (const auto& [date, shown] : cases) {
+            QCOMPARE(QString::fromStdString(dialect::UsDateText(date)), QString(shown));
+            const std::string sql = dialect::UsDateTextSql(dialect::DateLiteral(date));
+            QCOMPARE(QString::fromStdString(TestServer::shared().psql("select " + sql)),
+                     QString(shown));
+        }
     }
 
     void refusesByName_data() {

@@ -117,6 +117,21 @@ std::vector<SavedQuery> Queries() {
          {R(0), R(1, 6), From("Orders"), R(6, 2, {}, {}, "Orders.CustomerID"),
           R(6, 1, "Y", {}, "Year([OrderDate]) In (1995,1996)"), R(6, 0, "N", {}, "Count(*)"),
           E(9, "Orders.CustomerID", 2), E(9, "Year([OrderDate])", 1), R(255)}},
+        // Headings that are dates, written as a date and as the text Access shows for one.
+        {"Orders By Day",
+         0x10,
+         {R(0), R(1, 6), From("Orders"), R(6, 2, {}, {}, "Orders.CustomerID"),
+          R(6, 1, "D", {}, "[OrderDate] In (#3/1/1995#,\"7/15/1995\",#1/1/1996#)"),
+          R(6, 0, "N", {}, "Count(*)"), E(9, "Orders.CustomerID", 2), E(9, "[OrderDate]", 1),
+          R(255)}},
+        // TOP in the parts of a union: the first rows of each part, counted in each.
+        {"Top Of Each",
+         0x80,
+         {R(0), R(1, 9),
+          R(5, {}, {}, "X7YZ_____1",
+            "SELECT TOP 1 Orders.CustomerID FROM Orders WHERE Orders.CustomerID = 'ALFKI'"),
+          R(5, {}, {}, "X7YZ_____2", "SELECT TOP 50 PERCENT 'x' FROM Products"),
+          E(11, "CustomerID"), R(255)}},
         {"Top Half",
          0,
          {R(0), R(3, 0x30, "50"), From("Products"), Col("Products.ProductName"),
@@ -148,6 +163,32 @@ std::vector<SavedQuery> Queries() {
         {"Ask City",
          0,
          {R(0), From("Customers"), Col("Customers.CompanyName"), E(8, "City = [Which city?]"),
+          R(255)}},
+        // DISTINCTROW over queries: one row per record of the query, which its distinct rows or
+        // its records' key tell apart; a query showing neither cannot be followed.
+        {"Customer IDs", 0, {R(0), R(3, 2), From("Orders"), Col("Orders.CustomerID"), R(255)}},
+        {"Customers Ordering",
+         0,
+         {R(0), R(3, 8), From("Customer IDs"), From("Orders"), Col("[Customer IDs].CustomerID"),
+          Join(1, "Customer IDs", "Orders", "[Customer IDs].CustomerID = Orders.CustomerID"),
+          R(255)}},
+        {"Order Customers",
+         0,
+         {R(0), From("Orders"), Col("Orders.OrderID"), Col("Orders.CustomerID"), R(255)}},
+        {"Customers By Order",
+         0,
+         {R(0), R(3, 8), From("Order Customers"), From("Order Details"),
+          Col("[Order Customers].CustomerID"),
+          Join(1, "Order Customers", "Order Details",
+               "[Order Customers].OrderID = [Order Details].OrderID"),
+          R(255)}},
+        {"Customer Column", 0, {R(0), From("Orders"), Col("Orders.CustomerID"), R(255)}},
+        {"Customers By Line",
+         0,
+         {R(0), R(3, 8), From("Customer Column"), From("Customers"),
+          Col("[Customer Column].CustomerID"),
+          Join(1, "Customer Column", "Customers",
+               "[Customer Column].CustomerID = Customers.CustomerID"),
           R(255)}},
         {"Add Customer",
          0x40,
@@ -252,7 +293,8 @@ private slots:
         for (const char* expected :
              {"'Broken': The query 'Broken' is damaged and cannot be read (unknown join kind 9).",
               "'Open Quarters': PIVOT Year(…): column headings taken from the data",
-              "'Over Broken': reads the query 'Broken', which is not carried"})
+              "'Over Broken': reads the query 'Broken', which is not carried",
+              "'Customers By Line': DISTINCTROW: Customer Column is a query that shows neither"})
             QVERIFY2(reports[0].find(expected) != std::string::npos, reports[0].c_str());
         for (const char* carried : {"Invoices Filter", "Sales Since", "Ask City", "'Quarters'"})
             QVERIFY2(reports[0].find(carried) == std::string::npos, reports[0].c_str());
@@ -263,10 +305,12 @@ private slots:
 
         QCOMPARE(Rows("select string_agg(table_name, ',' order by table_name) from "
                       "information_schema.views where table_schema = 'public'"),
-                 QString("A Customer Totals,Above Average,Cities,Current Product List,Discounts,"
-                         "First Last,Half The Customers,Not Yes,Order Subtotals,Ordering "
-                         "Customers,Orders By Year,Quarterly Orders,Quarters,Shipping,Top "
-                         "Half,Top Product"));
+                 QString("A Customer Totals,Above Average,Cities,Current Product List,Customer "
+                         "Column,Customer IDs,Customers By Order,Customers Ordering,Discounts,"
+                         "First Last,Half The Customers,Not Yes,Order Customers,Order "
+                         "Subtotals,Ordering "
+                         "Customers,Orders By Day,Orders By Year,Quarterly Orders,Quarters,"
+                         "Shipping,Top Half,Top Of Each,Top Product"));
         const std::pair<const char*, const char*> views[] = {
             {"select * from \"Current Product List\"", "3|Aniseed Syrup\n1|Chai\n4|Ikura\n5|Konbu"},
             // 18*10; 19*5*0.75; CCur(31*2*(1-0.15 as a Single)/100)*100 = 0.5270*100.
@@ -287,12 +331,19 @@ private slots:
             {"select * from \"Quarters\" order by 1", "ALFKI|15||2\nanatr|1||"},
             // A year without orders is an empty cell, not a count of 0.
             {"select * from \"Orders By Year\" order by 1", "ALFKI|2|\nanatr||1"},
+            {"select string_agg(column_name, ',' order by ordinal_position) from "
+             "information_schema.columns where table_name = 'Orders By Day'",
+             "CustomerID,3/1/1995,7/15/1995,1/1/1996"},
+            {"select * from \"Orders By Day\" order by 1", "ALFKI|1|1|\nanatr|||"},
+            // One of ALFKI's two orders; half of 5 products is 3.
+            {"select * from \"Top Of Each\"", "ALFKI\nx\nx\nx"},
             // Half of 5 products is 3 rows: the two at 31.00, then Chang at 19.00.
             {"select * from \"Top Half\"", "Ikura\nKonbu\nChang"},
             {"select * from \"Half The Customers\"", "ALFKI"},
             {"select count(*) from \"Discounts\" where \"Discount\" = 0", "2"},
             {"select * from \"Ordering Customers\"", "Alfreds\nAna"},
             {"select * from \"First Last\" order by 1", "ALFKI|10|11\nanatr|12|12"},
+            {"select * from \"Customers Ordering\" order by 1", "ALFKI\nanatr"},
             // The parameter queries are functions of their values.
             {"select * from \"Sales Since\"('1995-07-01') order by 1", "11\n12"},
             {"select * from \"Invoices Filter\"(11)", "11"},
@@ -316,6 +367,10 @@ private slots:
             Rows("select distinct c.\"CustomerID\", c.\"CompanyName\" from \"Customers\" c "
                  "right join \"Orders\" o on lower(c.\"CustomerID\") = lower(o.\"CustomerID\") "
                  "where o.\"OrderDate\" between '1995-01-01' and '1995-12-31'"));
+        // One row per order that has lines, whatever the number of lines.
+        QCOMPARE(Rows("select * from \"Customers By Order\" order by 1"),
+                 Rows("select o.\"CustomerID\" from \"Orders\" o where exists (select from "
+                      "\"Order Details\" d where d.\"OrderID\" = o.\"OrderID\") order by 1"));
     }
 
     // Into a schema of its own, views and functions read that schema's tables, also when called
