@@ -1,10 +1,13 @@
 #pragma once
 
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace tabulant::dialect {
+
+struct Select;
 
 // What the PostgreSQL writer knows of a value's type; Access's rules for an operator depend on it.
 enum class ValueType : unsigned char {
@@ -44,6 +47,8 @@ struct Relation {
     // A query that takes values is a function of them, in this order; a query reading it asks
     // for the same values.
     std::vector<RelationParameter> parameters = {};
+    // A query's own SELECT, written again below a query that must tell its records apart.
+    std::shared_ptr<const Select> definition = {};
 };
 
 // The tables and queries a translation may read, found by Access name without regard to letter

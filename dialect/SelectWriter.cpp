@@ -4,6 +4,7 @@
 #include "Refusal.h"
 
 #include <algorithm>
+#include <map>
 #include <memory>
 
 namespace tabulant::dialect {
@@ -123,6 +124,8 @@ private:
             return l + kind + r + " ON " + expressions_.condition(*src.on, scope);
         }
         const Scope::Entry& e = scope.entries[next++];
+        if (const auto i = inlined_.find(&e); i != inlined_.end())
+            return "(" + i->second + ") AS " + e.pgQualifier;
         if (src.kind == Source::Kind::Derived)
             return "(" + derivedSql_[derivedAt_++] + ") AS " + e.pgQualifier;
         std::string s = Quote(e.relation->pgName);
@@ -146,6 +149,8 @@ private:
     }
 
     Translation single(const Select& s, const Scope* outer, bool unionPart = false) {
+        const bool recordKeys = recordKeys_;
+        recordKeys_ = false;
         if (!s.externalDatabase.empty())
             throw Refusal("IN '" + s.externalDatabase + "'", "a table of another database");
         Translation out;
@@ -196,6 +201,27 @@ private:
         if (s.transform) {
             aggregates = true;
             headings(s, scope, items);
+        }
+        // Below a DISTINCTROW query: the keys of the records each row comes from, as columns.
+        if (recordKeys) {
+            if (aggregates || !s.groupBy.empty() || s.quantifier != Select::Quantifier::All ||
+                s.top || !s.unions.empty())
+                throw Refusal("DISTINCTROW", "reads a query whose records cannot be told apart");
+            for (const Scope::Entry& e : scope.entries) {
+                if (!e.relation->table)
+                    throw Refusal("DISTINCTROW", "reads a query whose records cannot be told "
+                                                 "apart: it reads the query " +
+                                                     e.qualifier);
+                std::vector<std::string> keys;
+                for (const std::string& k : e.relation->key)
+                    for (const RelationColumn& c : e.relation->columns)
+                        if (SameName(c.name, k)) keys.push_back(Quote(c.pgName));
+                if (e.relation->key.empty()) keys.push_back("ctid");
+                for (const std::string& k : keys)
+                    items.push_back({e.pgQualifier + "." + k,
+                                     "~record" + std::to_string(items.size()), T::Unknown, "",
+                                     true});
+            }
         }
         // Two columns of one name: Access tells them apart by their source's name.
         std::vector<bool> twice(items.size());
@@ -403,6 +429,18 @@ private:
             return false;
         for (const Scope::Entry& e : scope.entries) {
             if (!e.used) continue;
+            if (e.relation->key.empty() && !e.relation->table && e.relation->definition) {
+                // A query whose output cannot tell its records apart is written again below this
+                // one with its records' keys.
+                recordKeys_ = true;
+                const std::size_t derivedAt = derivedAt_;
+                const Translation t = select(*e.relation->definition, nullptr);
+                derivedAt_ = derivedAt;
+                for (std::size_t c = e.relation->columns.size(); c < t.columns.size(); ++c)
+                    hidden.push_back(e.pgQualifier + "." + Quote(t.columns[c].pgName));
+                inlined_[&e] = t.sql;
+                continue;
+            }
             if (e.relation->key.empty()) {
                 if (!e.relation->table)
                     throw Refusal("DISTINCTROW", e.qualifier +
@@ -435,6 +473,8 @@ private:
     std::vector<std::unique_ptr<Relation>> derived_;
     std::vector<std::string> derivedSql_;
     std::size_t derivedAt_ = 0;
+    bool recordKeys_ = false; // the next select adds its records' keys to its columns
+    std::map<const Scope::Entry*, std::string> inlined_; // sources written as their query's SQL
 };
 
 class NoCatalog : public Catalog {

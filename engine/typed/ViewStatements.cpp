@@ -149,8 +149,8 @@ ViewPlan PlanViews(const std::vector<SavedQuery>& queries,
         std::vector<const SavedQuery*> waiting;
         for (const SavedQuery* q : pending) {
             try {
-                const dialect::Translation t =
-                    dialect::TranslateQuery(dialect::ParseQuery(q->sql), relations);
+                const dialect::Query parsed = dialect::ParseQuery(q->sql);
+                const dialect::Translation t = dialect::TranslateQuery(parsed, relations);
                 const std::string name = relationNames.Unique(q->name);
                 progress = true;
                 if (!t.parameters.empty()) {
@@ -172,7 +172,7 @@ ViewPlan PlanViews(const std::vector<SavedQuery>& queries,
                 }
                 for (std::string& c : CaptionStatements(name, t.columns, q->captions))
                     plan.statements.push_back(std::move(c));
-                relations.Add({q->name, name, t.columns, t.rowKey});
+                relations.Add({q->name, name, t.columns, t.rowKey, false, {}, parsed.select});
             } catch (const dialect::MissingRelation& m) {
                 if (isPending(m.name()) && lower(m.name()) != lower(q->name)) {
                     waiting.push_back(q);
