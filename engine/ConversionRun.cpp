@@ -4,6 +4,7 @@
 #include "CouldNotConnect.h"
 #include "SqlText.h"
 #include "db/ReopeningConnection.h"
+#include "db/copy/LibpqStatements.h"
 #include "platform/Error.h"
 #include "platform/Wipe.h"
 #include "shell/core/ErrorReport.h"
@@ -18,7 +19,7 @@ ConversionRun::ConversionRun(RunPorts ports, std::string location, RunOptions op
                     ? OutputSink(*statementsTo_)
                     : ConnectionSink([this]() -> platform::Connection& { return Postgres(); })),
       rejectsFile_(std::move(options.rejectsFile)), bulkLimits_(options.bulkLimits),
-      rowTap_(options.rowTap) {}
+      rowTap_(options.rowTap), makePreviewStatements_(std::move(options.previewStatements)) {}
 
 ConversionRun::~ConversionRun() = default;
 
@@ -40,6 +41,18 @@ void ConversionRun::RequestStop() {
     if (running_) stopRequested_ = true;
 }
 
+std::unique_ptr<platform::StatementRunner>
+LibpqPreviewStatements(const db::ConnectionFields& fields, platform::Connection& postgres) {
+    return std::make_unique<db::LibpqStatements>(fields, postgres);
+}
+
+PreviewOutcome ConversionRun::ShowPreview() {
+    if (!postgres_ || !makePreviewStatements_) return ports_.preview.ShowPreview(postgres_.get());
+    if (!previewStatements_)
+        previewStatements_ = makePreviewStatements_(ports_.settings, *postgres_);
+    return ports_.preview.ShowPreviewThrough(postgres_.get(), *previewStatements_);
+}
+
 RunSummary ConversionRun::Run() {
     shell::Trap trap(ports_.prompts, location_);
     if (running_) return {}; // 100
@@ -51,6 +64,7 @@ RunSummary ConversionRun::Run() {
     stopRequested_ = false;
     summary_ = RunSummary{};
     bulk_.reset();
+    previewStatements_.reset();
     bulkRun_ = ports_.settings.LoadRowsInBulk();
     postgres_.reset();
     if (ToServer())
@@ -176,15 +190,14 @@ void ConversionRun::AfterLastTable(shell::Trap& trap) {
     if (trap.Condition(498, [&] { return PerTable(); }))
         trap(500, [&] { ports_.preview.ClearPreviewList(); });
     HandStatements(trap, 504, 506, *after, Role::After);
-    if (trap.Condition(508, [&] { return PerTable(); }))
-        trap(510, [&] { ports_.preview.ShowPreview(postgres_.get()); });
+    if (trap.Condition(508, [&] { return PerTable(); })) trap(510, [&] { ShowPreview(); });
 }
 
 void ConversionRun::Finish(shell::Trap& trap) {
     if (!stopRequested_ && trap.Condition(454, [&] { return Previewing(); }) &&
         trap.Condition(456, [&] { return PerFile(); })) {
         trap(458, [&] { outcome_ = PreviewOutcome::Ended; });
-        trap(460, [&] { outcome_ = ports_.preview.ShowPreview(postgres_.get()); });
+        trap(460, [&] { outcome_ = ShowPreview(); });
         if (trap.Condition(462, [&] { return outcome_ != PreviewOutcome::RanToEnd; })) {
             if (ToServer()) trap(464, [&] { Postgres().Close(); });
             trap(466, [&] { Access().Close(); });
@@ -196,7 +209,8 @@ void ConversionRun::Finish(shell::Trap& trap) {
         if (ToServer()) trap(474, [&] { Postgres().Close(); });
         trap(476, [&] { Access().Close(); });
     }
-    bulk_.reset(); // its connection closes with the others
+    bulk_.reset(); // its connection closes with the others, and so does the preview's
+    previewStatements_.reset();
     RestView(trap);
     // A run stopped because the program is ending has nothing to announce.
     if (!stopRequested_) trap(484, [&] { ports_.prompts.Message("Done."); });

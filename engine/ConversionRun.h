@@ -38,6 +38,14 @@ struct RunPorts {
     const platform::RegionalText& regional;
 };
 
+// Makes what a preview's execution runs its lines through, from the run's settings and its
+// PostgreSQL connection.
+using MakePreviewStatements = std::function<std::unique_ptr<platform::StatementRunner>(
+    const db::ConnectionFields&, platform::Connection&)>;
+// The lines through libpq, falling back to `postgres` (db/copy/LibpqStatements.h).
+std::unique_ptr<platform::StatementRunner>
+LibpqPreviewStatements(const db::ConnectionFields& fields, platform::Connection& postgres);
+
 struct RunOptions {
     // Makes the policy of the kind the settings name, anew for each run; a test may put a policy
     // of its own in place.
@@ -57,6 +65,9 @@ struct RunOptions {
     // Shown every row statement sent to the server in direct mode (RowTap.h); must outlive the
     // run.
     RowTap* rowTap = nullptr;
+    // What a preview's execution runs its lines through, made at the run's first showing and
+    // kept to the run's end: a libpq session of its own unless a caller chooses otherwise.
+    MakePreviewStatements previewStatements = LibpqPreviewStatements;
 };
 
 // Copies every table of the Access file named in the settings into PostgreSQL, last listed
@@ -139,6 +150,9 @@ private:
     void FinishBulk(shell::Trap& trap);
     void BulkFailed(const BulkFailure& failure);
     void AfterLastTable(shell::Trap& trap);
+    // Shows the preview window; its execution runs through previewStatements_, made at the
+    // first showing.
+    PreviewOutcome ShowPreview();
     void Finish(shell::Trap& trap);
 
     RunPorts ports_;
@@ -171,6 +185,8 @@ private:
     std::string bulkInto_;                   // INSERT INTO "T" of the current table
     std::optional<BulkFailure> bulkFailure_; // ended the current table's bulk load
     RowTap* rowTap_;
+    MakePreviewStatements makePreviewStatements_;
+    std::unique_ptr<platform::StatementRunner> previewStatements_;
     bool tapping_ = false; // the current table's rows are shown to rowTap_
     bool connectionLost_ = false;
     bool stopRequested_ = false;

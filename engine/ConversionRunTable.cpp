@@ -185,7 +185,7 @@ bool ConversionRun::ConvertTable(shell::Trap& trap, int i) {
         trap(440, [&] { outcome_ = PreviewOutcome::Ended; });
         if (trap.Condition(442, [&] { return Previewing(); }) &&
             trap.Condition(444, [&] { return PerTable(); })) {
-            trap(446, [&] { outcome_ = ports_.preview.ShowPreview(postgres_.get()); });
+            trap(446, [&] { outcome_ = ShowPreview(); });
             // A table whose lines all ran goes on to the next one, as a skipped one does; only
             // leaving the window by "< Back" or its close box ends the walk.
             if (trap.Condition(448, [&] { return outcome_ == PreviewOutcome::Ended; }))

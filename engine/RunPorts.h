@@ -2,6 +2,7 @@
 
 #include "db/ConnectionFields.h"
 #include "platform/Connection.h"
+#include "platform/StatementRunner.h"
 #include "platform/StringList.h"
 
 #include <cstdint>
@@ -98,6 +99,13 @@ public:
     // lines on `executeOn`, which the run owns and keeps open while the window is shown (null
     // when the run has none; every execution then fails as on a closed connection).
     virtual PreviewOutcome ShowPreview(platform::Connection* executeOn) = 0;
+    // The same, with the execution running the lines through `statements` (owned by the run,
+    // kept while the window is shown) instead of on `executeOn`. A front end that executes no
+    // lines of its own may leave it as it is.
+    virtual PreviewOutcome ShowPreviewThrough(platform::Connection* executeOn,
+                                              platform::StatementRunner& /*statements*/) {
+        return ShowPreview(executeOn);
+    }
 };
 
 // Where a run that reaches no server puts the statements it would have executed (see

@@ -60,6 +60,11 @@ public:
         outcomes.push_back(windows_.ShowPreview(executeOn));
         return outcomes.back();
     }
+    engine::PreviewOutcome ShowPreviewThrough(platform::Connection* executeOn,
+                                              platform::StatementRunner& statements) override {
+        outcomes.push_back(windows_.ShowPreviewThrough(executeOn, statements));
+        return outcomes.back();
+    }
 
 private:
     engine::PreviewPort& windows_;

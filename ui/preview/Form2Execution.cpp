@@ -1,7 +1,8 @@
-// Form2's "Execute SQL": runs the lines one by one on the run's connection and stops at the first
-// statement the server rejects. A line that has run is marked and not sent again by a later
-// execution, so that the user can fix the rejected line and go on from there; the window closes
-// (the execution ran to its end) once every non-blank line has run.
+// Form2's "Execute SQL": runs the lines one by one through the run's statements (each on its own,
+// committed on its own) and stops at the first statement the server rejects. A line that has run is
+// marked and not sent again by a later execution, so that the user can fix the rejected line and go
+// on from there; the window closes (the execution ran to its end) once every non-blank line has
+// run.
 
 #include "Form2.h"
 
@@ -9,7 +10,6 @@
 #include "PreviewText.h"
 #include "shell/widgets/WindowPointer.h"
 
-#include "platform/Error.h"
 #include "shell/core/ErrorReport.h"
 #include "shell/core/Trap.h"
 
@@ -86,6 +86,8 @@ void Form2::PushButton1_Click() {
         int m = 0;
         step(106, [&] { m = static_cast<int>(lines.size()); });
         bool everyLineRan = true;
+        platform::ConnectionStatements closed(nullptr);
+        platform::StatementRunner& statements = context_.statements ? *context_.statements : closed;
         // The bar is only seen when events run: between two rounds of them it is left alone
         // rather than given a text and a value per line.
         std::uint64_t shownAt = context_.eventLoop.rounds() - 1;
@@ -114,11 +116,7 @@ void Form2::PushButton1_Click() {
                 continue;
             if (lines.ran(index)) continue;
             step(116, [&] {
-                platform::Connection* connection = context_.connection;
-                if (!connection)
-                    throw platform::Error(platform::errors::ObjectClosed,
-                                          "SQLException: [08003] The connection is not open.");
-                connection->Execute(lines.line(index));
+                statements.Run(lines.line(index));
                 lines.setRan(index, true);
             });
             if (!step.stopped() && !lines.ran(index)) everyLineRan = false;

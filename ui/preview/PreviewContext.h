@@ -6,6 +6,7 @@
 #include "platform/EventLoop.h"
 #include "platform/Prompts.h"
 #include "platform/ShellOpen.h"
+#include "platform/StatementRunner.h"
 
 class QStandardItemModel;
 
@@ -19,9 +20,9 @@ struct PreviewContext {
     platform::Clipboard& clipboard;
     platform::ShellOpen& shellOpen;
     platform::EventLoop& eventLoop;
-    // The connection the showing under way executes on (owned by the run); null between
-    // showings, or when the run has none.
-    platform::Connection* connection = nullptr;
+    // What the showing under way runs its lines through (owned by the run or by the showing);
+    // null between showings.
+    platform::StatementRunner* statements = nullptr;
     // How the showing under way is being left; Ended until a command says otherwise.
     engine::PreviewOutcome outcome = engine::PreviewOutcome::Ended;
     // The 1-based line whose execution failed last; 0 until a statement has failed.

@@ -53,14 +53,24 @@ void PreviewWindows::SetLastDatatypeRow(std::string_view accessType,
 }
 
 engine::PreviewOutcome PreviewWindows::ShowPreview(platform::Connection* executeOn) {
+    platform::ConnectionStatements statements(executeOn);
+    return show(statements);
+}
+
+engine::PreviewOutcome PreviewWindows::ShowPreviewThrough(platform::Connection*,
+                                                          platform::StatementRunner& statements) {
+    return show(statements);
+}
+
+engine::PreviewOutcome PreviewWindows::show(platform::StatementRunner& statements) {
     Form2& window = loadedForm2();
     if (owner_ && window.parentWidget() != owner_)
         window.setParent(owner_.data(), window.windowFlags());
     window.PreviewList().publish();
-    context_.connection = executeOn;
+    context_.statements = &statements;
     context_.outcome = engine::PreviewOutcome::Ended;
     window.exec();
-    context_.connection = nullptr;
+    context_.statements = nullptr;
     // Closing the window discards its lines, error text and progress; ErrorLine stays.
     delete form2_.data();
     return context_.outcome;

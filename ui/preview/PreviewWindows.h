@@ -38,7 +38,10 @@ public:
     void ClearDatatypeConversionList() override;
     void AddDatatypeRow(std::string_view table, std::string_view field) override;
     void SetLastDatatypeRow(std::string_view accessType, std::string_view postgresType) override;
+    // Runs the lines on `executeOn`, or fails each as on a closed connection when it is null.
     engine::PreviewOutcome ShowPreview(platform::Connection* executeOn) override;
+    engine::PreviewOutcome ShowPreviewThrough(platform::Connection* executeOn,
+                                              platform::StatementRunner& statements) override;
 
     int ErrorLine() const { return context_.ErrorLine; }
     // The preview window while it exists (loaded), else null.
@@ -47,6 +50,7 @@ public:
 
 private:
     Form2& loadedForm2();
+    engine::PreviewOutcome show(platform::StatementRunner& statements);
 
     std::unique_ptr<QStandardItemModel> datatypeRows_;
     PreviewContext context_;
