@@ -1,18 +1,20 @@
-// bench-preview [--lines N] [--exec-lines M] [--rounds R]
+// bench-preview [--lines N] [--exec-lines M] [--rounds R] [--odbc]
 //
 // Fills the preview with N INSERT lines (default 1,000,000) and measures, offscreen: the time to
 // show the window, the memory per line against the bytes of text, one find-and-replace over all
 // lines, and the execution rate of M lines (default 20,000) on a throwaway PostgreSQL server
 // against psql -f of the same lines (autocommit), R rounds (default 3) in which the side that goes
-// first alternates. Each round also runs the lines through the driver in a plain loop (no window)
+// first alternates. The window's lines go through libpq as a run sends them, or with --odbc on
+// the ODBC connection. Each round also runs the lines the same way in a plain loop (no window)
 // and gives each side's CPU per line and the window's share in its own events, so that a slow
-// round can be told apart: the driver, the window, or a busy machine. The last line sums it up
+// round can be told apart: the route, the window, or a busy machine. The last line sums it up
 // (the median ratio of the rounds).
 
 #include "Form2.h"
 #include "PreviewListModel.h"
 #include "PreviewWindows.h"
 
+#include "db/copy/LibpqStatements.h"
 #include "db/odbc/OdbcConnection.h"
 
 #include <QAbstractButton>
@@ -74,23 +76,16 @@ struct NoShell final : platform::ShellOpen {
     bool Open(std::string_view) override { return true; }
 };
 
-// Measures the time spent inside the driver, to tell it apart from the window's own cost.
-struct TimedConnection final : platform::Connection {
-    platform::Connection& inner;
+// Measures the time spent sending the lines, to tell it apart from the window's own cost.
+struct TimedStatements final : platform::StatementRunner {
+    platform::StatementRunner& inner;
     double executeMs = 0;
-    explicit TimedConnection(platform::Connection& c) : inner(c) {}
-    void Open(std::string_view s) override { inner.Open(s); }
-    std::unique_ptr<platform::Cursor> Execute(std::string_view statement) override {
+    explicit TimedStatements(platform::StatementRunner& r) : inner(r) {}
+    void Run(std::string_view statement) override {
         const auto t0 = Clock::now();
-        auto result = inner.Execute(statement);
+        inner.Run(statement);
         executeMs += msSince(t0);
-        return result;
     }
-    std::unique_ptr<platform::Cursor> OpenSchema(int schema) override {
-        return inner.OpenSchema(schema);
-    }
-    void Close() override { inner.Close(); }
-    bool IsOpen() const override { return inner.IsOpen(); }
 };
 
 std::string insertLine(long i, const char* table) {
@@ -147,7 +142,10 @@ int main(int argc, char** argv) {
     long lines = 1'000'000;
     long execLines = 20'000;
     int rounds = 3;
-    for (int i = 1; i + 1 < argc; ++i) {
+    bool odbc = false;
+    for (int i = 1; i < argc; ++i) {
+        if (std::string(argv[i]) == "--odbc") odbc = true;
+        if (i + 1 == argc) break;
         if (std::string(argv[i]) == "--lines") lines = std::atol(argv[++i]);
         if (std::string(argv[i]) == "--exec-lines") execLines = std::atol(argv[++i]);
         if (std::string(argv[i]) == "--rounds") rounds = std::max(1, std::atoi(argv[++i]));
@@ -227,7 +225,20 @@ int main(int argc, char** argv) {
             auto connection = db::CreateOdbcConnection();
             connection->Open("Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=" + port +
                              ";Uid=tabulant;Pwd=tabulant;Database=tabulant;");
-            TimedConnection timed(*connection);
+            db::FixedConnectionFields fields;
+            fields.server = "127.0.0.1";
+            fields.port = port;
+            fields.user = fields.password = fields.database = "tabulant";
+            // The window's route and the plain loop's: libpq sessions of their own beside the
+            // ODBC connection, as a run makes them, or the ODBC connection itself.
+            platform::ConnectionStatements onConnection(connection.get());
+            db::LibpqStatements windowLibpq(fields, *connection), aloneLibpq(fields, *connection);
+            platform::StatementRunner& route =
+                odbc ? static_cast<platform::StatementRunner&>(onConnection) : windowLibpq;
+            platform::StatementRunner& alone =
+                odbc ? static_cast<platform::StatementRunner&>(onConnection) : aloneLibpq;
+            const char* routeName = odbc ? "the driver" : "libpq";
+            TimedStatements timed(route);
             const std::string file = dir + "/lines.sql";
             {
                 std::ofstream out(file);
@@ -255,16 +266,16 @@ int main(int argc, char** argv) {
                         execCpu = cpuSeconds(RUSAGE_SELF) - cpu0;
                         if (preview.isVisible()) preview.close();
                     });
-                    ranToEnd = windows.ShowPreview(&timed) == engine::PreviewOutcome::RanToEnd;
+                    ranToEnd = windows.ShowPreviewThrough(connection.get(), timed) ==
+                               engine::PreviewOutcome::RanToEnd;
                 };
-                // The same lines through the driver in a plain loop, without the window: what
-                // the window itself adds, apart from the driver.
+                // The same lines the same way in a plain loop, without the window: what the
+                // window itself adds, apart from the route.
                 const auto driverAlone = [&] {
-                    connection->Execute(std::string("CREATE TABLE \"driver_exec\" ") + create);
+                    alone.Run(std::string("CREATE TABLE \"driver_exec\" ") + create);
                     const auto t0 = Clock::now();
                     const double cpu0 = cpuSeconds(RUSAGE_SELF);
-                    for (long i = 1; i <= execLines; ++i)
-                        connection->Execute(insertLine(i, "driver_exec"));
+                    for (long i = 1; i <= execLines; ++i) alone.Run(insertLine(i, "driver_exec"));
                     driverMs = msSince(t0);
                     driverCpu = cpuSeconds(RUSAGE_SELF) - cpu0;
                 };
@@ -293,16 +304,16 @@ int main(int argc, char** argv) {
                           << (round % 2 == 1 ? " (ours first): " : " (psql first): ")
                           << execLines + 1 << " lines in " << execMs << " ms ("
                           << (execLines + 1) / execMs * 1000 << " lines/s), psql -f " << psqlMs
-                          << " ms (rc " << rc << "), the driver alone " << driverMs << " ms (ratio "
-                          << psqlMs / driverMs << "), rows " << rows
+                          << " ms (rc " << rc << "), " << routeName << " alone " << driverMs
+                          << " ms (ratio " << psqlMs / driverMs << "), rows " << rows
                           << (ranToEnd ? "" : ", not run to its end") << "; "
-                          << 100.0 * timed.executeMs / execMs << " % of it inside the driver, "
-                          << 100.0 * events.eventsMs / execMs << " % in the window's events; CPU "
+                          << 100.0 * timed.executeMs / execMs << " % of it inside " << routeName
+                          << ", " << 100.0 * events.eventsMs / execMs
+                          << " % in the window's events; CPU "
                           << execCpu * 1e6 / static_cast<double>(execLines + 1)
                           << " us per line, psql "
-                          << psqlCpu * 1e6 / static_cast<double>(execLines + 1)
-                          << ", the driver alone "
-                          << driverCpu * 1e6 / static_cast<double>(execLines) << "\n"
+                          << psqlCpu * 1e6 / static_cast<double>(execLines + 1) << ", " << routeName
+                          << " alone " << driverCpu * 1e6 / static_cast<double>(execLines) << "\n"
                           << std::flush;
             }
             std::sort(ratios.begin(), ratios.end());
@@ -311,8 +322,10 @@ int main(int argc, char** argv) {
             execRatio = buf;
             std::snprintf(buf, sizeof buf, "%.2f-%.2f", ratios.front(), ratios.back());
             std::sort(driverRatios.begin(), driverRatios.end());
-            std::cout << "execution ratio:  " << execRatio << " (rounds " << buf
-                      << "); the driver alone " << driverRatios[driverRatios.size() / 2] << "\n";
+            std::cout << "execution ratio:  " << execRatio << " (rounds " << buf << "); "
+                      << routeName << " alone " << driverRatios[driverRatios.size() / 2]
+                      << (odbc || windowLibpq.ThroughLibpq() ? "" : " (libpq did not connect)")
+                      << "\n";
         } catch (const std::exception& e) {
             std::cout << "execution:        skipped (" << e.what() << ")\n";
         }
