@@ -41,7 +41,8 @@ struct SourceTable {
 //   CreateTable     each statement, in order: 322 appended to the preview list, or 324 executed
 //   RowStatement    422 appended, or 432 executed
 //   AfterTable      asked at 488; each statement 492 appended, or 494 executed; in the
-//                   per-table preview these lines follow the table's rows in its window
+//                   per-table preview these lines follow the table's rows in its window;
+//                   then NextAfterTable asked at 488 until it has no more, each statement the same
 //   AfterLastTable  asked at 496; each statement 504 appended, or 506 executed. In the per-file
 //                   preview these lines end the one window; in the per-table preview they get a
 //                   window of their own (500 clears the list, 510 shows it) after the last table
@@ -82,6 +83,10 @@ public:
     // Statements after the table's last row (sequence values, say); often none.
     virtual const std::vector<std::string>& AfterTable(shell::Trap& trap,
                                                        std::string_view table) = 0;
+    // Statements after AfterTable's, one at a time, for what is too large to hold at once (a
+    // table's attached files): the next one, or null after the last. A run that halts stops
+    // asking.
+    virtual const std::string* NextAfterTable(shell::Trap&) { return nullptr; }
     // Statements after the last table (keys, indexes, foreign keys); often none.
     virtual const std::vector<std::string>& AfterLastTable(shell::Trap& trap) = 0;
 };

@@ -178,6 +178,11 @@ bool ConversionRun::ConvertTable(shell::Trap& trap, int i) {
         const std::vector<std::string>* after = nullptr;
         trap(488, [&] { after = &policy_->AfterTable(trap, table_); });
         if (after) HandStatements(trap, 492, 494, *after, Role::After);
+        for (const std::string* next = nullptr; !Halted(); next = nullptr) {
+            trap(488, [&] { next = policy_->NextAfterTable(trap); });
+            if (!next) break;
+            HandStatement(trap, 492, 494, *next, Role::After);
+        }
 
         trap(438, [&] { records_.Close(); });
         trap(438, [&] { view.TableFinished(table_, tableRows_); });

@@ -55,6 +55,12 @@ void AccessTableCursor::moveNext() {
     decodeRow();
 }
 
+void AccessTableCursor::MoveTo(TableScanner::Place place) {
+    atEnd_ = false;
+    if (!scanner_.Seek(place)) throw DamagedTable(name_);
+    decodeRow();
+}
+
 void AccessTableCursor::decodeRow() {
     const std::uint8_t* row = scanner_.Page() + scanner_.RowStart();
     if (!layout_.Read(row, scanner_.RowSize())) throw DamagedTable(name_);
@@ -69,7 +75,7 @@ void AccessTableCursor::decodeRow() {
             continue;
         }
         if (!keys_.empty()) keys_[i] = -1;
-        if (!f.present) {
+        if (!f.present || (!read_.empty() && !read_[i])) {
             v.setNull();
             continue;
         }

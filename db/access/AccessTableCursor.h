@@ -43,6 +43,12 @@ public:
     std::int64_t ComplexKey(std::size_t column) const {
         return column < keys_.size() ? keys_[column] : -1;
     }
+    // Only these columns (by position) are decoded from the next row on; the others are null.
+    // Empty: all of them.
+    void ReadOnly(std::vector<bool> columns) { read_ = std::move(columns); }
+    // Where the current row is, and back to a row found so (decoded again, as the walk would).
+    TableScanner::Place Place() const { return scanner_.Current(); }
+    void MoveTo(TableScanner::Place place);
     // Where long work (counting the rows) lets pending events run; nullptr for none.
     void SetEventLoop(platform::EventLoop* events) { events_ = events; }
 
@@ -54,6 +60,7 @@ private:
     std::string name_;
     std::vector<platform::Field> fields_;
     std::vector<std::int64_t> keys_; // by column, when the table has complex columns
+    std::vector<bool> read_;         // by column; empty: all
 
     RowLayout layout_;
     TextDecoder text_;

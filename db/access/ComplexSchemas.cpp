@@ -71,48 +71,122 @@ std::vector<const CatalogEntry*> listedTables(const AccessDatabase& db) {
     return out;
 }
 
-// One value row of one field, before the rows are put in order.
-struct ValueRow {
-    std::int64_t parent = 0;
-    std::vector<Variant> cells;
-};
+const std::initializer_list<const char*> ValueColumns = {
+    "COLUMN_NAME", "PARENT_ROW",     "VALUE",     "VALUE_DATE", "FILE_NAME",
+    "FILE_TYPE",   "FILE_TIMESTAMP", "FILE_DATA", "DAMAGE"};
 
-void readValues(AccessDatabase& db, const ComplexEntry& entry,
-                const std::unordered_map<std::uint32_t, std::int64_t>& owners,
-                std::vector<ValueRow>& out) {
-    const AccessDatabase::LookupScope scope(db);
-    FlatTable flat(db, entry);
-    std::vector<ValueRow> rows;
-    for (; !flat.rows->atEnd(); flat.rows->moveNext()) {
-        const Variant& key = flat.rows->fields()[std::size_t(flat.key)].value;
-        if (key.kind() != Variant::Kind::Integer) continue;
-        const auto owner = owners.find(static_cast<std::uint32_t>(key.asInteger()));
-        if (owner == owners.end()) continue;
-        ValueRow r{owner->second, std::vector<Variant>(9)};
-        r.cells[0] = Variant::text(entry.column);
-        r.cells[1] = Variant::integer(owner->second);
+// The values rowset of one table, read as it is walked: a field's hidden table is read twice,
+// once for the owning row of each value (its key column alone), then row by row in the order of
+// the owning rows, so that one value at a time is held, whatever the size of the files.
+class ValuesCursor final : public platform::Cursor {
+public:
+    using Owners = std::unordered_map<std::uint32_t, std::int64_t>; // key -> owning row
+    ValuesCursor(std::shared_ptr<AccessDatabase> db, std::vector<ComplexEntry> entries,
+                 std::vector<Owners> owners)
+        : db_(std::move(db)), entries_(std::move(entries)), owners_(std::move(owners)),
+          fields_(columns(ValueColumns)) {
+        field_ = std::size_t(-1);
+        nextField();
+    }
+
+    std::vector<platform::Field>& fields() override { return fields_; }
+    bool atEnd() const override { return field_ >= entries_.size(); }
+    std::int64_t recordCount() const override { return -1; }
+    void moveNext() override {
+        if (atEnd()) return;
+        if (++next_ < order_.size())
+            show();
+        else
+            nextField();
+    }
+
+private:
+    struct Value {
+        std::int64_t parent;
+        TableScanner::Place place;
+    };
+
+    // Opens the next field with values and shows its first; atEnd after the last.
+    void nextField() {
+        flat_.reset();
+        while (++field_ < entries_.size()) {
+            try {
+                planField();
+            } catch (const platform::Error&) {
+                // Named by the columns rowset's DAMAGE; the other fields' values still come.
+                continue;
+            }
+            if (!order_.empty()) {
+                next_ = 0;
+                show();
+                return;
+            }
+        }
+        flat_.reset();
+        for (platform::Field& f : fields_) f.value.setNull();
+    }
+
+    void planField() {
+        const AccessDatabase::LookupScope scope(*db_);
+        order_.clear();
+        flat_ = std::make_unique<FlatTable>(*db_, entries_[field_]);
+        std::vector<bool> keyOnly(flat_->rows->Definition().columns.size(), false);
+        keyOnly[std::size_t(flat_->key)] = true;
+        flat_->rows->ReadOnly(keyOnly);
+        const Owners& owners = owners_[field_];
+        for (; !flat_->rows->atEnd(); flat_->rows->moveNext()) {
+            const Variant& key = flat_->rows->fields()[std::size_t(flat_->key)].value;
+            if (key.kind() != Variant::Kind::Integer) continue;
+            const auto owner = owners.find(static_cast<std::uint32_t>(key.asInteger()));
+            if (owner != owners.end()) order_.push_back({owner->second, flat_->rows->Place()});
+        }
+        std::stable_sort(order_.begin(), order_.end(),
+                         [](const Value& a, const Value& b) { return a.parent < b.parent; });
+        flat_->rows->ReadOnly({});
+    }
+
+    void show() {
+        const ComplexEntry& entry = entries_[field_];
+        const Value& at = order_[next_];
+        for (platform::Field& f : fields_) f.value.setNull();
+        fields_[0].value = Variant::text(entry.column);
+        fields_[1].value = Variant::integer(at.parent);
+        try {
+            flat_->rows->MoveTo(at.place);
+        } catch (const platform::Error& error) {
+            fields_[8].value = Variant::text("A value of the field '" + entry.column +
+                                             "' cannot be read: " + error.what());
+            return;
+        }
+        const FlatTable& flat = *flat_;
         if (flat.layout.kind == ComplexLayout::Kind::Attachment) {
-            r.cells[4] = flat.value("FileName");
-            r.cells[5] = flat.value("FileType");
-            r.cells[6] = flat.value("FileTimeStamp");
+            fields_[4].value = flat.value("FileName");
+            fields_[5].value = flat.value("FileType");
+            fields_[6].value = flat.value("FileTimeStamp");
             const Variant& data = flat.value("FileData");
             if (data.kind() == Variant::Kind::Binary) {
                 if (auto file = AttachedFileBytes(data.payload()))
-                    r.cells[7] = Variant::binary(*file);
+                    fields_[7].value = Variant::binary(*file);
                 else
-                    r.cells[8] = Variant::text("The attached file '" + r.cells[4].payload() +
-                                               "' cannot be read: its stored form is damaged.");
+                    fields_[8].value =
+                        Variant::text("The attached file '" + fields_[4].value.payload() +
+                                      "' cannot be read: its stored form is damaged.");
             }
         } else {
-            r.cells[2] = flat.valueAt(flat.layout.valueColumn);
-            r.cells[3] = flat.valueAt(flat.layout.dateColumn);
+            fields_[2].value = flat.valueAt(flat.layout.valueColumn);
+            fields_[3].value = flat.valueAt(flat.layout.dateColumn);
         }
-        rows.push_back(std::move(r));
     }
-    std::stable_sort(rows.begin(), rows.end(),
-                     [](const ValueRow& a, const ValueRow& b) { return a.parent < b.parent; });
-    std::move(rows.begin(), rows.end(), std::back_inserter(out));
-}
+
+    std::shared_ptr<AccessDatabase> db_;
+    std::vector<ComplexEntry> entries_;
+    std::vector<Owners> owners_; // by entry
+    std::vector<platform::Field> fields_;
+    std::size_t field_ = 0; // the entry whose values are shown
+    std::unique_ptr<FlatTable> flat_;
+    std::vector<Value> order_; // the field's values, in the order they are given
+    std::size_t next_ = 0;     // in order_: the value shown
+};
 
 } // namespace
 
@@ -161,30 +235,21 @@ std::unique_ptr<platform::Cursor> ComplexValuesSchema(AccessDatabase& db, std::s
         auto rows = db.OpenTableAt(found->page, found->name);
         const std::vector<ColumnDef>& defs = rows->Definition().columns;
         std::vector<int> columnOf(entries.size(), -1);
+        std::vector<bool> keysOnly(defs.size(), false);
         for (std::size_t k = 0; k < entries.size(); ++k)
             for (std::size_t i = 0; i < defs.size(); ++i)
                 if (defs[i].name == entries[k].column && defs[i].type == coltype::Complex)
                     columnOf[k] = int(i);
+        for (const int c : columnOf)
+            if (c >= 0) keysOnly[std::size_t(c)] = true;
+        rows->ReadOnly(keysOnly);
         for (std::int64_t ordinal = 1; !rows->atEnd(); rows->moveNext(), ++ordinal)
             for (std::size_t k = 0; k < entries.size(); ++k)
                 if (const std::int64_t key = rows->ComplexKey(std::size_t(columnOf[k])); key >= 0)
                     owners[k].emplace(static_cast<std::uint32_t>(key), ordinal);
     }
-    std::vector<ValueRow> values;
-    for (std::size_t k = 0; k < entries.size(); ++k) {
-        try {
-            readValues(db, entries[k], owners[k], values);
-        } catch (const platform::Error&) {
-            // Named by the columns rowset's DAMAGE; the other fields' values still come.
-        }
-    }
-    std::vector<std::vector<Variant>> rows;
-    rows.reserve(values.size());
-    for (ValueRow& v : values) rows.push_back(std::move(v.cells));
-    return std::make_unique<RowListCursor>(
-        columns({"COLUMN_NAME", "PARENT_ROW", "VALUE", "VALUE_DATE", "FILE_NAME", "FILE_TYPE",
-                 "FILE_TIMESTAMP", "FILE_DATA", "DAMAGE"}),
-        std::move(rows));
+    return std::make_unique<ValuesCursor>(db.shared_from_this(), std::move(entries),
+                                          std::move(owners));
 }
 
 } // namespace tabulant::db

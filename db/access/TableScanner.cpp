@@ -51,6 +51,16 @@ bool TableScanner::Next() {
     return false;
 }
 
+bool TableScanner::Seek(Place place) {
+    if (place.pageIndex >= dataPages_.size()) return false;
+    if (!pageLoaded_ || pageIndex_ != place.pageIndex) {
+        pageIndex_ = place.pageIndex;
+        if (!loadPage(pageIndex_)) return false;
+    }
+    slot_ = place.slot;
+    return Next();
+}
+
 bool TableScanner::followOverflow(const RowSlot& first) {
     const std::uint8_t* from = page_.data();
     RowSlot s = first;

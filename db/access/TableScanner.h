@@ -28,6 +28,16 @@ public:
     std::size_t RowStart() const { return rowStart_; }
     std::size_t RowSize() const { return rowSize_; }
 
+    // Where the current row's slot is; Seek comes back to it without walking the rows between.
+    struct Place {
+        std::size_t pageIndex = 0;
+        unsigned slot = 0;
+    };
+    Place Current() const { return {pageIndex_, slot_ - 1}; }
+    // Moves to the row at `place` (from Current of this scanner), as Next would; the walk goes
+    // on from there. False when the row's page cannot be read.
+    bool Seek(Place place);
+
     // The number of live rows from the row tables alone (no row is decoded); independent of the
     // walk. It reads every data page of the table, so it yields to `events` (when given) as it
     // goes: on a table of millions of rows that is tens of milliseconds.

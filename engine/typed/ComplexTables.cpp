@@ -5,8 +5,6 @@
 
 #include "engine/SqlText.h"
 
-#include <map>
-
 namespace tabulant::engine::typed {
 
 namespace {
@@ -82,91 +80,132 @@ void ComplexTables::AppendKey(std::string& out, std::int64_t parentRow) const {
     }
 }
 
-std::vector<std::string> ComplexTables::Statements(platform::Recordset& values,
-                                                   NameSet& relationNames,
-                                                   std::vector<std::string>& damage) const {
-    struct Child {
-        ComplexColumn::Kind kind;
-        std::string name; // quoted, with its schema
-        std::vector<std::string> rows;
-        std::vector<std::string> damagedFiles;
-    };
-    std::map<std::string, Child> children; // by field name
-    std::vector<std::string> out;
-    if (!parent_) return out;
-    for (const ComplexColumn& c : columns_) {
-        if (!c.damage.empty()) {
-            damage.push_back(c.damage);
+void ComplexTables::Begin(platform::Recordset& values, NameSet& relationNames,
+                          std::vector<std::string>& damage) {
+    values_ = &values;
+    children_.assign(columns_.size(), {});
+    field_ = 0;
+    step_ = Step::Drop;
+    written_ = false;
+    if (!parent_) {
+        field_ = columns_.size();
+        return;
+    }
+    for (std::size_t i = 0; i < columns_.size(); ++i) {
+        if (!columns_[i].damage.empty()) {
+            damage.push_back(columns_[i].damage);
             continue;
         }
-        Child& child = children[c.column];
-        child.kind = c.kind;
-        AppendTableName(child.name, parent_->schema,
-                        relationNames.Unique(parent_->table + "_" + c.column));
+        AppendTableName(children_[i], parent_->schema,
+                        relationNames.Unique(parent_->table + "_" + columns_[i].column));
     }
+}
+
+bool ComplexTables::Next(std::string& statement, std::vector<std::string>& damage) {
+    while (values_ && field_ < columns_.size()) {
+        const ComplexColumn& c = columns_[field_];
+        if (children_[field_].empty()) {
+            ++field_;
+            continue;
+        }
+        statement.clear();
+        switch (step_) {
+        case Step::Drop:
+            statement = "DROP TABLE IF EXISTS " + children_[field_] + ";";
+            step_ = Step::Create;
+            return true;
+        case Step::Create:
+            CreateStatement(statement, c);
+            step_ = Step::Values;
+            return true;
+        case Step::Values:
+            if (ValueStatement(statement, damage)) return true;
+            step_ = Step::ForeignKey;
+            break;
+        case Step::ForeignKey:
+            if (!keyColumns_.empty()) ForeignKeyStatement(statement);
+            step_ = Step::Drop;
+            ++field_;
+            if (!statement.empty()) return true;
+            break;
+        }
+    }
+    values_ = nullptr;
+    return false;
+}
+
+// The INSERT of the values' next row when it belongs to the current field. Rows of fields
+// without a child table are passed over; the rows come by field in the fields' order, so a row
+// of a later field ends the current one.
+bool ComplexTables::ValueStatement(std::string& out, std::vector<std::string>& damage) {
+    platform::Recordset& values = *values_;
+    // The row written last is left only now, so that the next file is read once the statement
+    // before it has been handed on.
+    if (written_) values.MoveNext();
+    written_ = false;
     for (; !values.Eof(); values.MoveNext()) {
         const platform::FieldList f = values.Fields();
-        const auto found = children.find(f.Item("COLUMN_NAME").value.payload());
-        if (found == children.end()) continue;
-        Child& child = found->second;
-        std::string row = "INSERT INTO " + child.name + " VALUES (";
-        AppendKey(row, f.Item("PARENT_ROW").value.asInteger());
+        const std::string& column = f.Item("COLUMN_NAME").value.payload();
+        std::size_t owner = field_;
+        while (owner < columns_.size() &&
+               (children_[owner].empty() || columns_[owner].column != column))
+            ++owner;
+        if (owner == columns_.size()) continue;
+        if (owner != field_) return false;
+        out = "INSERT INTO " + children_[field_] + " VALUES (";
+        AppendKey(out, f.Item("PARENT_ROW").value.asInteger());
         static constexpr std::initializer_list<const char*> file = {"FILE_NAME", "FILE_TYPE",
                                                                     "FILE_TIMESTAMP", "FILE_DATA"};
         static constexpr std::initializer_list<const char*> value = {"VALUE"};
         static constexpr std::initializer_list<const char*> version = {"VALUE", "VALUE_DATE"};
-        for (const char* part : child.kind == ComplexColumn::Kind::Attachment       ? file
-                                : child.kind == ComplexColumn::Kind::VersionHistory ? version
-                                                                                    : value) {
-            row += ", ";
-            AppendTypedLiteral(row, f.Item(part).value);
+        const ComplexColumn::Kind kind = columns_[field_].kind;
+        for (const char* part : kind == ComplexColumn::Kind::Attachment       ? file
+                                : kind == ComplexColumn::Kind::VersionHistory ? version
+                                                                              : value) {
+            out += ", ";
+            AppendTypedLiteral(out, f.Item(part).value);
         }
-        row += ");";
-        child.rows.push_back(std::move(row));
+        out += ");";
         if (const platform::Variant& d = f.Item("DAMAGE").value; !d.isNull())
-            child.damagedFiles.push_back(d.payload());
+            damage.push_back(d.payload());
+        written_ = true;
+        return true;
     }
-    for (const ComplexColumn& c : columns_) {
-        const auto found = children.find(c.column);
-        if (found == children.end()) continue;
-        Child& child = found->second;
-        NameSet names;
-        std::string create = "CREATE TABLE " + child.name + "(";
-        std::string key;
-        if (keyColumns_.empty()) {
-            create += '"' + names.Unique("ParentRow") + "\" BIGINT";
-        } else {
-            for (std::size_t i = 0; i < keyColumns_.size(); ++i) {
-                const auto k = std::size_t(keyColumns_[i]);
-                if (i > 0) {
-                    create += ", ";
-                    key += ", ";
-                }
-                const std::string name = names.Unique(parent_->names[k]);
-                AppendQuotedName(create, name);
-                AppendQuotedName(key, name);
-                create += ' ' + parent_->mappings[k].type;
-            }
+    return false;
+}
+
+void ComplexTables::CreateStatement(std::string& out, const ComplexColumn& c) const {
+    NameSet names;
+    out = "CREATE TABLE " + children_[field_] + "(";
+    if (keyColumns_.empty()) {
+        out += '"' + names.Unique("ParentRow") + "\" BIGINT";
+    } else {
+        for (std::size_t i = 0; i < keyColumns_.size(); ++i) {
+            const auto k = std::size_t(keyColumns_[i]);
+            if (i > 0) out += ", ";
+            AppendQuotedName(out, names.Unique(parent_->names[k]));
+            out += ' ' + parent_->mappings[k].type;
         }
-        create += childColumns(c, names) + ");";
-        out.push_back("DROP TABLE IF EXISTS " + child.name + ";");
-        out.push_back(std::move(create));
-        for (std::string& row : child.rows) out.push_back(std::move(row));
-        if (!keyColumns_.empty()) {
-            std::string fk =
-                "ALTER TABLE " + child.name + " ADD FOREIGN KEY (" + key + ") REFERENCES ";
-            AppendTableName(fk, parent_->schema, parent_->table);
-            fk += " (";
-            for (std::size_t i = 0; i < keyColumns_.size(); ++i) {
-                if (i > 0) fk += ", ";
-                AppendQuotedName(fk, parent_->names[std::size_t(keyColumns_[i])]);
-            }
-            fk += ") ON UPDATE CASCADE ON DELETE CASCADE;";
-            out.push_back(std::move(fk));
-        }
-        for (std::string& d : child.damagedFiles) damage.push_back(std::move(d));
     }
-    return out;
+    out += childColumns(c, names) + ");";
+}
+
+void ComplexTables::ForeignKeyStatement(std::string& out) const {
+    // The child's key columns as CreateStatement named them, then the parent's.
+    NameSet names;
+    std::string key;
+    for (std::size_t i = 0; i < keyColumns_.size(); ++i) {
+        if (i > 0) key += ", ";
+        AppendQuotedName(key, names.Unique(parent_->names[std::size_t(keyColumns_[i])]));
+    }
+    out = "ALTER TABLE " + children_[field_] + " ADD FOREIGN KEY (" + key + ") REFERENCES ";
+    AppendTableName(out, parent_->schema, parent_->table);
+    out += " (";
+    for (std::size_t i = 0; i < keyColumns_.size(); ++i) {
+        if (i > 0) out += ", ";
+        AppendQuotedName(out, parent_->names[std::size_t(keyColumns_[i])]);
+    }
+    out += ") ON UPDATE CASCADE ON DELETE CASCADE;";
 }
 
 } // namespace tabulant::engine::typed

@@ -48,6 +48,7 @@ const std::vector<std::string>& TypedPolicy::CreateTable(shell::Trap& trap,
     relationNames_.Take(std::string(StoredTableName(table.name)));
     current_ = nullptr;
     complex_ = {};
+    complexValues_.reset();
     trap(610, [&] {
         converted_.push_back(std::make_unique<TablePlan>(
             PlanTable(table.name, table.records.Fields(), schema_.FindTable(table.name))));
@@ -114,23 +115,43 @@ const std::vector<std::string>& TypedPolicy::AfterTable(shell::Trap& trap, std::
         for (const std::string& r : rules.refused) text += "\n" + r;
         throw platform::Error(platform::errors::Generic, text);
     });
+    complexValues_.reset();
+    complexDamage_.clear();
     if (complex_.Active() && source_) {
-        std::vector<std::string> damage;
         trap(646, [&] {
-            platform::Recordset values(
+            complexValues_ = std::make_unique<platform::Recordset>(
                 source_->OpenTableSchema(platform::adSchemaComplexValues, current_->table));
-            for (std::string& s : complex_.Statements(values, relationNames_, damage))
-                statements_.push_back(std::move(s));
+            complex_.Begin(*complexValues_, relationNames_, complexDamage_);
         });
-        trap(648, [&] {
-            if (damage.empty()) return;
-            std::string text = "Attachments and multiple values of the table '" + current_->table +
-                               "' not carried over:";
-            for (const std::string& d : damage) text += "\n" + d;
-            throw platform::Error(platform::errors::Generic, text);
-        });
+        // Without its values no child statement follows: what cannot be read is told now.
+        if (!complexValues_) ReportComplexDamage(trap);
     }
     return statements_;
+}
+
+const std::string* TypedPolicy::NextAfterTable(shell::Trap& trap) {
+    if (!complexValues_) return nullptr;
+    bool more = false;
+    trap(646, [&] {
+        // A table's files may take long to read: the window stays responsive meanwhile.
+        events_.yield();
+        more = complex_.Next(statement_, complexDamage_);
+    });
+    if (more) return &statement_;
+    complexValues_.reset();
+    ReportComplexDamage(trap);
+    return nullptr;
+}
+
+void TypedPolicy::ReportComplexDamage(shell::Trap& trap) {
+    trap(648, [&] {
+        if (complexDamage_.empty()) return;
+        std::string text = "Attachments and multiple values of the table '" + current_->table +
+                           "' not carried over:";
+        for (const std::string& d : complexDamage_) text += "\n" + d;
+        complexDamage_.clear();
+        throw platform::Error(platform::errors::Generic, text);
+    });
 }
 
 const std::vector<std::string>& TypedPolicy::AfterLastTable(shell::Trap& trap) {

@@ -22,19 +22,18 @@ namespace tabulant::engine::typed {
 // Access connection. What cannot be read is reported once (steps 600 to 604) and left out: a
 // table without its schema gets the types its fields' codes stand for, and no keys.
 // After a table's rows and keys, the tables holding its attachments, multi-valued fields and
-// version histories (ComplexTables.h); what of them cannot be read is named in one report per
-// table. After the foreign keys, the saved queries (ViewStatements.h): views, and comments for the
-// queries that are not run; those not carried are named in one report, those not run in one
-// notice (RunView::Notice).
-// After each table's keys, its defaults, rules and descriptions (RuleStatements.h); those not
-// carried are named in one report per table.
-// Steps: 600 to 608 the schema, the saved queries and the tables' rules, 610 the table's plan,
-// 612 and 614 a datatype row, 616 the yield per field, 618 the CREATE TABLE statement, 620 the
-// start of the rows, 630 a row, 640 the statements after the rows, 642 and 644 the defaults,
-// rules and descriptions and their report, 650 the foreign keys after the last table, 660 the
-// views, 662 the report of the queries not carried and 664 the notice of those not run; 609 the
-// fields kept apart from their rows, 632 a row's key for them, 646 their tables, 648 the report of
-// what of them cannot be read.
+// version histories (ComplexTables.h), handed out one statement at a time by NextAfterTable;
+// what of them cannot be read is named in one report per table once they are all out. After the
+// foreign keys, the saved queries (ViewStatements.h): views, and comments for the queries that are
+// not run; those not carried are named in one report, those not run in one notice
+// (RunView::Notice). After each table's keys, its defaults, rules and descriptions
+// (RuleStatements.h); those not carried are named in one report per table. Steps: 600 to 608 the
+// schema, the saved queries and the tables' rules, 610 the table's plan, 612 and 614 a datatype
+// row, 616 the yield per field, 618 the CREATE TABLE statement, 620 the start of the rows, 630 a
+// row, 640 the statements after the rows, 642 and 644 the defaults, rules and descriptions and
+// their report, 650 the foreign keys after the last table, 660 the views, 662 the report of the
+// queries not carried and 664 the notice of those not run; 609 the fields kept apart from their
+// rows, 632 a row's key for them, 646 their tables, 648 the report of what of them cannot be read.
 class TypedPolicy final : public ConversionPolicy {
 public:
     explicit TypedPolicy(const PolicyServices& services);
@@ -48,10 +47,12 @@ public:
     const std::string& RowStatement(shell::Trap& trap, const platform::Recordset& records) override;
     BulkRowText RowForBulk(shell::Trap& trap, const platform::Recordset& records) override;
     const std::vector<std::string>& AfterTable(shell::Trap& trap, std::string_view table) override;
+    const std::string* NextAfterTable(shell::Trap& trap) override;
     const std::vector<std::string>& AfterLastTable(shell::Trap& trap) override;
 
 private:
     void ReadSchema(shell::Trap& trap, platform::Connection& source);
+    void ReportComplexDamage(shell::Trap& trap);
 
     PreviewPort& preview_;
     platform::EventLoop& events_;
@@ -65,6 +66,11 @@ private:
     TablePlan* current_ = nullptr; // the table being converted; null when it has no plan
     RowStatements rows_;
     ComplexTables complex_;
+    // The table's complex values while their statements are handed out, and what of them cannot
+    // be read, reported once they are all out.
+    std::unique_ptr<platform::Recordset> complexValues_;
+    std::vector<std::string> complexDamage_;
+    std::string statement_;
     platform::Connection* source_ = nullptr; // the run's Access connection, once a table gave it
     std::vector<std::string> statements_;
 };

@@ -19,6 +19,22 @@ namespace {
 
 Column complexColumn(const std::string& name) { return Column::of(name, ColumnType::Complex); }
 
+// Table "T": "id" and the complex column `values.column`, a row per (id, key; 0 for none), and
+// the column's values.
+void writeComplexTable(const std::string& path, Format format,
+                       std::initializer_list<std::pair<int, int>> rows,
+                       const ComplexColumn& values) {
+    WriterOptions options;
+    options.format = format;
+    AccessWriter w(path, options);
+    TableWriter& t =
+        w.addTable("T", {Column::of("id", ColumnType::Long), complexColumn(values.column)});
+    for (const auto& [id, key] : rows)
+        t.addRow({Variant::integer(id), key ? Variant::integer(key) : Variant::null()});
+    w.addComplexColumn(values);
+    w.finish();
+}
+
 Row attachment(const std::string& fileName) {
     return {Variant::null(),        Variant::text(fileName),
             Variant::text("txt"),   Variant::binary("data of " + fileName),
@@ -115,6 +131,7 @@ private slots:
     void damagedEntryLeavesOneFieldNull();
     void attachedFilesWithTheirRows_data();
     void attachedFilesWithTheirRows();
+    void valuesComeInTheOrderOfTheirRows();
 };
 
 void ComplexFieldsTest::valuesJoinedPerKey_data() {
@@ -145,25 +162,16 @@ void ComplexFieldsTest::valuesJoinedPerKey() {
     QFETCH(QString, key2);
     AccessFixtureDir dir;
     const std::string path = dir.Path("complex.accdb");
-    {
-        WriterOptions options;
-        options.format = Format::Ace2007;
-        AccessWriter w(path, options);
-        TableWriter& t = w.addTable("T", {Column::of("id", ColumnType::Long), complexColumn("c")});
-        for (int key : {1, 2}) t.addRow({Variant::integer(key), Variant::integer(key)});
-        t.addRow({Variant::integer(3), Variant::null()});
-        ComplexColumn c{"T", "c", kind, {}, {}, {}};
-        for (int i = 0; i < values.size(); i += 2) {
-            const QVariant& v = values[i + 1];
-            const Row value =
-                kind == ComplexKind::Attachment ? attachment(v.toString().toStdString())
-                : kind == ComplexKind::Long     ? Row{Variant::integer(v.toInt())}
-                                                : Row{Variant::text(v.toString().toStdString())};
-            c.values.emplace_back(values[i].toInt(), value);
-        }
-        w.addComplexColumn(c);
-        w.finish();
+    ComplexColumn c{"T", "c", kind, {}, {}, {}};
+    for (int i = 0; i < values.size(); i += 2) {
+        const QVariant& v = values[i + 1];
+        const Row value = kind == ComplexKind::Attachment ? attachment(v.toString().toStdString())
+                          : kind == ComplexKind::Long
+                              ? Row{Variant::integer(v.toInt())}
+                              : Row{Variant::text(v.toString().toStdString())};
+        c.values.emplace_back(values[i].toInt(), value);
     }
+    writeComplexTable(path, Format::Ace2007, {{1, 1}, {2, 2}, {3, 0}}, c);
     OpenedTable t = OpenTable(path, "T");
     const platform::FieldList f = t.rows.Fields();
     QCOMPARE(int(f.Item("c").type), 203);
@@ -250,26 +258,16 @@ void ComplexFieldsTest::attachedFilesWithTheirRows() {
     QFETCH(QByteArray, file);
     AccessFixtureDir dir;
     const std::string path = dir.Path("files.accdb");
-    {
-        WriterOptions options;
-        options.format = Format::Ace2010;
-        AccessWriter w(path, options);
-        TableWriter& t = w.addTable("T", {Column::of("id", ColumnType::Long), complexColumn("F")});
-        t.addRow({Variant::integer(10), Variant::null()});
-        t.addRow({Variant::integer(20), Variant::integer(5)});
-        ComplexColumn files{"T", "F", ComplexKind::Attachment, {}, {}, {}};
-        Row a = attachment("a.txt");
-        a[3] = Variant::binary(stored.toStdString());
-        files.values = {{5, a}, {7, attachment("orphan.txt")}};
-        w.addComplexColumn(files);
-        w.finish();
-    }
+    ComplexColumn files{"T", "F", ComplexKind::Attachment, {}, {}, {}};
+    Row a = attachment("a.txt");
+    a[3] = Variant::binary(stored.toStdString());
+    files.values = {{5, a}, {7, attachment("orphan.txt")}};
+    writeComplexTable(path, Format::Ace2010, {{10, 0}, {20, 5}}, files);
     auto source = OpenAccess(path);
     platform::Recordset columns(source->OpenSchema(platform::adSchemaComplexColumns));
     QCOMPARE(QString::fromStdString(columns.Fields().Item("COMPLEX_KIND").value.payload()),
              QString("attachment"));
     platform::Recordset values(source->OpenTableSchema(platform::adSchemaComplexValues, "t"));
-    QCOMPARE(values.RecordCount(), 1); // the orphan's key is no row's
     const platform::FieldList f = values.Fields();
     QCOMPARE(f.Item("PARENT_ROW").value.asInteger(), 2);
     QCOMPARE(QString::fromStdString(f.Item("FILE_NAME").value.payload()), QString("a.txt"));
@@ -282,6 +280,25 @@ void ComplexFieldsTest::attachedFilesWithTheirRows() {
         QCOMPARE(QByteArray::fromStdString(f.Item("FILE_DATA").value.payload()), file);
         QVERIFY(f.Item("DAMAGE").value.isNull());
     }
+    values.MoveNext();
+    QVERIFY(values.Eof()); // the orphan's key is no row's
+}
+
+// Values stored out of the order of their rows come by row, each row's in the order stored.
+void ComplexFieldsTest::valuesComeInTheOrderOfTheirRows() {
+    AccessFixtureDir dir;
+    const std::string path = dir.Path("order.accdb");
+    ComplexColumn tags{"T", "c", ComplexKind::Text, {}, {}, {}};
+    for (const auto& [key, text] : {std::pair{6, "b1"}, {5, "a1"}, {6, "b2"}, {5, "a2"}})
+        tags.values.push_back({key, {Variant::text(text)}});
+    writeComplexTable(path, Format::Ace2010, {{1, 5}, {2, 6}}, tags);
+    auto source = OpenAccess(path);
+    platform::Recordset values(source->OpenTableSchema(platform::adSchemaComplexValues, "T"));
+    QStringList seen;
+    for (; !values.Eof(); values.MoveNext())
+        seen << QString::number(values.Fields().Item("PARENT_ROW").value.asInteger()) + " " +
+                    QString::fromStdString(values.Fields().Item("VALUE").value.payload());
+    QCOMPARE(seen, QStringList({"1 a1", "1 a2", "2 b1", "2 b2"}));
 }
 
 QTEST_GUILESS_MAIN(ComplexFieldsTest)

@@ -70,6 +70,7 @@ private slots:
     void tableWithKeysAndIndexes();
     void foreignKeysFollowTheLastTable();
     void unreadableSchemaIsReportedOnceAndTypesComeFromTheFields();
+    void attachedFilesAreReadOneAtATime();
     void specifiedRunIsUntouched();
 };
 
@@ -436,6 +437,48 @@ void TypedTest::unreadableSchemaIsReportedOnceAndTypesComeFromTheFields() {
                  R"("Price" NUMERIC, "Key" UUID, "Data" BYTEA);)",
                  R"(INSERT INTO "Parts" VALUES (1, 'x', '1899-12-30 00:00:00', 1.5, )"
                  R"('{0A1B2C3D-0000-0000-0000-000000000001}', E'\\x61'::bytea);)"}));
+}
+
+// A table's files may not fit in memory together: each is read only once the statement of the
+// one before it has gone to the server.
+void TypedTest::attachedFilesAreReadOneAtATime() {
+    testing::RunHarness h;
+    h.window.policy = engine::PolicyKind::Typed;
+    h.AddTable("Docs", {{"Files", adVarWChar}},
+               {{Variant::text("a.txt;b.txt")}, {Variant::text("c.txt")}});
+    h.factory.access.complexColumns = {
+        {Variant::text("Docs"), Variant::text("Files"), Variant::text("attachment"), {}, {}}};
+    std::vector<std::size_t> sentBefore; // by file: statements the server had when it was read
+    h.factory.access.complexValues = [&](std::string_view) {
+        fakes::InMemoryTable values;
+        for (const char* name : {"COLUMN_NAME", "PARENT_ROW", "VALUE", "VALUE_DATE", "FILE_NAME",
+                                 "FILE_TYPE", "FILE_TIMESTAMP", "FILE_DATA", "DAMAGE"})
+            values.columns.push_back({name, adVariant});
+        values.generatedRows = 3;
+        values.generator = [&](std::int64_t row, std::vector<platform::Field>& f) {
+            sentBefore.push_back(h.Executed().size());
+            const std::string name(1, char('a' + row));
+            f[0].value = Variant::text("Files");
+            f[1].value = Variant::integer(row < 2 ? 1 : 2);
+            f[4].value = Variant::text(name + ".txt");
+            f[7].value = Variant::binary(name);
+        };
+        return fakes::OwningCursor(std::move(values));
+    };
+    h.Click();
+
+    QCOMPARE(h.prompts.ErrorReports(), Strings{});
+    const Strings executed = h.Executed();
+    QCOMPARE(qs(Strings(executed.end() - 5, executed.end())),
+             qs({R"(DROP TABLE IF EXISTS "Docs_Files";)",
+                 R"(CREATE TABLE "Docs_Files"("ParentRow" BIGINT, "FileName" TEXT, )"
+                 R"("FileType" TEXT, "FileTimeStamp" TIMESTAMP, "FileData" BYTEA);)",
+                 R"(INSERT INTO "Docs_Files" VALUES (1, 'a.txt', NULL, NULL, E'\\x61'::bytea);)",
+                 R"(INSERT INTO "Docs_Files" VALUES (1, 'b.txt', NULL, NULL, E'\\x62'::bytea);)",
+                 R"(INSERT INTO "Docs_Files" VALUES (2, 'c.txt', NULL, NULL, E'\\x63'::bytea);)"}));
+    // The first file as the values are opened, each next one once its predecessor's INSERT ran.
+    const std::size_t n = executed.size();
+    QCOMPARE(sentBefore, (std::vector<std::size_t>{n - 5, n - 2, n - 1}));
 }
 
 // With the box off the run writes exactly what it always has, whatever shape the file has.

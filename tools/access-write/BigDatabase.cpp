@@ -61,4 +61,39 @@ void writeBigDatabase(const std::filesystem::path& path, std::uint64_t rows, int
     writer.finish();
 }
 
+namespace {
+
+std::string le32(std::uint64_t v) { return {char(v), char(v >> 8), char(v >> 16), char(v >> 24)}; }
+
+} // namespace
+
+void writeAttachmentDatabase(const std::filesystem::path& path, std::uint64_t files,
+                             std::uint64_t size) {
+    WriterOptions options;
+    options.format = Format::Ace2010;
+    AccessWriter writer(path, options);
+    TableOptions keyed;
+    keyed.indexes = {Index::primary("PrimaryKey", {{"ID"}})};
+    TableWriter& table = writer.addTable(
+        "Files", {Column::of("ID", ColumnType::Long), Column::of("Docs", ColumnType::Complex)},
+        keyed);
+    ComplexColumn docs{"Files", "Docs", ComplexKind::Attachment, {}, {}, {}};
+    for (std::uint64_t i = 1; i <= files; ++i) {
+        const auto id = static_cast<std::int32_t>(i);
+        table.addRow({platform::Variant::integer(id), platform::Variant::integer(id)});
+        // Access's unpacked form: packing 0, the block's length, then the block: its header
+        // (length, 1, the extension's length with its end, "bin" in UTF-16) and the bytes.
+        std::string block = le32(20) + le32(1) + le32(4) + std::string("b\0i\0n\0\0\0", 8);
+        for (std::uint64_t b = 0; b < size; ++b) block.push_back(char((b * 31 + i) % 251));
+        std::string stored = le32(0) + le32(block.size()) + block;
+        docs.values.push_back({id,
+                               {platform::Variant::null(),
+                                platform::Variant::text("file" + std::to_string(i) + ".bin"),
+                                platform::Variant::text("bin"), platform::Variant::binary(stored),
+                                platform::Variant::date(45292.5), platform::Variant::null()}});
+    }
+    writer.addComplexColumn(std::move(docs));
+    writer.finish();
+}
+
 } // namespace tabulant::accesswriter

@@ -12,6 +12,11 @@ namespace tabulant::accesswriter {
 void writeBigDatabase(const std::filesystem::path& path, std::uint64_t rows, int tables,
                       Format format);
 
+// Table "Files" (ID, Docs) of `files` rows, each with one attached file "file<ID>.bin" of `size`
+// bytes (kept unpacked, deterministic contents), for measuring the conversion of attachments.
+void writeAttachmentDatabase(const std::filesystem::path& path, std::uint64_t files,
+                             std::uint64_t size);
+
 // The columns of a big table, and the values of its row `i` (0-based), reusing `row`.
 std::vector<Column> bigColumns();
 void bigRow(std::uint64_t i, Row& row);

@@ -20,7 +20,10 @@ const char* const kUsage =
     "stdin)\n"
     "       access-write --sample OUT              write the program's sample database\n"
     "       access-write --big OUT --rows N [--tables T] [--format jet4|ace2010|...]\n"
-    "                                              tables \"Big 1\"..\"Big T\" of N rows each\n";
+    "                                              tables \"Big 1\"..\"Big T\" of N rows each\n"
+    "       access-write --attachments OUT --files N --size BYTES\n"
+    "                                              table \"Files\": N rows, a file of BYTES "
+    "each\n";
 
 bool number(const char* s, std::uint64_t& out) {
     const char* end = s + std::strlen(s);
@@ -79,11 +82,24 @@ int big(int argc, char** argv) {
     return 0;
 }
 
+int attachments(int argc, char** argv) {
+    std::uint64_t files = 0;
+    std::uint64_t size = 0;
+    if (argc != 7 || std::strcmp(argv[3], "--files") != 0 || !number(argv[4], files) ||
+        std::strcmp(argv[5], "--size") != 0 || !number(argv[6], size) || files > 0x7FFFFFFF) {
+        std::cerr << kUsage;
+        return 2;
+    }
+    writeAttachmentDatabase(argv[2], files, size);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     try {
         if (argc >= 3 && std::strcmp(argv[1], "--big") == 0) return big(argc, argv);
+        if (argc >= 3 && std::strcmp(argv[1], "--attachments") == 0) return attachments(argc, argv);
         if (argc == 3 && std::strcmp(argv[1], "--sample") == 0)
             return describe(TABULANT_SAMPLE_DESCRIPTION, argv[2]);
         if (argc == 3 && (argv[1][0] != '-' || std::strcmp(argv[1], "-") == 0))

@@ -89,11 +89,11 @@ std::unique_ptr<platform::Cursor> InMemoryConnection::OpenSchema(int schema) {
         return OwningCursor(std::move(rules));
     }
     case platform::adSchemaComplexColumns: {
-        // No attachment or multi-valued fields.
         InMemoryTable complex;
         for (const char* name :
              {"TABLE_NAME", "COLUMN_NAME", "COMPLEX_KIND", "VALUE_TYPE", "DAMAGE"})
             complex.columns.push_back({name, platform::adVarWChar});
+        complex.rows = db_.complexColumns;
         return OwningCursor(std::move(complex));
     }
     default:
@@ -105,6 +105,14 @@ std::unique_ptr<platform::Cursor> InMemoryConnection::OpenSchema(int schema) {
     for (const InMemoryTable& t : db_.tables)
         result.rows.push_back({platform::Variant::text(t.name), platform::Variant::text(t.type)});
     return OwningCursor(std::move(result));
+}
+
+std::unique_ptr<platform::Cursor> InMemoryConnection::OpenTableSchema(int schema,
+                                                                      std::string_view table) {
+    requireOpen();
+    if (schema == platform::adSchemaComplexValues && db_.complexValues)
+        return db_.complexValues(table);
+    return Connection::OpenTableSchema(schema, table);
 }
 
 void InMemoryConnection::Close() {

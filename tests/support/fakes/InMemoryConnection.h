@@ -4,6 +4,7 @@
 #include "platform/Connection.h"
 #include "platform/Error.h"
 
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -19,6 +20,10 @@ struct InMemoryDatabase {
     std::optional<platform::Error> openFailure; // when set, every Open throws it
     std::vector<RelationshipShape> relationships;
     std::map<int, std::string> schemaFailures; // a schema number's record set fails with the text
+    // The complex-columns rowset's rows (platform/ComplexSchema.h), and the complex-values
+    // rowset of a table; none by default.
+    std::vector<std::vector<platform::Variant>> complexColumns;
+    std::function<std::unique_ptr<platform::Cursor>(std::string_view table)> complexValues;
 
     std::vector<std::string> openedWith; // connection strings of successful opens
     int closes = 0;
@@ -40,6 +45,7 @@ public:
     void Open(std::string_view connectionString) override;
     std::unique_ptr<platform::Cursor> Execute(std::string_view statement) override;
     std::unique_ptr<platform::Cursor> OpenSchema(int schema) override;
+    std::unique_ptr<platform::Cursor> OpenTableSchema(int schema, std::string_view table) override;
     void Close() override;
     bool IsOpen() const override { return open_; }
 
