@@ -19,9 +19,10 @@ inline constexpr int adSchemaComplexColumns = 90;
 // (the owning row's position among the table's rows as its record set gives them, 1 = first),
 // VALUE (a multi-valued field's value in its own type; a version's text), VALUE_DATE (when the
 // version was saved), FILE_NAME, FILE_TYPE, FILE_TIMESTAMP, FILE_DATA (an attachment's file,
-// its bytes as they were attached), DAMAGE (why FILE_DATA cannot be read; null when it can).
-// Values whose owning row is not among the table's rows are left out. The rows are read as they
-// are walked (one file held at a time), so RecordCount cannot tell.
+// its bytes as they were attached), FILE_URL and FILE_FLAGS (the attachment's other two parts, as
+// stored; null when the file's attachments have none), DAMAGE (why FILE_DATA cannot be read; null
+// when it can). Values whose owning row is not among the table's rows are left out. The rows are
+// read as they are walked (one file held at a time), so RecordCount cannot tell.
 inline constexpr int adSchemaComplexValues = 91;
 
 } // namespace tabulant::platform

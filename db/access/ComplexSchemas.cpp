@@ -72,8 +72,9 @@ std::vector<const CatalogEntry*> listedTables(const AccessDatabase& db) {
 }
 
 const std::initializer_list<const char*> ValueColumns = {
-    "COLUMN_NAME", "PARENT_ROW",     "VALUE",     "VALUE_DATE", "FILE_NAME",
-    "FILE_TYPE",   "FILE_TIMESTAMP", "FILE_DATA", "DAMAGE"};
+    "COLUMN_NAME",    "PARENT_ROW", "VALUE",    "VALUE_DATE", "FILE_NAME", "FILE_TYPE",
+    "FILE_TIMESTAMP", "FILE_DATA",  "FILE_URL", "FILE_FLAGS", "DAMAGE"};
+constexpr std::size_t DamageColumn = 10;
 
 // The values rowset of one table, read as it is walked: a field's hidden table is read twice,
 // once for the owning row of each value (its key column alone), then row by row in the order of
@@ -154,8 +155,8 @@ private:
         try {
             flat_->rows->MoveTo(at.place);
         } catch (const platform::Error& error) {
-            fields_[8].value = Variant::text("A value of the field '" + entry.column +
-                                             "' cannot be read: " + error.what());
+            fields_[DamageColumn].value = Variant::text("A value of the field '" + entry.column +
+                                                        "' cannot be read: " + error.what());
             return;
         }
         const FlatTable& flat = *flat_;
@@ -163,12 +164,14 @@ private:
             fields_[4].value = flat.value("FileName");
             fields_[5].value = flat.value("FileType");
             fields_[6].value = flat.value("FileTimeStamp");
+            fields_[8].value = flat.value("FileURL");
+            fields_[9].value = flat.value("FileFlags");
             const Variant& data = flat.value("FileData");
             if (data.kind() == Variant::Kind::Binary) {
                 if (auto file = AttachedFileBytes(data.payload()))
                     fields_[7].value = Variant::binary(*file);
                 else
-                    fields_[8].value =
+                    fields_[DamageColumn].value =
                         Variant::text("The attached file '" + fields_[4].value.payload() +
                                       "' cannot be read: its stored form is damaged.");
             }

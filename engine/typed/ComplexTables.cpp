@@ -23,6 +23,8 @@ std::string childColumns(const ComplexColumn& c, NameSet& names) {
         add("FileType", "TEXT");
         add("FileTimeStamp", "TIMESTAMP");
         add("FileData", "BYTEA");
+        add("FileURL", "TEXT");
+        add("FileFlags", "INTEGER");
         break;
     case ComplexColumn::Kind::VersionHistory:
         add("Value", "TEXT");
@@ -154,8 +156,8 @@ bool ComplexTables::ValueStatement(std::string& out, std::vector<std::string>& d
         if (owner != field_) return false;
         out = "INSERT INTO " + children_[field_] + " VALUES (";
         AppendKey(out, f.Item("PARENT_ROW").value.asInteger());
-        static constexpr std::initializer_list<const char*> file = {"FILE_NAME", "FILE_TYPE",
-                                                                    "FILE_TIMESTAMP", "FILE_DATA"};
+        static constexpr std::initializer_list<const char*> file = {
+            "FILE_NAME", "FILE_TYPE", "FILE_TIMESTAMP", "FILE_DATA", "FILE_URL", "FILE_FLAGS"};
         static constexpr std::initializer_list<const char*> value = {"VALUE"};
         static constexpr std::initializer_list<const char*> version = {"VALUE", "VALUE_DATE"};
         const ComplexColumn::Kind kind = columns_[field_].kind;

@@ -17,7 +17,8 @@ namespace tabulant::engine::typed {
 //   the owning row's primary-key columns (same names and types), or "ParentRow" BIGINT, its
 //   position among the table's rows, when the table has no primary key; then
 //   an attachment:      "FileName" TEXT, "FileType" TEXT, "FileTimeStamp" TIMESTAMP,
-//                       "FileData" BYTEA (the file's bytes as they were attached)
+//                       "FileData" BYTEA (the file's bytes as they were attached),
+//                       "FileURL" TEXT, "FileFlags" INTEGER (as Access keeps them)
 //   a multi-valued one: "Value" of the type the values have (as a column of that type would)
 //   a version history:  "Value" TEXT, "Modified" TIMESTAMP (to the millisecond Access keeps)
 // A table of its own per field rather than an array column: it keeps each value's own type

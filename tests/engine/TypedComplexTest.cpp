@@ -98,11 +98,18 @@ void TypedComplexTest::rowsWithoutKeyAreNumbered() {
         t.addRow({Variant::integer(1), Variant::null()});
         t.addRow({Variant::integer(1), Variant::integer(9)});
         ComplexColumn files{"NoKey", "Files", ComplexKind::Attachment, {}, {}, {}};
-        auto file = [](const char* name, const std::string& data) {
-            return Row{Variant::null(),       Variant::text(name),     Variant::text("txt"),
-                       Variant::binary(data), Variant::date(40000.75), Variant::null()};
+        auto file = [](const char* name, const std::string& data, const Variant& url,
+                       const Variant& flags) {
+            return Row{url,
+                       Variant::text(name),
+                       Variant::text("txt"),
+                       Variant::binary(data),
+                       Variant::date(40000.75),
+                       flags};
         };
-        files.values = {{9, file("good.txt", keptAsIs("kept"))}, {9, file("bad.txt", "broken")}};
+        files.values = {{9, file("good.txt", keptAsIs("kept"), Variant::text("http://x/good.txt"),
+                                 Variant::integer(4))},
+                        {9, file("bad.txt", "broken", Variant::null(), Variant::null())}};
         w.addComplexColumn(files);
         w.finish();
     }
@@ -114,9 +121,11 @@ void TypedComplexTest::rowsWithoutKeyAreNumbered() {
     QCOMPARE(reports.size(), std::size_t(1));
     QVERIFY2(reports[0].find("The attached file 'bad.txt' cannot be read") != std::string::npos,
              reports[0].c_str());
-    QCOMPARE(Sql(R"(select "ParentRow", "FileName", "FileTimeStamp", encode("FileData", 'escape') )"
-                 R"(from "NoKey_Files" order by "FileName")"),
-             QString("2|bad.txt|2009-07-06 18:00:00|\n2|good.txt|2009-07-06 18:00:00|kept"));
+    QCOMPARE(
+        Sql(R"(select "ParentRow", "FileName", "FileTimeStamp", encode("FileData", 'escape'), )"
+            R"("FileURL", "FileFlags" from "NoKey_Files" order by "FileName")"),
+        QString("2|bad.txt|2009-07-06 18:00:00|||\n"
+                "2|good.txt|2009-07-06 18:00:00|kept|http://x/good.txt|4"));
 }
 
 QTEST_GUILESS_MAIN(TypedComplexTest)

@@ -451,8 +451,9 @@ void TypedTest::attachedFilesAreReadOneAtATime() {
     std::vector<std::size_t> sentBefore; // by file: statements the server had when it was read
     h.factory.access.complexValues = [&](std::string_view) {
         fakes::InMemoryTable values;
-        for (const char* name : {"COLUMN_NAME", "PARENT_ROW", "VALUE", "VALUE_DATE", "FILE_NAME",
-                                 "FILE_TYPE", "FILE_TIMESTAMP", "FILE_DATA", "DAMAGE"})
+        for (const char* name :
+             {"COLUMN_NAME", "PARENT_ROW", "VALUE", "VALUE_DATE", "FILE_NAME", "FILE_TYPE",
+              "FILE_TIMESTAMP", "FILE_DATA", "FILE_URL", "FILE_FLAGS", "DAMAGE"})
             values.columns.push_back({name, adVariant});
         values.generatedRows = 3;
         values.generator = [&](std::int64_t row, std::vector<platform::Field>& f) {
@@ -469,13 +470,15 @@ void TypedTest::attachedFilesAreReadOneAtATime() {
 
     QCOMPARE(h.prompts.ErrorReports(), Strings{});
     const Strings executed = h.Executed();
-    QCOMPARE(qs(Strings(executed.end() - 5, executed.end())),
-             qs({R"(DROP TABLE IF EXISTS "Docs_Files";)",
-                 R"(CREATE TABLE "Docs_Files"("ParentRow" BIGINT, "FileName" TEXT, )"
-                 R"("FileType" TEXT, "FileTimeStamp" TIMESTAMP, "FileData" BYTEA);)",
-                 R"(INSERT INTO "Docs_Files" VALUES (1, 'a.txt', NULL, NULL, E'\\x61'::bytea);)",
-                 R"(INSERT INTO "Docs_Files" VALUES (1, 'b.txt', NULL, NULL, E'\\x62'::bytea);)",
-                 R"(INSERT INTO "Docs_Files" VALUES (2, 'c.txt', NULL, NULL, E'\\x63'::bytea);)"}));
+    QCOMPARE(
+        qs(Strings(executed.end() - 5, executed.end())),
+        qs({R"(DROP TABLE IF EXISTS "Docs_Files";)",
+            R"(CREATE TABLE "Docs_Files"("ParentRow" BIGINT, "FileName" TEXT, )"
+            R"("FileType" TEXT, "FileTimeStamp" TIMESTAMP, "FileData" BYTEA, "FileURL" TEXT, )"
+            R"("FileFlags" INTEGER);)",
+            R"(INSERT INTO "Docs_Files" VALUES (1, 'a.txt', NULL, NULL, E'\\x61'::bytea, NULL, NULL);)",
+            R"(INSERT INTO "Docs_Files" VALUES (1, 'b.txt', NULL, NULL, E'\\x62'::bytea, NULL, NULL);)",
+            R"(INSERT INTO "Docs_Files" VALUES (2, 'c.txt', NULL, NULL, E'\\x63'::bytea, NULL, NULL);)"}));
     // The first file as the values are opened, each next one once its predecessor's INSERT ran.
     const std::size_t n = executed.size();
     QCOMPARE(sentBefore, (std::vector<std::size_t>{n - 5, n - 2, n - 1}));
