@@ -43,6 +43,7 @@ struct SourceTable {
 //   AfterTable      asked at 488; each statement 492 appended, or 494 executed; in the
 //                   per-table preview these lines follow the table's rows in its window;
 //                   then NextAfterTable asked at 488 until it has no more, each statement the same
+//                   AfterTableExecuted at 495 after they were executed
 //   AfterLastTable  asked at 496; each statement 504 appended, or 506 executed. In the per-file
 //                   preview these lines end the one window; in the per-table preview they get a
 //                   window of their own (500 clears the list, 510 shows it) after the last table
@@ -87,6 +88,10 @@ public:
     // table's attached files): the next one, or null after the last. A run that halts stops
     // asking.
     virtual const std::string* NextAfterTable(shell::Trap&) { return nullptr; }
+    // Called in a direct run to the server once the table's AfterTable statements were
+    // executed, with the connection they ran on: what they found (rows that break a rule) is
+    // read back from there and told as a notice. Nothing by default.
+    virtual void AfterTableExecuted(shell::Trap& /*trap*/, platform::Connection& /*server*/) {}
     // Statements after the last table (keys, indexes, foreign keys); often none.
     virtual const std::vector<std::string>& AfterLastTable(shell::Trap& trap) = 0;
 };

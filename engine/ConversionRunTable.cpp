@@ -183,6 +183,8 @@ bool ConversionRun::ConvertTable(shell::Trap& trap, int i) {
             if (!next) break;
             HandStatement(trap, 492, 494, *next, Role::After);
         }
+        if (after && !Previewing() && ToServer() && !Halted())
+            trap(495, [&] { policy_->AfterTableExecuted(trap, Postgres()); });
 
         trap(438, [&] { records_.Close(); });
         trap(438, [&] { view.TableFinished(table_, tableRows_); });

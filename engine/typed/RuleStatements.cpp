@@ -76,29 +76,29 @@ public:
 
     // Rows Access kept although they break a rule (Access may save a rule without testing the
     // rows it holds): each rule is validated on its own (a subtransaction), and the rows of those
-    // that fail are counted; those rules stay NOT VALID, checking every new row. A second
-    // statement fails listing them, once for the table: a failure inside the first would undo
-    // the validations that succeeded. The list passes between the two in a setting of the
-    // session, which the first always sets.
+    // that fail are counted; those rules stay NOT VALID, checking every new row. Nothing failed,
+    // so the statement only warns, listing them once for the table: an error would undo the
+    // validations that succeeded and end an all-or-nothing load. The list is also left in a
+    // setting of the session, which the statement always sets, for a run that reads it back.
     void Validate() {
         if (added_.empty()) return;
         std::string body = "DECLARE n bigint; broken text := ''; BEGIN ";
         for (const Added& a : added_) {
-            const std::string line = " rows break " + a.name + " (" + a.access + ")";
             body += "BEGIN ALTER TABLE " + table_ + " VALIDATE CONSTRAINT " + a.name +
                     "; EXCEPTION WHEN check_violation THEN SELECT count(*) INTO n FROM " + table_ +
-                    " WHERE NOT (" + a.condition + "); broken := broken || E'\\n' || n || " +
-                    dialect::TextLiteral(line) + "; END; ";
+                    " WHERE NOT (" + a.condition +
+                    "); broken := broken || E'\\n' || n || CASE n WHEN 1 THEN ' row breaks ' "
+                    "ELSE ' rows break ' END || " +
+                    dialect::TextLiteral(a.name + " (" + a.access + ")") + "; END; ";
         }
-        body += "PERFORM set_config('" + std::string(BrokenRules) + "', broken, false); END";
-        out_.statements.push_back(DoBlock(body));
         const std::string head = "Rows of " + table_ +
                                  " that break its rules are kept; the rules "
                                  "hold for new rows:";
-        out_.statements.push_back(
-            DoBlock("BEGIN IF current_setting('" + std::string(BrokenRules) +
-                    "') <> '' THEN RAISE EXCEPTION USING MESSAGE = " + dialect::TextLiteral(head) +
-                    " || current_setting('" + std::string(BrokenRules) + "'); END IF; END"));
+        body += "IF broken <> '' THEN broken := " + dialect::TextLiteral(head) +
+                " || broken; RAISE WARNING USING MESSAGE = broken; END IF; PERFORM set_config('" +
+                std::string(BrokenRules) + "', broken, false); END";
+        out_.statements.push_back(DoBlock(body));
+        out_.validates = true;
     }
 
 private:
@@ -118,6 +118,11 @@ private:
 };
 
 } // namespace
+
+std::string BrokenRulesQuery() {
+    return "SELECT current_setting('" + std::string(BrokenRules) + "', true), set_config('" +
+           std::string(BrokenRules) + "', '', false)";
+}
 
 dialect::ValueType DialectType(AccessType t) {
     switch (t) {

@@ -18,9 +18,9 @@ dialect::ValueType DialectType(AccessType type);
 //   ALTER TABLE "T" ALTER COLUMN "c" SET DEFAULT <expression>;
 //   ALTER TABLE "T" ADD CONSTRAINT "n" CHECK (<condition>) NOT VALID;
 //   COMMENT ON CONSTRAINT "n" ON "T" IS '<validation text>';
-//   DO $…$ … $…$;   two per table: the first validates each rule that no row breaks and counts
-//                   the rows breaking the others, which stay NOT VALID for new rows; the second
-//                   fails listing those with their counts
+//   DO $…$ … $…$;   one per table: validates each rule that no row breaks and counts the rows
+//                   breaking the others, which stay NOT VALID for new rows; when there are any,
+//                   a warning (not an error) lists those rules with their counts
 //   COMMENT ON TABLE "T" IS '…'; COMMENT ON COLUMN "T"."c" IS '…';
 // The CHECK constraints are a column's validation rule (named after the column), a text column
 // that does not allow "" ("<column>_not_empty"), the table's validation rule ("ValidationRule")
@@ -31,7 +31,13 @@ struct RulePlan {
     // "column 'c': default value `Now() + x`: construct: reason", one per expression that is
     // not carried, and the damage of the table's properties.
     std::vector<std::string> refused;
+    // The statements validate rules: BrokenRulesQuery then tells what they found.
+    bool validates = false;
 };
+
+// Once the statements of a plan that validates have run, this query on the same session answers
+// one row: the warning they gave (empty when no row breaks a rule), and clears it.
+std::string BrokenRulesQuery();
 
 RulePlan PlanRules(TablePlan& plan, const TableSchema* schema);
 

@@ -8,6 +8,7 @@
 #include "engine/SqlText.h"
 #include "platform/ComplexSchema.h"
 #include "platform/Error.h"
+#include "platform/Recordset.h"
 
 namespace tabulant::engine::typed {
 
@@ -100,12 +101,14 @@ BulkRowText TypedPolicy::RowForBulk(shell::Trap& trap, const platform::Recordset
 
 const std::vector<std::string>& TypedPolicy::AfterTable(shell::Trap& trap, std::string_view) {
     statements_.clear();
+    validates_ = false;
     if (!current_) return statements_;
     trap(640, [&] {
         statements_ = AfterRowsStatements(*current_, rows_.HighestIdentity(), relationNames_);
     });
     RulePlan rules;
     trap(642, [&] { rules = PlanRules(*current_, schema_.FindTable(current_->table)); });
+    validates_ = rules.validates;
     statements_.insert(statements_.end(), rules.statements.begin(), rules.statements.end());
     // One report per table for the defaults and rules that are not carried.
     trap(644, [&] {
@@ -151,6 +154,16 @@ void TypedPolicy::ReportComplexDamage(shell::Trap& trap) {
         for (const std::string& d : complexDamage_) text += "\n" + d;
         complexDamage_.clear();
         throw platform::Error(platform::errors::Generic, text);
+    });
+}
+
+void TypedPolicy::AfterTableExecuted(shell::Trap& trap, platform::Connection& server) {
+    if (!validates_) return;
+    validates_ = false;
+    trap(649, [&] {
+        platform::Recordset answer(server.Execute(BrokenRulesQuery()));
+        const platform::Variant& broken = answer.Fields().Item(0).value;
+        if (!broken.isNull() && !broken.payload().empty() && view_) view_->Notice(broken.payload());
     });
 }
 

@@ -27,13 +27,15 @@ namespace tabulant::engine::typed {
 // foreign keys, the saved queries (ViewStatements.h): views, and comments for the queries that are
 // not run; those not carried are named in one report, those not run in one notice
 // (RunView::Notice). After each table's keys, its defaults, rules and descriptions
-// (RuleStatements.h); those not carried are named in one report per table. Steps: 600 to 608 the
+// (RuleStatements.h); those not carried are named in one report per table, rows that break a rule
+// kept in one notice per table (in the statements, a warning of the server). Steps: 600 to 608 the
 // schema, the saved queries and the tables' rules, 610 the table's plan, 612 and 614 a datatype
 // row, 616 the yield per field, 618 the CREATE TABLE statement, 620 the start of the rows, 630 a
 // row, 640 the statements after the rows, 642 and 644 the defaults, rules and descriptions and
 // their report, 650 the foreign keys after the last table, 660 the views, 662 the report of the
 // queries not carried and 664 the notice of those not run; 609 the fields kept apart from their
-// rows, 632 a row's key for them, 646 their tables, 648 the report of what of them cannot be read.
+// rows, 632 a row's key for them, 646 their tables, 648 the report of what of them cannot be read;
+// 649 the notice of the rows that break a rule.
 class TypedPolicy final : public ConversionPolicy {
 public:
     explicit TypedPolicy(const PolicyServices& services);
@@ -48,6 +50,8 @@ public:
     BulkRowText RowForBulk(shell::Trap& trap, const platform::Recordset& records) override;
     const std::vector<std::string>& AfterTable(shell::Trap& trap, std::string_view table) override;
     const std::string* NextAfterTable(shell::Trap& trap) override;
+    // Rows that break a rule the table keeps: one notice naming each rule with its count.
+    void AfterTableExecuted(shell::Trap& trap, platform::Connection& server) override;
     const std::vector<std::string>& AfterLastTable(shell::Trap& trap) override;
 
 private:
@@ -72,6 +76,7 @@ private:
     std::vector<std::string> complexDamage_;
     std::string statement_;
     platform::Connection* source_ = nullptr; // the run's Access connection, once a table gave it
+    bool validates_ = false;                 // the current table's statements validate rules
     std::vector<std::string> statements_;
 };
 

@@ -44,6 +44,7 @@ private slots:
     void brokenKeyIsReportedOnceByName();
     void replacedTablesKeepTheirForeignKeys();
     void actionQueryIsANote();
+    void rowsBreakingRulesAreANote();
 };
 
 void TypedConvertTest::keysIndexesAndRelationshipsArrive() {
@@ -199,6 +200,62 @@ void TypedConvertTest::actionQueryIsANote() {
         const auto notes = std::count(o.errLines.begin(), o.errLines.end(), note);
         QVERIFY2(notes == (noted ? 1 : 0), o.err().c_str());
         QVERIFY2(o.err().find("Application Error") == std::string::npos, o.err().c_str());
+    }
+}
+
+// Rows Access kept although they break a field rule and the table's rule: every row and both
+// rules arrive (the rules for new rows), and the user is told once, by each way of loading.
+void TypedConvertTest::rowsBreakingRulesAreANote() {
+    TestServer& server = TestServer::shared();
+    CliHarness h;
+    const QString file = h.path("rules.mdb");
+    auto with = [](Column c, std::string rule) {
+        c.properties = {{"ValidationRule", std::move(rule)}};
+        return c;
+    };
+    aw::TableData t{"CliRules",
+                    {Column::of("Id", ColumnType::Long),
+                     with(Column::of("Qty", ColumnType::Integer), ">0"),
+                     Column::of("Discount", ColumnType::Single)},
+                    {{V::integer(1), V::integer(0), V::single(0)},
+                     {V::integer(2), V::integer(1), V::single(1)},
+                     {V::integer(3), V::integer(5), V::single(0.5)}},
+                    {}};
+    t.options.properties = {{"ValidationRule", "[Discount] < 1 Or [Qty] > 1"}};
+    aw::writeDatabase(file.toStdString(), {t});
+    const char* told[] = {"Rows of \"CliRules\" that break its rules are kept; the rules hold "
+                          "for new rows:",
+                          "1 row breaks \"Qty\" (>0)",
+                          "1 row breaks \"ValidationRule\" ([Discount] < 1 Or [Qty] > 1)"};
+    enum class Load { Direct, Copy, Piped };
+    for (const Load load : {Load::Direct, Load::Copy, Load::Piped}) {
+        server.recreateDatabase("cli_typed_rules");
+        std::string notes;
+        if (load == Load::Piped) {
+            int psqlCode = -1;
+            const CliOutcome o =
+                h.runIntoPsql({"--typed", file}, "cli_typed_rules", psqlCode, notes);
+            QVERIFY2(o.code == 0 && psqlCode == 0, (o.err() + notes).c_str());
+            QVERIFY2(notes.find("WARNING:") != std::string::npos, notes.c_str());
+        } else {
+            QStringList args = h.serverArgs("cli_typed_rules") << "--typed" << file;
+            if (load == Load::Copy) args << "--copy";
+            const CliOutcome o = h.run(args);
+            QVERIFY2(o.code == 0, o.err().c_str());
+            const auto noted = std::count_if(o.errLines.begin(), o.errLines.end(), [](auto& l) {
+                return l.starts_with("tabulant-convert: note: Rows of");
+            });
+            QVERIFY2(noted == 1, o.err().c_str());
+            notes = o.err();
+        }
+        for (const char* text : told)
+            QVERIFY2(notes.find(text) != std::string::npos, notes.c_str());
+        QCOMPARE(
+            q(server.psql("SELECT count(*) FROM \"CliRules\";"
+                          "SELECT string_agg(conname || ':' || convalidated, ',' ORDER BY "
+                          "conname) FROM pg_constraint WHERE conrelid = '\"CliRules\"'::regclass",
+                          "cli_typed_rules")),
+            QString("3\nQty:false,ValidationRule:false"));
     }
 }
 

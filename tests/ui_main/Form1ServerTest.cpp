@@ -169,8 +169,8 @@ private slots:
         QCOMPARE(h.form->List2().ListCount(), 3);
     }
 
-    // An append query is not run, and saying so is no failure: an information box names it
-    // before "Done.", and no error report is shown.
+    // An append query is not run, and a row breaks a rule that is kept for new rows: saying so
+    // is no failure. An information box tells each before "Done.", and no error report is shown.
     void actionQueryIsANotice() {
         TestServer& server = TestServer::shared();
         server.psql(R"(drop table if exists "F1Clients" cascade;)");
@@ -178,8 +178,9 @@ private slots:
         const QString mdb = h.folder.filePath("clients.mdb");
         {
             aw::AccessWriter w(mdb.toStdString());
-            w.addTable("F1Clients", {aw::Column::of("Name", aw::ColumnType::Text, 20)})
-                .addRow({platform::Variant::text("Anna")});
+            aw::Column name = aw::Column::of("Name", aw::ColumnType::Text, 20);
+            name.properties = {{"ValidationRule", "Like \"B*\""}};
+            w.addTable("F1Clients", {name}).addRow({platform::Variant::text("Anna")});
             aw::addSavedQueries(w, {aw::appendQuery("F1 Add Client", "F1Clients", "Name", "'Bo'")},
                                 aw::Format::Jet4);
             w.finish();
@@ -193,11 +194,13 @@ private slots:
 
         QCOMPARE(h.prompts.ErrorReports(), std::vector<std::string>{});
         const std::vector<std::string> messages = h.prompts.Messages();
-        QCOMPARE(messages.size(), std::size_t(2));
-        QVERIFY2(messages[0].starts_with("Action queries are not run") &&
-                     messages[0].ends_with("\n'F1 Add Client'"),
+        QCOMPARE(messages.size(), std::size_t(3));
+        QVERIFY2(messages[0].ends_with("\n1 row breaks \"Name\" (Like \"B*\")"),
                  messages[0].c_str());
-        QCOMPARE(messages[1], std::string("Done."));
+        QVERIFY2(messages[1].starts_with("Action queries are not run") &&
+                     messages[1].ends_with("\n'F1 Add Client'"),
+                 messages[1].c_str());
+        QCOMPARE(messages[2], std::string("Done."));
         QCOMPARE(server.psql(R"(select * from "F1Clients")"), std::string("Anna"));
     }
 
