@@ -66,6 +66,17 @@ std::string FunctionStatement(const std::string& name, const dialect::Translatio
            " " + tag + ";";
 }
 
+// A function is named with its argument types: another of the same name may take others.
+std::string FunctionComment(const std::string& name, const dialect::Translation& t,
+                            const std::string& description) {
+    std::string sql = "COMMENT ON FUNCTION ";
+    AppendQuotedName(sql, name);
+    sql += "(";
+    for (std::size_t i = 0; i < t.parameters.size(); ++i)
+        sql += (i ? ", " : "") + t.parameters[i].pgType;
+    return sql + ") IS " + dialect::TextLiteral(description) + ";";
+}
+
 std::string oneLine(std::string s) {
     for (char& c : s)
         if (c == '\r' || c == '\n' || c == '\t') c = ' ';
@@ -155,6 +166,8 @@ ViewPlan PlanViews(const std::vector<SavedQuery>& queries,
                 progress = true;
                 if (!t.parameters.empty()) {
                     plan.statements.push_back(FunctionStatement(name, t));
+                    if (!q->description.empty())
+                        plan.statements.push_back(FunctionComment(name, t, q->description));
                     dialect::Relation function{q->name, name, t.columns, t.rowKey};
                     for (const dialect::QueryParameter& p : t.parameters)
                         function.parameters.push_back({p.parts, p.type});

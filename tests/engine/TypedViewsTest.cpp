@@ -261,6 +261,8 @@ std::string WriteShop(const QTemporaryDir& folder) {
     std::vector<SavedQuery> queries = Queries();
     queries[0].description = "Products still sold";
     queries[0].captions = {{"[Product List].ProductName", "Product"}, {"Removed", "Gone"}};
+    for (SavedQuery& q : queries)
+        if (q.name == "Sales Since") q.description = "Orders from a day on";
     addSavedQueries(w, queries, Format::Jet4);
     w.finish();
     return path;
@@ -360,6 +362,9 @@ private slots:
         QCOMPARE(Rows("select attname, col_description(attrelid, attnum) from pg_attribute where "
                       "attrelid = '\"Current Product List\"'::regclass and attnum > 0"),
                  QString("ProductID|\nProductName|Product"));
+        QCOMPARE(Rows("select obj_description(oid, 'pg_proc') from pg_proc "
+                      "where proname = 'Sales Since'"),
+                 QString("Orders from a day on"));
         // The same rows from hand-written SQL over the tables, as Access means them.
         QCOMPARE(
             Rows("select * from \"Quarterly Orders\""),
