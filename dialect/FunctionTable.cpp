@@ -117,11 +117,20 @@ Written dateDiff(W& w, const Expr& c, const Scope& s) {
             T::Integer};
 }
 
+bool isCurrency(const std::string& pgType) {
+    std::string t = pgType;
+    for (char& ch : t)
+        if (ch >= 'A' && ch <= 'Z') ch = char(ch + 32);
+    return t == "numeric(19,4)";
+}
+
 Written round(W& w, const Expr& c, const Scope& s) {
     const Written x = w.number(arg(c, 0), s);
     const int digits = c.children.size() > 1 ? constantNumber(c, 1) : 0;
     if (x.type == T::Integer) return x;
     const std::string r = RoundHalfEven(x.sql, digits);
+    // Round gives a value of its argument's type: Currency stays Currency, four decimals.
+    if (isCurrency(x.pgType)) return {r + "::numeric(19,4)", x.type, x.pgType};
     return {x.type == T::Float ? "(" + r + ")::float8" : r, x.type};
 }
 
@@ -276,7 +285,7 @@ const Function Functions[] = {
     {"CCur", 1, 1,
      [](W& w, const Expr& c, const Scope& s) {
          return Written{RoundHalfEven(w.number(arg(c, 0), s).sql, 4) + "::numeric(19,4)",
-                        T::Exact};
+                        T::Exact, "numeric(19,4)"};
      }},
     {"CBool", 1, 1,
      [](W& w, const Expr& c, const Scope& s) {

@@ -95,6 +95,7 @@ private slots:
             {"Round(-2.5)", "-2"},
             {"Round(0.12345, 4)", "0.1234"},
             {"Round(2.675, 2)", "2.68"},
+            {"Round(CCur(2.665), 2)", "2.6600"}, // a Currency stays one: four decimals
             {"CInt(0.5)", "0"},
             {"CInt(1.5)", "2"},
             {"CLng(25427.45)", "25427"},
