@@ -332,6 +332,13 @@ void writeDescribed(std::istream& in, const std::filesystem::path& output) {
                 if (table.name.empty() || table.writer)
                     throw AccessWriterError("columns belong right after their table line");
                 table.columns.push_back(parseColumn(f));
+            } else if (kind == "property") {
+                if (table.name.empty() || table.writer)
+                    throw AccessWriterError("properties belong right after their table or column");
+                if (f.size() != 3) throw AccessWriterError("a property takes a name and a value");
+                auto& properties = table.columns.empty() ? table.options.properties
+                                                         : table.columns.back().properties;
+                properties.emplace_back(unescapeField(f[1]), unescapeField(f[2]));
             } else if (kind == "index") {
                 if (table.name.empty() || table.writer)
                     throw AccessWriterError("indexes belong right after their table's columns");

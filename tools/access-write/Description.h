@@ -9,6 +9,8 @@
 //                   [counter=<last AutoNumber handed out>]
 //   column   <name> <type> [size=N] [fixed] [hyperlink] [auto] [calculated] [uncompressed]
 //                          [precision=P] [scale=S] [storage=inline|page|chain] [required]
+//   property <name> <value>   (DefaultValue, ValidationRule, Description, ...: of the column
+//            it follows, or of its table when it follows the table line)
 //   index    <name> [primary] [unique] [ignorenulls] [required] key=<column> | desc=<column> ...
 //            (after the columns of its table, before its rows; key columns in order)
 //   relationship <name> <table> <referenced table> [notenforced] [cascadeupdate]

@@ -163,6 +163,9 @@ void DescriptionTest::mistakesNameTheirLine_data() {
                                << "line 5: column \"A\": 300 is out of range";
     QTest::newRow("index after rows") << "table\tT\ncolumn\tA\tlong\nrow\t1\nindex\tI\tkey=A\n"
                                       << "line 4: indexes belong right after";
+    QTest::newRow("property after rows")
+        << "table\tT\ncolumn\tA\tlong\nrow\t1\nproperty\tDescription\tx\n"
+        << "line 4: properties belong right after";
     QTest::newRow("pair without its other half")
         << "table\tT\ncolumn\tA\tlong\nrelationship\tR\tT\tT\tcolumn=A\tkey=A\n"
         << "line 3: column= must be followed by references=";
