@@ -34,7 +34,8 @@ std::string DoBlock(const std::string& body) {
 
 class Rules {
 public:
-    Rules(TablePlan& plan, RulePlan& out) : plan_(plan), out_(out), table_(quoted(plan.table)) {
+    Rules(TablePlan& plan, RulePlan& out) : plan_(plan), out_(out) {
+        AppendTableName(table_, plan.schema, plan.table);
         for (std::size_t i = 0; i < plan.columns.size(); ++i)
             columns_.push_back(
                 {plan.columns[i].name, plan.names[i], DialectType(plan.columns[i].type)});
