@@ -125,12 +125,7 @@ void BulkPostgresTest::serverStoppedDuringTheLoad() {
     fakes::FakeMainWindow window;
     window.bulk = true;
     window.accessFile = path;
-    const db::FixedConnectionFields f = server.fields();
-    window.server = f.server;
-    window.port = f.port;
-    window.user = f.user;
-    window.password = f.password;
-    window.database = f.database;
+    window.PointAt(server.fields());
     db::ProviderConnectionFactory factory;
     fakes::FakePreview preview;
     fakes::ScriptedPrompts prompts;

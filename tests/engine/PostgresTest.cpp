@@ -2,8 +2,8 @@
 // statement form the engine writes must be accepted, and the values must arrive whole.
 
 #include "StatementCases.h"
+#include "TypedRun.h"
 #include "accesswriter/AccessWriter.h"
-#include "db/ProviderConnectionFactory.h"
 #include "db/odbc/OdbcConnection.h"
 #include "engine/ConversionRun.h"
 #include "engine/SqlText.h"
@@ -34,15 +34,6 @@ std::string Quoted(const std::string& name) {
     std::string s;
     engine::AppendQuotedName(s, name);
     return s;
-}
-
-void PointAt(fakes::FakeMainWindow& window, const TestServer& server) {
-    const db::FixedConnectionFields f = server.fields();
-    window.server = f.server;
-    window.port = f.port;
-    window.user = f.user;
-    window.password = f.password;
-    window.database = f.database;
 }
 
 // What a test reads back for some of the statement cases.
@@ -195,7 +186,7 @@ void PostgresTest::variedTableThroughTheRun() {
     window.Direct();
     window.accessFile = folder.filePath("varied.mdb").toStdString();
     QFile(QString::fromStdString(window.accessFile)).open(QIODevice::WriteOnly);
-    PointAt(window, server);
+    window.PointAt(server.fields());
     fakes::FakePreview preview;
     fakes::ScriptedPrompts prompts;
     fakes::CountingEventLoop events;
@@ -255,24 +246,14 @@ void PostgresTest::wholeRunFromAnAccessFile() {
                 R"("engine_run_Sales ""old""";)"
                 R"(CREATE TABLE "engine_run_Orders"(stale int);)");
 
-    db::ProviderConnectionFactory factory;
-    fakes::FakeMainWindow window;
-    window.Direct();
-    window.accessFile = path;
-    PointAt(window, server);
-    fakes::FakePreview preview;
-    fakes::ScriptedPrompts prompts;
-    prompts.Script(platform::Prompts::Answer::Yes);
-    fakes::CountingEventLoop events;
-    const platform::RegionalText regional;
-    engine::ConversionRun run({window, window, preview, prompts, events, factory, regional},
-                              std::string(engine::StartConvertingLocation));
+    testing::TypedRun run(path, TestServer::Database, engine::PolicyKind::Specified);
+    run.prompts.Script(platform::Prompts::Answer::Yes);
     run.Run();
 
-    QCOMPARE(prompts.ErrorReports(), std::vector<std::string>{});
-    QCOMPARE(prompts.Questions(),
+    QCOMPARE(run.prompts.ErrorReports(), std::vector<std::string>{});
+    QCOMPARE(run.prompts.Questions(),
              std::vector<std::string>{"Would you like to overwrite engine_run_Orders?"});
-    QCOMPARE(prompts.Messages(), std::vector<std::string>{"Done."});
+    QCOMPARE(run.prompts.Messages(), std::vector<std::string>{"Done."});
     QCOMPARE(q(server.psql(R"(select orderid, customer, orderdat, paid, amount, ratio, score, )"
                            R"(exact, length(note), small from "engine_run_Orders" order by 1)")),
              QString("17|O'Brien|08/31/2021|t|12.345|1.5|2.25|-12.34|300|255\n"

@@ -23,13 +23,8 @@ struct TypedRun {
              engine::PolicyKind policy = engine::PolicyKind::Typed) {
         window.policy = policy;
         window.accessFile = path;
-        const db::FixedConnectionFields f =
-            TestServer::shared().fields(TestServer::User, TestServer::Password, database);
-        window.server = f.server;
-        window.port = f.port;
-        window.user = f.user;
-        window.password = f.password;
-        window.database = f.database;
+        window.PointAt(
+            TestServer::shared().fields(TestServer::User, TestServer::Password, database));
     }
     void Run(engine::RunOptions options = {}) {
         engine::ConversionRun run({window, window, preview, prompts, events, factory, regional},

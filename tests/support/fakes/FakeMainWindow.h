@@ -1,5 +1,6 @@
 #pragma once
 
+#include "db/ConnectionFields.h"
 #include "engine/RunPorts.h"
 #include "platform/StringList.h"
 
@@ -50,6 +51,14 @@ public:
     void PreviewPerFile() { mode = engine::RunMode::PreviewPerFile; }
     void PreviewPerTable() { mode = engine::RunMode::PreviewPerTable; }
     bool Previewing() const { return mode != engine::RunMode::Direct; }
+    // The five PostgreSQL fields taken from `f`, a test server's say.
+    void PointAt(const db::FixedConnectionFields& f) {
+        server = f.server;
+        port = f.port;
+        user = f.user;
+        password = f.password;
+        database = f.database;
+    }
 };
 
 } // namespace tabulant::fakes
