@@ -1,3 +1,4 @@
+#include "fakes/CountingEventLoop.h"
 #include "platform/qt/QtClipboard.h"
 #include "platform/qt/QtEventLoop.h"
 #include "platform/qt/QtShellOpen.h"
@@ -10,18 +11,6 @@
 #include <QtTest>
 
 using namespace tabulant::platform;
-
-namespace {
-
-class CountingLoop final : public EventLoop {
-public:
-    int processed = 0;
-
-protected:
-    void processEvents() override { ++processed; }
-};
-
-} // namespace
 
 // Takes the place of the desktop's mail program.
 class LinkCatcher : public QObject {
@@ -50,26 +39,26 @@ private slots:
 };
 
 void QtSeamsTest::yieldLooksAtTheClockEverySixteenthCall() {
-    CountingLoop loop;
+    tabulant::fakes::CountingEventLoop loop;
     loop.setInterval(std::chrono::milliseconds(0));
     for (int i = 0; i < 15; ++i) loop.yield();
-    QCOMPARE(loop.processed, 0);
+    QCOMPARE(loop.Processed(), 0);
     loop.yield();
-    QCOMPARE(loop.processed, 1);
+    QCOMPARE(loop.Processed(), 1);
     for (int i = 0; i < 160; ++i) loop.yield();
-    QCOMPARE(loop.processed, 11);
+    QCOMPARE(loop.Processed(), 11);
     loop.yieldNow();
-    QCOMPARE(loop.processed, 12);
+    QCOMPARE(loop.Processed(), 12);
 }
 
 // With an interval far longer than the test can take, only the very first look at the clock
 // finds the interval elapsed, however many yields follow and however slow the machine is.
 void QtSeamsTest::yieldProcessesAtMostOncePerInterval() {
-    CountingLoop loop;
+    tabulant::fakes::CountingEventLoop loop;
     loop.setInterval(std::chrono::hours(1));
     for (int i = 0; i < 100000; ++i) loop.yield();
     for (int i = 0; i < 100; ++i) loop.yieldNow();
-    QCOMPARE(loop.processed, 1);
+    QCOMPARE(loop.Processed(), 1);
 }
 
 void QtSeamsTest::qtLoopRunsPendingEvents() {
