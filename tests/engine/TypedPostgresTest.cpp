@@ -19,7 +19,6 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <charconv>
 #include <cmath>
 #include <limits>
 
@@ -216,16 +215,6 @@ std::string WriteFixture(const QTemporaryDir& folder, bool large) {
 
 namespace {
 
-std::string Unhex(std::string_view hex) {
-    std::string out;
-    for (std::size_t i = 0; i + 1 < hex.size(); i += 2) {
-        int byte = 0;
-        std::from_chars(hex.data() + i, hex.data() + i + 2, byte, 16);
-        out += static_cast<char>(byte);
-    }
-    return out;
-}
-
 // A value as the server gives it back, in the text form access-dump prints for the Access value
 // it came from (regional en-US forms, escaped), so that the two compare as texts.
 std::string AsDumped(const std::string& type, const std::string& v,
@@ -289,8 +278,9 @@ Strings ServerRows(const TestServer& server, const std::string& table) {
             const std::string field = line.substr(from, end - from);
             from = end + 1;
             if (i > 0) row += '\t';
+            const QByteArray value = QByteArray::fromHex(field.substr(1).c_str());
             row += field == "N" ? std::string("\\N")
-                                : AsDumped(types[i], Unhex(field.substr(1)), regional);
+                                : AsDumped(types[i], value.toStdString(), regional);
         }
         rows.push_back(row);
     }
