@@ -202,9 +202,9 @@ ProcessResult BulkBench::Script() {
     Clear();
     cluster_->Psql("CHECKPOINT");
     const fs::path convert = fs::path(self_).parent_path() / "tabulant-convert";
-    ProcessResult r =
-        RunShell(ShellQuote(convert.string()) + " --copy --sql - " + ShellQuote(bulk_.string()) +
-                 " | " + cluster_->PsqlCommand() + " -1 -v ON_ERROR_STOP=1 >/dev/null");
+    ProcessResult r = RunShell(ShellQuote(convert.string()) + " --copy --quiet --sql - " +
+                               ShellQuote(bulk_.string()) + " | " + cluster_->PsqlCommand() +
+                               " -1 -v ON_ERROR_STOP=1 >/dev/null");
     if (r.exitCode != 0)
         throw std::runtime_error(convert.string() + " --copy --sql - | psql -1 failed");
     ExpectRows(table_, o_.bulkRows);
@@ -294,14 +294,14 @@ void BulkBench::MeasureMemory() {
 void BulkBench::PrintReport() const {
     const auto line = [&](const char* name, const Series& s, std::uint64_t n, const Series& peer,
                           std::uint64_t peerRows) {
-        std::printf("%-34s %10s  %-24s %10s %8s\n", name, rows(n).c_str(), s.Times().c_str(),
+        std::printf("%-40s %10s  %-24s %10s %8s\n", name, rows(n).c_str(), s.Times().c_str(),
                     Grouped(s.RowsPerSecond(n)).c_str(),
                     Ratio(s.RowsPerSecond(n), peer.RowsPerSecond(peerRows)).c_str());
     };
     const std::uint64_t b = o_.bulkRows, d = o_.directRows;
     std::printf("\nWall seconds of every round (the whole process, start-up included), rows per\n"
                 "second at the median, and the ratio of rows per second to the row named:\n\n");
-    std::printf("%-34s %10s  %-24s %10s %8s\n", "route", "rows", "seconds", "rows/s", "ratio");
+    std::printf("%-40s %10s  %-24s %10s %8s\n", "route", "rows", "seconds", "rows/s", "ratio");
     line("ours, --copy (vs csv \\copy)", ours_, b, csvCopy_, b);
     line("ours, --copy --typed (vs csv)", typed_, b, csvCopy_, b);
     line("ours, --copy --sql | psql -1 (vs csv)", script_, b, csvCopy_, b);
