@@ -1,5 +1,6 @@
 #include "ServerText.h"
 
+#include "platform/AsciiText.h"
 #include "platform/Hex.h"
 
 #include <algorithm>
@@ -15,13 +16,6 @@ bool startsWith(std::string_view text, std::string_view start) {
     return text.substr(0, start.size()) == start;
 }
 
-char lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool sameWord(std::string_view a, std::string_view b) {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return lower(x) == y; });
-}
-
 std::string_view trimmed(std::string_view t) {
     while (!t.empty() && (t.front() == ' ' || t.front() == '\t')) t.remove_prefix(1);
     while (!t.empty() && (t.back() == ' ' || t.back() == '\t')) t.remove_suffix(1);
@@ -30,8 +24,9 @@ std::string_view trimmed(std::string_view t) {
 
 void appendBoolean(std::string& out, std::string_view t) {
     t = trimmed(t);
-    const bool yes = sameWord(t, "true") || sameWord(t, "t") || sameWord(t, "yes") ||
-                     sameWord(t, "y") || sameWord(t, "on") || t == "1";
+    const bool yes = platform::EqualsNoCase(t, "true") || platform::EqualsNoCase(t, "t") ||
+                     platform::EqualsNoCase(t, "yes") || platform::EqualsNoCase(t, "y") ||
+                     platform::EqualsNoCase(t, "on") || t == "1";
     out += yes ? "true" : "false";
 }
 
@@ -44,7 +39,7 @@ void appendUuid(std::string& out, std::string_view t) {
             out.append(t);
             return;
         }
-        hex[n++] = lower(c);
+        hex[n++] = platform::AsciiLower(c);
     }
     if (n != 32) {
         out.append(t);
@@ -60,15 +55,16 @@ void appendUuid(std::string& out, std::string_view t) {
 // negative zero, while COPY keeps the sign, so the server's sums ignore it (ServerQuery.h).
 bool appendFloatLiteral(std::string& out, std::string_view t, bool single) {
     t = trimmed(t);
-    if (sameWord(t, "nan")) {
+    if (platform::EqualsNoCase(t, "nan")) {
         out += "NaN";
         return true;
     }
-    if (sameWord(t, "infinity") || sameWord(t, "+infinity") || sameWord(t, "inf")) {
+    if (platform::EqualsNoCase(t, "infinity") || platform::EqualsNoCase(t, "+infinity") ||
+        platform::EqualsNoCase(t, "inf")) {
         out += "Infinity";
         return true;
     }
-    if (sameWord(t, "-infinity") || sameWord(t, "-inf")) {
+    if (platform::EqualsNoCase(t, "-infinity") || platform::EqualsNoCase(t, "-inf")) {
         out += "-Infinity";
         return true;
     }
@@ -128,11 +124,11 @@ bool AppendServerText(std::string& out, const Literal& literal, ColumnForm form)
     case TextForm::Numeric: {
         if (bare || !literal.escapes) {
             const std::string_view t = trimmed(literal.text);
-            if (sameWord(t, "nan")) {
+            if (platform::EqualsNoCase(t, "nan")) {
                 out += "NaN";
                 return true;
             }
-            if (sameWord(t, "infinity") || sameWord(t, "-infinity")) {
+            if (platform::EqualsNoCase(t, "infinity") || platform::EqualsNoCase(t, "-infinity")) {
                 out += t.front() == '-' ? "-Infinity" : "Infinity";
                 return true;
             }
@@ -154,16 +150,18 @@ bool AppendServerText(std::string& out, const Literal& literal, ColumnForm form)
     }
     case TextForm::Timestamp:
         appendPlain(out, literal);
-        if (sameWord(out.substr(at), "infinity") || sameWord(out.substr(at), "-infinity"))
+        if (platform::EqualsNoCase(out.substr(at), "infinity") ||
+            platform::EqualsNoCase(out.substr(at), "-infinity"))
             std::transform(out.begin() + static_cast<std::ptrdiff_t>(at), out.end(),
-                           out.begin() + static_cast<std::ptrdiff_t>(at), lower);
+                           out.begin() + static_cast<std::ptrdiff_t>(at), platform::AsciiLower);
         return true;
     case TextForm::Text:
     case TextForm::Bytea:
         if (bare) {
             // A bare value in a text column is read as the constant it spells.
-            if (sameWord(literal.text, "true") || sameWord(literal.text, "false")) {
-                out += lower(literal.text.front()) == 't' ? "true" : "false";
+            if (platform::EqualsNoCase(literal.text, "true") ||
+                platform::EqualsNoCase(literal.text, "false")) {
+                out += platform::AsciiLower(literal.text.front()) == 't' ? "true" : "false";
                 return true;
             }
             if (AppendNumericText(out, literal.text, -1)) return true;
